@@ -1,0 +1,87 @@
+// The breed plug-in interface: what a breed plug-in library exports and how the program calls it.
+//
+// A breed plug-in is a shared library loaded with dlopen. Every export is extern "C" and takes
+// UTF-16 text as char16_t. A text result is fetched in two calls: first with a null buffer (and
+// capacity 0 where there is one) to learn the length in characters, then with a buffer of
+// length + 1. Interfaces passed in are the program's automation dual interfaces; the plug-in must
+// not keep them past the call. Property pages returned by a plug-in are CCvlPropertyPage objects
+// of the program's sheet layer (the plug-in links the same wxWidgets).
+//
+// Version: a plug-in carries a version note (see CVL_BREED_VERSION_NOTE below) that the loader
+// reads from the library file before loading it. A library without one counts as having no
+// version information. Other resources (the validator's XSL) come from CVLGetResource.
+#pragma once
+
+#include <cstdint>
+
+struct ISheep;      // an animal's dual interface
+struct IEvent;      // an event's dual interface
+struct IDocument;   // the document's dual interface
+struct IDispatch;   // the report view's column-binding interface
+class CCvlPropertyPage;
+
+extern "C" {
+
+// Accepting the library: must return 1.
+typedef int32_t (*PFN_IsUnicodeDLL)();
+
+typedef int32_t (*PFN_CVLGetIDsFromNames)(const char16_t* eventName);
+typedef int32_t (*PFN_CVLGetNamesFromIDs)(int32_t code, char16_t* buffer, int32_t capacity);
+// 0xFFFFFFFF: code not defined; bits 0x1..0x10 the five event-code properties; 0x20 report deletions.
+typedef uint32_t (*PFN_CVLGetType)(int32_t code);
+typedef int32_t (*PFN_CVLGetText)(int32_t code, char16_t* buffer, int32_t capacity);
+// 0xFFFFFFFF (as int32_t: -1): a list of any length.
+typedef uint32_t (*PFN_CVLGetParameterCount)(int32_t code);
+typedef int32_t (*PFN_CVLGetParameterTag)(int32_t code, int32_t index, char16_t* buffer, int32_t capacity);
+typedef int32_t (*PFN_CVLGetParameterType)(int32_t code, int32_t index);
+typedef void (*PFN_CVLInitEnumEvents)(uint32_t* handle);
+typedef int32_t (*PFN_CVLEnumEvents)(uint32_t* handle, int32_t a, int32_t b, char16_t* buffer, int32_t capacity);
+typedef void (*PFN_CVLEndEnumEvents)(uint32_t handle);
+typedef void (*PFN_CVLOnAddBreedEvent)(ISheep* sheep, IEvent* event);
+typedef void (*PFN_CVLOnDeleteBreedEvent)(ISheep* sheep, IEvent* event);
+typedef int32_t (*PFN_CVLBornOnFarm)(IDocument* doc, ISheep* sheep);
+typedef int32_t (*PFN_CVLIsTattooValid)(const char16_t* tattoo);
+typedef int32_t (*PFN_CVLBuildTattoo)(ISheep* firstParent, ISheep* secondParent, int32_t second, int32_t first,
+                                      IDocument* doc, char16_t* buffer, int32_t capacity);
+typedef int32_t (*PFN_CVLGetLambIndex)(const char16_t* tattoo);
+typedef int32_t (*PFN_CVLGetNextIndex)(IDocument* doc, int32_t value);
+typedef int32_t (*PFN_CVLGetGestationPeriod)();
+// buffer holds 64 characters; a non-zero value written through readOnly makes the flag read-only.
+typedef void (*PFN_CVLGetBreedFlag)(int32_t flag, char16_t* buffer, int32_t* readOnly);
+typedef CCvlPropertyPage* (*PFN_CVLLoadNewDocWizardSheets)(int32_t index, IDocument* doc);
+typedef CCvlPropertyPage* (*PFN_CVLLoadFarmOptsSheets)(int32_t index, IDocument* doc);
+typedef void (*PFN_CVLInitEnumReports)(uint32_t* handle);
+// name buffer of 32 characters; *capacity is 32 on the way in.
+typedef int32_t (*PFN_CVLEnumReports)(uint32_t* handle, int32_t* reportId, char16_t* name, int32_t* capacity);
+typedef void (*PFN_CVLEndEnumReports)(uint32_t handle);
+typedef int32_t (*PFN_CVLReportDefinition)(int32_t reportId, char16_t* buffer, int32_t* ignored);
+typedef int32_t (*PFN_CVLReportTitle)(int32_t reportType, const char16_t* selection, int32_t year, char16_t* buffer);
+typedef void (*PFN_CVLBuildReportColumns)(IDispatch* columns, int32_t reportType, const char16_t* ramsOrEwes);
+typedef void (*PFN_CVLPrepareReportToolbar)(IDocument* doc, int32_t reportType, void* sexList, void* yearList);
+typedef int32_t (*PFN_CVLUpdateReportToolbar)(int32_t reportType, int32_t flag);
+// Resource identifier of the validator style sheet (resource type 23, HTML).
+typedef uint16_t (*PFN_CVLGetXMLValidator)();
+
+// Resources (in place of a resource section): the bytes of resource (type, id), or null.
+typedef const void* (*PFN_CVLGetResource)(uint16_t type, uint16_t id, uint32_t* size);
+}
+
+// The version note: an ELF note in section ".note.cvl.version", owner "Corvalen", type 1, whose
+// descriptor is four 16-bit parts (major, minor, build, revision, little-endian) followed by the
+// product version text in UTF-8 (NUL-terminated). Declare one in a plug-in with
+//   CVL_BREED_VERSION_NOTE(2, 0, 0, 0, "2.0.0.0");
+#define CVL_VERSION_NOTE_SECTION ".note.cvl.version"
+#define CVL_VERSION_NOTE_OWNER "Corvalen"
+#define CVL_VERSION_NOTE_TYPE 1
+
+#define CVL_VN_STR2(x) #x
+#define CVL_VN_STR(x) CVL_VN_STR2(x)
+// The product text must be a string literal of at most 31 characters.
+#define CVL_BREED_VERSION_NOTE(maj, min, bld, rev, product)                                               \
+    extern "C" __attribute__((used, section(CVL_VERSION_NOTE_SECTION), aligned(4))) const struct {        \
+        uint32_t namesz, descsz, type;                                                                    \
+        char name[12];                                                                                    \
+        uint16_t parts[4];                                                                                \
+        char text[32];                                                                                    \
+    } cvl_version_note = {9, 8 + 32, CVL_VERSION_NOTE_TYPE, CVL_VERSION_NOTE_OWNER, {maj, min, bld, rev}, \
+                          product}
