@@ -43,11 +43,8 @@ class CFzLeaf : public CFzBase {
 public:
     void Serialize(CArchive& ar) override {
         CFzBase::Serialize(ar);
-        if (ar.IsStoring()) {
-            ar << m_text << m_value;
-        } else {
-            ar >> m_text >> m_value;
-        }
+        Both(ar, m_text);
+        Both(ar, m_value);
     }
     WString m_text;
     double m_value = 0;
@@ -59,11 +56,8 @@ class CFzTree : public CFzBase {
 public:
     void Serialize(CArchive& ar) override {
         CFzBase::Serialize(ar);
-        if (ar.IsStoring()) {
-            ar << m_child << m_words;
-        } else {
-            ar >> m_child >> m_words;
-        }
+        Both(ar, m_child);
+        Both(ar, m_words);
 #if CVL_FUZZ_DATES
         Both(ar, m_date);
 #endif
