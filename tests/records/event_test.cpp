@@ -169,7 +169,7 @@ TEST_F(EventTest, ArchiveFormRoundTrips) {
     event->SetCreated(COleDateTime(2003, 7, 1, 8, 0, 0));
     std::vector<uint8_t> bytes;
     {
-        CArchive ar(bytes);
+        CArchive ar(bytes, CArchive::store);
         event->Serialize(ar);
     }
     // Date (status, double), the string array, the code, Created, Edited (null).
