@@ -334,3 +334,11 @@ TEST(BreedPlugIn, NoReportsLeavesTheLastTwoItems) {
     EXPECT_EQ(Commands(*reports), (std::vector<uint32_t>{0, ID_REPORTS_MENU_LAST}));
     EXPECT_TRUE(site.toolbar.empty());
 }
+
+TEST(ModuleVersion, AMinimalHandWrittenLibraryFile) {
+    // An ELF header, one note section and the section-name table, written byte by byte.
+    CModuleVersion v;
+    ASSERT_TRUE(ReadModuleVersion(std::string(CVL_TEST_DATA) + "/document/version_note.so", v));
+    EXPECT_EQ(v.Value(), 0x0002000100000007ull);
+    EXPECT_EQ(v.productVersion, u"2.1.0.7");
+}

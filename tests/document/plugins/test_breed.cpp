@@ -63,7 +63,7 @@ struct EventCode {
     const char* text;
 };
 
-// Code 30 lists any number of addresses; code 31 has one address parameter; 32 one weight.
+// Code 30 lists any number of addresses; 31 has one address parameter, 33 two; 32 two weights.
 const EventCode kCodes[] = {
     {1, "Purchase", 0x1, 3, 2, "Bought from %1 for %2"},
     {4, "Weighing", 0x2, 1, 1, "Weighed %1"},
@@ -71,6 +71,7 @@ const EventCode kCodes[] = {
     {30, "Shown", 0x20, 0xFFFFFFFFu, 2, "Shown to %1"},
     {31, "Sold", 0x8, 1, 2, "Sold to %1"},
     {32, "Scanned", 0x10, 2, 1, "Scanned %1 %2"},
+    {33, "Moved", 0x8, 2, 2, "Moved from %1 to %2"},
 };
 
 const EventCode* FindCode(int32_t code) {
