@@ -165,7 +165,7 @@ TEST(Dates, FixedFormatsIgnoreTheLocale) {
     EXPECT_EQ(dt.Format("%Y-%m-%d"), u"2003-07-05");
     EXPECT_EQ(dt.Format("%d/%m/%Y"), u"05/07/2003");
     EXPECT_EQ(dt.Format("%H:%M:%S"), u"09:03:07");
-    EXPECT_EQ(dt.Format("%Y-%m-%dT%H:%M:%S"), u"2003-07-05T09:03:07");
+    EXPECT_EQ(dt.Format(u"%Y-%m-%dT%H:%M:%S"), u"2003-07-05T09:03:07");
     EXPECT_EQ(dt.Format("%#d.%#m. 100%%"), u"5.7. 100%");
     EXPECT_EQ(COleDateTime(-1.25).Format("%Y-%m-%dT%H:%M:%S"), u"1899-12-29T06:00:00");
 }
