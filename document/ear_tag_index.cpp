@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "document/midpoint_search.h"
+
 WString CEarTagIndex::MakeKey(WStringView colour, WStringView number) {
     WString key(colour);
     key.append(number);
@@ -9,37 +11,25 @@ WString CEarTagIndex::MakeKey(WStringView colour, WStringView number) {
 }
 
 bool CEarTagIndex::FindRange(WStringView key, int* first, int* count) const {
-    *first = 0;
+    CMidpointResult r = MidpointSearch(
+        GetCount(), [&](int i) { return CompareOrdinal(key, m_entries[size_t(i)].m_strEarTag); });
+    *first = r.mid;
     *count = 0;
-    if (m_entries.empty()) return false;
-    int low = 0, high = int(m_entries.size()) - 1, mid = 0;
-    while (low <= high) {
-        mid = low + (high - low) / 2;
-        int cmp = CompareOrdinal(key, m_entries[size_t(mid)].m_strEarTag);
-        if (cmp == 0) {
-            const CEarTagHashEntry& found = m_entries[size_t(mid)];
-            if (found.m_nRunOffset == -1) {
-                *first = mid;
-                *count = 1;
-                return true;
-            }
-            // The offset is stored data; never step outside the index on a bad one.
-            int start = mid - found.m_nRunOffset;
-            if (start < 0 || start > mid) start = mid;
-            while (start > 0 && m_entries[size_t(start - 1)].m_strEarTag == key) --start;
-            int n = 0;
-            while (start + n < int(m_entries.size()) && m_entries[size_t(start + n)].m_strEarTag == key) ++n;
-            *first = start;
-            *count = n;
-            return true;
-        }
-        if (cmp < 0)
-            high = mid - 1;
-        else
-            low = mid + 1;
+    if (!r.found) return false;
+    const CEarTagHashEntry& found = m_entries[size_t(r.mid)];
+    if (found.m_nRunOffset == -1) {
+        *count = 1;
+        return true;
     }
-    *first = mid;
-    return false;
+    // The offset is stored data; never step outside the index on a bad one.
+    int start = r.mid - found.m_nRunOffset;
+    if (start < 0 || start > r.mid) start = r.mid;
+    while (start > 0 && m_entries[size_t(start - 1)].m_strEarTag == key) --start;
+    int n = 0;
+    while (start + n < GetCount() && m_entries[size_t(start + n)].m_strEarTag == key) ++n;
+    *first = start;
+    *count = n;
+    return true;
 }
 
 void CEarTagIndex::Insert(WStringView key, WStringView tattoo) {
