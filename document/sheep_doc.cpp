@@ -6,6 +6,7 @@
 #include "document/midpoint_search.h"
 #include "platform/host.h"
 #include "records/event.h"
+#include "records/record_interfaces.h"
 #include "records/sheep.h"
 
 namespace {
@@ -258,10 +259,10 @@ void CSheepDoc::UnloadBreedPlugIn() {
 
 WString CSheepDoc::BuildTattoo(int32_t first, int32_t second, const WString& parentA,
                                const WString& parentB) {
-    CSheep* a = FindSheep(parentA);
-    CSheep* b = FindSheep(parentB);
-    return m_plugIn.BuildTattoo(a ? GetSheepDual(a) : nullptr, b ? GetSheepDual(b) : nullptr,
-                                GetDocumentDual(), first, second);
+    // Each parent's interface is held for the one call.
+    CRecordInterface<ISheep> a(FindSheep(parentA), IID_ISheep);
+    CRecordInterface<ISheep> b(FindSheep(parentB), IID_ISheep);
+    return m_plugIn.BuildTattoo(a.Get(), b.Get(), GetDocumentDual(), first, second);
 }
 
 void CSheepDoc::BuildReportsMenu(bool alsoToolbar) {
