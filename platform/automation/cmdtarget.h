@@ -13,7 +13,7 @@ class CCmdTarget : public CObject {
     DECLARE_DYNAMIC(CCmdTarget)
 public:
     CCmdTarget();
-    CCmdTarget(const CCmdTarget& other);  // a copy starts detached from nothing: attached, own count
+    CCmdTarget(const CCmdTarget& other);  // a copy has its own count and is not detached
     CCmdTarget& operator=(const CCmdTarget&) { return *this; }
     ~CCmdTarget() override;
 
