@@ -222,6 +222,32 @@ TEST(AutomationDispatch, InvokeGetsPutsAndCallsWithConvertedArguments) {
     EXPECT_EQ(d.TryInvoke(DISPID_NEWENUM, DISPATCH_PROPERTYGET, {}, &result, &info), DISP_E_MEMBERNOTFOUND);
 }
 
+TEST(AutomationDispatch, PropertyWithAParameter) {
+    Held h;
+    COleDispatchDriver d(h.Disp(), false);
+    DISPID tag = d.GetIDOfName(u"TAG");
+    EXPECT_EQ(tag, 6);
+    d.InvokeHelper(tag, DISPATCH_PROPERTYPUT, {COleVariant(u"1"), COleVariant(u"Blue 12")});
+    EXPECT_EQ(h.obj->m_tags[1], u"Blue 12");
+    EXPECT_EQ(BstrToW(d.InvokeHelper(tag, DISPATCH_PROPERTYGET, {COleVariant(SHORT(1))}).bstrVal),
+              u"Blue 12");
+
+    COleVariant result;
+    EXCEPINFO info{};
+    EXPECT_EQ(d.TryInvoke(tag, DISPATCH_PROPERTYGET, {}, &result, &info), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(d.TryInvoke(tag, DISPATCH_PROPERTYPUT, {COleVariant(u"x")}, &result, &info),
+              DISP_E_BADPARAMCOUNT);
+    UINT argErr = 9;
+    EXPECT_EQ(d.TryInvoke(tag, DISPATCH_PROPERTYPUT, {COleVariant(u"one"), COleVariant(u"x")}, &result, &info,
+                          &argErr),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 1u);  // the index, which the driver passes before the value
+    EXPECT_EQ(d.TryInvoke(tag, DISPATCH_PROPERTYGET, {COleVariant(SHORT(2))}, &result, &info),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(info.wCode, 5);
+    ClearExcepInfo(&info);
+}
+
 TEST(AutomationDispatch, ReadOnlyPropertyRefusesPutWithSetNotSupported) {
     Held h;
     COleDispatchDriver d(h.Disp(), false);

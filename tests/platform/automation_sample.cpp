@@ -35,19 +35,38 @@ void CSample::Fail(LONG how) {
     }
 }
 
-BEGIN_DISPATCH_MAP(CSample)
-DispProperty<VT_BSTR, &CSample::GetName, &CSample::SetName>(u"Name"),
-    DispProperty<VT_I4, &CSample::GetCount>(u"Count"),
-    DispProperty<VT_BOOL, &CSample::GetFlag, &CSample::SetFlag>(u"Flag"),
-    DispMethod<VT_BSTR, &CSample::Describe, VT_I2, VT_VARIANT>(u"Describe"),
-    DispMethod<VT_EMPTY, &CSample::Fail, VT_I4>(u"Fail"), DispDefValue(u"Name"),
-    END_DISPATCH_MAP()
+WString CSample::GetTag(SHORT index) const {
+    if (index < 0 || index > 1)
+        AfxThrowOleDispatchException(AFX_COLLECTION_BOUNDS_CODE, AFX_COLLECTION_BOUNDS_STRING);
+    return m_tags[index];
+}
 
-        BEGIN_INTERFACE_MAP(CSample, CCmdTarget) INTERFACE_PART(IID_ISampleDisp, m_xDispatch)
-            INTERFACE_PART(IID_ISample, m_xSample) INTERFACE_PART(IID_ISupportErrorInfo, m_xSupportErrorInfo)
-                END_INTERFACE_MAP()
+void CSample::SetTag(SHORT index, const WString& text) {
+    GetTag(index);
+    m_tags[index] = text;
+}
 
-                    HRESULT CSample::XSample::get_Name(BSTR* pName) {
+const CDispatchTable* CSample::GetDispatchMap() const {
+    static const CDispatchTable table{
+        DispProperty<VT_BSTR, &CSample::GetName, &CSample::SetName>(u"Name"),
+        DispProperty<VT_I4, &CSample::GetCount>(u"Count"),
+        DispProperty<VT_BOOL, &CSample::GetFlag, &CSample::SetFlag>(u"Flag"),
+        DispMethod<VT_BSTR, &CSample::Describe, VT_I2, VT_VARIANT>(u"Describe"),
+        DispMethod<VT_EMPTY, &CSample::Fail, VT_I4>(u"Fail"),
+        DispPropertyParam<VT_BSTR, &CSample::GetTag, &CSample::SetTag, VT_I2>(u"Tag"),
+        DispDefValue(u"Name"),
+    };
+    return &table;
+}
+
+IUnknown* CSample::GetInterface(REFIID iid) {
+    if (iid == IID_ISampleDisp) return &m_xDispatch;
+    if (iid == IID_ISample) return &m_xSample;
+    if (iid == IID_ISupportErrorInfo) return &m_xSupportErrorInfo;
+    return CCmdTarget::GetInterface(iid);
+}
+
+HRESULT CSample::XSample::get_Name(BSTR* pName) {
     return Dual([&] { *pName = AllocBstrOrThrow(This()->GetName()); });
 }
 HRESULT CSample::XSample::put_Name(BSTR name) {
@@ -101,8 +120,12 @@ CAutoCollection* CSampleItems::EnumClone() {
     return new CSampleItems(*this);
 }
 
-BEGIN_DISPATCH_MAP(CSampleItems)
-DispProperty<VT_I4, &CSampleItems::GetCount>(u"Count"),
-    DispMethod<VT_DISPATCH, &CSampleItems::Item, VT_VARIANT>(u"Item"),
-    DispProperty<VT_UNKNOWN, &CSampleItems::GetNewEnum>(u"_NewEnum", DISPID_NEWENUM), DispDefValue(u"Item"),
-    END_DISPATCH_MAP()
+const CDispatchTable* CSampleItems::GetDispatchMap() const {
+    static const CDispatchTable table{
+        DispProperty<VT_I4, &CSampleItems::GetCount>(u"Count"),
+        DispMethod<VT_DISPATCH, &CSampleItems::Item, VT_VARIANT>(u"Item"),
+        DispProperty<VT_UNKNOWN, &CSampleItems::GetNewEnum>(u"_NewEnum", DISPID_NEWENUM),
+        DispDefValue(u"Item"),
+    };
+    return &table;
+}

@@ -47,14 +47,17 @@ public:
     void SetFlag(VARIANT_BOOL flag) { m_flag = FromVariantBool(flag); }
     WString Describe(SHORT n, const VARIANT& suffix);
     void Fail(LONG how);
+    WString GetTag(SHORT index) const;
+    void SetTag(SHORT index, const WString& text);
 
     WString m_name;
     LONG m_count = 3;
     BOOL m_flag = FALSE;
+    WString m_tags[2];
     COleAppLock m_appLock;
 
-    DECLARE_DISPATCH_MAP()
-    DECLARE_INTERFACE_MAP()
+    const CDispatchTable* GetDispatchMap() const override;
+    IUnknown* GetInterface(REFIID iid) override;
 
     class XSample : public CDualImpl<CSample, ISample, IID_ISample> {
     public:
@@ -81,7 +84,7 @@ public:
     LONG GetCount() { return EnumCount(); }
     IDispatch* Item(const VARIANT& index);
 
-    DECLARE_DISPATCH_MAP()
+    const CDispatchTable* GetDispatchMap() const override;
 
 protected:
     LONG EnumCount() override { return static_cast<LONG>(m_items.size()); }
