@@ -241,7 +241,7 @@ void ClearExcepInfo(EXCEPINFO* pInfo) {
 
 void FillExcepInfo(EXCEPINFO* pInfo, const std::exception_ptr& error) {
     if (pInfo == nullptr) return;
-    ClearExcepInfo(pInfo);
+    *pInfo = EXCEPINFO{};  // an out-parameter: whatever it held is not ours to free
     WString description, source, helpFile;
     try {
         std::rethrow_exception(error);

@@ -78,8 +78,8 @@ HRESULT SetDualErrorInfo(REFIID iid, const std::exception_ptr& e);
 // The HRESULT a dispatch exception maps to.
 HRESULT DispatchExceptionToHResult(const COleDispatchException& e);
 
-// Fills an EXCEPINFO from the exception being handled, as IDispatch::Invoke reports failures
-// (the caller then returns DISP_E_EXCEPTION). pInfo may be null.
+// Fills an EXCEPINFO (an out-parameter: overwritten, not freed) from the exception, as
+// IDispatch::Invoke reports failures (the caller then returns DISP_E_EXCEPTION). pInfo may be null.
 void FillExcepInfo(EXCEPINFO* pInfo, const std::exception_ptr& e);
 // Frees the texts of an EXCEPINFO and zeroes it.
 void ClearExcepInfo(EXCEPINFO* pInfo);
