@@ -53,7 +53,14 @@ const char* CArchiveException::what() const noexcept {
     }
 }
 
-CArchive::CArchive(std::vector<uint8_t>& buf) : m_mode(store), m_out(&buf) {}
+CArchive::CArchive(std::vector<uint8_t>& buf, Mode mode) : m_mode(mode) {
+    if (mode == store) {
+        m_out = &buf;
+    } else {
+        m_in = buf;
+        m_loadArray.emplace_back();  // index 0: the null object
+    }
+}
 
 CArchive::CArchive(std::span<const uint8_t> data) : m_mode(load), m_in(data) {
     m_loadArray.emplace_back();  // index 0: the null object
@@ -345,11 +352,11 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     }
     if (m_depth >= kMaxObjectDepth) Fail(CArchiveException::genericException);
     NextMapIndex();
-    m_loadArray.reserve(m_loadArray.size() + 1);
+    size_t slot = m_loadArray.size();
+    m_loadArray.push_back({nullptr, nullptr, 0, true});
     CObject* pOb = pClassRef->CreateObject();
     if (!pOb) Fail(CArchiveException::badClass);
-    size_t slot = m_loadArray.size();
-    m_loadArray.push_back({nullptr, pOb, 0, true});  // the archive holds the creator's reference
+    m_loadArray[slot].pOb = pOb;  // the archive holds the creator's reference
 
     struct Nesting {
         CArchive& ar;

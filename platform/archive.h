@@ -36,8 +36,8 @@ class CArchive {
 public:
     enum Mode { store = 0, load = 1 };
 
-    // Storing: appends to buf, which must outlive the archive.
-    explicit CArchive(std::vector<uint8_t>& buf);
+    // Storing appends to buf; loading reads buf from its start. buf must outlive the archive.
+    CArchive(std::vector<uint8_t>& buf, Mode mode);
     // Loading: reads data, which must outlive the archive.
     explicit CArchive(std::span<const uint8_t> data);
     CArchive(const uint8_t* data, size_t size) : CArchive(std::span<const uint8_t>(data, size)) {}
@@ -211,6 +211,4 @@ public:
 };
 
 // Date operators (need the date type).
-#if __has_include("platform/oledate.h")
 #include "platform/archive_date.h"
-#endif

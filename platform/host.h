@@ -67,7 +67,8 @@ public:
     virtual int DoMessageBox(const CvlMessage& msg) = 0;
 
     // Status-bar progress, one at a time: Begin gives false and changes nothing while one is shown
-    // (or when the host cannot show it). Position, step and end without a progress shown do nothing.
+    // (or when the host cannot show it). The range is 0..range, passed whole to the display.
+    // Position, step and end without a progress shown do nothing.
     bool BeginProgress(unsigned titleId, int range);
     bool BeginProgressText(const WString& title, int range);
     void SetProgressPos(int pos);

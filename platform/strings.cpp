@@ -20,29 +20,16 @@ WString Unescape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            switch (s[i + 1]) {
-                case 'r':
-                    out += '\r';
-                    ++i;
-                    continue;
-                case 'n':
-                    out += '\n';
-                    ++i;
-                    continue;
-                case 't':
-                    out += '\t';
-                    ++i;
-                    continue;
-                case '\\':
-                    out += '\\';
-                    ++i;
-                    continue;
-                default:
-                    break;
+        char c = s[i];
+        if (c == '\\' && i + 1 < s.size()) {
+            char e = s[i + 1];
+            char unescaped = e == 'r' ? '\r' : e == 'n' ? '\n' : e == 't' ? '\t' : e == '\\' ? '\\' : 0;
+            if (unescaped) {
+                c = unescaped;
+                ++i;
             }
         }
-        out += s[i];
+        out += c;
     }
     return Utf8ToW(out);
 }

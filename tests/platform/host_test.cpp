@@ -52,7 +52,7 @@ TEST(Host, LiteralTextAndFullFormMessages) {
     EXPECT_EQ(host.Messages()[1].helpId, 0x30028u);
     EXPECT_EQ(host.Messages()[2].text, u"Please select Weight's control mapping");
     EXPECT_EQ(host.Messages()[2].caption, u"Error");
-    EXPECT_EQ(host.Messages()[2].helpId, 0u);  // only a string number in the default table's help
+    EXPECT_EQ(host.Messages()[2].helpId, 0u);  // the full form keeps the help the caller gave
 }
 
 TEST(Host, ButtonsAndDefaultAnswers) {
