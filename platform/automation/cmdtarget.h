@@ -160,6 +160,20 @@ private:
     const IID* m_piid;
 };
 
+// The interface map as macros (clang-format folds them together: prefer the function above).
+#define DECLARE_INTERFACE_MAP() \
+public:                         \
+    IUnknown* GetInterface(REFIID iid) override;
+
+#define BEGIN_INTERFACE_MAP(theClass, baseClass)   \
+    IUnknown* theClass::GetInterface(REFIID iid) { \
+        using CvlInterfaceMapBase = baseClass;
+#define INTERFACE_PART(iidPart, member) \
+    if (iid == (iidPart)) return static_cast<IUnknown*>(&(member));
+#define END_INTERFACE_MAP()                        \
+    return CvlInterfaceMapBase::GetInterface(iid); \
+    }
+
 // A text for an out-parameter: the caller owns it. Throws std::bad_alloc when it cannot be made.
 BSTR AllocBstrOrThrow(WStringView s);
 

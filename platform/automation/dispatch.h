@@ -272,3 +272,16 @@ inline DispEntry DispDefValue(const char16_t* name) {
 //       };
 //       return &table;
 //   }
+// The same as macros (clang-format folds their entries together: prefer the function above).
+#define DECLARE_DISPATCH_MAP() \
+public:                        \
+    const CDispatchTable* GetDispatchMap() const override;
+
+#define BEGIN_DISPATCH_MAP(theClass)                         \
+    const CDispatchTable* theClass::GetDispatchMap() const { \
+        static const CDispatchTable cvlDispatchTable {
+#define END_DISPATCH_MAP()    \
+    }                         \
+    ;                         \
+    return &cvlDispatchTable; \
+    }
