@@ -222,6 +222,39 @@ TEST(AutomationDispatch, InvokeGetsPutsAndCallsWithConvertedArguments) {
     EXPECT_EQ(d.TryInvoke(DISPID_NEWENUM, DISPATCH_PROPERTYGET, {}, &result, &info), DISP_E_MEMBERNOTFOUND);
 }
 
+TEST(AutomationDispatch, AnObjectConvertsThroughItsDefaultMember) {
+    Held h;
+    COleVariant object(h.Disp(), true);
+    COleVariant text;
+    EXPECT_EQ(VariantChangeType(&text, &object, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(BstrToW(text.bstrVal), u"Ewe");
+    EXPECT_EQ(VariantChangeType(&text, &object, VARIANT_NOVALUEPROP, VT_BSTR), DISP_E_TYPEMISMATCH);
+    h.obj->m_name = u"12";
+    COleVariant number;
+    EXPECT_EQ(VariantChangeType(&number, &object, 0, VT_I2), S_OK);
+    EXPECT_EQ(number.iVal, 12);
+    COleVariant unknown;
+    EXPECT_EQ(VariantChangeType(&unknown, &object, 0, VT_UNKNOWN), S_OK);
+    EXPECT_EQ(unknown.punkVal, h.obj->GetControllingUnknown());
+}
+
+TEST(AutomationDispatch, APutNeedsItsNamedValueArgument) {
+    Held h;
+    COleVariant value(u"x");
+    DISPPARAMS params{&value, nullptr, 1, 0};
+    EXPECT_EQ(h.Disp()->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr),
+              DISP_E_PARAMNOTFOUND);
+    DISPID put = DISPID_PROPERTYPUT;
+    params.rgdispidNamedArgs = &put;
+    params.cNamedArgs = 1;
+    EXPECT_EQ(h.Disp()->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(h.obj->m_name, u"x");
+    // A named argument on a call is refused.
+    EXPECT_EQ(h.Disp()->Invoke(4, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              DISP_E_NONAMEDARGS);
+}
+
 TEST(AutomationDispatch, PropertyWithAParameter) {
     Held h;
     COleDispatchDriver d(h.Disp(), false);
