@@ -102,6 +102,8 @@ TEST(AutomationSlots, EverySlotOfTheDualInterfaceByNumber) {
     EXPECT_EQ(text.ToW(), u"Ram x2");
     EXPECT_EQ(CallSlot(itf, 13, LONG(kFailOleNotImpl)), E_NOTIMPL);  // Fail
 
+    static_assert(IsSlotSafeInterface<ISample>() && IsSlotSafeInterface<IEnumVARIANT>() &&
+                  IsSlotSafeInterface<IErrorInfo>() && IsSlotSafeInterface<ISupportErrorInfo>());
     EXPECT_EQ(SlotIndexOf(&IUnknown::QueryInterface), 0u);
     EXPECT_EQ(SlotIndexOf(&IDispatch::Invoke), 6u);
     EXPECT_EQ(SlotIndexOf(&ISample::get_Name), 7u);
