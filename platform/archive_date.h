@@ -8,13 +8,13 @@ inline CArchive& operator<<(CArchive& ar, const COleDateTime& d) {
     return ar << int32_t(d.GetStatus()) << d.m_dt;
 }
 
-// The stored double is kept whatever the status; a status other than valid or null reads as
+// The stored double is kept whatever the status; a status the date type does not know reads as
 // invalid.
 inline CArchive& operator>>(CArchive& ar, COleDateTime& d) {
     int32_t status;
     double dt;
     ar >> status >> dt;
-    if (status != COleDateTime::valid && status != COleDateTime::null) status = COleDateTime::invalid;
+    if (status < COleDateTime::error || status > COleDateTime::null) status = COleDateTime::invalid;
     d.m_dt = dt;
     d.SetStatus(COleDateTime::DateTimeStatus(status));
     return ar;
