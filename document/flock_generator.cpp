@@ -7,6 +7,7 @@
 #include <string>
 
 #include "document/document_stores.h"
+#include "document/ear_tag_index.h"
 #include "document/sheep_doc.h"
 #include "records/address.h"
 #include "records/event.h"
@@ -828,8 +829,17 @@ CGeneratedFlock GenerateFlock(const CFlockGeneratorOptions& options) {
 
 void LoadGeneratedFlock(CGeneratedFlock&& generated, CSheepDoc& doc, CDocumentStores& stores) {
     for (const auto& [key, text] : generated.farmDetails) doc.SetAttribute(key, text);
-    doc.AttachLoadedFlock(std::move(generated.flock), {}, generated.currentIndex);
-    doc.RebuildEarTagIndex();
+    // The index as a saved file holds it, so that attaching finds it in order.
+    CEarTagIndex earTags;
+    std::vector<CEarTagHashEntry> entries;
+    entries.reserve(generated.flock.size());
+    for (const auto& sheep : generated.flock) {
+        WString key = CEarTagIndex::MakeKey(sheep->GetEartagColour(), sheep->GetEartagNumber());
+        if (!key.empty()) entries.push_back({std::move(key), sheep->GetTattoo(), -1});
+    }
+    earTags.Assign(std::move(entries));
+    earTags.Normalize();
+    doc.AttachLoadedFlock(std::move(generated.flock), earTags.Entries(), generated.currentIndex);
     for (auto& [year, colour] : generated.yearColours) stores.YearColours()[year] = colour;
     for (auto& [name, address] : generated.addresses) stores.SetAddressAt(name, address);
     for (auto& [key, averages] : generated.signetAverages) stores.SignetAverages()[key] = averages;

@@ -342,6 +342,10 @@ TEST(FlockGenerator, LoadsIntoADocument) {
     EXPECT_EQ(stores.Addresses().size(), addresses);
     EXPECT_EQ(doc.GetDocString(FARM_EARTAG_TEMPLATE), u"{nnnn}");
     EXPECT_FALSE(stores.YearColours().empty());
+    // The index is the one the document files itself.
+    const std::vector<CEarTagHashEntry> loaded = doc.GetEarTagIndex().Entries();
+    doc.RebuildEarTagIndex();
+    EXPECT_TRUE(loaded == doc.GetEarTagIndex().Entries());
     // Every tag can be found through the index.
     for (int i = 0; i < doc.GetSheepCount(); i += 97) {
         const CSheep* s = doc.GetSheepAt(i);

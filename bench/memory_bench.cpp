@@ -1,0 +1,162 @@
+// Memory held by an open flock, against the size of the records' own data: every field at its own
+// width (a date as its double and status, a text as its UTF-16 characters), nothing for pointers,
+// containers or the objects' machinery. Live heap bytes are counted by replacing the global
+// allocation functions; the resident set is shown beside them.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "bench/bench_flock.h"
+#include "records/address.h"
+#include "records/event.h"
+#include "records/sheep.h"
+#include "records/signet.h"
+
+namespace {
+
+std::atomic<int64_t> g_live{0};
+
+void* Allocate(size_t size, size_t align = 0) {
+    void* p = align > alignof(std::max_align_t)
+                  ? std::aligned_alloc(align, (size + align - 1) / align * align)
+                  : std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    g_live.fetch_add(int64_t(malloc_usable_size(p)), std::memory_order_relaxed);
+    return p;
+}
+
+void Free(void* p) {
+    if (!p) return;
+    g_live.fetch_sub(int64_t(malloc_usable_size(p)), std::memory_order_relaxed);
+    std::free(p);
+}
+
+}  // namespace
+
+void* operator new(size_t n) {
+    return Allocate(n);
+}
+void* operator new[](size_t n) {
+    return Allocate(n);
+}
+void* operator new(size_t n, std::align_val_t a) {
+    return Allocate(n, size_t(a));
+}
+void* operator new[](size_t n, std::align_val_t a) {
+    return Allocate(n, size_t(a));
+}
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void operator delete(void* p) noexcept {
+    Free(p);
+}
+void operator delete[](void* p) noexcept {
+    Free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    Free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    Free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete(void* p, size_t, std::align_val_t) noexcept {
+    Free(p);
+}
+void operator delete[](void* p, size_t, std::align_val_t) noexcept {
+    Free(p);
+}
+
+namespace {
+
+constexpr int64_t kDate = 8 + 4;  // the double and the status
+int64_t Text(const WString& s) {
+    return int64_t(s.size()) * 2;
+}
+
+// The records' own data.
+int64_t RecordBytes(CSheepDoc& doc, CDocumentStores& stores) {
+    int64_t bytes = 0;
+    for (int i = 0; i < doc.GetSheepCount(); ++i) {
+        const CSheep& s = *doc.GetSheepAt(i);
+        bytes += Text(s.GetTattoo()) + Text(s.GetSire()) + Text(s.GetDam()) + Text(s.GetName()) +
+                 Text(s.GetComments()) + Text(s.GetEartagColour()) + Text(s.GetEartagNumber());
+        bytes += 8 + 4 * kDate + 5 * 4 + FIG_COUNT * 8;  // EID, dates, numbers, flags, figures
+        for (int e = 0; e < s.GetEventCount(); ++e) {
+            const CEvent& ev = *s.GetEventAt(e);
+            bytes += 3 * kDate + 4;
+            for (const WString& p : ev.GetParameters()) bytes += Text(p);
+        }
+    }
+    for (const auto& [name, a] : stores.Addresses())
+        bytes += Text(name) + Text(a->GetAddress()) + Text(a->GetTelephone()) + Text(a->GetFax()) +
+                 Text(a->GetEmail()) + Text(a->GetPostCode()) + 2 * kDate;
+    bytes += int64_t(stores.SignetAverages().size()) * (9 * 8 + 2 * kDate + 10);
+    return bytes;
+}
+
+int64_t ResidentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return int64_t(resident) * 4096;
+}
+
+void BM_OpenFlockMemory(benchmark::State& state) {
+    for (auto _ : state) {
+        malloc_trim(0);
+        const int64_t liveBefore = g_live.load();
+        const int64_t rssBefore = ResidentBytes();
+        auto flock = std::make_unique<bench::OpenFlock>();
+        {
+            CGeneratedFlock generated = GenerateFlock(bench::FlockOptions());
+            // Lambing and tupping records stay with the generator's output until animals own them.
+            LoadGeneratedFlock(std::move(generated), flock->doc, flock->stores);
+        }
+        malloc_trim(0);
+        const int64_t live = g_live.load() - liveBefore;
+        const int64_t rss = ResidentBytes() - rssBefore;
+        const int64_t own = RecordBytes(flock->doc, flock->stores);
+        int64_t events = 0;
+        for (int i = 0; i < flock->doc.GetSheepCount(); ++i)
+            events += flock->doc.GetSheepAt(i)->GetEventCount();
+        state.counters["animals"] = flock->doc.GetSheepCount();
+        state.counters["events"] = double(events);
+        state.counters["records_MB"] = double(own) / 1e6;
+        state.counters["heap_MB"] = double(live) / 1e6;
+        state.counters["rss_MB"] = double(rss) / 1e6;
+        state.counters["ratio"] = double(live) / double(own);
+        state.counters["goal"] = 3;
+        state.counters["sheep_object"] = sizeof(CSheep);
+        state.counters["event_object"] = sizeof(CEvent);
+    }
+}
+
+BENCHMARK(BM_OpenFlockMemory)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
