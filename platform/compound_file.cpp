@@ -364,3 +364,24 @@ std::vector<uint8_t> BuildCompoundFile(std::span<const CompoundStream> streams) 
     gsf_off_t size = gsf_output_size(sink.get());
     return std::vector<uint8_t>(data, data + size);
 }
+
+void CCompoundFileWriter::SetStream(std::string_view name, std::vector<uint8_t> data) {
+    for (auto& [n, d] : m_streams)
+        if (n == name) {
+            d = std::move(data);
+            return;
+        }
+    m_streams.emplace_back(std::string(name), std::move(data));
+}
+
+const std::vector<uint8_t>* CCompoundFileWriter::FindStream(std::string_view name) const {
+    for (const auto& [n, d] : m_streams)
+        if (n == name) return &d;
+    return nullptr;
+}
+
+std::vector<uint8_t> CCompoundFileWriter::Build() const {
+    std::vector<CompoundStream> streams;
+    for (const auto& [n, d] : m_streams) streams.push_back({n, d});
+    return BuildCompoundFile(streams);
+}

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Names of the root-level streams a data file holds (UTF-8, as libgsf spells them).
@@ -61,3 +62,15 @@ struct CompoundStream {
 
 // A new compound file holding the given streams in its root storage, as bytes.
 std::vector<uint8_t> BuildCompoundFile(std::span<const CompoundStream> streams);
+
+// The streams of a compound file being made, in the order they were first set.
+class CCompoundFileWriter {
+public:
+    // Sets (or replaces) a root-level stream.
+    void SetStream(std::string_view name, std::vector<uint8_t> data);
+    const std::vector<uint8_t>* FindStream(std::string_view name) const;
+    std::vector<uint8_t> Build() const;
+
+private:
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> m_streams;
+};
