@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "platform/compound_file.h"
+#include "platform/oledate.h"
 #include "platform/property_set.h"
 #include "platform/strings.h"
 
@@ -11,6 +12,8 @@ namespace {
 constexpr uint64_t kTicksPerSecond = 10'000'000;
 // Seconds from 1601-01-01 to 1970-01-01.
 constexpr uint64_t kEpochDifference = 11'644'473'600;
+// Days from 1601-01-01 to the date type's day 0 (1899-12-30).
+constexpr double kDaysTo1899 = 109'205;
 
 }  // namespace
 
@@ -197,4 +200,10 @@ WString CSummaryInfo::EditTimeText(uint64_t seconds) {
 
 WString CSummaryInfo::GetTotalEditTimeText() const {
     return EditTimeText((m_editTime + Elapsed()) / kTicksPerSecond);
+}
+
+WString CSummaryInfo::TimeText(uint64_t fileTime) {
+    if (fileTime == 0) return {};
+    double days = double(fileTime / kTicksPerSecond) / 86400.0 - kDaysTo1899;
+    return COleDateTime(COleDateTime::DateFromDouble(days)).Format("%c");
 }

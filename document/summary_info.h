@@ -71,12 +71,17 @@ public:
     WString GetCharCountText() const { return CountText(m_charCount); }
     WString GetSecurityText() const { return CountText(m_security); }
     WString GetTotalEditTimeText() const;
+    WString GetLastPrintedText() const { return TimeText(m_lastPrinted); }
+    WString GetCreatedText() const { return TimeText(m_created); }
+    WString GetLastSavedText() const { return TimeText(m_lastSaved); }
 
     // "%lu" of the count; empty when it is 0.
     static WString CountText(int32_t count);
     // The editing-time text of a number of seconds: days, hours, minutes and seconds as far as they
     // are needed; empty for 0.
     static WString EditTimeText(uint64_t seconds);
+    // A stored time as the locale's date and time, as stored (no time-zone conversion); empty for 0.
+    static WString TimeText(uint64_t fileTime);
 
 private:
     uint64_t Elapsed() const;

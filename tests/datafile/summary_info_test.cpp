@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/compound_file.h"
+#include "platform/oledate.h"
 #include "platform/property_set.h"
 
 namespace {
@@ -254,4 +255,15 @@ TEST(SummaryInfo, RevisionAndCountTexts) {
     s.m_wordCount = -1;
     EXPECT_EQ(s.GetPageCountText(), u"250");
     EXPECT_EQ(s.GetWordCountText(), u"4294967295");
+}
+
+TEST(SummaryInfo, TimeTextsShowTheStoredTime) {
+    // 2024-03-05 14:07:09 UTC
+    const uint64_t t = (uint64_t(1709647629) + 11644473600ull) * 10'000'000ull + 1234;
+    EXPECT_EQ(CSummaryInfo::TimeText(t), COleDateTime(2024, 3, 5, 14, 7, 9).Format("%c"));
+    EXPECT_EQ(CSummaryInfo::TimeText(0), u"");
+    CSummaryInfo s;
+    EXPECT_EQ(s.GetCreatedText(), u"");
+    s.m_lastSaved = t;
+    EXPECT_NE(s.GetLastSavedText().find(u"2024"), WString::npos);
 }
