@@ -63,6 +63,7 @@ public:
     // "%X" the locale's time; the other conversions are the C library's. A null date gives an
     // empty text, an invalid one (or one out of range) "Invalid DateTime".
     WString Format(const char* format) const;
+    WString Format(WStringView format) const { return Format(WToUtf8(format).c_str()); }
 
     // Parses a date, a date with a time, or a time, in the order of the current LC_TIME locale
     // (day, month and year as its short date has them; month names allowed), and the ISO forms
