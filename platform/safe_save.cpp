@@ -93,7 +93,8 @@ bool IsSaveTempFileFor(const std::string& path, const std::string& candidateName
                                  kTempSuffix) == 0;
 }
 
-void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops) {
+void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops,
+                  std::optional<mode_t> mode) {
     std::string target = path;
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -128,7 +129,7 @@ void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFile
         done += size_t(n);
     }
     // Best effort: a file system without permission bits still takes the save.
-    if (exists) (void)fchmod(fd, st.st_mode & 07777);
+    if (mode || exists) (void)fchmod(fd, mode ? *mode : st.st_mode & 07777);
     if (ops.Fsync(fd) != 0) abandon(CFileException::flush, errno, true);
     if (ops.Close(fd) != 0) abandon(CFileException::close, errno, false);
     if (ops.Rename(temp.c_str(), target.c_str()) != 0) abandon(CFileException::rename, errno, false);

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -39,9 +40,10 @@ public:
 IFileOps& SystemFileOps();
 
 // Writes `bytes` as the new content of `path` (a symbolic link is followed: the file it names is
-// replaced). An existing target keeps its permission bits. Throws CFileException; on any failure
-// the temporary file is removed.
-void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops = SystemFileOps());
+// replaced). The new file gets `mode` when given, else an existing target's permission bits (a new
+// one: 0666 less the umask). Throws CFileException; on any failure the temporary file is removed.
+void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops = SystemFileOps(),
+                  std::optional<mode_t> mode = std::nullopt);
 
 // The name pattern of the temporary files a save makes beside `path` (for cleaning tools and tests):
 // "." + file name + "." + six characters + ".tmp".

@@ -123,6 +123,9 @@ TEST_F(SaveFolder, KeepsPermissionsAndFollowsLinks) {
     ASSERT_EQ(stat(m_file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(Read(m_file), "new");
+    SafeSaveFile(m_file, Bytes("newer"), SystemFileOps(), 0600);
+    ASSERT_EQ(stat(m_file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(SaveFolder, ReadOnlyFolderRefusesAndKeepsTheFile) {
