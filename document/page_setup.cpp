@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
-IMPLEMENT_SERIAL(CPageSetup, CObject, VERSIONABLE_SCHEMA | 1)
+IMPLEMENT_SERIAL(CPageSetup, CCmdTarget, VERSIONABLE_SCHEMA | 1)
+
+BEGIN_INTERFACE_MAP(CPageSetup, CCmdTarget)
+INTERFACE_PART(IID_IPageSetup, m_xPageSetup)
+INTERFACE_PART(IID_ISupportErrorInfo, m_xSupportErrorInfo)
+END_INTERFACE_MAP()
 
 namespace {
 
@@ -53,7 +58,42 @@ void LoadPair(CArchive& ar, int32_t& low, int32_t& high) {
 
 }  // namespace
 
-CPageSetup::CPageSetup() : m_strHeader(u"&F\t&T\t&D"), m_strFooter(u"\tPage &P\t") {}
+CPageSetup::CPageSetup() : m_strHeader(u"&F\t&T\t&D"), m_strFooter(u"\tPage &P\t") {
+    EnableAutomation();
+}
+
+CPageSetup::CPageSetup(const CPageSetup& other) : CCmdTarget(other) {
+    EnableAutomation();
+    CopyFields(other);
+}
+
+CPageSetup& CPageSetup::operator=(const CPageSetup& other) {
+    if (this != &other) CopyFields(other);
+    return *this;
+}
+
+void CPageSetup::CopyFields(const CPageSetup& other) {
+    m_devMode = other.m_devMode;
+    m_devNames = other.m_devNames;
+    m_nTopMargin = other.m_nTopMargin;
+    m_nLeftMargin = other.m_nLeftMargin;
+    m_nRightMargin = other.m_nRightMargin;
+    m_nBottomMargin = other.m_nBottomMargin;
+    m_nHeaderDistance = other.m_nHeaderDistance;
+    m_nFooterDistance = other.m_nFooterDistance;
+    m_strHeader = other.m_strHeader;
+    m_strFooter = other.m_strFooter;
+    m_bCenterVertically = other.m_bCenterVertically;
+    m_bCenterHorizontally = other.m_bCenterHorizontally;
+    m_nSavedOriginX = other.m_nSavedOriginX;
+    m_nSavedOriginY = other.m_nSavedOriginY;
+}
+
+HRESULT CPageSetup::XPageSetup::get_Application(IDispatch** ppApplication) {
+    if (ppApplication == nullptr) return E_POINTER;
+    *ppApplication = nullptr;
+    return Dual([&] { AfxOleGetApplicationDual(reinterpret_cast<void**>(ppApplication)); });
+}
 
 bool CPageSetup::SetDistances(int32_t top, int32_t left, int32_t right, int32_t bottom, int32_t header,
                               int32_t footer) {

@@ -6,14 +6,31 @@
 #include <vector>
 
 #include "platform/archive.h"
+#include "platform/automation/cmdtarget.h"
+#include "platform/automation/com.h"
 #include "platform/text.h"
 
-class CPageSetup : public CObject {
+inline constexpr IID IID_IPageSetup = {
+    0x6b1f3e10, 0x2c4e, 0x4d1a, {0x9e, 0x21, 0x5a, 0x70, 0x13, 0xc4, 0x8b, 0x01}};
+
+// Slot 7 after those of IDispatch.
+struct IPageSetup : public IDispatch {
+    // The application object's dual interface, with a reference for the caller (null when the
+    // program has none registered). Always S_OK for a valid out pointer.
+    virtual HRESULT get_Application(IDispatch** ppApplication) = 0;
+
+protected:
+    ~IPageSetup() = default;
+};
+
+class CPageSetup : public CCmdTarget {
     DECLARE_SERIAL(CPageSetup)
+    DECLARE_INTERFACE_MAP()
 public:
     CPageSetup();
-    CPageSetup(const CPageSetup& other) = default;
-    CPageSetup& operator=(const CPageSetup& other) = default;
+    // Copies take every field (the printer blocks as their own copies) but keep their own identity.
+    CPageSetup(const CPageSetup& other);
+    CPageSetup& operator=(const CPageSetup& other);
 
     // The Windows printer blocks (DEVMODE, DEVNAMES) exactly as a file brought them; empty when there
     // is none. Print settings made here never go into them.
@@ -52,4 +69,14 @@ public:
     // Storing throws CArchiveException(genericException) when a distance does not fit 16 bits
     // rather than cutting it.
     void Serialize(CArchive& ar) override;
+
+private:
+    void CopyFields(const CPageSetup& other);
+
+    class XPageSetup final : public CDualImpl<CPageSetup, IPageSetup, IID_IPageSetup> {
+    public:
+        using CDualImpl::CDualImpl;
+        HRESULT get_Application(IDispatch** ppApplication) override;
+    } m_xPageSetup{this};
+    CSupportErrorInfoImpl m_xSupportErrorInfo{this, IID_IPageSetup};
 };

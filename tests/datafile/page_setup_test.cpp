@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/automation/slot_call.h"
+
 namespace {
 
 struct Bytes {
@@ -180,4 +182,39 @@ TEST(PageSetup, CopiesAreIndependent) {
     EXPECT_NE(a.m_devMode[0], 0xEE);
     EXPECT_EQ(b.m_nSavedOriginX, 12);
     EXPECT_EQ(b.GetRefCount(), 1u);
+}
+
+TEST(PageSetup, AutomationIdentity) {
+    auto ps = MakeRef<CPageSetup>();
+    EXPECT_EQ(SlotIndexOf(&IPageSetup::get_Application), 7u);
+    IPageSetup* itf = nullptr;
+    ASSERT_EQ(ps->ExternalQueryInterface(IID_IPageSetup, reinterpret_cast<void**>(&itf)), S_OK);
+    IDispatch* app = reinterpret_cast<IDispatch*>(0x1);
+    EXPECT_EQ(CallSlot(itf, 7, &app), S_OK);  // no application registered: nothing to hand out
+    EXPECT_EQ(app, nullptr);
+    EXPECT_EQ(CallSlot(itf, 7, static_cast<IDispatch**>(nullptr)), E_POINTER);
+
+    auto application = MakeRef<CCmdTarget>();
+    application->EnableAutomation();
+    AfxOleRegisterApplication(application.Get(), IID_IDispatch);
+    EXPECT_EQ(CallSlot(itf, 7, &app), S_OK);
+    EXPECT_EQ(app, application->GetIDispatch(false));
+    if (app) app->Release();
+    AfxOleRevokeApplication(application.Get());
+
+    ISupportErrorInfo* sei = nullptr;
+    ASSERT_EQ(ps->ExternalQueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&sei)), S_OK);
+    EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IPageSetup), S_OK);
+    EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+    sei->Release();
+    itf->Release();
+    EXPECT_EQ(ps->GetRefCount(), 1u);
+
+    // A copy answers for itself, not for the record it came from.
+    CPageSetup copy(*ps);
+    IPageSetup* copyItf = nullptr;
+    ASSERT_EQ(copy.ExternalQueryInterface(IID_IPageSetup, reinterpret_cast<void**>(&copyItf)), S_OK);
+    EXPECT_NE(static_cast<void*>(copyItf), static_cast<void*>(itf));
+    copyItf->Release();
+    EXPECT_EQ(ps->GetRefCount(), 1u);
 }
