@@ -1,24 +1,28 @@
-// Feeds bytes to the data file's container: open, read every root stream, decode the summary set.
+// Feeds bytes to the data file's container: open, read every root stream, take the archive and the
+// summary set as opening a flock does, and decode the bytes as a summary set on their own.
 #include "platform/compound_file.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "document/data_file.h"
 #include "document/summary_info.h"
-#include "platform/property_set.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The same bytes as a property-set stream on their own.
     CSummaryInfo direct;
     direct.Decode(std::span(data, size));
+    std::vector<uint8_t> bytes(data, data + size);
     try {
-        auto reader = CCompoundFileReader::OpenMemory(std::vector<uint8_t>(data, data + size));
+        auto reader = CCompoundFileReader::OpenMemory(bytes);
         std::vector<uint8_t> stream;
         for (const auto& name : reader.StreamNames()) reader.ReadStream(name, stream);
-        CSummaryInfo info;
-        info.ReadFromStorage(&reader);
     } catch (const CCompoundFileException&) {
+    }
+    try {
+        CSummaryInfo summary;
+        ReadDataFileBytes(std::move(bytes), &summary);
+    } catch (const CDataFileException&) {
     }
     return 0;
 }
