@@ -108,12 +108,16 @@ TEST(CompoundFile, HandBuiltFileReadsBothStreams) {
 }
 
 TEST(CompoundFile, WrittenFileReadsBack) {
-    for (size_t contentsSize : {size_t(0), size_t(1), size_t(4095), size_t(4096), size_t(70000)}) {
+    for (size_t contentsSize :
+         {size_t(0), size_t(1), size_t(4095), size_t(4096), size_t(70000), size_t(9) << 20}) {
         auto contents = Bytes(contentsSize, 3);
         auto summary = Bytes(180, 5);
         CompoundStream streams[] = {{std::string(kContentsStream), contents},
                                     {std::string(kSummaryInformationStream), summary}};
         auto file = BuildCompoundFile(streams);
+        if (contentsSize > (8u << 20)) {
+            EXPECT_GT(file[0x48], 0) << "expected sector-table index sectors";
+        }
         std::string path = testing::TempDir() + "/cf_roundtrip.cvl";
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
         auto r = CCompoundFileReader::OpenFile(path);
