@@ -187,3 +187,29 @@ TEST(CompoundFile, DamagedStructuresAreRefusedWithoutHanging) {
         EXPECT_EQ(OpenFailure(img.b), CCompoundFileException::damaged) << c.what;
     }
 }
+
+TEST(CompoundFile, DamagedIndexSectorsAreRefused) {
+    auto contents = Bytes(size_t(9) << 20, 1);
+    CompoundStream streams[] = {{std::string(kContentsStream), contents}};
+    const auto good = BuildCompoundFile(streams);
+    auto put32 = [](std::vector<uint8_t>& b, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    };
+    const uint32_t first = uint32_t(good[0x44] | good[0x45] << 8 | good[0x46] << 16 | good[0x47] << 24);
+    const size_t firstAt = 512 + size_t(first) * 512;
+    const struct {
+        const char* what;
+        size_t at;
+        uint32_t value;
+    } cases[] = {
+        {"index sector past the end", 0x44, 0x00FFFFFF},
+        {"index sector count too high", 0x48, 2},
+        {"sector table sector listed in an index sector past the end", firstAt, 0x00FFFFFF},
+        {"index entry holding no sector", firstAt, 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        auto bad = good;
+        put32(bad, c.at, c.value);
+        EXPECT_EQ(OpenFailure(bad), CCompoundFileException::damaged) << c.what;
+    }
+}
