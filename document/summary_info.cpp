@@ -1,5 +1,6 @@
 #include "document/summary_info.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/compound_file.h"
@@ -158,14 +159,16 @@ void CSummaryInfo::RecordSaveDate() {
 }
 
 void CSummaryInfo::IncrRevNum() {
-    // "%lu" of a 32-bit unsigned long: leading blanks, optional sign, digits, wrapping at 2^32.
+    // "%lu" into a 32-bit unsigned long: leading blanks, optional sign, digits; too large a number
+    // stays at the largest value, a negative one is taken modulo 2^32.
     size_t i = m_revNum.find_first_not_of(" \t\n\v\f\r");
     bool negative = false;
     if (i != std::string::npos && (m_revNum[i] == '+' || m_revNum[i] == '-')) negative = m_revNum[i++] == '-';
-    uint32_t value = 0;
+    uint64_t digits = 0;
     for (; i < m_revNum.size() && m_revNum[i] >= '0' && m_revNum[i] <= '9'; ++i)
-        value = value * 10 + uint32_t(m_revNum[i] - '0');
-    if (negative) value = 0u - value;
+        digits = std::min<uint64_t>(digits * 10 + uint64_t(m_revNum[i] - '0'), UINT32_MAX + uint64_t(1));
+    uint32_t value = digits > UINT32_MAX ? UINT32_MAX : uint32_t(digits);
+    if (negative) value = digits > UINT32_MAX ? UINT32_MAX : 0u - value;
     m_revNum = std::to_string(uint32_t(value + 1));
 }
 

@@ -241,8 +241,9 @@ TEST(SummaryInfo, EditingTimeCountsFromTheStart) {
 }
 
 TEST(SummaryInfo, RevisionAndCountTexts) {
-    const std::pair<const char*, const char*> revisions[] = {{"41", "42"}, {"", "1"},           {"abc", "1"},
-                                                             {" 7x", "8"}, {"4294967295", "0"}, {"-1", "0"}};
+    const std::pair<const char*, const char*> revisions[] = {
+        {"41", "42"},        {"", "1"},   {"abc", "1"},        {" 7x", "8"},
+        {"4294967295", "0"}, {"-1", "0"}, {"99999999999", "0"}};
     for (auto [before, after] : revisions) {
         CSummaryInfo s;
         s.m_revNum = before;
