@@ -158,6 +158,15 @@ void CSummaryInfo::RecordSaveDate() {
     m_lastSaved = m_now();
 }
 
+void CSummaryInfo::StampSave(int32_t animalCount, const std::string& lastSavedBy) {
+    RecordSaveDate();
+    IncrRevNum();
+    AddCountToEditTime();
+    StartEditTimeCount();
+    m_pageCount = animalCount;
+    m_lastAuthor = lastSavedBy;
+}
+
 void CSummaryInfo::IncrRevNum() {
     // "%lu" into a 32-bit unsigned long: leading blanks, optional sign, digits; too large a number
     // stays at the largest value, a negative one is taken modulo 2^32.

@@ -61,6 +61,9 @@ public:
     void RecordCreateDate();
     void RecordPrintDate();
     void RecordSaveDate();
+    // What a save stamps, in this order: the save time, the next revision, the editing time so far
+    // (the count then starts again), the number of animals as the page count and who saved.
+    void StampSave(int32_t animalCount, const std::string& lastSavedBy);
     // The revision read as an unsigned decimal and increased by one; a text that does not start with
     // a number counts as 0.
     void IncrRevNum();

@@ -240,6 +240,23 @@ TEST(SummaryInfo, EditingTimeCountsFromTheStart) {
     EXPECT_EQ(s.m_lastPrinted, now);
 }
 
+TEST(SummaryInfo, SaveStampsTimeRevisionEditingTimeAnimalsAndUser) {
+    uint64_t now = 7'000'000'000;
+    CSummaryInfo s;
+    s.m_now = [&] { return now; };
+    s.m_revNum = "41";
+    s.StartEditTimeCount();
+    now += 90 * 10'000'000ull;
+    s.StampSave(250, "shepherd");
+    EXPECT_EQ(s.m_lastSaved, now);
+    EXPECT_EQ(s.m_revNum, "42");
+    EXPECT_EQ(s.m_editTime, 90 * 10'000'000ull);
+    EXPECT_EQ(s.m_editStarted, now);
+    EXPECT_EQ(s.m_pageCount, 250);
+    EXPECT_EQ(s.m_lastAuthor, "shepherd");
+    EXPECT_EQ(s.GetPageCountText(), u"250");
+}
+
 TEST(SummaryInfo, RevisionAndCountTexts) {
     const std::pair<const char*, const char*> revisions[] = {
         {"41", "42"},        {"", "1"},   {"abc", "1"},        {" 7x", "8"},
