@@ -94,8 +94,9 @@ public:
             Entry e = ReadEntry(i);
             if (e.type != typeStream) continue;
             if (e.size > m_size) Damaged("stream size beyond the file");
+            // libgsf sets up the mini stream for any small stream, even an empty one.
             if (e.size < kMiniStreamCutoff)
-                needMini = needMini || e.size > 0 || e.start != kEndOfChain;
+                needMini = true;
             else
                 CheckLength(Chain(m_fat, e.start, "stream").size(), e.size, kSectorSize);
             streams.push_back(e.name);
