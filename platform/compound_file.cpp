@@ -31,6 +31,8 @@ constexpr uint32_t kDifSect = 0xFFFFFFFC;  // lowest of the special sector value
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kNoStream = 0xFFFFFFFF;
 
+// Zero bytes kept after the file's end.
+constexpr size_t kTailPadding = 8;
 // A tree deeper than this is refused: libgsf walks it recursively.
 constexpr unsigned kMaxTreeDepth = 1000;
 // Files beyond this cannot be addressed with 32-bit sector numbers of 512 bytes.
@@ -295,7 +297,10 @@ CCompoundFileReader CCompoundFileReader::OpenFile(const std::string& path) {
     }
     if (uint64_t(st.st_size) > kMaxFileSize)
         throw CCompoundFileException(CCompoundFileException::notCompoundFile, "File too large: " + path);
-    std::vector<uint8_t> bytes(size_t(st.st_size));
+    // Room for the zero bytes Check puts after the end, so that they cost no copy of the file.
+    std::vector<uint8_t> bytes;
+    bytes.reserve(size_t(st.st_size) + kTailPadding);
+    bytes.resize(size_t(st.st_size));
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
@@ -319,7 +324,7 @@ CCompoundFileReader CCompoundFileReader::OpenMemory(std::vector<uint8_t> bytes) 
 void CCompoundFileReader::Check() {
     m_streams = Checker(m_bytes.data(), m_size).Run();
     // Zero bytes after the end, so that no scan for a terminator can run off the buffer.
-    m_bytes.resize(m_size + 8, 0);
+    m_bytes.resize(m_size + kTailPadding, 0);
     OpenWithGsf(m_bytes, m_size);  // libgsf's own checks agree before anyone relies on it
 }
 

@@ -86,7 +86,9 @@ std::string Describe(CFileException::Step step) {
 }  // namespace
 
 bool IsSaveTempFileFor(const std::string& path, const std::string& candidateName) {
-    std::string prefix = "." + FileName(path) + ".";
+    std::string prefix(1, '.');
+    prefix += FileName(path);
+    prefix += '.';
     return candidateName.size() == prefix.size() + kRandomChars + strlen(kTempSuffix) &&
            candidateName.compare(0, prefix.size(), prefix) == 0 &&
            candidateName.compare(candidateName.size() - strlen(kTempSuffix), std::string::npos,
