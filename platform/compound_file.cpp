@@ -231,7 +231,8 @@ private:
     void Walk(uint32_t index, unsigned depth, std::vector<uint32_t>* members) {
         if (index == kNoStream) return;
         if (depth > kMaxTreeDepth) Damaged("directory too deep");
-        if (index >= m_entryCount || m_visited[index]) Damaged("directory tree loops");
+        if (index >= m_entryCount) Damaged("directory entry out of range");
+        if (m_visited[index]) Damaged("directory tree loops");
         m_visited[index] = true;
         Entry e = ReadEntry(index);
         if (e.type != typeStorage && e.type != typeStream) Damaged("directory entry type");

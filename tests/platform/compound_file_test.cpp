@@ -56,7 +56,13 @@ struct Image {
         std::copy(summary.begin(), summary.end(), b.begin() + Sector(11));
     }
     static size_t Sector(size_t n) { return 512 + n * 512; }
-    static size_t EntryAt(size_t i) { return Sector(1) + i * 128; }
+    // Entries 4 to 7 live in sector 12 once the directory is extended (ExtendDirectory).
+    static size_t EntryAt(size_t i) { return i < 4 ? Sector(1) + i * 128 : Sector(12) + (i - 4) * 128; }
+    void ExtendDirectory() {
+        b.resize(b.size() + 512, 0);
+        Fat(1, 12);
+        Fat(12, 0xFFFFFFFE);
+    }
     void Put16(size_t at, uint32_t v) {
         b[at] = uint8_t(v);
         b[at + 1] = uint8_t(v >> 8);
@@ -105,6 +111,24 @@ TEST(CompoundFile, HandBuiltFileReadsBothStreams) {
     EXPECT_EQ(out, Bytes(100, 9));
     EXPECT_FALSE(r.ReadStream("contents", out));  // names are matched exactly
     EXPECT_FALSE(r.HasStream("Other"));
+}
+
+TEST(CompoundFile, StoragesAndTheirStreamsAreNotRootStreams) {
+    Image img;
+    img.ExtendDirectory();
+    img.Put32(Image::EntryAt(2) + 0x48, 3);
+    img.Entry(3, u"ObjectPool", 1, 0xFFFFFFFF, 0xFFFFFFFF, 4, 0, 0);
+    img.Entry(4, u"\001Ole", 2, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFE, 0);
+    auto r = CCompoundFileReader::OpenMemory(img.b);
+    EXPECT_EQ(r.StreamNames(), (std::vector<std::string>{"Contents", "\005SummaryInformation"}));
+    std::vector<uint8_t> out;
+    EXPECT_FALSE(r.ReadStream("ObjectPool", out));
+    EXPECT_FALSE(r.ReadStream("\001Ole", out));
+    ASSERT_TRUE(r.ReadStream(kContentsStream, out));
+    EXPECT_EQ(out, Bytes(4096, 1));
+
+    img.Put32(Image::EntryAt(4) + 0x4C, 3);  // a stream whose child is its own storage
+    EXPECT_EQ(OpenFailure(img.b), CCompoundFileException::damaged);
 }
 
 TEST(CompoundFile, WrittenFileReadsBack) {
