@@ -186,6 +186,7 @@ TEST(PageSetup, CopiesAreIndependent) {
 
 TEST(PageSetup, AutomationIdentity) {
     auto ps = MakeRef<CPageSetup>();
+    static_assert(IsSlotSafeInterface<IPageSetup>());
     EXPECT_EQ(SlotIndexOf(&IPageSetup::get_Application), 7u);
     IPageSetup* itf = nullptr;
     ASSERT_EQ(ps->ExternalQueryInterface(IID_IPageSetup, reinterpret_cast<void**>(&itf)), S_OK);
