@@ -1,7 +1,7 @@
 // The plug-in as a client of the program's dual interfaces: calls by slot through the interface's
 // function table, with the value types of the calls laid out as the automation layer passes them
 // (HRESULT as a 32-bit status, "long" as 32 bits, text as a length-prefixed UTF-16 BSTR, VARIANT as
-// the 24-byte tagged union).
+// the 16-byte tagged union).
 #pragma once
 
 #include <cstdint>
@@ -30,14 +30,12 @@ struct VARIANT {
         int32_t lVal;
         DATE date;
         BSTR bstrVal;
+        int64_t llVal;
         void* byref;
-        struct {
-            void* pvRecord;
-            void* pRecInfo;
-        } record;
     };
 };
-static_assert(sizeof(VARIANT) == 24, "VARIANT must keep its 24-byte layout");
+// Passed by value in two registers: the size and the trivial copy are part of the contract.
+static_assert(sizeof(VARIANT) == 16, "VARIANT must keep its 16-byte layout");
 
 // A BSTR: a 32-bit byte count before the characters, a NUL after them.
 inline BSTR AllocText(const char16_t* s, size_t n) {
