@@ -131,8 +131,12 @@ const CaseTables& Tables() {
 }
 }  // namespace
 
-char16_t ToUpperSimple(char16_t c) { return Tables().upper[c]; }
-char16_t ToLowerSimple(char16_t c) { return Tables().lower[c]; }
+char16_t ToUpperSimple(char16_t c) {
+    return Tables().upper[c];
+}
+char16_t ToLowerSimple(char16_t c) {
+    return Tables().lower[c];
+}
 
 WString ToUpper(WStringView s) {
     const auto& t = Tables();
@@ -233,7 +237,9 @@ WString AnsiToW(std::string_view s) {
 }
 
 namespace {
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
+}
 }  // namespace
 
 WString TrimLeft(WStringView s) {
@@ -248,7 +254,9 @@ WString TrimRight(WStringView s) {
     return WString(s.substr(0, n));
 }
 
-WString Trim(WStringView s) { return TrimLeft(TrimRight(s)); }
+WString Trim(WStringView s) {
+    return TrimLeft(TrimRight(s));
+}
 
 std::vector<WString> Split(WStringView s, char16_t sep) {
     std::vector<WString> parts;
@@ -278,7 +286,9 @@ WString FormatPlaceholders(WStringView fmt, const std::vector<WString>& args) {
     return out;
 }
 
-WString IntToW(long long v) { return Utf8ToW(std::to_string(v)); }
+WString IntToW(long long v) {
+    return Utf8ToW(std::to_string(v));
+}
 
 WString DoubleToW(double v, const char* printfFormat) {
     // snprintf follows LC_NUMERIC; swap any decimal comma back to '.'.

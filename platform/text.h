@@ -15,7 +15,9 @@ WString Utf8ToW(std::string_view s);
 std::string WToUtf8(WStringView s);
 
 // Short spelling for literals in code: W("abc") == u"abc" but from a narrow (UTF-8) literal.
-inline WString W(std::string_view s) { return Utf8ToW(s); }
+inline WString W(std::string_view s) {
+    return Utf8ToW(s);
+}
 
 // The simple, locale-independent upper-case mapping of one UTF-16 code unit.
 char16_t ToUpperSimple(char16_t c);
@@ -26,7 +28,9 @@ WString ToLower(WStringView s);
 // The one case-insensitive comparison (code units after the simple upper-case mapping):
 // the flock's key order and every text column use it. Returns <0, 0, >0.
 int CompareNoCase(WStringView a, WStringView b);
-inline bool EqualsNoCase(WStringView a, WStringView b) { return CompareNoCase(a, b) == 0; }
+inline bool EqualsNoCase(WStringView a, WStringView b) {
+    return CompareNoCase(a, b) == 0;
+}
 // Ordinal comparison, with regard to case. Returns <0, 0, >0.
 int CompareOrdinal(WStringView a, WStringView b);
 

@@ -1,0 +1,410 @@
+#include "platform/archive.h"
+
+#include <bit>
+#include <cstring>
+
+namespace {
+
+constexpr uint16_t wNullTag = 0;
+constexpr uint16_t wNewClassTag = 0xFFFF;
+constexpr uint16_t wClassTag = 0x8000;
+constexpr uint32_t dwBigClassTag = 0x80000000u;
+constexpr uint16_t wBigObjectTag = 0x7FFF;
+constexpr uint32_t nMaxMapCount = 0x3FFFFFFE;
+// Longest class name the reader accepts (the Windows program read names into 64 bytes).
+constexpr size_t kMaxClassName = 63;
+
+[[noreturn]] void Fail(int cause) {
+    throw CArchiveException(cause);
+}
+
+template <class U>
+void PutLE(std::vector<uint8_t>& out, U v) {
+    for (size_t i = 0; i < sizeof(U); ++i) out.push_back(uint8_t(v >> (8 * i)));
+}
+
+template <class U>
+U GetLE(const uint8_t* p) {
+    U v = 0;
+    for (size_t i = 0; i < sizeof(U); ++i) v = U(v | (U(p[i]) << (8 * i)));
+    return v;
+}
+
+}  // namespace
+
+const char* CArchiveException::what() const noexcept {
+    switch (m_cause) {
+        case endOfFile:
+            return "archive: unexpected end of data";
+        case badIndex:
+            return "archive: bad object or class index";
+        case badClass:
+            return "archive: unknown or unexpected class";
+        case badSchema:
+            return "archive: unsupported schema";
+        case readOnly:
+            return "archive: storing into a loading archive";
+        case writeOnly:
+            return "archive: loading from a storing archive";
+        case bufferFull:
+            return "archive: buffer full";
+        default:
+            return "archive: damaged data";
+    }
+}
+
+CArchive::CArchive(std::vector<uint8_t>& buf, Mode mode) : m_mode(mode) {
+    if (mode == store) {
+        m_out = &buf;
+    } else {
+        m_in = buf;
+        m_loadArray.emplace_back();  // index 0: the null object
+    }
+}
+
+CArchive::CArchive(std::span<const uint8_t> data) : m_mode(load), m_in(data) {
+    m_loadArray.emplace_back();  // index 0: the null object
+}
+
+CArchive::~CArchive() {
+    for (LoadEntry& e : m_loadArray)
+        if (e.pOb) e.pOb->InternalRelease();
+}
+
+size_t CArchive::GetPosition() const {
+    return IsLoading() ? m_pos : m_out->size();
+}
+size_t CArchive::GetSize() const {
+    return IsLoading() ? m_in.size() : m_out->size();
+}
+size_t CArchive::GetRemaining() const {
+    return IsLoading() ? m_in.size() - m_pos : 0;
+}
+
+void CArchive::CheckAvailable(uint64_t n, uint64_t bytesEach) const {
+    CheckLoading();
+    uint64_t left = m_in.size() - m_pos;
+    if (bytesEach == 0) return;
+    if (n > left / bytesEach) Fail(CArchiveException::endOfFile);
+}
+
+// The Windows program raised the generic archive error for the wrong direction.
+void CArchive::CheckLoading() const {
+    if (!IsLoading()) Fail(CArchiveException::genericException);
+}
+void CArchive::CheckStoring() const {
+    if (!IsStoring()) Fail(CArchiveException::genericException);
+}
+
+void CArchive::Read(void* p, size_t n) {
+    CheckAvailable(n);
+    if (n) std::memcpy(p, m_in.data() + m_pos, n);
+    m_pos += n;
+}
+
+void CArchive::Write(const void* p, size_t n) {
+    CheckStoring();
+    const uint8_t* b = static_cast<const uint8_t*>(p);
+    m_out->insert(m_out->end(), b, b + n);
+}
+
+#define CVL_ARCHIVE_INT(T, U)                 \
+    CArchive& CArchive::operator<<(T v) {     \
+        CheckStoring();                       \
+        PutLE<U>(*m_out, U(v));               \
+        return *this;                         \
+    }                                         \
+    CArchive& CArchive::operator>>(T& v) {    \
+        CheckAvailable(sizeof(U));            \
+        v = T(GetLE<U>(m_in.data() + m_pos)); \
+        m_pos += sizeof(U);                   \
+        return *this;                         \
+    }
+CVL_ARCHIVE_INT(int8_t, uint8_t)
+CVL_ARCHIVE_INT(uint8_t, uint8_t)
+CVL_ARCHIVE_INT(int16_t, uint16_t)
+CVL_ARCHIVE_INT(uint16_t, uint16_t)
+CVL_ARCHIVE_INT(int32_t, uint32_t)
+CVL_ARCHIVE_INT(uint32_t, uint32_t)
+CVL_ARCHIVE_INT(int64_t, uint64_t)
+CVL_ARCHIVE_INT(uint64_t, uint64_t)
+#undef CVL_ARCHIVE_INT
+
+// Floating point values keep their bit patterns (NaN payloads included).
+CArchive& CArchive::operator<<(float v) {
+    return *this << std::bit_cast<uint32_t>(v);
+}
+CArchive& CArchive::operator<<(double v) {
+    return *this << std::bit_cast<uint64_t>(v);
+}
+CArchive& CArchive::operator>>(float& v) {
+    uint32_t u;
+    *this >> u;
+    v = std::bit_cast<float>(u);
+    return *this;
+}
+CArchive& CArchive::operator>>(double& v) {
+    uint64_t u;
+    *this >> u;
+    v = std::bit_cast<double>(u);
+    return *this;
+}
+
+bool CArchive::ReadBool32() {
+    int32_t v;
+    *this >> v;
+    return v != 0;
+}
+
+void CArchive::WriteCount(uint32_t n) {
+    if (n < 0xFFFF) {
+        *this << uint16_t(n);
+    } else {
+        *this << uint16_t(0xFFFF) << n;
+    }
+}
+
+uint32_t CArchive::ReadCount() {
+    uint16_t w;
+    *this >> w;
+    if (w != 0xFFFF) return w;
+    uint32_t n;
+    *this >> n;
+    return n;
+}
+
+uint32_t CArchive::ReadCountChecked(uint64_t minBytesEach) {
+    uint32_t n = ReadCount();
+    CheckAvailable(n, minBytesEach);
+    return n;
+}
+
+void CArchive::WriteString(WStringView s) {
+    uint64_t n = s.size();
+    *this << uint8_t(0xFF) << uint16_t(0xFFFE);  // Unicode marker
+    if (n < 0xFF) {
+        *this << uint8_t(n);
+    } else if (n < 0xFFFE) {
+        *this << uint8_t(0xFF) << uint16_t(n);
+    } else if (n < 0xFFFFFFFF) {
+        *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(n);
+    } else {
+        *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(0xFFFFFFFF) << n;
+    }
+    m_out->reserve(m_out->size() + 2 * s.size());
+    for (char16_t c : s) PutLE<uint16_t>(*m_out, uint16_t(c));
+}
+
+WString CArchive::ReadString() {
+    bool wide = false;
+    uint64_t n;
+    uint8_t b;
+    uint16_t w;
+    *this >> b;
+    if (b < 0xFF) {
+        n = b;
+    } else {
+        *this >> w;
+        bool haveLength = false;
+        if (w == 0xFFFE) {  // Unicode marker: the length starts again at one byte
+            wide = true;
+            *this >> b;
+            if (b < 0xFF) {
+                n = b;
+                haveLength = true;
+            } else {
+                *this >> w;
+            }
+        }
+        if (!haveLength) {
+            if (w < 0xFFFE) {
+                n = w;
+            } else {
+                uint32_t d;
+                *this >> d;
+                if (d < 0xFFFFFFFF) {
+                    n = d;
+                } else {
+                    *this >> n;
+                }
+            }
+        }
+    }
+    CheckAvailable(n, wide ? 2 : 1);
+    const uint8_t* p = m_in.data() + m_pos;
+    m_pos += size_t(n) * (wide ? 2 : 1);
+    if (!wide) return AnsiToW(std::string_view(reinterpret_cast<const char*>(p), size_t(n)));
+    WString s(size_t(n), u'\0');
+    for (size_t i = 0; i < n; ++i) s[i] = char16_t(GetLE<uint16_t>(p + 2 * i));
+    return s;
+}
+
+uint32_t CArchive::NextMapIndex() {
+    if (m_nMapCount >= nMaxMapCount) Fail(CArchiveException::badIndex);
+    return m_nMapCount++;
+}
+
+void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
+    CheckStoring();
+    if (!pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
+    auto it = m_storeMap.find(pClassRef);
+    if (it != m_storeMap.end()) {
+        uint32_t idx = it->second;
+        if (idx < wBigObjectTag) {
+            *this << uint16_t(wClassTag | idx);
+        } else {
+            *this << wBigObjectTag << uint32_t(dwBigClassTag | idx);
+        }
+        return;
+    }
+    size_t len = std::strlen(pClassRef->m_lpszClassName);
+    if (len > kMaxClassName) Fail(CArchiveException::badClass);
+    *this << wNewClassTag << uint16_t(pClassRef->m_wSchema) << uint16_t(len);
+    Write(pClassRef->m_lpszClassName, len);
+    m_storeMap[pClassRef] = NextMapIndex();
+}
+
+void CArchive::WriteObject(const CObject* pOb) {
+    CheckStoring();
+    if (!pOb) {
+        *this << wNullTag;
+        return;
+    }
+    auto it = m_storeMap.find(pOb);
+    if (it != m_storeMap.end()) {
+        uint32_t idx = it->second;
+        if (idx < wBigObjectTag) {
+            *this << uint16_t(idx);
+        } else {
+            *this << wBigObjectTag << idx;
+        }
+        return;
+    }
+    WriteClass(pOb->GetRuntimeClass());
+    m_storeMap[pOb] = NextMapIndex();
+    const_cast<CObject*>(pOb)->Serialize(*this);
+}
+
+const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, uint32_t* pSchema,
+                                         uint32_t* pObTag) {
+    CheckLoading();
+    uint16_t wTag;
+    uint32_t obTag;
+    *this >> wTag;
+    if (wTag == wBigObjectTag) {
+        *this >> obTag;
+    } else {
+        obTag = (uint32_t(wTag & wClassTag) << 16) | (wTag & ~wClassTag);
+    }
+    if (!(obTag & dwBigClassTag)) {
+        if (!pObTag) Fail(CArchiveException::badIndex);
+        *pObTag = obTag;
+        return nullptr;
+    }
+
+    const CRuntimeClass* pClassRef;
+    uint32_t nSchema;
+    if (wTag == wNewClassTag) {
+        uint16_t schema, len;
+        *this >> schema >> len;
+        if (len > kMaxClassName) Fail(CArchiveException::badClass);
+        char name[kMaxClassName];
+        Read(name, len);
+        pClassRef = CRuntimeClass::FromName(std::string_view(name, len));
+        if (!pClassRef || !pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
+        nSchema = schema;
+        if ((pClassRef->m_wSchema & ~VERSIONABLE_SCHEMA) != nSchema &&
+            !(pClassRef->m_wSchema & VERSIONABLE_SCHEMA))
+            Fail(CArchiveException::badSchema);
+        NextMapIndex();
+        m_loadArray.push_back({pClassRef, nullptr, nSchema, false});
+    } else {
+        uint32_t idx = obTag & ~dwBigClassTag;
+        if (idx == 0 || idx >= m_loadArray.size() || !m_loadArray[idx].pClass)
+            Fail(CArchiveException::badIndex);
+        pClassRef = m_loadArray[idx].pClass;
+        nSchema = m_loadArray[idx].nSchema;
+    }
+    if (pClassRefRequested && !pClassRef->IsDerivedFrom(pClassRefRequested))
+        Fail(CArchiveException::badClass);
+    if (pSchema) {
+        *pSchema = nSchema;
+    } else {
+        m_nObjectSchema = nSchema;
+    }
+    if (pObTag) *pObTag = obTag;
+    return pClassRef;
+}
+
+CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
+    uint32_t nSchema = 0, obTag = 0;
+    const CRuntimeClass* pClassRef = ReadClass(pClassRefRequested, &nSchema, &obTag);
+    if (!pClassRef) {
+        // A back reference: to the null object, or to an object loaded completely. A reference
+        // to a class, or to an object still loading (a cycle), is damage.
+        if (obTag >= m_loadArray.size()) Fail(CArchiveException::badIndex);
+        const LoadEntry& e = m_loadArray[obTag];
+        if (e.pClass || e.loading) Fail(CArchiveException::badIndex);
+        if (!e.pOb) return nullptr;
+        if (pClassRefRequested && !e.pOb->IsKindOf(pClassRefRequested)) Fail(CArchiveException::badClass);
+        e.pOb->InternalAddRef();
+        return e.pOb;
+    }
+    if (m_depth >= kMaxObjectDepth) Fail(CArchiveException::genericException);
+    NextMapIndex();
+    size_t slot = m_loadArray.size();
+    m_loadArray.push_back({nullptr, nullptr, 0, true});
+    CObject* pOb = pClassRef->CreateObject();
+    if (!pOb) Fail(CArchiveException::badClass);
+    m_loadArray[slot].pOb = pOb;  // the archive holds the creator's reference
+
+    struct Nesting {
+        CArchive& ar;
+        uint32_t savedSchema;
+        Nesting(CArchive& a, uint32_t schema) : ar(a), savedSchema(a.m_nObjectSchema) {
+            ++ar.m_depth;
+            ar.m_nObjectSchema = schema;
+        }
+        ~Nesting() {
+            --ar.m_depth;
+            ar.m_nObjectSchema = savedSchema;
+        }
+    } nesting(*this, nSchema);
+    pOb->Serialize(*this);
+    m_loadArray[slot].loading = false;
+    pOb->InternalAddRef();
+    return pOb;
+}
+
+uint32_t CArchive::GetObjectSchema() {
+    uint32_t n = m_nObjectSchema;
+    m_nObjectSchema = uint32_t(-1);
+    return n;
+}
+
+void SerializeStringArray(CArchive& ar, std::vector<WString>& items) {
+    if (ar.IsStoring()) {
+        ar.WriteCount(uint32_t(items.size()));
+        for (const WString& s : items) ar << s;
+        return;
+    }
+    uint32_t n = ar.ReadCountChecked(1);  // every text takes at least its length byte
+    std::vector<WString> loaded;
+    loaded.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) loaded.push_back(ar.ReadString());
+    items = std::move(loaded);
+}
+
+IMPLEMENT_SERIAL(CDWordArray, CObject, 0)
+
+void CDWordArray::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar.WriteCount(uint32_t(m_data.size()));
+        for (uint32_t v : m_data) ar << v;
+        return;
+    }
+    uint32_t n = ar.ReadCountChecked(4);
+    std::vector<uint32_t> loaded(n);
+    for (uint32_t& v : loaded) ar >> v;
+    m_data = std::move(loaded);
+}

@@ -1,0 +1,214 @@
+// The framework's archive: values, counts, texts and objects with their classes, byte for byte
+// as the Windows program wrote them (little-endian).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/object.h"
+#include "platform/text.h"
+
+class CArchiveException : public std::exception {
+public:
+    enum {
+        none,
+        genericException,
+        readOnly,
+        endOfFile,
+        writeOnly,
+        badIndex,
+        badClass,
+        badSchema,
+        bufferFull,
+    };
+
+    explicit CArchiveException(int cause) : m_cause(cause) {}
+    const char* what() const noexcept override;
+
+    int m_cause;
+};
+
+class CArchive {
+public:
+    enum Mode { store = 0, load = 1 };
+
+    // Storing appends to buf; loading reads buf from its start. buf must outlive the archive.
+    CArchive(std::vector<uint8_t>& buf, Mode mode);
+    // Loading: reads data, which must outlive the archive.
+    explicit CArchive(std::span<const uint8_t> data);
+    CArchive(const uint8_t* data, size_t size) : CArchive(std::span<const uint8_t>(data, size)) {}
+    // Releases the objects the archive loaded that nobody else holds.
+    ~CArchive();
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+
+    bool IsStoring() const { return m_mode == store; }
+    bool IsLoading() const { return m_mode == load; }
+
+    // Loading: bytes consumed so far, total input size, bytes left. Storing: bytes written.
+    size_t GetPosition() const;
+    size_t GetSize() const;
+    size_t GetRemaining() const;
+    // Throws endOfFile unless n items of at least bytesEach bytes can still be read. Call it
+    // before sizing anything from a count read from the archive.
+    void CheckAvailable(uint64_t n, uint64_t bytesEach = 1) const;
+
+    // Raw bytes. Read throws endOfFile when fewer than n bytes are left (nothing is consumed).
+    void Read(void* p, size_t n);
+    void Write(const void* p, size_t n);
+
+    CArchive& operator<<(int8_t v);
+    CArchive& operator<<(uint8_t v);
+    CArchive& operator<<(int16_t v);
+    CArchive& operator<<(uint16_t v);
+    CArchive& operator<<(int32_t v);
+    CArchive& operator<<(uint32_t v);
+    CArchive& operator<<(int64_t v);
+    CArchive& operator<<(uint64_t v);
+    CArchive& operator<<(float v);
+    CArchive& operator<<(double v);
+    CArchive& operator<<(bool) = delete;  // say which width
+    CArchive& operator>>(int8_t& v);
+    CArchive& operator>>(uint8_t& v);
+    CArchive& operator>>(int16_t& v);
+    CArchive& operator>>(uint16_t& v);
+    CArchive& operator>>(int32_t& v);
+    CArchive& operator>>(uint32_t& v);
+    CArchive& operator>>(int64_t& v);
+    CArchive& operator>>(uint64_t& v);
+    CArchive& operator>>(float& v);
+    CArchive& operator>>(double& v);
+    CArchive& operator>>(bool&) = delete;
+
+    // A BOOL: 32-bit, nonzero is true; written as 1 or 0.
+    void WriteBool32(bool v) { *this << int32_t(v ? 1 : 0); }
+    bool ReadBool32();
+
+    // The framework's count: 16-bit, or 0xFFFF then 32-bit when the count is 0xFFFF or more.
+    void WriteCount(uint32_t n);
+    uint32_t ReadCount();
+    // ReadCount, then CheckAvailable(count, minBytesEach).
+    uint32_t ReadCountChecked(uint64_t minBytesEach);
+
+    // Texts in the framework's string form. Writing always gives the Unicode form (FF FE FF,
+    // length escapes, UTF-16LE, no terminator); reading also takes the 8-bit form (Windows-1252).
+    void WriteString(WStringView s);
+    WString ReadString();
+    CArchive& operator<<(WStringView s) {
+        WriteString(s);
+        return *this;
+    }
+    CArchive& operator>>(WString& s) {
+        s = ReadString();
+        return *this;
+    }
+
+    // Objects with their class: the class tag the first time a class is seen, then back
+    // references; an object stored twice is written the second time as a back reference; a
+    // null pointer is tag 0.
+    void WriteObject(const CObject* pOb);
+    // Returns a new reference owned by the caller (nullptr for the null tag). Throws badClass
+    // when the stored class is unknown or not derived from pClassRefRequested (nullptr: any).
+    CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+    template <class T>
+    CRefPtr<T> ReadObjectAs() {
+        return CRefPtr<T>::Adopt(static_cast<T*>(ReadObject(T::GetThisClass())));
+    }
+
+    void WriteClass(const CRuntimeClass* pClassRef);
+    // Returns the class read; with pObTag given, an object tag gives nullptr and the tag.
+    const CRuntimeClass* ReadClass(const CRuntimeClass* pClassRefRequested = nullptr,
+                                   uint32_t* pSchema = nullptr, uint32_t* pObTag = nullptr);
+
+    // While an object's Serialize runs on loading: the schema stored with its class. Returns it
+    // once, then (uint32_t)-1.
+    uint32_t GetObjectSchema();
+    void SetObjectSchema(uint32_t nSchema) { m_nObjectSchema = nSchema; }
+
+    // Deepest nesting of objects inside objects accepted on loading.
+    static constexpr int kMaxObjectDepth = 100;
+
+private:
+    void CheckLoading() const;
+    void CheckStoring() const;
+    uint32_t NextMapIndex();
+
+    struct LoadEntry {
+        const CRuntimeClass* pClass = nullptr;  // a class entry
+        CObject* pOb = nullptr;                 // an object entry (the archive holds one reference)
+        uint32_t nSchema = 0;                   // schema stored with a class
+        bool loading = false;                   // the object's Serialize has not finished
+    };
+
+    Mode m_mode;
+    std::vector<uint8_t>* m_out = nullptr;
+    std::span<const uint8_t> m_in;
+    size_t m_pos = 0;
+    uint32_t m_nMapCount = 1;  // classes and objects share one index; 0 is the null object
+    std::unordered_map<const void*, uint32_t> m_storeMap;
+    std::vector<LoadEntry> m_loadArray;
+    uint32_t m_nObjectSchema = uint32_t(-1);
+    int m_depth = 0;
+};
+
+template <class T>
+CArchive& operator<<(CArchive& ar, const CRefPtr<T>& p) {
+    ar.WriteObject(p.Get());
+    return ar;
+}
+inline CArchive& operator<<(CArchive& ar, const CObject* p) {
+    ar.WriteObject(p);
+    return ar;
+}
+template <class T>
+CArchive& operator>>(CArchive& ar, CRefPtr<T>& p) {
+    p = ar.ReadObjectAs<T>();
+    return ar;
+}
+
+// An owning object array: the count, then each object with its class. Loading refuses null
+// elements (badIndex) unless allowNull, and objects not derived from T (badClass).
+template <class T>
+void SerializeObjectArray(CArchive& ar, std::vector<CRefPtr<T>>& items, bool allowNull = false) {
+    if (ar.IsStoring()) {
+        ar.WriteCount(uint32_t(items.size()));
+        for (const auto& p : items) ar.WriteObject(p.Get());
+        return;
+    }
+    uint32_t n = ar.ReadCountChecked(2);  // every object takes at least a 2-byte tag
+    std::vector<CRefPtr<T>> loaded;
+    loaded.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        loaded.push_back(ar.ReadObjectAs<T>());
+        if (!allowNull && !loaded.back()) throw CArchiveException(CArchiveException::badIndex);
+    }
+    items = std::move(loaded);
+}
+
+// A string array: the count, then each text.
+void SerializeStringArray(CArchive& ar, std::vector<WString>& items);
+
+// The framework's array of 32-bit values; stored with its class under schema 0.
+class CDWordArray : public CObject {
+    DECLARE_SERIAL(CDWordArray)
+public:
+    void Serialize(CArchive& ar) override;
+
+    size_t GetSize() const { return m_data.size(); }
+    uint32_t GetAt(size_t i) const { return m_data.at(i); }
+    void SetAt(size_t i, uint32_t v) { m_data.at(i) = v; }
+    size_t Add(uint32_t v) {
+        m_data.push_back(v);
+        return m_data.size() - 1;
+    }
+    void RemoveAll() { m_data.clear(); }
+
+    std::vector<uint32_t> m_data;
+};
+
+// Date operators (need the date type).
+#include "platform/archive_date.h"
