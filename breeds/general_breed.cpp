@@ -10,14 +10,20 @@ namespace {
 constexpr uint32_t kAddressEvent = kMovement | kReportDeletion;
 
 // The codes 0, 1, 2, 4, 5, 9, 19, 20 and 21 keep the meanings the program gives them; 3, 6, 7, 8
-// and 10 are the records the tupping and lambing wizards write.
+// and 10 are the records the tupping and lambing wizards write (3 and 6 date a service for the
+// gestation check). Every movement names the other holding first and its movement document second,
+// which the address report shows.
 const std::vector<EventType> kEvents = {
-    {0, u"Sold", u"Sold to %1 for %2", kSystem | kAddressEvent, {{u"Buyer", kAddressKey}, {u"Price", kText}}},
+    {0,
+     u"Sold",
+     u"Sold to %1 (movement document %2)",
+     kSystem | kAddressEvent,
+     {{u"Buyer", kAddressKey}, {u"Movement Document", kText}}},
     {1,
      u"Purchased",
-     u"Purchased from %1 for %2",
+     u"Purchased from %1 (movement document %2)",
      kSystem | kAddressEvent,
-     {{u"Seller", kAddressKey}, {u"Price", kText}}},
+     {{u"Seller", kAddressKey}, {u"Movement Document", kText}}},
     {2, u"Died", u"Died: %1", kSystem | kMovement | kReportDeletion, {{u"Cause", kText}}},
     {3, u"Served", u"Served by %1", kBreeding, {{u"Ram", kText}}},
     {4, u"Weighed", u"Weighed %1", kPerAnimal, {{u"Weight", kWeight}}},
@@ -59,9 +65,9 @@ const std::vector<EventType> kEvents = {
      {{u"To Holding", kAddressKey}, {u"Movement Document", kText}}},
     {21,
      u"Killed",
-     u"Killed at %1: %2",
+     u"Killed at %1 (movement document %2)",
      kSystem | kAddressEvent,
-     {{u"Slaughterhouse", kAddressKey}, {u"Reason", kText}}},
+     {{u"Slaughterhouse", kAddressKey}, {u"Movement Document", kText}}},
     {22, u"Weaned", u"Weaned", 0, {}},
 };
 

@@ -39,7 +39,9 @@ struct EventExports {
 };
 
 // "%1".."%9".
-std::u16string Placeholder(uint32_t k) { return std::u16string(u"%") + char16_t(u'0' + k); }
+std::u16string Placeholder(uint32_t k) {
+    return std::u16string(u"%") + char16_t(u'0' + k);
+}
 
 TEST(BreedEvents, EveryListedEventIsConsistentThroughEachExport) {
     EventExports x;
@@ -97,6 +99,7 @@ TEST(BreedEvents, CodesWithAFixedMeaningKeepIt) {
         EXPECT_NE(x.type(code) & 0x2u, 0u);
         // The address report shows the second parameter of these events.
         EXPECT_EQ(x.count(code), 2u);
+        EXPECT_EQ(x.Tag(code, 1), u"Movement Document");
     }
     EXPECT_EQ(x.count(4), 1u);
     EXPECT_EQ(x.parameterType(4, 0), 1);

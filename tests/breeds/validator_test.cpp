@@ -110,7 +110,7 @@ const char kExport[] =
     "<Signet>\r\n<AWT>2.01</AWT>\r\n</Signet>\r\n"
     "<Genetics>\r\n<Scrapie>ARR/ARQ</Scrapie>\r\n</Genetics>\r\n"
     "<Event Type=\"Purchased\" Created=\"2023-09-01T12:00:00\">\r\n<Date>2023-09-01</Date>\r\n"
-    "<Parameter ID=\"0\"><![CDATA[K1]]></Parameter>\r\n<Parameter ID=\"1\"><![CDATA[120]]></Parameter>\r\n"
+    "<Parameter ID=\"0\"><![CDATA[K1]]></Parameter>\r\n<Parameter ID=\"1\"><![CDATA[AML 123456]]></Parameter>\r\n"
     "</Event>\r\n"
     "<Event Type=\"Tupped\" Created=\"2025-10-20T12:00:00\" Edited=\"2025-10-21T08:00:00\">\r\n"
     "<Date>2025-10-20</Date>\r\n<Parameter ID=\"0\"><![CDATA[R1]]></Parameter>\r\n</Event>\r\n"
