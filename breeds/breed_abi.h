@@ -3,10 +3,10 @@
 // A breed plug-in is a shared library loaded with dlopen. Every export is extern "C" and takes
 // UTF-16 text as char16_t. A text result is fetched in two calls: first with a null buffer (and
 // capacity 0 where there is one) to learn the length in characters, then with a buffer of
-// length + 1 and that length as the capacity: a capacity counts the characters the buffer holds
-// before its terminating NUL, and the plug-in writes at most that many and then the NUL. (The
-// fixed name buffers of CVLEnumEvents, CVLEnumReports and CVLGetBreedFlag are the exception: there
-// the capacity is the whole buffer, terminator included.) Interfaces passed in are the program's
+// length + 1 and a capacity of length or length + 1: the plug-in writes at most `capacity`
+// characters of the text and then a NUL, so never more than length + 1 in all. (The fixed name
+// buffers of CVLEnumEvents, CVLEnumReports and CVLGetBreedFlag are the exception: there the
+// capacity is the whole buffer, terminator included.) Interfaces passed in are the program's
 // automation dual interfaces; the plug-in must not keep them past the call. Property pages returned
 // by a plug-in are CCvlPropertyPage objects of the program's sheet layer (the plug-in links the same
 // wxWidgets).

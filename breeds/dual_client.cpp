@@ -2,25 +2,21 @@
 
 namespace dual_client {
 
-std::optional<std::u16string> GetText(void* itf, int slot) {
+std::optional<WString> GetText(void* itf, size_t slot) {
     if (!itf) return std::nullopt;
-    BSTR text = nullptr;
-    if (!Succeeded(CallSlot(itf, slot, &text))) {
-        FreeText(text);
-        return std::nullopt;
-    }
-    std::u16string result(text ? text : u"", TextLength(text));
-    FreeText(text);
-    return result;
+    CComBSTR text;
+    if (FAILED(CallSlot(itf, slot, &text))) return std::nullopt;
+    return BstrToW(text);
 }
 
-std::optional<DATE> GetDate(void* itf, int slot) {
+std::optional<DATE> GetDate(void* itf, size_t slot) {
     if (!itf) return std::nullopt;
-    VARIANT v{};
+    VARIANT v;
+    VariantInit(&v);
     HRESULT hr = CallSlot(itf, slot, &v);
     std::optional<DATE> result;
-    if (Succeeded(hr) && v.vt == VT_DATE) result = v.date;
-    ClearVariant(v);
+    if (SUCCEEDED(hr) && v.vt == VT_DATE) result = v.date;
+    VariantClear(&v);
     return result;
 }
 

@@ -22,17 +22,18 @@ std::vector<Text> FlockTattoos(IDocument* doc) {
     std::vector<Text> tattoos;
     if (!doc) return tattoos;
     void* records = nullptr;
-    if (!dc::Succeeded(dc::CallSlot(doc, slots::document::kGetRecords, &records)) || !records) return tattoos;
-    int32_t count = 0;
-    if (dc::Succeeded(dc::CallSlot(records, slots::records::kCount, &count))) {
+    if (FAILED(CallSlot(doc, slots::document::kGetRecords, &records)) || !records) return tattoos;
+    LONG count = 0;
+    if (SUCCEEDED(CallSlot(records, slots::records::kCount, &count))) {
         // Item takes a 16-bit position.
         if (count > 32767) count = 32767;
-        for (int32_t i = 0; i < count; ++i) {
-            dc::VARIANT index{};
-            index.vt = dc::VT_I2;
-            index.iVal = int16_t(i);
+        for (LONG i = 0; i < count; ++i) {
+            VARIANT index;
+            VariantInit(&index);
+            index.vt = VT_I2;
+            index.iVal = SHORT(i);
             void* sheep = nullptr;
-            if (!dc::Succeeded(dc::CallSlot(records, slots::records::kItem, index, &sheep))) break;
+            if (FAILED(CallSlot(records, slots::records::kItem, index, &sheep))) break;
             if (!sheep) continue;
             if (auto tattoo = dc::GetText(sheep, slots::sheep::kGetTattoo))
                 tattoos.push_back(std::move(*tattoo));
@@ -175,14 +176,12 @@ CVL_EXPORT int32_t CVLReportTitle(int32_t reportType, const char16_t* selection,
 
 CVL_EXPORT void CVLBuildReportColumns(IDispatch* columns, int32_t reportType, const char16_t* ramsOrEwes) {
     if (!columns) return;
-    if (!dc::Succeeded(dc::CallSlot(columns, dual_slots::report_view::kResetColumns))) return;
-    int32_t position = 0;
+    if (FAILED(CallSlot(columns, slots::report_view::kResetColumns))) return;
+    LONG position = 0;
     for (const ReportColumn& c : ReportColumns(reportType, ramsOrEwes ? ramsOrEwes : u"")) {
-        dc::BSTR title = dc::AllocText(c.title);
-        dc::HRESULT hr =
-            dc::CallSlot(columns, dual_slots::report_view::kBindColumn, title, c.kind, position++);
-        dc::FreeText(title);
-        if (!dc::Succeeded(hr)) return;
+        CComBSTR title(c.title);
+        if (FAILED(CallSlot(columns, slots::report_view::kBindColumn, BSTR(title), LONG(c.kind), position++)))
+            return;
     }
 }
 

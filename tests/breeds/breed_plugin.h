@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "breeds/breed_abi.h"
-#include "breeds/dual_client.h"
+#include "platform/automation/com.h"
+#include "platform/automation/variant.h"
 
 class BreedPlugin {
 public:
@@ -55,35 +56,31 @@ Fn BreedExport(const char* name) {
 
 namespace fakes {
 
-using dual_client::BSTR;
-using dual_client::HRESULT;
-using dual_client::VARIANT;
-
-constexpr HRESULT kOk = 0;
-constexpr HRESULT kFail = int32_t(0x80004005);
+constexpr HRESULT kFail = E_FAIL;
 
 // IUnknown and IDispatch, slots 0 to 6, with a reference count that tests can check.
-class FakeDispatch {
+class FakeDispatch : public IDispatch {
 public:
-    virtual HRESULT QueryInterface(const void*, void** out) {
+    HRESULT QueryInterface(REFIID, void** out) override {
         *out = nullptr;
-        return int32_t(0x80004002);
+        return E_NOINTERFACE;
     }
-    virtual uint32_t AddRef() { return uint32_t(++references); }
-    virtual uint32_t Release() { return uint32_t(--references); }
-    virtual HRESULT GetTypeInfoCount(uint32_t*) { return kFail; }
-    virtual HRESULT GetTypeInfo(uint32_t, uint32_t, void**) { return kFail; }
-    virtual HRESULT GetIDsOfNames(const void*, BSTR*, uint32_t, uint32_t, int32_t*) { return kFail; }
-    virtual HRESULT Invoke(int32_t, const void*, uint32_t, uint16_t, void*, VARIANT*, void*, uint32_t*) {
-        return kFail;
+    ULONG AddRef() override { return ULONG(++references); }
+    ULONG Release() override { return ULONG(--references); }
+    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
     }
     int references = 1;
 };
 
 inline VARIANT DateVariant(std::optional<double> date) {
-    VARIANT v{};
+    VARIANT v;
+    VariantInit(&v);
     if (date) {
-        v.vt = dual_client::VT_DATE;
+        v.vt = VT_DATE;
         v.date = *date;
     }
     return v;
@@ -93,28 +90,28 @@ inline VARIANT DateVariant(std::optional<double> date) {
 class FakeSheep : public FakeDispatch {
 public:
     virtual HRESULT get_Tattoo(BSTR* out) {
-        *out = dual_client::AllocText(tattoo);
-        return kOk;
+        *out = SysAllocStringW(tattoo);
+        return S_OK;
     }
-    virtual HRESULT get_Application(void** out) {
+    virtual HRESULT get_Application(IDispatch** out) {
         *out = nullptr;
         return kFail;
     }
-    virtual HRESULT get_Parent(void** out) {
+    virtual HRESULT get_Parent(IDispatch** out) {
         *out = nullptr;
         return kFail;
     }
     virtual HRESULT get_DateofBirth(VARIANT* out) {
         *out = DateVariant(birth);
-        return kOk;
+        return S_OK;
     }
     virtual HRESULT get_DateofDepart(VARIANT* out) {
-        *out = VARIANT{};
-        return kOk;
+        VariantInit(out);
+        return S_OK;
     }
     virtual HRESULT get_DateofPurchase(VARIANT* out) {
         *out = DateVariant(purchase);
-        return kOk;
+        return S_OK;
     }
 
     std::u16string tattoo;
@@ -124,29 +121,29 @@ public:
 // IRecords up to slot 11.
 class FakeRecords : public FakeDispatch {
 public:
-    virtual HRESULT get__NewEnum(void** out) {
+    virtual HRESULT get__NewEnum(IUnknown** out) {
         *out = nullptr;
         return kFail;
     }
     virtual HRESULT Item(VARIANT index, FakeSheep** out) {
         *out = nullptr;
-        if (index.vt != dual_client::VT_I2) return int32_t(0x80020005);
-        if (index.iVal < 0 || size_t(index.iVal) >= animals.size()) return int32_t(0x800A0005);
+        if (index.vt != VT_I2) return DISP_E_TYPEMISMATCH;
+        if (index.iVal < 0 || size_t(index.iVal) >= animals.size()) return kFail;
         *out = &animals[size_t(index.iVal)];
         (*out)->AddRef();
-        return kOk;
+        return S_OK;
     }
-    virtual HRESULT get_Application(void** out) {
+    virtual HRESULT get_Application(IDispatch** out) {
         *out = nullptr;
         return kFail;
     }
-    virtual HRESULT get_Parent(void** out) {
+    virtual HRESULT get_Parent(IDispatch** out) {
         *out = nullptr;
         return kFail;
     }
-    virtual HRESULT get_Count(int32_t* out) {
-        *out = int32_t(animals.size());
-        return kOk;
+    virtual HRESULT get_Count(LONG* out) {
+        *out = LONG(animals.size());
+        return S_OK;
     }
 
     std::vector<FakeSheep> animals;
@@ -157,30 +154,30 @@ class FakeDocument : public FakeDispatch {
 public:
     virtual HRESULT get_Name(BSTR* out) { return Text(out); }
     virtual HRESULT get_FullName(BSTR* out) { return Text(out); }
-    virtual HRESULT put_Attribute(int16_t, BSTR) { return kFail; }
-    virtual HRESULT get_Attribute(int16_t, BSTR* out) { return Text(out); }
+    virtual HRESULT put_Attribute(SHORT, BSTR) { return kFail; }
+    virtual HRESULT get_Attribute(SHORT, BSTR* out) { return Text(out); }
     virtual HRESULT put_Author(BSTR) { return kFail; }
     virtual HRESULT get_Author(BSTR* out) { return Text(out); }
     virtual HRESULT put_Comments(BSTR) { return kFail; }
     virtual HRESULT get_Comments(BSTR* out) { return Text(out); }
     virtual HRESULT put_Keywords(BSTR) { return kFail; }
     virtual HRESULT get_Keywords(BSTR* out) { return Text(out); }
-    virtual HRESULT get_Application(void** out) { return None(out); }
-    virtual HRESULT get_Parent(void** out) { return None(out); }
-    virtual HRESULT get_Records(void** out) {
+    virtual HRESULT get_Application(IDispatch** out) { return None(out); }
+    virtual HRESULT get_Parent(IDispatch** out) { return None(out); }
+    virtual HRESULT get_Records(IDispatch** out) {
         records.AddRef();
         *out = &records;
-        return kOk;
+        return S_OK;
     }
 
     FakeRecords records;
 
 private:
     static HRESULT Text(BSTR* out) {
-        *out = dual_client::AllocText(u"");
-        return kOk;
+        *out = SysAllocStringW(u"");
+        return S_OK;
     }
-    static HRESULT None(void** out) {
+    static HRESULT None(IDispatch** out) {
         *out = nullptr;
         return kFail;
     }
@@ -191,17 +188,17 @@ class FakeReportView : public FakeDispatch {
 public:
     struct Column {
         std::u16string title;
-        int32_t kind;
-        int32_t position;
+        LONG kind;
+        LONG position;
     };
     virtual HRESULT ResetColumns() {
         ++resets;
         columns.clear();
-        return kOk;
+        return S_OK;
     }
-    virtual HRESULT BindColumn(BSTR title, int32_t kind, int32_t position) {
-        columns.push_back({std::u16string(title, dual_client::TextLength(title)), kind, position});
-        return kOk;
+    virtual HRESULT BindColumn(BSTR title, LONG kind, LONG position) {
+        columns.push_back({BstrToW(title), kind, position});
+        return S_OK;
     }
 
     int resets = 0;
@@ -210,12 +207,13 @@ public:
 
 }  // namespace fakes
 
+// The program hands the plug-in each interface as its own pointer.
 inline ISheep* AsSheep(fakes::FakeSheep& s) {
-    return reinterpret_cast<ISheep*>(static_cast<fakes::FakeDispatch*>(&s));
+    return reinterpret_cast<ISheep*>(static_cast<IDispatch*>(&s));
 }
 inline IDocument* AsDocument(fakes::FakeDocument& d) {
-    return reinterpret_cast<IDocument*>(static_cast<fakes::FakeDispatch*>(&d));
+    return reinterpret_cast<IDocument*>(static_cast<IDispatch*>(&d));
 }
 inline IDispatch* AsDispatch(fakes::FakeDispatch& d) {
-    return reinterpret_cast<IDispatch*>(&d);
+    return &d;
 }
