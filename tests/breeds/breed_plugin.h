@@ -4,7 +4,10 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -52,6 +55,44 @@ private:
 template <typename Fn>
 Fn BreedExport(const char* name) {
     return BreedPlugin::Get().Export<Fn>(name);
+}
+
+// Points both settings stores at a fresh folder for one test and restores the environment after.
+class ScopedSettingsFolder {
+public:
+    ScopedSettingsFolder() {
+        char tmpl[] = "/tmp/cvl-breeds-XXXXXX";
+        if (!mkdtemp(tmpl)) ADD_FAILURE() << "no temporary folder";
+        root = tmpl;
+        for (const char* name : {"CVL_MACHINE_CONFIG_DIR", "CVL_USER_CONFIG_DIR"}) {
+            const char* v = getenv(name);
+            saved_.push_back({name, v ? std::optional<std::string>(v) : std::nullopt});
+        }
+        setenv("CVL_MACHINE_CONFIG_DIR", (root + "/machine").c_str(), 1);
+        setenv("CVL_USER_CONFIG_DIR", (root + "/user").c_str(), 1);
+    }
+    ~ScopedSettingsFolder() {
+        for (auto& [name, value] : saved_) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+        std::filesystem::remove_all(root);
+    }
+    std::string root;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// Runs the install step's registration tool; its exit status.
+inline int RunRegisterTool(const std::vector<std::string>& args) {
+    std::string command = std::string("'") + CVL_REGISTER_TOOL + "'";
+    for (const std::string& a : args) command += " '" + a + "'";
+    command += " 2>/dev/null";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 namespace fakes {

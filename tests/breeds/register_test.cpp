@@ -1,6 +1,3 @@
-#include <stdlib.h>
-#include <sys/wait.h>
-
 #include <filesystem>
 
 #include "platform/settings.h"
@@ -13,35 +10,12 @@ namespace {
 // The machine-wide store in a fresh folder, as the install step sees it through the override.
 class BreedRegistration : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/cvl-breeds-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
-        const char* saved = getenv("CVL_MACHINE_CONFIG_DIR");
-        if (saved) saved_ = saved;
-        setenv("CVL_MACHINE_CONFIG_DIR", (root_ + "/machine").c_str(), 1);
-    }
-    void TearDown() override {
-        if (saved_)
-            setenv("CVL_MACHINE_CONFIG_DIR", saved_->c_str(), 1);
-        else
-            unsetenv("CVL_MACHINE_CONFIG_DIR");
-        fs::remove_all(root_);
-    }
-
-    static int Register(const std::vector<std::string>& args) {
-        std::string command = std::string("'") + CVL_REGISTER_TOOL + "'";
-        for (const std::string& a : args) command += " '" + a + "'";
-        command += " 2>/dev/null";
-        int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    static int Register(const std::vector<std::string>& args) { return RunRegisterTool(args); }
     static std::u16string Registered(const char16_t* breed) {
         return CRegistrySettings::GetString(HKEY_LOCAL_MACHINE, u"Breeds", breed, u"<none>");
     }
 
-    std::string root_;
-    std::optional<std::string> saved_;
+    ScopedSettingsFolder folder_;
 };
 
 std::u16string Wide(const std::string& s) {
