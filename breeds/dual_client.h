@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "breeds/dual_slots.h"
 #include "platform/automation/slot_call.h"
 #include "platform/automation/variant.h"
 #include "platform/text.h"
@@ -12,7 +13,7 @@
 namespace dual_client {
 
 inline void Release(void* itf) {
-    if (itf) CallSlot<ULONG>(itf, 2);
+    if (itf) CallSlot<ULONG>(itf, dual_slots::kRelease);
 }
 
 // A text property; nullopt when the call fails.

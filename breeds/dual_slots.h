@@ -4,8 +4,6 @@
 
 namespace dual_slots {
 
-constexpr int kQueryInterface = 0;
-constexpr int kAddRef = 1;
 constexpr int kRelease = 2;
 
 // ISheep (70 slots)
@@ -13,14 +11,11 @@ namespace sheep {
 constexpr int kGetTattoo = 7;           // (BSTR*)
 constexpr int kGetDateofBirth = 10;     // (VARIANT*): VT_DATE, or VT_EMPTY when not set
 constexpr int kGetDateofPurchase = 12;  // (VARIANT*)
-constexpr int kSlotCount = 70;
 }  // namespace sheep
 
 // IDocument (40 slots)
 namespace document {
-constexpr int kGetAttribute = 10;  // (short index, BSTR*)
-constexpr int kGetRecords = 19;    // (IDispatch**): the records collection's dual interface
-constexpr int kSlotCount = 40;
+constexpr int kGetRecords = 19;  // (IDispatch**): the records collection's dual interface
 }  // namespace document
 
 // IRecords
