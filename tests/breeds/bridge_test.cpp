@@ -1,28 +1,10 @@
-#include "document/breed_plugin.h"
-#include "document/sheep_doc.h"
 #include "records/event.h"
 #include "records/sheep.h"
-#include "support/scripted_host_fixture.h"
-#include "tests/breeds/breed_plugin.h"
+#include "tests/breeds/breed_document.h"
 
 namespace {
 
 constexpr int32_t k2026Jan1 = 46023;
-
-// The plug-in as the program finds it: registered by the install step's tool in the machine-wide
-// Breeds list, loaded by the document's bridge.
-class BreedThroughTheDocument : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(RunRegisterTool({"General Sheep", BreedPlugin::Path()}), 0);
-        ASSERT_EQ(doc.GetBreedPlugIn().Load(u"General Sheep", true), BREED_LOADED);
-    }
-    void TearDown() override { doc.GetBreedPlugIn().Unload(); }
-
-    ScopedSettingsFolder folder;
-    CScopedScriptedHost host;
-    CSheepDoc doc;
-};
 
 TEST_F(BreedThroughTheDocument, LoadsWithItsVersionAndEveryRequiredExport) {
     const CBreedPlugIn& plugin = doc.GetBreedPlugIn();

@@ -3,7 +3,9 @@
 #include <libxslt/transform.h>
 #include <libxslt/xsltutils.h>
 
-#include "tests/breeds/breed_plugin.h"
+#include "records/event.h"
+#include "records/sheep.h"
+#include "tests/breeds/breed_document.h"
 
 namespace {
 
@@ -258,6 +260,32 @@ TEST(BreedValidator, EventsMustBeTheBreeds) {
         SCOPED_TRACE(other);
         EXPECT_FALSE(v.Accepts(FlockFile(Animal("A1", EventElement(other)))));
     }
+}
+
+// Every event of the breed as the event record writes it, with parameters in each position.
+TEST_F(BreedThroughTheDocument, TheValidatorAcceptsEventsAsTheRecordsWriteThem) {
+    Validator v;
+    auto* sheep = new CSheep(u"UK0123456 00042", 0, nullptr);
+    ASSERT_GE(doc.AddSheep(sheep, false), 0);
+    auto init = BreedExport<PFN_CVLInitEnumEvents>("CVLInitEnumEvents");
+    auto next = BreedExport<PFN_CVLEnumEvents>("CVLEnumEvents");
+    auto code = BreedExport<PFN_CVLGetIDsFromNames>("CVLGetIDsFromNames");
+    uint32_t handle = 0;
+    init(&handle);
+    char16_t name[64];
+    size_t written = 0;
+    while (next(&handle, 8, 1, name, 64)) {
+        auto* event = new CEvent(COleDateTime(2026, 5, 1, 0, 0, 0), uint32_t(code(name)), u"K1 & <Sons>",
+                                 u"2", u"5 ml");
+        sheep->AddEvent(event, false);
+        ++written;
+    }
+    ASSERT_EQ(sheep->GetEventCount(), int(written));
+    std::string events;
+    CAddressKeySet addresses;
+    for (int i = 0; i < sheep->GetEventCount(); ++i) events += sheep->GetEventAt(i)->WriteXML(addresses);
+    EXPECT_TRUE(v.Accepts(FlockFile(Animal("UK0123456 00042", events))));
+    EXPECT_FALSE(v.Accepts(FlockFile(Animal("UK0123456 00042 ", events))));
 }
 
 }  // namespace
