@@ -1,6 +1,7 @@
 #include "breeds/general_breed.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace general_breed {
@@ -103,18 +104,20 @@ Text Ascii(const char* s) {
     return Text(s, s + std::char_traits<char>::length(s));
 }
 
-// The lamb form: at least three digits (no more than five), '/', two digits.
+// The lamb form: a number of at least three digits, '/', two digits.
 bool SplitLambTattoo(TextView t, int32_t& number, int& year) {
     size_t slash = t.find(u'/');
-    if (slash == TextView::npos || slash < 3 || slash > 5 || t.size() != slash + 3) return false;
-    number = 0;
+    if (slash == TextView::npos || slash < 3 || slash > 10 || t.size() != slash + 3) return false;
+    int64_t n = 0;
     for (size_t i = 0; i < slash; ++i) {
         if (!IsDigit(t[i])) return false;
-        number = number * 10 + (t[i] - u'0');
+        n = n * 10 + (t[i] - u'0');
     }
     if (!IsDigit(t[slash + 1]) || !IsDigit(t[slash + 2])) return false;
+    if (n < 1 || n > INT32_MAX) return false;
+    number = int32_t(n);
     year = (t[slash + 1] - u'0') * 10 + (t[slash + 2] - u'0');
-    return number > 0;
+    return true;
 }
 
 }  // namespace
@@ -159,7 +162,7 @@ int YearOfDay(int32_t dayNumber) {
 }
 
 Text BuildLambTattoo(int32_t number, int32_t lambingDay) {
-    if (number < 1 || number > 99999) return Text();
+    if (number < 1) return Text();
     int year = YearOfDay(lambingDay) % 100;
     if (year < 0) year += 100;
     char buf[16];

@@ -57,7 +57,7 @@ constexpr size_t kMaxTattooLength = 20;
 bool IsTattooValid(TextView tattoo);
 // The year (full) of a day number (the whole part of a date: days since 30 December 1899).
 int YearOfDay(int32_t dayNumber);
-// The lamb tattoo for a number and a lambing day; empty when the number is not 1 to 99999.
+// The lamb tattoo for a number and a lambing day; empty for a number below 1.
 Text BuildLambTattoo(int32_t number, int32_t lambingDay);
 // The number of a lamb tattoo; 0 for any other tattoo.
 int32_t LambIndex(TextView tattoo);
