@@ -6,11 +6,6 @@
 #include <cstring>
 
 // Until the date type is in every branch.
-#if __has_include("platform/oledate.h")
-#define CVL_FUZZ_DATES 1
-#else
-#define CVL_FUZZ_DATES 0
-#endif
 
 namespace {
 
@@ -58,17 +53,13 @@ public:
         CFzBase::Serialize(ar);
         Both(ar, m_child);
         Both(ar, m_words);
-#if CVL_FUZZ_DATES
         Both(ar, m_date);
-#endif
         SerializeObjectArray(ar, m_items, true);
         SerializeStringArray(ar, m_tags);
     }
     CRefPtr<CFzBase> m_child;
     CRefPtr<CDWordArray> m_words;
-#if CVL_FUZZ_DATES
     COleDateTime m_date;
-#endif
     std::vector<CRefPtr<CFzBase>> m_items;
     std::vector<WString> m_tags;
 };
@@ -82,9 +73,7 @@ struct Step {
     WString text;
     std::vector<WString> texts;
     uint32_t count = 0;
-#if CVL_FUZZ_DATES
     COleDateTime date;
-#endif
     int8_t i8 = 0;
     int16_t i16 = 0;
     int32_t i32 = 0;
@@ -127,9 +116,7 @@ void SerializeStep(CArchive& ar, Step& s) {
             SerializeStringArray(ar, s.texts);
             break;
         case 5:
-#if CVL_FUZZ_DATES
             Both(ar, s.date);
-#endif
             break;
         case 6:
             SerializeObjectArray(ar, s.objects, true);

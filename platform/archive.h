@@ -211,6 +211,4 @@ public:
 };
 
 // Date operators (need the date type).
-#if __has_include("platform/oledate.h")
 #include "platform/archive_date.h"
-#endif
