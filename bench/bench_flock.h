@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "document/document_stores.h"
 #include "document/flock_generator.h"
 #include "document/sheep_doc.h"
 
@@ -23,17 +22,12 @@ inline CFlockGeneratorOptions FlockOptions() {
     return o;
 }
 
-struct OpenFlock {
-    CSheepDoc doc;
-    CDocumentStores stores{&doc};
-};
-
 // A document holding the generated flock.
-inline std::unique_ptr<OpenFlock> MakeOpenFlock() {
+inline std::unique_ptr<CSheepDoc> MakeOpenFlock() {
     const auto start = std::chrono::steady_clock::now();
-    auto flock = std::make_unique<OpenFlock>();
-    LoadGeneratedFlock(GenerateFlock(FlockOptions()), flock->doc, flock->stores);
-    std::fprintf(stderr, "generated %d animals in %.1f s\n", flock->doc.GetSheepCount(),
+    auto flock = std::make_unique<CSheepDoc>();
+    LoadGeneratedFlock(GenerateFlock(FlockOptions()), *flock);
+    std::fprintf(stderr, "generated %d animals in %.1f s\n", flock->GetSheepCount(),
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return flock;
 }

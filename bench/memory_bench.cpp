@@ -13,8 +13,10 @@
 #include "bench/bench_flock.h"
 #include "records/address.h"
 #include "records/event.h"
+#include "records/lambing.h"
 #include "records/sheep.h"
 #include "records/signet.h"
+#include "records/tupping.h"
 
 namespace {
 
@@ -96,7 +98,8 @@ int64_t Text(const WString& s) {
 }
 
 // The records' own data.
-int64_t RecordBytes(CSheepDoc& doc, CDocumentStores& stores) {
+int64_t RecordBytes(CSheepDoc& doc) {
+    const CDocumentStores& stores = doc.GetStores();
     int64_t bytes = 0;
     for (int i = 0; i < doc.GetSheepCount(); ++i) {
         const CSheep& s = *doc.GetSheepAt(i);
@@ -107,6 +110,20 @@ int64_t RecordBytes(CSheepDoc& doc, CDocumentStores& stores) {
             const CEvent& ev = *s.GetEventAt(e);
             bytes += 3 * kDate + 4;
             for (const WString& p : ev.GetParameters()) bytes += Text(p);
+        }
+        for (int r = 0; r < s.GetLambingCount(); ++r) {
+            const CEweLambingData& l = *s.GetLambingAt(r);
+            bytes += Text(l.GetComments()) + Text(l.GetTup()) + 4 + 3 * kDate;
+            for (int k = 0; k < l.GetLambCount(); ++k) {
+                const CLambData& lamb = *l.GetLambAt(k);
+                bytes += Text(lamb.GetTattoo()) + Text(lamb.GetBirthWeight()) + Text(lamb.GetComments()) + 4 +
+                         2 * kDate;
+            }
+        }
+        for (int r = 0; r < s.GetTuppingCount(); ++r) {
+            const CRamLambingData& t = *s.GetTuppingAt(r);
+            for (const WString& e : t.GetEwes()) bytes += Text(e);
+            bytes += 4 + 4 * kDate;
         }
     }
     for (const auto& [name, a] : stores.Addresses())
@@ -130,20 +147,15 @@ void BM_OpenFlockMemory(benchmark::State& state) {
         malloc_trim(0);
         const int64_t liveBefore = g_live.load();
         const int64_t rssBefore = ResidentBytes();
-        auto flock = std::make_unique<bench::OpenFlock>();
-        {
-            CGeneratedFlock generated = GenerateFlock(bench::FlockOptions());
-            // Lambing and tupping records stay with the generator's output until animals own them.
-            LoadGeneratedFlock(std::move(generated), flock->doc, flock->stores);
-        }
+        auto doc = std::make_unique<CSheepDoc>();
+        LoadGeneratedFlock(GenerateFlock(bench::FlockOptions()), *doc);
         malloc_trim(0);
         const int64_t live = g_live.load() - liveBefore;
         const int64_t rss = ResidentBytes() - rssBefore;
-        const int64_t own = RecordBytes(flock->doc, flock->stores);
+        const int64_t own = RecordBytes(*doc);
         int64_t events = 0;
-        for (int i = 0; i < flock->doc.GetSheepCount(); ++i)
-            events += flock->doc.GetSheepAt(i)->GetEventCount();
-        state.counters["animals"] = flock->doc.GetSheepCount();
+        for (int i = 0; i < doc->GetSheepCount(); ++i) events += doc->GetSheepAt(i)->GetEventCount();
+        state.counters["animals"] = doc->GetSheepCount();
         state.counters["events"] = double(events);
         state.counters["records_MB"] = double(own) / 1e6;
         state.counters["heap_MB"] = double(live) / 1e6;

@@ -11,14 +11,14 @@
 
 namespace {
 
-bench::OpenFlock& Flock() {
+CSheepDoc& Flock() {
     static auto flock = bench::MakeOpenFlock();
     return *flock;
 }
 
 std::vector<CSheep*> Rows() {
     std::vector<CSheep*> rows;
-    const CSheepDoc& doc = Flock().doc;
+    const CSheepDoc& doc = Flock();
     for (int i = 0; i < doc.GetSheepCount(); ++i) rows.push_back(doc.GetSheepAt(i));
     return rows;
 }

@@ -732,8 +732,10 @@ CGeneratedFlock CFlockBuilder::Finish(CGeneratedFlock out) {
                       [&](const CRefPtr<CRamLambingData>& r) { return r->GetCreated().m_dt >= m_endDay; });
         for (auto& r : a.lambings) lastEdit = std::max(lastEdit, r->GetEdited().m_dt);
         s.SetEdited(COleDateTime(lastEdit));
-        if (!a.lambings.empty()) out.lambings[s.GetTattoo()] = std::move(a.lambings);
-        if (!a.tuppings.empty()) out.tuppings[s.GetTattoo()] = std::move(a.tuppings);
+        for (auto& r : a.lambings) s.AddLambingRecord(std::move(r));
+        for (auto& r : a.tuppings) s.AddTuppingRecord(std::move(r));
+        a.lambings.clear();
+        a.tuppings.clear();
     }
 
     // Signet class averages of every birth year and sex with recorded animals.
@@ -827,7 +829,7 @@ CGeneratedFlock GenerateFlock(const CFlockGeneratorOptions& options) {
     return CFlockBuilder(options).Run();
 }
 
-void LoadGeneratedFlock(CGeneratedFlock&& generated, CSheepDoc& doc, CDocumentStores& stores) {
+void LoadGeneratedFlock(CGeneratedFlock&& generated, CSheepDoc& doc) {
     for (const auto& [key, text] : generated.farmDetails) doc.SetAttribute(key, text);
     // The index as a saved file holds it, so that attaching finds it in order.
     CEarTagIndex earTags;
@@ -840,6 +842,7 @@ void LoadGeneratedFlock(CGeneratedFlock&& generated, CSheepDoc& doc, CDocumentSt
     earTags.Assign(std::move(entries));
     earTags.Normalize();
     doc.AttachLoadedFlock(std::move(generated.flock), earTags.Entries(), generated.currentIndex);
+    CDocumentStores& stores = doc.GetStores();
     for (auto& [year, colour] : generated.yearColours) stores.YearColours()[year] = colour;
     for (auto& [name, address] : generated.addresses) stores.SetAddressAt(name, address);
     for (auto& [key, averages] : generated.signetAverages) stores.SignetAverages()[key] = averages;

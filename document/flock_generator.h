@@ -13,11 +13,8 @@
 
 class CSheep;
 class CSheepDoc;
-class CDocumentStores;
 class CAddress;
 class CSignetData;
-class CEweLambingData;
-class CRamLambingData;
 
 struct CFlockGeneratorOptions {
     int animals = 2000;  // every animal ever kept, departed ones included
@@ -40,7 +37,8 @@ public:
     CGeneratedFlock(CGeneratedFlock&&) noexcept;
     CGeneratedFlock& operator=(CGeneratedFlock&&) noexcept;
 
-    // Sorted by key, as the document keeps it; every animal holds its events in date order.
+    // Sorted by key, as the document keeps it; every animal holds its events in date order, a ewe
+    // her lambing records and a ram his tupping records, oldest first.
     std::vector<CRefPtr<CSheep>> flock;
     std::map<uint16_t, WString> farmDetails;
     // Birth year ("2011") -> ear-tag colour.
@@ -48,15 +46,12 @@ public:
     std::map<WString, CRefPtr<CAddress>> addresses;
     // Keyed as the document keys them ("2011E", "2011R").
     std::map<WString, CRefPtr<CSignetData>> signetAverages;
-    // Each ewe's lambing records and each ram's tupping records, oldest first, by animal key.
-    std::map<WString, std::vector<CRefPtr<CEweLambingData>>> lambings;
-    std::map<WString, std::vector<CRefPtr<CRamLambingData>>> tuppings;
     int currentIndex = -1;
     int64_t eventCount = 0;
 };
 
 CGeneratedFlock GenerateFlock(const CFlockGeneratorOptions& options);
 
-// Moves a generated flock into an empty document and its stores: the animals with their indexes,
-// farm details, year colours, addresses, Signet averages and the current animal.
-void LoadGeneratedFlock(CGeneratedFlock&& generated, CSheepDoc& doc, CDocumentStores& stores);
+// Moves a generated flock into an empty document: the animals with their indexes, farm details,
+// year colours, addresses, Signet averages and the current animal.
+void LoadGeneratedFlock(CGeneratedFlock&& generated, CSheepDoc& doc);

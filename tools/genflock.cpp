@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "document/document_stores.h"
 #include "document/flock_generator.h"
 #include "document/sheep_doc.h"
 
@@ -66,8 +65,7 @@ int main(int argc, char** argv) {
     CGeneratedFlock generated = GenerateFlock(options);
     const int64_t events = generated.eventCount;
     CSheepDoc doc;
-    CDocumentStores stores(&doc);
-    LoadGeneratedFlock(std::move(generated), doc, stores);
+    LoadGeneratedFlock(std::move(generated), doc);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fprintf(stderr, "Generated %d animals with %lld events in %.2f s\n", doc.GetSheepCount(),
                  static_cast<long long>(events), seconds);

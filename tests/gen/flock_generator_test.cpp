@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "breeds/breed_abi.h"
 #include "document/document_stores.h"
 #include "document/sheep_doc.h"
 #include "records/address.h"
@@ -56,25 +57,28 @@ std::string Dump(const CGeneratedFlock& f) {
             out += "\n";
         }
     }
-    for (const auto& [key, records] : f.lambings)
-        for (const auto& r : records) {
-            out += "L " + U8(key) + " " + U8(r->GetTup()) + " " + std::to_string(r->GetMethod()) + " " +
-                   Date(r->GetDate()) + " " + Date(r->GetCreated()) + " " + Date(r->GetEdited()) + " " +
-                   U8(r->GetComments()) + "\n";
-            for (int i = 0; i < r->GetLambCount(); ++i) {
-                const CLambData& l = *r->GetLambAt(i);
+    for (const CRefPtr<CSheep>& p : f.flock) {
+        const std::string key = U8(p->GetTattoo());
+        for (int k = 0; k < p->GetLambingCount(); ++k) {
+            const CEweLambingData& r = *p->GetLambingAt(k);
+            out += "L " + key + " " + U8(r.GetTup()) + " " + std::to_string(r.GetMethod()) + " " +
+                   Date(r.GetDate()) + " " + Date(r.GetCreated()) + " " + Date(r.GetEdited()) + " " +
+                   U8(r.GetComments()) + "\n";
+            for (int i = 0; i < r.GetLambCount(); ++i) {
+                const CLambData& l = *r.GetLambAt(i);
                 out += "  " + U8(l.GetTattoo()) + " " + std::to_string(l.GetSex()) + " " +
                        U8(l.GetBirthWeight()) + " " + U8(l.GetComments()) + " " + Date(l.GetCreated()) + " " +
                        Date(l.GetEdited()) + "\n";
             }
         }
-    for (const auto& [key, records] : f.tuppings)
-        for (const auto& r : records) {
-            out += "T " + U8(key) + " " + Date(r->GetDateIn()) + " " + Date(r->GetDateOut()) + " " +
-                   std::to_string(r->GetMethod()) + " " + Date(r->GetCreated()) + " " + Date(r->GetEdited());
-            for (const WString& e : r->GetEwes()) out += " " + U8(e);
+        for (int k = 0; k < p->GetTuppingCount(); ++k) {
+            const CRamLambingData& r = *p->GetTuppingAt(k);
+            out += "T " + key + " " + Date(r.GetDateIn()) + " " + Date(r.GetDateOut()) + " " +
+                   std::to_string(r.GetMethod()) + " " + Date(r.GetCreated()) + " " + Date(r.GetEdited());
+            for (const WString& e : r.GetEwes()) out += " " + U8(e);
             out += "\n";
         }
+    }
     for (const auto& [key, a] : f.addresses)
         out += "A " + U8(key) + " " + U8(a->GetAddress()) + " " + U8(a->GetPostCode()) + " " +
                U8(a->GetTelephone()) + " " + U8(a->GetFax()) + " " + U8(a->GetEmail()) + " " +
@@ -238,18 +242,25 @@ TEST(FlockGenerator, EventsMatchTheAnimalsFields) {
 TEST(FlockGenerator, LambingsNameTheirLambsAndTuppingsTheirEwes) {
     const CGeneratedFlock& f = Large();
     int lambed = 0, pending = 0;
-    for (const auto& [ewe, records] : f.lambings) {
-        const CSheep* mother = Find(f, ewe);
-        ASSERT_TRUE(mother);
-        EXPECT_EQ(mother->GetSex(), SEX_EWE);
-        for (const auto& r : records) {
+    for (const CRefPtr<CSheep>& mother : f.flock) {
+        const WString& ewe = mother->GetTattoo();
+        if (mother->GetLambingCount()) {
+            EXPECT_EQ(mother->GetSex(), SEX_EWE);
+        }
+        if (mother->GetTuppingCount()) {
+            EXPECT_EQ(mother->GetSex(), SEX_RAM);
+        }
+        for (int k = 0; k < mother->GetLambingCount(); ++k) {
+            const CEweLambingData* r = mother->GetLambingAt(k);
             const CSheep* ram = Find(f, r->GetTup());
             ASSERT_TRUE(ram) << U8(r->GetTup());
             // The ram's tupping of that season lists her.
             bool listed = false;
-            for (const auto& t : f.tuppings.at(r->GetTup()))
-                if (std::floor(t->GetCreated().m_dt) == std::floor(r->GetCreated().m_dt))
-                    for (const WString& e : t->GetEwes()) listed = listed || e == ewe;
+            for (int t = 0; t < ram->GetTuppingCount(); ++t) {
+                const CRamLambingData& tupping = *ram->GetTuppingAt(t);
+                if (std::floor(tupping.GetCreated().m_dt) == std::floor(r->GetCreated().m_dt))
+                    for (const WString& e : tupping.GetEwes()) listed = listed || e == ewe;
+            }
             EXPECT_TRUE(listed) << U8(ewe);
             if (r->GetMethod() == LAMBING_TUPPED) ++pending;
             if (r->GetMethod() != LAMBING_NORMAL && r->GetMethod() != LAMBING_CESARIAN) {
@@ -331,8 +342,8 @@ TEST(FlockGenerator, LoadsIntoADocument) {
     const size_t addresses = f.addresses.size();
     const WString current = f.flock[size_t(f.currentIndex)]->GetTattoo();
     CSheepDoc doc;
-    CDocumentStores stores(&doc);
-    LoadGeneratedFlock(std::move(f), doc, stores);
+    LoadGeneratedFlock(std::move(f), doc);
+    CDocumentStores& stores = doc.GetStores();
     EXPECT_EQ(size_t(doc.GetSheepCount()), animals);
     EXPECT_EQ(doc.GetEIDMap().size(), eids);
     EXPECT_EQ(size_t(doc.GetEarTagIndex().GetCount()), animals);
@@ -363,13 +374,19 @@ TEST(FlockGenerator, ShippedBreedAcceptsEveryTattoo) {
     using LambIndex = int32_t (*)(const char16_t*);
     auto isValid = reinterpret_cast<IsValid>(dlsym(lib, "CVLIsTattooValid"));
     auto lambIndex = reinterpret_cast<LambIndex>(dlsym(lib, "CVLGetLambIndex"));
-    ASSERT_TRUE(isValid && lambIndex);
+    auto buildTattoo = reinterpret_cast<PFN_CVLBuildTattoo>(dlsym(lib, "CVLBuildTattoo"));
+    ASSERT_TRUE(isValid && lambIndex && buildTattoo);
     for (const auto& p : Large().flock) {
         const WString& t = p->GetTattoo();
         EXPECT_EQ(isValid(t.c_str()), 1) << U8(t);
         int number = 0, year = 0;
         if (IsLambTattoo(t, &number, &year)) {
             EXPECT_EQ(lambIndex(t.c_str()), number) << U8(t);
+            // The tattoo the breed makes for that lamb number and lambing day.
+            char16_t made[32] = {};
+            const int32_t day = int32_t(std::floor(p->GetDateofBirth().m_dt));
+            buildTattoo(nullptr, nullptr, day, number, nullptr, made, 31);
+            EXPECT_EQ(WString(made), t);
         }
     }
     dlclose(lib);
