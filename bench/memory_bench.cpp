@@ -99,7 +99,7 @@ int64_t Text(const WString& s) {
 
 // The records' own data.
 int64_t RecordBytes(CSheepDoc& doc) {
-    const CDocumentStores& stores = doc.GetStores();
+    CDocumentStores& stores = doc.GetStores();
     int64_t bytes = 0;
     for (int i = 0; i < doc.GetSheepCount(); ++i) {
         const CSheep& s = *doc.GetSheepAt(i);
