@@ -77,13 +77,21 @@ void BM_SortByDate(benchmark::State& state) {
         state, SF_DATE_OF_BIRTH, [](const CSheep& s) { return s.GetDateofBirth(); },
         [](const COleDateTime& a, const COleDateTime& b) { return CompareDates(a, b); });
 }
-void BM_SortByNumber(benchmark::State& state) {
+// A Signet figure: most animals have none.
+void BM_SortByFigure(benchmark::State& state) {
     SortBench<double>(
         state, SF_LEAN_INDEX, [](const CSheep& s) { return s.GetFigure(FIG_LEAN_INDEX); }, CompareFigure);
+}
+// The EID: nearly every animal has its own.
+void BM_SortByNumber(benchmark::State& state) {
+    SortBench<uint64_t>(
+        state, SF_ELECTRONIC_ID, [](const CSheep& s) { return s.GetElectronicID(); },
+        [](uint64_t a, uint64_t b) { return a == b ? 0 : (a < b ? -1 : 1); });
 }
 
 BENCHMARK(BM_SortByText)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SortByDate)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_SortByFigure)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SortByNumber)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
