@@ -97,10 +97,14 @@ int64_t Text(const WString& s) {
     return int64_t(s.size()) * 2;
 }
 
-// The records' own data.
-int64_t RecordBytes(CSheepDoc& doc) {
+// The records' own data, and the events' part of it.
+struct OwnBytes {
+    int64_t total = 0;
+    int64_t events = 0;
+};
+OwnBytes RecordBytes(CSheepDoc& doc) {
     CDocumentStores& stores = doc.GetStores();
-    int64_t bytes = 0;
+    int64_t bytes = 0, eventBytes = 0;
     for (int i = 0; i < doc.GetSheepCount(); ++i) {
         const CSheep& s = *doc.GetSheepAt(i);
         bytes += Text(s.GetTattoo()) + Text(s.GetSire()) + Text(s.GetDam()) + Text(s.GetName()) +
@@ -108,8 +112,8 @@ int64_t RecordBytes(CSheepDoc& doc) {
         bytes += 8 + 4 * kDate + 5 * 4 + FIG_COUNT * 8;  // EID, dates, numbers, flags, figures
         for (int e = 0; e < s.GetEventCount(); ++e) {
             const CEvent& ev = *s.GetEventAt(e);
-            bytes += 3 * kDate + 4;
-            for (const WString& p : ev.GetParameters()) bytes += Text(p);
+            eventBytes += 3 * kDate + 4;
+            for (const WString& p : ev.GetParameters()) eventBytes += Text(p);
         }
         for (int r = 0; r < s.GetLambingCount(); ++r) {
             const CEweLambingData& l = *s.GetLambingAt(r);
@@ -130,7 +134,7 @@ int64_t RecordBytes(CSheepDoc& doc) {
         bytes += Text(name) + Text(a->GetAddress()) + Text(a->GetTelephone()) + Text(a->GetFax()) +
                  Text(a->GetEmail()) + Text(a->GetPostCode()) + 2 * kDate;
     bytes += int64_t(stores.SignetAverages().size()) * (9 * 8 + 2 * kDate + 10);
-    return bytes;
+    return {bytes + eventBytes, eventBytes};
 }
 
 int64_t ResidentBytes() {
@@ -152,15 +156,30 @@ void BM_OpenFlockMemory(benchmark::State& state) {
         malloc_trim(0);
         const int64_t live = g_live.load() - liveBefore;
         const int64_t rss = ResidentBytes() - rssBefore;
-        const int64_t own = RecordBytes(*doc);
+        const OwnBytes own = RecordBytes(*doc);
         int64_t events = 0;
         for (int i = 0; i < doc->GetSheepCount(); ++i) events += doc->GetSheepAt(i)->GetEventCount();
+        // What the events alone hold: the heap that copies of them take.
+        int64_t eventHeap = 0;
+        {
+            std::vector<CRefPtr<CEvent>> copies;
+            copies.reserve(size_t(events));
+            const int64_t before = g_live.load();
+            for (int i = 0; i < doc->GetSheepCount(); ++i) {
+                const CSheep* sheep = doc->GetSheepAt(i);
+                for (int e = 0; e < sheep->GetEventCount(); ++e)
+                    copies.push_back(CRefPtr<CEvent>::Adopt(new CEvent(*sheep->GetEventAt(e))));
+            }
+            eventHeap = g_live.load() - before;
+        }
         state.counters["animals"] = doc->GetSheepCount();
         state.counters["events"] = double(events);
-        state.counters["records_MB"] = double(own) / 1e6;
+        state.counters["records_MB"] = double(own.total) / 1e6;
         state.counters["heap_MB"] = double(live) / 1e6;
         state.counters["rss_MB"] = double(rss) / 1e6;
-        state.counters["ratio"] = double(live) / double(own);
+        state.counters["ratio"] = double(live) / double(own.total);
+        state.counters["event_records_MB"] = double(own.events) / 1e6;
+        state.counters["event_heap_MB"] = double(eventHeap) / 1e6;
         state.counters["goal"] = 3;
         state.counters["sheep_object"] = sizeof(CSheep);
         state.counters["event_object"] = sizeof(CEvent);
