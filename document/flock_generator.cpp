@@ -189,7 +189,11 @@ public:
     explicit CFlockBuilder(const CFlockGeneratorOptions& o)
         : m_rng(o.seed), m_target(std::max(0, o.animals)), m_lastYear(o.lastYear) {
         m_eventTarget = o.events < 0 ? int64_t(m_target) * 10 : o.events;
-        const int years = m_target <= 500 ? 5 : m_target <= 3000 ? 8 : m_target <= 20000 ? 10 : 12;
+        // Big flocks get a longer history, so that no year numbers more lambs than a tattoo holds.
+        const int years = m_target <= 500     ? 5
+                          : m_target <= 3000  ? 8
+                          : m_target <= 20000 ? 10
+                                              : std::clamp(m_target / 50000, 12, 90);
         m_firstYear = m_lastYear - years + 1;
         m_endDay = Day(m_lastYear, 12, 1);
         m_foundationEwes = std::max(8, int(double(m_target) / (1.1 + 1.6 * years) * 1.05));

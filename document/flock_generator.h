@@ -17,7 +17,7 @@ class CAddress;
 class CSignetData;
 
 struct CFlockGeneratorOptions {
-    int animals = 2000;  // every animal ever kept, departed ones included
+    int animals = 2000;  // every animal ever kept, departed ones included (up to 2,000,000)
     uint64_t seed = 1;
     // Events over the whole flock; below 0: ten per animal. The flock's own history gives a few
     // per animal; routine events spread over the animals' time on the farm make up the rest.

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
             return i + 1 < argc && ParseNumber(argv[++i], min, max, &v);
         };
         if (!std::strcmp(arg, "--animals")) {
-            if (!value(0, 10000000)) return Usage();
+            if (!value(0, 2000000)) return Usage();
             options.animals = int(v);
         } else if (!std::strcmp(arg, "--seed")) {
             if (!value(0, INT64_MAX)) return Usage();
