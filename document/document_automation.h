@@ -102,7 +102,9 @@ public:
     IDocument* GetDocumentDual() override { return &m_xDocument; }
     CCriteria* GetCriteria() const override { return const_cast<CCriteria*>(&m_criteria); }
     bool LookupAddress(const WString& name, WString* displayName) const override;
-    const std::map<WString, CRefPtr<CAddress>>& GetAddressMap() const override { return m_stores.Addresses(); }
+    const std::map<WString, CRefPtr<CAddress>>& GetAddressMap() const override {
+        return m_stores.Addresses();
+    }
     bool ReplaceAddress(const WString& name, CRefPtr<CAddress> address) override;
     bool DeleteAddress(const WString& name) override;
     bool RunAddressBrowser(long windowHandle, WString* name) override;

@@ -321,6 +321,7 @@ void CSheepDoc::DeleteContents() {
     m_nCurrent = -1;
     m_strCurrent.clear();
     m_farmDetails[FARM_EARTAG_TEMPLATE] = kDefaultEartagTemplate;
+    m_stores.RemoveAll();
     UnloadBreedPlugIn();
 }
 

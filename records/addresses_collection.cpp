@@ -52,9 +52,10 @@ CAddress* CAddresses::Find(const VARIANT& name) {
     const WString key = NameOf(name);
     auto it = doc->GetAddressMap().find(key);
     if (it == doc->GetAddressMap().end() || !it->second)
-        AfxThrowOleDispatchException(kNoSuchAddressCode,
-                                     FormatPlaceholders(LoadCvlString(IDS_NO_SUCH_ADDRESS), {key, doc->GetTitle()}),
-                                     IDS_NO_SUCH_ADDRESS);
+        AfxThrowOleDispatchException(
+            kNoSuchAddressCode,
+            FormatPlaceholders(LoadCvlString(IDS_NO_SUCH_ADDRESS), {key, doc->GetTitle()}),
+            IDS_NO_SUCH_ADDRESS);
     // The key and the ID agree from now on.
     it->second->SetID(key);
     return it->second.Get();
