@@ -1,9 +1,10 @@
+#include "records/criteria_automation.h"
+
 #include <gtest/gtest.h>
 
 #include "docauto_support.h"
 #include "platform/automation/slot_call.h"
 #include "platform/testing/scripted_host.h"
-#include "records/criteria_automation.h"
 
 namespace {
 
@@ -28,13 +29,17 @@ protected:
 };
 
 TEST_F(CriteriaAutomationTest, DispatchIdsArePositions) {
-    const std::pair<const char16_t*, DISPID> members[] = {{u"Application", 1}, {u"Parent", 2}, {u"Count", 3},
-                                                          {u"Item", 4},        {u"Add", 5},    {u"Delete", 6},
+    const std::pair<const char16_t*, DISPID> members[] = {{u"Application", 1},
+                                                          {u"Parent", 2},
+                                                          {u"Count", 3},
+                                                          {u"Item", 4},
+                                                          {u"Add", 5},
+                                                          {u"Delete", 6},
                                                           {u"_NewEnum", DISPID_NEWENUM}};
     for (const auto& [name, id] : members) EXPECT_EQ(disp_.GetIDOfName(name), id) << WToUtf8(name);
     COleDispatchDriver one(disp_.Call(u"Add", {COleVariant(u"One")}).Detach().pdispVal);
     const std::pair<const char16_t*, DISPID> props[] = {
-        {u"Rams", 1}, {u"Ewes", 2},  {u"Adults", 3},      {u"Shearlings", 4}, {u"Lambs", 5},
+        {u"Rams", 1}, {u"Ewes", 2}, {u"Adults", 3},      {u"Shearlings", 4}, {u"Lambs", 5},
         {u"Type", 6}, {u"Date", 7}, {u"Application", 8}, {u"Parent", 9},     {u"Records", 10}};
     for (const auto& [name, id] : props) EXPECT_EQ(one.GetIDOfName(name), id) << WToUtf8(name);
 }
