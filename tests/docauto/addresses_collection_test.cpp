@@ -1,8 +1,9 @@
+#include "records/addresses_collection.h"
+
 #include <gtest/gtest.h>
 
 #include "document/sheep_doc.h"
 #include "platform/automation/slot_call.h"
-#include "records/addresses_collection.h"
 #include "support/scripted_host_fixture.h"
 
 namespace {
@@ -65,9 +66,9 @@ protected:
 
 TEST_F(AddressesTest, DispatchIdsArePositions) {
     const std::pair<const char16_t*, DISPID> members[] = {
-        {u"Application", 1}, {u"Parent", 2},    {u"Count", 3},        {u"Item", 4},
-        {u"Add", 5},         {u"Delete", 6},    {u"AddDialog", 7},    {u"BrowseDialog", 8},
-        {u"_NewEnum", DISPID_NEWENUM}};
+        {u"Application", 1}, {u"Parent", 2},       {u"Count", 3},
+        {u"Item", 4},        {u"Add", 5},          {u"Delete", 6},
+        {u"AddDialog", 7},   {u"BrowseDialog", 8}, {u"_NewEnum", DISPID_NEWENUM}};
     for (const auto& [name, id] : members) EXPECT_EQ(disp_.GetIDOfName(name), id) << WToUtf8(name);
     EXPECT_EQ(disp_.Get(u"Count").lVal, 2);
     EXPECT_EQ(CCmdTarget::FromIDispatch(disp_.Get(u"Parent").pdispVal), static_cast<CCmdTarget*>(&doc_));
@@ -104,7 +105,11 @@ TEST_F(AddressesTest, AddLocalAddressesOnly) {
     // Anything but a local address is refused and nothing is filed, with or without an address book.
     for (SHORT type : {SHORT(1), SHORT(2), SHORT(-1)}) {
         WString text;
-        EXPECT_EQ(Failure([&] { disp_.Call(u"Add", {COleVariant(u"Book"), COleVariant(type)}); }, &text),
+        EXPECT_EQ(Failure(
+                      [&] {
+                          disp_.Call(u"Add", {COleVariant(u"Book"), COleVariant(type)});
+                      },
+                      &text),
                   HRESULT(0x80040000 | (0x200 + 160)))
             << type;
         EXPECT_EQ(text, u"Invalid Argument");
@@ -141,7 +146,10 @@ TEST_F(AddressesTest, DeleteAndExists) {
 
 TEST_F(AddressesTest, BrowseDialog) {
     // Without the program's windows there is no dialog to run.
-    EXPECT_EQ(Failure([&] { disp_.Call(u"BrowseDialog", {COleVariant(LONG(0)), COleVariant(u"")}); }), E_NOTIMPL);
+    EXPECT_EQ(Failure([&] {
+                  disp_.Call(u"BrowseDialog", {COleVariant(LONG(0)), COleVariant(u"")});
+              }),
+              E_NOTIMPL);
     CBrowserFrame frame;
     doc_.SetFrame(&frame);
     COleVariant cancelled = disp_.Call(u"BrowseDialog", {COleVariant(LONG(42)), COleVariant(u"Ve")});
@@ -158,8 +166,8 @@ TEST_F(AddressesTest, BrowseDialog) {
 }
 
 TEST_F(AddressesTest, Enumerator) {
-    IEnumVARIANT* e = QueryInterfaceAs<IEnumVARIANT>(doc_.GetAddressesObject()->GetControllingUnknown(),
-                                                     IID_IEnumVARIANT);
+    IEnumVARIANT* e =
+        QueryInterfaceAs<IEnumVARIANT>(doc_.GetAddressesObject()->GetControllingUnknown(), IID_IEnumVARIANT);
     VARIANT v[3];
     ULONG got = 0;
     EXPECT_EQ(e->Next(3, v, &got), S_FALSE);
@@ -201,7 +209,8 @@ TEST_F(AddressesTest, DualSlots) {
     unk->Release();
     IAddress* address = nullptr;
     ASSERT_EQ(CallSlot(dual, 8, rawVet, &address), S_OK);
-    EXPECT_EQ(static_cast<void*>(address), doc_.GetStores().LookupAddress(u"Vet")->GetInterface(IID_IAddress));
+    EXPECT_EQ(static_cast<void*>(address),
+              doc_.GetStores().LookupAddress(u"Vet")->GetInterface(IID_IAddress));
     reinterpret_cast<IUnknown*>(address)->Release();
     IDispatch* parent = nullptr;
     ASSERT_EQ(CallSlot(dual, 10, &parent), S_OK);
