@@ -60,29 +60,29 @@ WString CCriteria::GetDescription() const {
     unsigned id = 0;
     WString date;
     switch (m_nType) {
-        case CRITERIA_TYPE_ON_FARM:
+        case CRITERIA_ON_FARM:
             id = IDS_ON_FARM_AT;
             date = m_dtDate.Format("%x");
             break;
-        case CRITERIA_TYPE_BORN:
+        case CRITERIA_BORN:
             id = IDS_BORN_IN;
             break;
-        case CRITERIA_TYPE_SOLD:
+        case CRITERIA_SOLD:
             id = IDS_SOLD_IN;
             break;
-        case CRITERIA_TYPE_PURCHASED:
+        case CRITERIA_PURCHASED:
             id = IDS_PURCHASED_IN;
             break;
-        case CRITERIA_TYPE_DIED:
+        case CRITERIA_DIED:
             id = IDS_DIED_IN;
             break;
-        case CRITERIA_TYPE_ALL:
+        case CRITERIA_ALL:
             id = IDS_ALL_IN_DATABASE;
             break;
         default:
             return WString();
     }
-    if (m_nType != CRITERIA_TYPE_ON_FARM) date = m_dtDate.Format("%Y");
+    if (m_nType != CRITERIA_ON_FARM) date = m_dtDate.Format("%Y");
     return FormatPlaceholders(LoadCvlString(id), {phrase, date});
 }
 
@@ -95,7 +95,7 @@ bool CCriteria::MatchesAge(const COleDateTime& dateOfBirth) const {
     if (m_bShearlings && age > kLambDays && age <= kShearlingDays) return true;
     if (m_bLambs && age >= 1 && age <= kLambDays) return true;
     // Born within a year after the date: a lamb of that year's crop.
-    if (m_bLambs && m_nType == CRITERIA_TYPE_BORN && age >= -kLambDays && age <= -1) return true;
+    if (m_bLambs && m_nType == CRITERIA_BORN && age >= -kLambDays && age <= -1) return true;
     return false;
 }
 
@@ -105,7 +105,7 @@ BOOL CSheep::MatchesCriteria(const CCriteria& criteria) const {
 
     const int year = YearOf(criteria.m_dtDate);
     switch (criteria.m_nType) {
-        case CRITERIA_TYPE_ON_FARM: {
+        case CRITERIA_ON_FARM: {
             if (m_events.empty()) return FALSE;
             const bool dateValid = criteria.m_dtDate.GetStatus() == COleDateTime::valid;
             bool present = false;
@@ -134,16 +134,16 @@ BOOL CSheep::MatchesCriteria(const CCriteria& criteria) const {
             if (!present) return FALSE;
             break;
         }
-        case CRITERIA_TYPE_BORN:
+        case CRITERIA_BORN:
             if (YearOf(m_dtDateofBirth) != year) return FALSE;
             break;
-        case CRITERIA_TYPE_SOLD:
+        case CRITERIA_SOLD:
             if (YearOf(m_dtDateofDepart) != year || m_nDepartReason != DEPART_SOLD) return FALSE;
             break;
-        case CRITERIA_TYPE_PURCHASED:
+        case CRITERIA_PURCHASED:
             if (YearOf(m_dtDateofPurchase) != year) return FALSE;
             break;
-        case CRITERIA_TYPE_DIED:
+        case CRITERIA_DIED:
             if (YearOf(m_dtDateofDepart) != year ||
                 (m_nDepartReason != DEPART_DIED && m_nDepartReason != DEPART_KILLED))
                 return FALSE;

@@ -10,13 +10,14 @@
 #include "platform/text.h"
 #include "platform/wintypes.h"
 
-enum CriteriaType : int32_t {
-    CRITERIA_TYPE_ON_FARM = 0,
-    CRITERIA_TYPE_BORN = 1,
-    CRITERIA_TYPE_SOLD = 2,
-    CRITERIA_TYPE_PURCHASED = 3,
-    CRITERIA_TYPE_DIED = 4,
-    CRITERIA_TYPE_ALL = 5,
+// The kinds of selection (flock lists keep a column layout for each).
+enum CriteriaKind : int {
+    CRITERIA_ON_FARM = 0,
+    CRITERIA_BORN = 1,
+    CRITERIA_SOLD = 2,
+    CRITERIA_PURCHASED = 3,
+    CRITERIA_DIED = 4,
+    CRITERIA_ALL = 5,
 };
 
 class CCriteria : public CObject {
@@ -34,7 +35,7 @@ public:
     // The age-class test of an animal born on dateOfBirth (the third step of the animal's test).
     bool MatchesAge(const COleDateTime& dateOfBirth) const;
 
-    int32_t m_nType = CRITERIA_TYPE_ON_FARM;
+    int32_t m_nType = CRITERIA_ON_FARM;
     COleDateTime m_dtDate;
     BOOL m_bRams = TRUE;
     BOOL m_bEwes = TRUE;

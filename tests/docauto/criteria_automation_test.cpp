@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         doc_.Add(u"EWE1", SEX_EWE);
         doc_.Add(u"RAM1", SEX_RAM);
-        doc_.criteria.m_nType = CRITERIA_TYPE_ALL;
+        doc_.criteria.m_nType = CRITERIA_ALL;
         criterias_ = CRefPtr<CComCriterias>::Adopt(new CComCriterias(&doc_));
         disp_.AttachDispatch(criterias_->GetIDispatch(true));
     }
@@ -49,13 +49,13 @@ TEST_F(CriteriaAutomationTest, AddCopiesTheCurrentSelectionAndReplacesByName) {
     COleVariant first = disp_.Call(u"Add", {COleVariant(u"Sel")});
     CComCriteria* a = Member(first);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->GetCriteria().m_nType, CRITERIA_TYPE_ALL);
+    EXPECT_EQ(a->GetCriteria().m_nType, CRITERIA_ALL);
     EXPECT_FALSE(a->GetLambs());
-    doc_.criteria.m_nType = CRITERIA_TYPE_BORN;
+    doc_.criteria.m_nType = CRITERIA_BORN;
     COleVariant second = disp_.Call(u"Add", {COleVariant(u"Sel")});
     EXPECT_EQ(disp_.Get(u"Count").lVal, 1);
     EXPECT_EQ(Member(disp_.Call(u"Item", {COleVariant(u"Sel")})), Member(second));
-    EXPECT_EQ(Member(second)->GetType(), CRITERIA_TYPE_BORN);
+    EXPECT_EQ(Member(second)->GetType(), CRITERIA_BORN);
     // Names are told apart by case, as the framework's string map does.
     disp_.Call(u"Add", {COleVariant(u"sel")});
     EXPECT_EQ(disp_.Get(u"Count").lVal, 2);

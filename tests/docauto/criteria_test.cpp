@@ -44,7 +44,7 @@ protected:
 TEST_F(CriteriaTest, DefaultIsEverythingOnTheFarmNow) {
     const COleDateTime before = COleDateTime::GetCurrentTime();
     CCriteria c;
-    EXPECT_EQ(c.m_nType, CRITERIA_TYPE_ON_FARM);
+    EXPECT_EQ(c.m_nType, CRITERIA_ON_FARM);
     EXPECT_EQ(c.m_dtDate.GetStatus(), COleDateTime::valid);
     EXPECT_TRUE(before <= c.m_dtDate && c.m_dtDate <= COleDateTime::GetCurrentTime());
     EXPECT_TRUE(c.m_bRams && c.m_bEwes && c.m_bAdults && c.m_bShearlings && c.m_bLambs);
@@ -55,7 +55,7 @@ TEST_F(CriteriaTest, DefaultIsEverythingOnTheFarmNow) {
 }
 
 TEST_F(CriteriaTest, OnTheFarmFollowsMovementsUpToAndIncludingTheDate) {
-    criteria_.m_nType = CRITERIA_TYPE_ON_FARM;
+    criteria_.m_nType = CRITERIA_ON_FARM;
     criteria_.m_dtDate = kDay;
     BornOnFarmAnswers()[u"BRED"] = 1;
     BornOnFarmAnswers()[u"BREDSOLD"] = 1;
@@ -114,7 +114,7 @@ TEST_F(CriteriaTest, EventDatesThatAreNotValidAreNeverLater) {
 }
 
 TEST_F(CriteriaTest, SexSwitches) {
-    criteria_.m_nType = CRITERIA_TYPE_ALL;
+    criteria_.m_nType = CRITERIA_ALL;
     CSheep* ram = doc_.Add(u"R", SEX_RAM);
     CSheep* ewe = doc_.Add(u"E", SEX_EWE);
     const struct {
@@ -133,7 +133,7 @@ TEST_F(CriteriaTest, SexSwitches) {
 }
 
 TEST_F(CriteriaTest, AgeClassEdges) {
-    criteria_.m_nType = CRITERIA_TYPE_ALL;
+    criteria_.m_nType = CRITERIA_ALL;
     criteria_.m_dtDate = COleDateTime(2003, 7, 15, 13, 30, 0);  // the time of day is not a day
     const struct {
         const char16_t* tattoo;
@@ -166,7 +166,7 @@ TEST_F(CriteriaTest, AgeClassEdges) {
 }
 
 TEST_F(CriteriaTest, BornInTheYearTakesLambsBornUpToAYearAfterTheDate) {
-    criteria_.m_nType = CRITERIA_TYPE_BORN;
+    criteria_.m_nType = CRITERIA_BORN;
     criteria_.m_dtDate = COleDateTime(2004, 1, 1, 0, 0, 0);  // a leap year: 365 days later is still 2004
     criteria_.m_bAdults = criteria_.m_bShearlings = FALSE;
     CSheep* lastDay = Born(u"L365", -365);
@@ -175,7 +175,7 @@ TEST_F(CriteriaTest, BornInTheYearTakesLambsBornUpToAYearAfterTheDate) {
     EXPECT_TRUE(lastDay->MatchesCriteria(criteria_));
     EXPECT_TRUE(nextDay->MatchesCriteria(criteria_));
     EXPECT_FALSE(onDay->MatchesCriteria(criteria_));  // age 0 is in no class
-    criteria_.m_nType = CRITERIA_TYPE_ALL;
+    criteria_.m_nType = CRITERIA_ALL;
     EXPECT_FALSE(lastDay->MatchesCriteria(criteria_));
     EXPECT_FALSE(nextDay->MatchesCriteria(criteria_));
 }
@@ -201,9 +201,9 @@ TEST_F(CriteriaTest, YearKinds) {
         int32_t type;
         bool sold, died, killed, lastYear;
     } cases[] = {
-        {CRITERIA_TYPE_BORN, true, false, false, false},      {CRITERIA_TYPE_SOLD, true, false, false, false},
-        {CRITERIA_TYPE_PURCHASED, false, true, false, false}, {CRITERIA_TYPE_DIED, false, true, true, false},
-        {CRITERIA_TYPE_ALL, true, true, true, true},          {7, true, true, true, true},
+        {CRITERIA_BORN, true, false, false, false},      {CRITERIA_SOLD, true, false, false, false},
+        {CRITERIA_PURCHASED, false, true, false, false}, {CRITERIA_DIED, false, true, true, false},
+        {CRITERIA_ALL, true, true, true, true},          {7, true, true, true, true},
     };
     for (const auto& c : cases) {
         criteria_.m_nType = c.type;
@@ -215,7 +215,7 @@ TEST_F(CriteriaTest, YearKinds) {
 }
 
 TEST_F(CriteriaTest, DatesThatAreNotValidShareTheYear) {
-    criteria_.m_nType = CRITERIA_TYPE_BORN;
+    criteria_.m_nType = CRITERIA_BORN;
     criteria_.m_dtDate = COleDateTime::Null();
     CSheep* unknown = doc_.Add(u"UNKNOWN");
     CSheep* dated = Born(u"DATED", 100);

@@ -200,9 +200,9 @@ TEST_F(DocumentAutomationTest, CollectionsAreMadeOnceAndKept) {
     }
     EXPECT_EQ(doc_.GetRecordsObject()->GetCount(), 0);
     // The criteria collection copies the document's extraction criteria.
-    doc_.GetExtractionCriteria().m_nType = CRITERIA_TYPE_SOLD;
+    doc_.GetExtractionCriteria().m_nType = CRITERIA_SOLD;
     CRefPtr<CComCriteria> added = CRefPtr<CComCriteria>::Adopt(doc_.GetCriteriaObject()->AddCriteria(u"S"));
-    EXPECT_EQ(added->GetType(), CRITERIA_TYPE_SOLD);
+    EXPECT_EQ(added->GetType(), CRITERIA_SOLD);
     EXPECT_EQ(doc_.GetCriteria(), &doc_.GetExtractionCriteria());
 }
 

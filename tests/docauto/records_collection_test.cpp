@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         for (const char16_t* t : {u"123", u"ALPHA", u"BRAVO", u"CHARLIE", u"DELTA"})
             doc_.Add(t, t[0] == u'B' || t[0] == u'C' ? SEX_RAM : SEX_EWE);
-        doc_.criteria.m_nType = CRITERIA_TYPE_ALL;
+        doc_.criteria.m_nType = CRITERIA_ALL;
         all_ = CRefPtr<CRecords>::Adopt(new CRecords(&doc_, nullptr));
         criterias_ = CRefPtr<CComCriterias>::Adopt(new CComCriterias(&doc_));
         rams_ = CRefPtr<CComCriteria>::Adopt(criterias_->AddCriteria(u"Rams"));
@@ -169,7 +169,7 @@ TEST_F(RecordsTest, EnumeratingASelection) {
     VariantClear(&v[0]);
 
     // Nothing matches: S_FALSE at once, and again after Reset.
-    rams_->SetType(CRITERIA_TYPE_ON_FARM);
+    rams_->SetType(CRITERIA_ON_FARM);
     e->Reset();
     ULONG got = 7;
     EXPECT_EQ(e->Next(1, v, &got), S_FALSE);
@@ -183,9 +183,9 @@ TEST_F(RecordsTest, SkipAndClone) {
     rams_->SetEwes(VARIANT_TRUE);
     rams_->SetLambs(VARIANT_FALSE);  // no dates of birth: only age 0, in no class
     doc_.criteria = CCriteria();
-    doc_.criteria.m_nType = CRITERIA_TYPE_ALL;
+    doc_.criteria.m_nType = CRITERIA_ALL;
     CRefPtr<CComCriteria> some = CRefPtr<CComCriteria>::Adopt(criterias_->AddCriteria(u"Some"));
-    some->SetType(CRITERIA_TYPE_ALL);
+    some->SetType(CRITERIA_ALL);
     some->SetEwes(VARIANT_FALSE);
     doc_.Add(u"ECHO", SEX_RAM);
     IEnumVARIANT* e =
