@@ -1,0 +1,176 @@
+// The document of one flock without any GUI: the animals sorted by key with their ear-tag index and
+// EID map, the current animal and its Back/Forward history, the breed plug-in, and the hints that
+// tell the views what changed. The program's wx document wraps it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "document/breed_plugin.h"
+#include "document/doc_views.h"
+#include "document/ear_tag_index.h"
+#include "document/selection_history.h"
+#include "platform/object.h"
+#include "platform/text.h"
+#include "records/flock_document.h"
+
+class CSheep;
+
+// Farm details (GetDocString keys).
+constexpr uint16_t FARM_BREED = 0;
+constexpr uint16_t FARM_ADDRESS = 1;
+constexpr uint16_t FARM_TELEPHONE = 2;
+constexpr uint16_t FARM_FAX = 3;
+constexpr uint16_t FARM_EARTAG_TEMPLATE = 4;
+
+class CSheepDoc : public IFlockDocument {
+public:
+    CSheepDoc();
+    virtual ~CSheepDoc();
+    CSheepDoc(const CSheepDoc&) = delete;
+    CSheepDoc& operator=(const CSheepDoc&) = delete;
+
+    // ---- views ---------------------------------------------------------------------------------
+    void AddView(CDocView* view);
+    void RemoveView(CDocView* view);
+    const std::vector<CDocView*>& GetViews() const { return m_views; }
+    // Every view but the sender is told of the change.
+    void UpdateAllViews(CDocView* sender, uint32_t hint = HINT_REFRESH_ALL, CObject* hintObject = nullptr);
+
+    const WString& GetTitle() const { return m_strTitle; }
+    void SetTitle(const WString& title) { m_strTitle = title; }
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) override { m_bModified = modified; }
+
+    // ---- queries -------------------------------------------------------------------------------
+    int GetSheepCount() const { return int(m_flock.size()); }
+    // Null for -1; any other index outside the flock throws std::invalid_argument.
+    CSheep* GetSheepAt(int index) const;
+    // Binary search by key without regard to case: TRUE with the index, else FALSE with the index
+    // where the key would be inserted.
+    bool FindSheepIndex(const WString& key, int* index) const;
+    CSheep* FindSheep(const WString& key, int* index) const;
+    CSheep* FindSheep(const WString& key) const override;
+    bool FindEarTagRange(const WString& colour, const WString& number, int* first, int* count) const;
+    // The keys of the animals wearing that ear tag (the list is emptied first).
+    bool GetEarTagNames(const WString& colour, const WString& number, std::vector<WString>* names) const;
+    bool LookupTattooByEID(uint64_t eid, WString* tattoo) const override;
+    const CEarTagIndex& GetEarTagIndex() const { return m_earTags; }
+    const std::unordered_map<uint64_t, WString>& GetEIDMap() const { return m_eidMap; }
+
+    // ---- changes -------------------------------------------------------------------------------
+    // Takes over the caller's reference to a new animal and files it; an equal key asks 1040 first.
+    // Gives its index, or -1 when the user kept the existing animal (the caller keeps the new one).
+    int AddSheep(CSheep* sheep, bool makeCurrent);
+    // Removes the animal at index from the flock and its indexes and releases it.
+    void DeleteSheep(int index);
+    void UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WString& number) override;
+    void SetEIDTattoo(uint64_t eid, const WString& tattoo) override;
+    void RemoveEID(uint64_t eid) override;
+
+    // ---- selection and navigation --------------------------------------------------------------
+    bool SelectSheep(const WString& key, bool update, bool recordHistory, CDocView* sender);
+    // An index outside the flock leaves no animal current.
+    bool SelectSheepAt(int index, bool update, bool recordHistory, CDocView* sender);
+    void OnGoBack();
+    void OnGoForward();
+    bool CanGoBack() const { return m_history.CanGoBack(); }
+    bool CanGoForward() const { return m_history.CanGoForward(); }
+    // Dedov First/Previous and Next/Last.
+    bool CanGoFirst() const { return !m_flock.empty() && m_nCurrent != 0; }
+    bool CanGoLast() const { return !m_flock.empty() && m_nCurrent != GetSheepCount() - 1; }
+    int GetCurrentIndex() const { return m_nCurrent; }
+    const WString& GetCurrentKey() const { return m_strCurrent; }
+    CSheep* GetCurrentSheep() const { return m_nCurrent < 0 ? nullptr : GetSheepAt(m_nCurrent); }
+    const CSelectionHistory& GetHistory() const { return m_history; }
+
+    // ---- farm details --------------------------------------------------------------------------
+    // Empty when the detail is absent.
+    WString GetDocString(uint16_t key) const;
+    // Stores the text; an empty text removes the detail.
+    void SetAttribute(uint16_t key, const WString& text);
+    const std::map<uint16_t, WString>& GetFarmDetails() const { return m_farmDetails; }
+
+    // ---- breed plug-in -------------------------------------------------------------------------
+    int LoadBreedPlugIn(const WString& breedName, bool takeVersion);
+    void UnloadBreedPlugIn();
+    CBreedPlugIn& GetBreedPlugIn() { return m_plugIn; }
+    const CBreedPlugIn& GetBreedPlugIn() const { return m_plugIn; }
+    void* GetBreedProc(const char* exportName) override { return m_plugIn.GetProc(exportName); }
+
+    int32_t IsTattooValid(const WString& tattoo) const { return m_plugIn.IsTattooValid(tattoo); }
+    int32_t GetGestationPeriod() const { return m_plugIn.GetGestationPeriod(); }
+    int32_t GetLambIndex(const WString& tattoo) const { return m_plugIn.GetLambIndex(tattoo); }
+    int32_t UpdateReportToolbar(int32_t reportType, int32_t flag) const {
+        return m_plugIn.UpdateReportToolbar(reportType, flag);
+    }
+    void BuildReportColumns(IDispatch* columns, int32_t reportType, const WString& ramsOrEwes) const {
+        m_plugIn.BuildReportColumns(columns, reportType, ramsOrEwes);
+    }
+    bool GetReportDefinition(int32_t reportId, WString& definition) const {
+        return m_plugIn.GetReportDefinition(reportId, definition);
+    }
+    bool GetReportTitle(int32_t reportType, const WString& selection, int32_t year, WString& title) const {
+        return m_plugIn.GetReportTitle(reportType, selection, year, title);
+    }
+    WString GetBreedFlag(int32_t flag, int32_t* readOnly) const {
+        return m_plugIn.GetBreedFlag(flag, readOnly);
+    }
+    int32_t GetNextIndex(int32_t value) { return m_plugIn.GetNextIndex(GetDocumentDual(), value); }
+    // The tattoo the plug-in makes for a lamb of the two parents (found by key).
+    WString BuildTattoo(int32_t first, int32_t second, const WString& parentA, const WString& parentB);
+    void PrepareReportToolbar(int32_t reportType, void* firstWindow, void* secondWindow) {
+        m_plugIn.PrepareReportToolbar(GetDocumentDual(), reportType, firstWindow, secondWindow);
+    }
+    // Rebuilds the main frame's Reports menu (and the Reporting toolbar's list) from the plug-in.
+    virtual void BuildReportsMenu(bool alsoToolbar);
+    void SetReportsMenuSite(IReportsMenuSite* site) { m_pReportsSite = site; }
+
+    // In every event, replaces parameter values found in oldToNew: at parameterIndex for codes with
+    // more parameters than that, or with -1 every parameter of codes that take a list; only where
+    // the plug-in gives the parameter parameterType. Gives the number of replacements.
+    int ReplaceParameterValues(const std::map<WString, WString>& oldToNew, int32_t parameterType,
+                               int32_t parameterIndex);
+
+    // ---- what later layers supply --------------------------------------------------------------
+    IDocument* GetDocumentDual() override { return nullptr; }
+    // The animal's dual interface for one plug-in call; null while the animal has none.
+    virtual ISheep* GetSheepDual(CSheep* /*sheep*/) { return nullptr; }
+    CCriteria* GetCriteria() const override { return nullptr; }
+    bool LookupAddress(const WString& /*name*/, WString* /*displayName*/) const override { return false; }
+
+    // ---- lifecycle -----------------------------------------------------------------------------
+    // Empties the document before a new or opened flock fills it.
+    virtual void DeleteContents();
+    // Takes a flock read from a file with its stored ear-tag index and current index: the animals
+    // become this document's, their EIDs are filed, a flock out of key order is re-sorted (stable)
+    // and an index that does not match is rebuilt from the animals; a current index outside the
+    // flock means none, any other becomes the only history entry.
+    void AttachLoadedFlock(std::vector<CRefPtr<CSheep>> flock, std::vector<CEarTagHashEntry> earTags,
+                           int currentIndex);
+    // Files every animal's ear tag again, in flock order.
+    void RebuildEarTagIndex();
+
+private:
+    void InsertAt(int index, CSheep* sheep);
+    void FileSheep(CSheep* sheep);
+    void SetCurrent(int index);
+    void RecordCurrent();
+
+    std::vector<CDocView*> m_views;
+    WString m_strTitle;
+    bool m_bModified = false;
+
+    std::vector<CRefPtr<CSheep>> m_flock;  // sorted by key without regard to case
+    CEarTagIndex m_earTags;
+    std::unordered_map<uint64_t, WString> m_eidMap;
+    CSelectionHistory m_history;
+    int m_nCurrent = -1;
+    WString m_strCurrent;
+
+    std::map<uint16_t, WString> m_farmDetails;
+    CBreedPlugIn m_plugIn;
+    IReportsMenuSite* m_pReportsSite = nullptr;
+};

@@ -1,0 +1,311 @@
+#include "records/event.h"
+
+#include <cstdio>
+
+#include "breeds/breed_abi.h"
+#include "platform/archive.h"
+#include "platform/archive_date.h"
+#include "platform/host.h"
+#include "platform/settings.h"
+#include "platform/strings.h"
+#include "records/app_services.h"
+#include "records/flock_document.h"
+#include "records/scan.h"
+#include "records/sheep.h"
+
+IMPLEMENT_SERIAL(CEvent, CXMLObject, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+constexpr unsigned IDS_EVENT_FLAGS_NOT_SET = 1034;
+
+// The highest Parameter ID an element may name; more would only be a damaged or hostile file.
+constexpr long kMaxParameterId = 255;
+
+template <class PFN>
+PFN GetProc(IFlockDocument* doc, const char* name) {
+    return doc ? reinterpret_cast<PFN>(doc->GetBreedProc(name)) : nullptr;
+}
+
+// The template text of a code (two-call fetch); false when the plug-in gives none.
+bool GetTemplate(PFN_CVLGetText getText, uint32_t code, WString& text) {
+    if (!getText) return false;
+    const int32_t len = getText(static_cast<int32_t>(code), nullptr, 0);
+    if (len < 0) return false;
+    std::u16string buffer(static_cast<size_t>(len) + 1, u'\0');
+    if (getText(static_cast<int32_t>(code), buffer.data(), len) == 0) return false;
+    buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
+    text = std::move(buffer);
+    return true;
+}
+
+COleDateTime NowUtc() {
+    return COleDateTime::GetCurrentTimeUtc();
+}
+
+}  // namespace
+
+WString GetEventNameFromPlugIn(IFlockDocument* doc, uint32_t code) {
+    auto getNames = GetProc<PFN_CVLGetNamesFromIDs>(doc, "CVLGetNamesFromIDs");
+    if (!getNames) return WString();
+    const int32_t len = getNames(static_cast<int32_t>(code), nullptr, 0);
+    if (len <= 0) return WString();
+    std::u16string buffer(static_cast<size_t>(len) + 1, u'\0');
+    getNames(static_cast<int32_t>(code), buffer.data(), len);
+    buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
+    return buffer;
+}
+
+uint32_t GetEventCodeFromPlugIn(IFlockDocument* doc, const WString& name) {
+    auto getIds = GetProc<PFN_CVLGetIDsFromNames>(doc, "CVLGetIDsFromNames");
+    if (!getIds) return EVENT_CODE_NONE;
+    return static_cast<uint32_t>(getIds(name.c_str()));
+}
+
+CEvent::CEvent() : m_dtDate(COleDateTime::Null()), m_dtCreated(NowUtc()), m_dtEdited(COleDateTime::Null()) {
+    EnableAutomation();
+}
+
+CEvent::CEvent(const COleDateTime& date, uint32_t code, const char16_t* text1, const char16_t* text2,
+               const char16_t* text3)
+    : m_dtDate(date), m_nCode(code), m_dtCreated(NowUtc()), m_dtEdited(COleDateTime::Null()) {
+    EnableAutomation();
+    for (const char16_t* text : {text1, text2, text3}) {
+        if (text) m_arrParameters.emplace_back(text);
+    }
+}
+
+CEvent::CEvent(const CEvent& other)
+    : CXMLObject(),
+      m_dtDate(other.m_dtDate),
+      m_nCode(other.m_nCode),
+      m_arrParameters(other.m_arrParameters),
+      m_dtCreated(other.m_dtCreated),
+      m_dtEdited(other.m_dtEdited),
+      m_pOwner(other.m_pOwner) {
+    EnableAutomation();
+    m_strElementName = other.m_strElementName;
+}
+
+CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
+               bool* ok)
+    : CXMLObject(handler, elementName, attributes, ok),
+      m_dtDate(COleDateTime::Null()),
+      m_dtCreated(NowUtc()),
+      m_dtEdited(COleDateTime::Null()) {
+    EnableAutomation();
+    IFlockDocument* doc = handler ? handler->GetDocument() : nullptr;
+    for (const auto& [name, value] : attributes) {
+        if (EqualsNoCase(name, u"Type")) {
+            m_nCode = GetEventCodeFromPlugIn(doc, value);
+        } else if (name == u"Created") {
+            if (!ParseXMLDate(handler, name, value, &m_dtCreated)) {
+                if (ok) *ok = false;
+                return;
+            }
+        } else if (name == u"Edited") {
+            if (!ParseXMLDate(handler, name, value, &m_dtEdited)) {
+                if (ok) *ok = false;
+                return;
+            }
+        } else {
+            ReportUnknownAttribute(handler, name, elementName);
+            if (ok) *ok = false;
+            return;
+        }
+    }
+}
+
+CEvent::~CEvent() = default;
+
+void CEvent::SetEditedNow() {
+    m_dtEdited = NowUtc();
+}
+
+IFlockDocument* CEvent::GetDocument() const {
+    return m_pOwner ? m_pOwner->GetDocument() : nullptr;
+}
+
+WString CEvent::GetEventName() const {
+    return GetEventNameFromPlugIn(GetDocument(), m_nCode);
+}
+
+uint32_t CEvent::HasFlag(uint32_t mask) const {
+    const WString name = GetEventName();
+    auto getType = GetProc<PFN_CVLGetType>(GetDocument(), "CVLGetType");
+    if (!getType) return 0;
+    const uint32_t flags = getType(static_cast<int32_t>(m_nCode));
+    if (flags == 0xFFFFFFFFu) {
+        CvlMessageBox(IDS_EVENT_FLAGS_NOT_SET, {name}, MB_OK | MB_ICONINFORMATION | MB_HELP);
+        return 0;
+    }
+    return flags & mask;
+}
+
+int CEvent::GetParameterCount() const {
+    auto getCount = GetProc<PFN_CVLGetParameterCount>(GetDocument(), "CVLGetParameterCount");
+    return getCount ? static_cast<int>(static_cast<int32_t>(getCount(static_cast<int32_t>(m_nCode)))) : 0;
+}
+
+bool CEvent::IsSystemEvent() const {
+    switch (m_nCode) {
+        case EVENT_SOLD:
+        case EVENT_PURCHASED:
+        case EVENT_DIED:
+        case EVENT_RETAG:
+        case EVENT_BORN:
+        case EVENT_KILLED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CEvent::IsAddressCode(uint32_t code) {
+    return code == 0 || code == 1 || code == 19 || code == 20 || code == 21;
+}
+
+WString CEvent::FormatText(bool includeDate) const {
+    IFlockDocument* doc = GetDocument();
+    auto getText = GetProc<PFN_CVLGetText>(doc, "CVLGetText");
+    auto getCount = GetProc<PFN_CVLGetParameterCount>(doc, "CVLGetParameterCount");
+    // A count of 0xFFFFFFFF (a list of any length) runs no placeholder.
+    const int n =
+        getCount ? static_cast<int>(static_cast<int32_t>(getCount(static_cast<int32_t>(m_nCode)))) : 0;
+
+    WString templ;
+    if (!GetTemplate(getText, m_nCode, templ))
+        templ = FormatW("Failed to retrieve message for Event %d", static_cast<int>(m_nCode));
+
+    WString result;
+    if (includeDate) result = m_dtDate.Format("%x") + u'\t';
+
+    if (n == 0) return result + templ;
+
+    if (m_nCode == EVENT_WEIGHED) {
+        const WString unit = CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Unit", u"lb");
+        const int32_t pounds = EqualsNoCase(unit, u"lb") ? 1 : 0;
+        const size_t p = templ.find(u"%1");
+        // A template without "%1" is shown whole, with the weight after it.
+        const size_t head = p == WString::npos ? templ.size() : p;
+        result.append(templ, 0, head);
+        if (!m_arrParameters.empty()) {
+            result += CSheepAppServices::Get().FormatMeasurement(&pounds, m_arrParameters[0]);
+            result += pounds ? u" lb" : u" kg";
+        }
+        if (p != WString::npos) result.append(templ, p + 2, WString::npos);
+        return result;
+    }
+
+    size_t last = 0;
+    for (int k = 1; k <= n; ++k) {
+        const WString placeholder = FormatW("%%%d", k);
+        const size_t p = templ.find(placeholder);
+        if (p == WString::npos) {
+            result = FormatW("ERROR: Require %d placeholders", n);
+            continue;
+        }
+        if (p > last) result.append(templ, last, p - last);
+        const size_t index = static_cast<size_t>(k - 1);
+        if (index < m_arrParameters.size()) {
+            WString displayName;
+            if (k == 1 && IsAddressCode(m_nCode) && doc &&
+                doc->LookupAddress(m_arrParameters[0], &displayName))
+                result += displayName;
+            else
+                result += m_arrParameters[index];
+        }
+        last = p + placeholder.size();
+    }
+    if (last < templ.size()) result.append(templ, last, WString::npos);
+    return result;
+}
+
+int CEvent::Compare(const CEvent& other) const {
+    const COleDateTime& a = m_dtDate;
+    const COleDateTime& b = other.m_dtDate;
+    const bool sameDay =
+        a.GetStatus() == b.GetStatus() &&
+        ((a.GetStatus() == COleDateTime::valid && a.m_dt == b.m_dt) || a.GetStatus() == COleDateTime::null);
+    if (sameDay) {
+        const int c = CompareOrdinal(FormatText(false), other.FormatText(false));
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    if (a.GetStatus() == COleDateTime::valid && b.GetStatus() == COleDateTime::valid && a.m_dt < b.m_dt)
+        return -1;
+    return 1;
+}
+
+void CEvent::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar << m_dtDate;
+        SerializeStringArray(ar, m_arrParameters);
+        ar << m_nCode;
+        ar << m_dtCreated;
+        ar << m_dtEdited;
+    } else {
+        ar >> m_dtDate;
+        SerializeStringArray(ar, m_arrParameters);
+        ar >> m_nCode;
+        ar >> m_dtCreated;
+        ar >> m_dtEdited;
+    }
+}
+
+std::string CEvent::WriteXML(CAddressKeySet& addressKeys) const {
+    std::string xml = "<Event Type=\"" + EncodeUTF8(GetEventName(), false) + "\" Created=\"" +
+                      FormatXMLDateUTC(m_dtCreated) + "\"";
+    if (m_dtEdited.GetStatus() == COleDateTime::valid)
+        xml += " Edited=\"" + FormatXMLDateUTC(m_dtEdited) + "\"";
+    xml += ">\r\n";
+    xml += "<Date>" + FormatXMLDate(m_dtDate) + "</Date>\r\n";
+    for (size_t i = 0; i < m_arrParameters.size(); ++i) {
+        if (m_arrParameters[i].empty()) continue;
+        xml += "<Parameter ID=\"" + std::to_string(i) + "\">" +
+               MakeCDATA(EncodeUTF8(m_arrParameters[i], true)) + "</Parameter>\r\n";
+    }
+    if (IsAddressCode(m_nCode) && !m_arrParameters.empty()) addressKeys[m_arrParameters[0]] = 1;
+    xml += "</Event>\r\n";
+    return xml;
+}
+
+bool CEvent::OnStartChildElement(CXMLContentHandler* handler, const WString& name,
+                                 const CXMLAttributes& attributes) {
+    if (handler && EqualsNoCase(name, u"Parameter") && !attributes.empty()) {
+        long id = 0;
+        if (ScanDecimalInt(attributes.front().second, id)) {
+            if (id < 0 || id > kMaxParameterId) {
+                ReportBadValue(handler, attributes.front().first, attributes.front().second);
+                return false;
+            }
+            handler->ParameterIndex() = static_cast<int>(id);
+        }
+    }
+    return true;
+}
+
+bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) {
+    if (EqualsNoCase(name, u"Date")) {
+        COleDateTime date;
+        const bool parsed = date.ParseDateTime(text, VAR_DATEVALUEONLY);
+        m_dtDate = date;
+        return parsed;
+    }
+    if (EqualsNoCase(name, u"Parameter")) {
+        const int index = handler ? handler->ParameterIndex() : 0;
+        if (index < 0 || index > kMaxParameterId) return false;
+        if (static_cast<size_t>(index) >= m_arrParameters.size())
+            m_arrParameters.resize(static_cast<size_t>(index) + 1);
+        m_arrParameters[static_cast<size_t>(index)] = text;
+        return true;
+    }
+    if (EqualsNoCase(name, m_strElementName)) {
+        OnElementComplete(handler, text);
+        return handler ? handler->PopObject(name, text) : true;
+    }
+    if (!CXMLObject::OnEndElement(handler, name, text)) {
+        ReportBadChild(handler, name, m_strElementName);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,204 @@
+// One animal of the flock: its identifiers, parentage, dates, figures, flags, genotype, its events
+// in date order and its pictures. The document owns every animal.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/automation/automation.h"
+#include "platform/object.h"
+#include "records/event.h"
+#include "records/xml_object.h"
+
+class IFlockDocument;
+class CEweLambingData;
+class CRamLambingData;
+
+// Field identifiers of GetFieldText, CompareField and SetFieldValue.
+enum SheepField : unsigned {
+    SF_KEY = 0,
+    SF_TATTOO = 1,
+    SF_EARTAG_NUMBER = 2,
+    SF_EARTAG_COLOUR = 3,
+    SF_DATE_OF_BIRTH = 4,
+    SF_DATE_OF_PURCHASE = 5,
+    SF_DATE_OF_DEPART = 6,
+    SF_DEPART_REASON = 7,
+    SF_SEX = 8,
+    SF_ONE_OF = 9,
+    SF_SIRE = 10,
+    SF_DAM = 11,
+    SF_NAME = 12,
+    SF_COMMENTS = 15,
+    SF_LEAN_INDEX = 16,
+    SF_AWT = 28,
+    SF_ELECTRONIC_ID = 29,
+    SF_GENETIC_SCRAPIE = 30,
+    SF_FLAG_FIRST = 31,
+    SF_FLAG_LAST = 38,
+};
+
+constexpr int32_t DEPART_NONE = -1;
+constexpr int32_t DEPART_SOLD = 0;
+constexpr int32_t DEPART_DIED = 1;
+constexpr int32_t DEPART_KILLED = 2;
+constexpr int32_t SEX_EWE = 0;
+constexpr int32_t SEX_RAM = 1;
+constexpr int32_t SCRAPIE_UNKNOWN = 127;
+
+// The 13 Signet figures in the order the record declares them.
+enum SignetFigure : int {
+    FIG_LEAN_INDEX,
+    FIG_EIGHT_WEEK_WEIGHT_EBV,
+    FIG_LITTER_EBV,
+    FIG_MATURE_EBV,
+    FIG_MATERNAL_EBV,
+    FIG_MUSCLE_DEPTH_EBV,
+    FIG_SCAN_WEIGHT_EBV,
+    FIG_FAT_DEPTH_EBV,
+    FIG_MATERNAL_ACTUAL,
+    FIG_MUSCLE_DEPTH_ACTUAL,
+    FIG_SCAN_WEIGHT_ACTUAL,
+    FIG_FAT_DEPTH_ACTUAL,
+    FIG_AWT,
+    FIG_COUNT
+};
+
+// The "not entered" figure.
+double SignetNotEntered();
+
+// A scrapie allele's text (1 "ARR" .. 5 "VRQ"); false for any other number.
+bool ScrapieAlleleToText(int allele, WString& text);
+// The allele of a text, without regard to case; 0 for any other text.
+int ScrapieAlleleFromText(WStringView text);
+// A genotype's place in the sort order (ARR/ARR first, unknown last); codes outside the table
+// go after unknown, in code order.
+int ScrapieRank(int32_t code);
+
+class CSheep : public CXMLObject {
+    DECLARE_SERIAL(CSheep)
+public:
+    CSheep();
+    CSheep(const char16_t* tattoo, int32_t sex, IFlockDocument* doc);
+    ~CSheep() override;
+    CSheep(const CSheep&) = delete;
+    CSheep& operator=(const CSheep&) = delete;
+
+    // The owner; also made the owner of every event.
+    void SetDocument(IFlockDocument* doc);
+    IFlockDocument* GetDocument() const { return m_pDocument; }
+
+    // ---- fields -------------------------------------------------------------------------------
+    const WString& GetTattoo() const { return m_strTattoo; }
+    // The key; only the document changes it (it keeps the flock in key order).
+    void SetTattoo(const WString& tattoo) { m_strTattoo = tattoo; }
+    uint64_t GetElectronicID() const { return m_nElectronicID; }
+    const WString& GetSire() const { return m_strSire; }
+    const WString& GetDam() const { return m_strDam; }
+    const WString& GetName() const { return m_strName; }
+    const WString& GetComments() const { return m_strComments; }
+    const COleDateTime& GetDateofBirth() const { return m_dtDateofBirth; }
+    const COleDateTime& GetDateofPurchase() const { return m_dtDateofPurchase; }
+    const COleDateTime& GetDateofDepart() const { return m_dtDateofDepart; }
+    int32_t GetDepartReason() const { return m_nDepartReason; }
+    int32_t GetSex() const { return m_nSex; }
+    int32_t GetOneOf() const { return m_nOneOf; }
+    int32_t GetGeneticScrapie() const { return m_nGeneticScrapie; }
+    const WString& GetEartagColour() const { return m_strEartagColour; }
+    const WString& GetEartagNumber() const { return m_strEartagNumber; }
+    double GetFigure(SignetFigure figure) const { return m_figures[figure]; }
+    uint32_t GetFlags() const { return m_nFlags; }
+    const COleDateTime& GetEdited() const { return m_dtEdited; }
+
+    // Setters stamp Edited (local time) first and then store, all but SetFlags.
+    void SetName(const WString& v);
+    void SetSex(int32_t v);
+    void SetOneOf(int32_t v);
+    // In a document, the ear tag is stored by re-filing the animal in its ear-tag index.
+    void SetEartagColour(const WString& v);
+    void SetEartagNumber(const WString& v);
+    void SetSire(const WString& v);
+    void SetDam(const WString& v);
+    void SetComments(const WString& v);
+    void SetFigure(SignetFigure figure, double v);
+    void SetGeneticScrapie(int32_t v);
+    // In a document, the EID map follows (the old EID's entry goes when it names this animal).
+    void SetElectronicID(uint64_t v);
+    void SetFlags(uint32_t v) { m_nFlags = v; }
+    // Stores without stamping or re-filing: for the document's ear-tag index and the readers.
+    void StoreEarTag(const WString& colour, const WString& number);
+    void SetEditedNow();
+    void SetEdited(const COleDateTime& edited) { m_dtEdited = edited; }
+
+    bool TestFlag(unsigned bit) const;
+    void SetFlag(unsigned bit, bool on);
+
+    // ---- field identifiers --------------------------------------------------------------------
+    WString GetFieldText(const unsigned& id) const;
+    int CompareField(const CSheep* other, unsigned id, bool ascending) const;
+    // value points to the id's type: WString, COleDateTime, int32_t, double or uint64_t.
+    bool SetFieldValue(const unsigned& id, const void* value);
+
+    // ---- events -------------------------------------------------------------------------------
+    int GetEventCount() const { return static_cast<int>(m_events.size()); }
+    // Throws std::invalid_argument outside the list.
+    CEvent* GetEventAt(int index) const;
+    // The sorted insert; TRUE when the event was a system event.
+    bool AddEvent(CEvent* event, bool stamp);
+    bool InsertEventAt(int index, CEvent* event, bool stamp);
+    // With deleteEvent false the caller takes over the animal's reference.
+    void RemoveEventAt(int index, bool deleteEvent);
+    void ReplaceEventAt(int index, CEvent* newEvent);
+    CEvent* FindEvent(int& pos, uint32_t code, const COleDateTime* on, const COleDateTime* to) const;
+    CEvent* FindFirstEvent(uint32_t code, const COleDateTime* on, const COleDateTime* to) const;
+    CEvent* FindEventOnDate(uint32_t code, const COleDateTime& day, int& index) const;
+    // False (with the reason in *why) for an event that the animal must not take: a re-tag
+    // without its colour and number.
+    static bool CanTakeEvent(const CEvent& event, WString* why = nullptr);
+
+    // ---- genotype -----------------------------------------------------------------------------
+    WString FormatScrapie() const;
+    bool ParseScrapie(WStringView text);
+
+    WString GetTagDescription() const;
+    bool IsBornOnFarm() const;
+
+    // ---- pictures -----------------------------------------------------------------------------
+    const std::vector<WString>& FindImages();
+    WString MakeImageName();
+    // False for a tattoo that could name a file outside the image folders.
+    bool HasSafeImageName() const;
+
+    // Lambing and tupping records (a ewe's lambings, a ram's tuppings) and their lookups by year
+    // and by created day join here with their own classes.
+
+protected:
+    void StampEdited();
+    void ApplySystemEvent(const CEvent& event);
+    void OnSystemEventRemoved(int index, const CEvent& event);
+    void CallBreedEventHook(const char* exportName, CEvent* event);
+
+    WString m_strTattoo;
+    uint64_t m_nElectronicID = 0;
+    WString m_strSire;
+    WString m_strDam;
+    WString m_strName;
+    WString m_strComments;
+    COleDateTime m_dtDateofBirth;
+    COleDateTime m_dtDateofPurchase;
+    COleDateTime m_dtDateofDepart;
+    int32_t m_nDepartReason = DEPART_NONE;
+    int32_t m_nSex = SEX_EWE;
+    int32_t m_nOneOf = 0;
+    int32_t m_nGeneticScrapie = SCRAPIE_UNKNOWN;
+    WString m_strEartagColour;
+    WString m_strEartagNumber;
+    double m_figures[FIG_COUNT];
+    uint32_t m_nFlags = 0;
+    std::vector<CRefPtr<CEvent>> m_events;
+    COleDateTime m_dtEdited;
+    IFlockDocument* m_pDocument = nullptr;
+    std::vector<WString> m_images;
+    bool m_bImagesLoaded = false;
+    COleAppLock m_appLock;
+};

@@ -1,0 +1,111 @@
+#include "records/xml_object.h"
+
+#include "platform/strings.h"
+
+IMPLEMENT_DYNCREATE(CXMLObject, CCmdTarget)
+
+namespace {
+constexpr unsigned IDS_XML_DATETIME_FORMAT = 139;
+constexpr unsigned IDS_XML_DATE_FORMAT = 126;
+constexpr unsigned IDS_XML_BAD_ATTRIBUTE = 6;
+constexpr unsigned IDS_XML_BAD_VALUE = 7;
+constexpr unsigned IDS_XML_BAD_CHILD = 8;
+
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+    for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))
+        s.replace(pos, from.size(), to);
+}
+}  // namespace
+
+CXMLObject::CXMLObject() = default;
+
+CXMLObject::CXMLObject(CXMLContentHandler*, const WString& elementName, const CXMLAttributes&, bool*)
+    : m_strElementName(elementName) {}
+
+CXMLObject::~CXMLObject() = default;
+
+bool CXMLObject::OnStartChildElement(CXMLContentHandler*, const WString&, const CXMLAttributes&) {
+    return true;
+}
+
+bool CXMLObject::OnEndElement(CXMLContentHandler*, const WString&, const WString&) {
+    return true;
+}
+
+void CXMLObject::OnElementComplete(CXMLContentHandler*, const WString&) {}
+
+void CXMLObject::EscapeXML(std::string& text) {
+    // The ampersand first, so that no entity made here is escaped again.
+    ReplaceAll(text, "&", "&amp;");
+    ReplaceAll(text, "\"", "&quot;");
+    ReplaceAll(text, "'", "&apos;");
+    ReplaceAll(text, "<", "&lt;");
+    ReplaceAll(text, ">", "&gt;");
+}
+
+std::string CXMLObject::EncodeUTF8(WStringView text, bool raw) {
+    std::string s = WToUtf8(text);
+    if (!raw) EscapeXML(s);
+    return s;
+}
+
+std::string CXMLObject::AnsiToUTF8(std::string_view text, bool raw) {
+    return EncodeUTF8(AnsiToW(text), raw);
+}
+
+std::string CXMLObject::MakeCDATA(std::string_view utf8) {
+    std::string s(utf8);
+    ReplaceAll(s, "]]>", "]]]]><![CDATA[>");
+    return "<![CDATA[" + s + "]]>";
+}
+
+std::string CXMLObject::FormatXMLDateUTC(const COleDateTime& date) {
+    // A stamp that was never set (old files) has no UTC form: it gives an empty value.
+    if (date.GetStatus() != COleDateTime::valid) return std::string();
+    const COleDateTime utc = date.LocalToUtc();
+    return WToUtf8(utc.Format(LoadCvlString(IDS_XML_DATETIME_FORMAT)));
+}
+
+std::string CXMLObject::FormatXMLDate(const COleDateTime& date) {
+    if (date.GetStatus() != COleDateTime::valid) return std::string();
+    return WToUtf8(date.Format(LoadCvlString(IDS_XML_DATE_FORMAT)));
+}
+
+bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attributeName, const WString& value,
+                              COleDateTime* date) {
+    WString text = value;
+    int replaced = 0;
+    for (char16_t& c : text) {
+        if (c == u'T') {
+            c = u' ';
+            ++replaced;
+        }
+    }
+    COleDateTime parsed;
+    if (replaced == 1 && parsed.ParseDateTime(text) && parsed.GetStatus() == COleDateTime::valid) {
+        const COleDateTime local = parsed.UtcToLocal();
+        if (local.GetStatus() == COleDateTime::valid) {
+            *date = local;
+            return true;
+        }
+    }
+    ReportBadValue(handler, attributeName, value);
+    return false;
+}
+
+void CXMLObject::ReportError(CXMLContentHandler* handler, const WString& text, unsigned number) {
+    if (handler) handler->SetError(text, number);
+}
+
+void CXMLObject::ReportUnknownAttribute(CXMLContentHandler* handler, const WString& attribute,
+                                        const WString& element) {
+    ReportError(handler, FormatCvlString(IDS_XML_BAD_ATTRIBUTE, {attribute, element}), IDS_XML_BAD_ATTRIBUTE);
+}
+
+void CXMLObject::ReportBadValue(CXMLContentHandler* handler, const WString& attribute, const WString& value) {
+    ReportError(handler, FormatCvlString(IDS_XML_BAD_VALUE, {attribute, value}), IDS_XML_BAD_VALUE);
+}
+
+void CXMLObject::ReportBadChild(CXMLContentHandler* handler, const WString& child, const WString& element) {
+    ReportError(handler, FormatCvlString(IDS_XML_BAD_CHILD, {child, element}), IDS_XML_BAD_CHILD);
+}
