@@ -17,7 +17,7 @@
 struct ISheep;      // an animal's dual interface
 struct IEvent;      // an event's dual interface
 struct IDocument;   // the document's dual interface
-struct IDispatch;   // the report view's column-binding interface
+class IDispatch;    // the report view's column-binding interface
 class CCvlPropertyPage;
 
 extern "C" {

@@ -6,6 +6,7 @@
 #include "document/midpoint_search.h"
 #include "platform/host.h"
 #include "records/event.h"
+#include "records/record_interfaces.h"
 #include "records/sheep.h"
 
 namespace {
@@ -258,10 +259,10 @@ void CSheepDoc::UnloadBreedPlugIn() {
 
 WString CSheepDoc::BuildTattoo(int32_t first, int32_t second, const WString& parentA,
                                const WString& parentB) {
-    CSheep* a = FindSheep(parentA);
-    CSheep* b = FindSheep(parentB);
-    return m_plugIn.BuildTattoo(a ? GetSheepDual(a) : nullptr, b ? GetSheepDual(b) : nullptr,
-                                GetDocumentDual(), first, second);
+    // Each parent's interface is held for the one call.
+    CRecordInterface<ISheep> a(FindSheep(parentA), IID_ISheep);
+    CRecordInterface<ISheep> b(FindSheep(parentB), IID_ISheep);
+    return m_plugIn.BuildTattoo(a.Get(), b.Get(), GetDocumentDual(), first, second);
 }
 
 void CSheepDoc::BuildReportsMenu(bool alsoToolbar) {
@@ -273,10 +274,11 @@ int CSheepDoc::ReplaceParameterValues(const std::map<WString, WString>& oldToNew
     auto getCount = m_plugIn.Get<PFN_CVLGetParameterCount>("CVLGetParameterCount");
     auto getType = m_plugIn.Get<PFN_CVLGetParameterType>("CVLGetParameterType");
     CCvlHost& host = CvlGetHost();
-    host.BeginProgress(IDS_UPDATING_PARAMETERS, GetSheepCount());
+    // Another progress already shown is not ours to step or end.
+    bool progress = host.BeginProgress(IDS_UPDATING_PARAMETERS, GetSheepCount());
     int replaced = 0;
     for (auto& sheep : m_flock) {
-        host.StepProgress();
+        if (progress) host.StepProgress();
         if (!getCount || !getType) continue;
         for (int e = 0; e < sheep->GetEventCount(); ++e) {
             CEvent* event = sheep->GetEventAt(e);
@@ -303,7 +305,7 @@ int CSheepDoc::ReplaceParameterValues(const std::map<WString, WString>& oldToNew
             replaced += changed;
         }
     }
-    host.EndProgress();
+    if (progress) host.EndProgress();
     if (replaced) SetModifiedFlag();
     return replaced;
 }

@@ -136,8 +136,6 @@ public:
 
     // ---- what later layers supply --------------------------------------------------------------
     IDocument* GetDocumentDual() override { return nullptr; }
-    // The animal's dual interface for one plug-in call; null while the animal has none.
-    virtual ISheep* GetSheepDual(CSheep* /*sheep*/) { return nullptr; }
     CCriteria* GetCriteria() const override { return nullptr; }
     bool LookupAddress(const WString& /*name*/, WString* /*displayName*/) const override { return false; }
 

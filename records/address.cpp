@@ -35,6 +35,16 @@ void ReplaceAll(WString& s, WStringView from, WStringView to) {
         s.replace(pos, from.size(), to);
 }
 
+WString RestoreLineBreaks(WStringView text) {
+    WString out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) out += u'\r';
+        out += text[i];
+    }
+    return out;
+}
+
 std::string CDataFieldLine(const char* name, WStringView text) {
     return std::string("<") + name + ">" + CXMLObject::MakeCDATA(EncodeCDataField(text)) + "</" + name +
            ">\r\n";
@@ -229,7 +239,8 @@ void CLocalAddress::Serialize(CArchive& ar) {
 
 bool CLocalAddress::OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) {
     if (Is(name, u"Postal")) {
-        m_strPostal = text;
+        // XML reading turns the CR LF between the lines into LF; the lines are kept with CR LF.
+        m_strPostal = RestoreLineBreaks(text);
         return true;
     }
     WString* const fields[] = {&m_strEmail, &m_strTelephone, &m_strFax, &m_strPostCode};

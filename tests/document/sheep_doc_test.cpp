@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "records/event.h"
+#include "records/record_interfaces.h"
 #include "records/sheep.h"
 #include "support/scripted_host_fixture.h"
 
@@ -406,6 +407,14 @@ TEST_F(SheepDocTest, ReplacingParameterValuesByTypeAndPosition) {
     EXPECT_EQ(doc.ReplaceParameterValues(renames, 1, 0), 1);  // weights
     EXPECT_EQ(scanned->GetParameters(), (std::vector<WString>{u"New Farm", u"Old Farm"}));
     EXPECT_EQ(doc.ReplaceParameterValues(renames, 2, 5), 0);
+
+    // Inside someone else's progress: that one is neither stepped nor ended.
+    ASSERT_TRUE(host.BeginProgressText(u"Loading", 10));
+    host.SetProgressPos(3);
+    doc.ReplaceParameterValues(renames, 2, 0);
+    EXPECT_TRUE(host.IsProgressShown());
+    EXPECT_EQ(host.GetProgressPos(), 3);
+    host.EndProgress();
 }
 
 TEST_F(SheepDocTest, DeleteContentsEmptiesTheDocumentAndUnloadsThePlugIn) {
@@ -456,4 +465,34 @@ TEST_F(SheepDocTest, LoadedFlockIsFiledAndKeptInKeyOrder) {
     EXPECT_EQ(doc.GetCurrentKey(), u"c3");
     EXPECT_EQ(doc.GetCurrentIndex(), 2);
     EXPECT_EQ(RunOffsets(), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(SheepDocTest, PlugInCallsThroughTheDocument) {
+    ASSERT_EQ(doc.GetBreedPlugIn().LoadFile(std::string(CVL_TEST_PLUGIN_DIR) + "/breed_full.so", true),
+              BREED_LOADED);
+    auto log = reinterpret_cast<const char* (*)()>(doc.GetBreedProc("TestBreedLog"));
+    auto clear = reinterpret_cast<void (*)()>(doc.GetBreedProc("TestBreedClearLog"));
+    ASSERT_TRUE(log && clear);
+    Fill({u"RAM1", u"EWE7"});
+    // Whether an animal offers its dual interface is the animal's affair; the plug-in gets what it has.
+    CRecordInterface<ISheep> probe(doc.FindSheep(u"RAM1"), IID_ISheep);
+    std::string a = probe ? "A" : "null", b = probe ? "B" : "null";
+    clear();
+    EXPECT_EQ(doc.BuildTattoo(3, 9, u"ram1", u"EWE7"), u"LAMB3-9");
+    EXPECT_EQ(std::string(log()), "BuildTattoo(" + a + "," + b + ",9,3,null,null,0);BuildTattoo(" + a + "," +
+                                      b + ",9,3,null,buf,8);");
+    // A parent that is not in the flock is passed as none.
+    clear();
+    EXPECT_EQ(doc.BuildTattoo(1, 2, u"NOBODY", u"EWE7"), u"LAMB1-2");
+    EXPECT_EQ(std::string(log()).rfind("BuildTattoo(null," + b + ",2,1,", 0), 0u);
+
+    clear();
+    EXPECT_EQ(doc.GetNextIndex(4), 5);
+    EXPECT_EQ(doc.GetBreedFlag(2, nullptr), u"");
+    EXPECT_EQ(doc.GetBreedFlag(7, nullptr), u"Flag 7");
+    EXPECT_EQ(std::string(log()), "GetNextIndex(null,4);GetBreedFlag(7);");
+
+    doc.UnloadBreedPlugIn();
+    EXPECT_EQ(doc.GetBreedProc("TestBreedLog"), nullptr);
+    EXPECT_EQ(doc.GetBreedFlag(7, nullptr), u"");
 }

@@ -194,6 +194,23 @@ TEST_F(EventTest, ArchiveFormRoundTrips) {
     EXPECT_EQ(in.GetRemaining(), 0u);
 }
 
+TEST_F(EventTest, StoredAsAChildObjectWithItsClass) {
+    auto event = Make(EVENT_BORN);
+    std::vector<uint8_t> bytes;
+    {
+        CArchive ar(bytes, CArchive::store);
+        ar.WriteObject(event.Get());
+    }
+    const std::vector<uint8_t> tag = {0xFF, 0xFF, 1, 0, 6, 0, 'C', 'E', 'v', 'e', 'n', 't'};
+    ASSERT_GT(bytes.size(), tag.size());
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + tag.size()), tag);
+    CArchive in{std::span<const uint8_t>(bytes)};
+    CRefPtr<CEvent> back = in.ReadObjectAs<CEvent>();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->GetCode(), EVENT_BORN);
+    EXPECT_EQ(back->GetDate(), kDay);
+}
+
 TEST_F(EventTest, XmlElementSkipsEmptyParametersAndRecordsAddresses) {
     auto event = Make(EVENT_PURCHASED, {u"K&1", u"", u"a]]>b \u0141"});
     event->SetCreated(COleDateTime(2003, 7, 15, 9, 30, 0));

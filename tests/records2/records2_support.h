@@ -79,8 +79,13 @@ public:
         sax.characters = &OnChars;
         sax.cdataBlock = &OnChars;
         m_failed = false;
-        const int rc = xmlSAXUserParseMemory(&sax, this, xml.data(), static_cast<int>(xml.size()));
-        return rc == 0 && !m_failed;
+        // Entities in attribute values are replaced, as every reader of the format does.
+        xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(&sax, this, nullptr, 0, nullptr);
+        xmlCtxtUseOptions(ctxt, XML_PARSE_NOENT | XML_PARSE_NONET);
+        const int rc = xmlParseChunk(ctxt, xml.data(), static_cast<int>(xml.size()), 1);
+        const bool wellFormed = ctxt->wellFormed != 0;
+        xmlFreeParserCtxt(ctxt);
+        return rc == 0 && wellFormed && !m_failed;
     }
 
     void SetError(const WString& text, unsigned number) override {
@@ -102,6 +107,8 @@ public:
         return last;
     }
 
+    int GetMode() const override { return m_mode; }
+    void SetMode(int mode) { m_mode = mode; }
     void SetDocument(IFlockDocument* doc) { m_document = doc; }
     const std::vector<CRefPtr<CXMLObject>>& Finished() const { return m_finished; }
     template <class T>
@@ -153,6 +160,7 @@ private:
     unsigned m_errorNumber = 0;
     bool m_failed = false;
     IFlockDocument* m_document = nullptr;
+    int m_mode = 1;
 };
 
 // A factory that makes one T for the top element.
