@@ -8,6 +8,7 @@
 #include "platform/automation/automation.h"
 #include "platform/object.h"
 #include "records/event.h"
+#include "records/sheep_automation.h"
 #include "records/xml_object.h"
 
 class IFlockDocument;
@@ -75,7 +76,7 @@ int ScrapieAlleleFromText(WStringView text);
 // go after unknown, in code order.
 int ScrapieRank(int32_t code);
 
-class CSheep : public CXMLObject {
+class CSheep : public CSheepAutomation {
     DECLARE_SERIAL(CSheep)
 public:
     CSheep();
