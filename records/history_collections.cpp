@@ -7,7 +7,6 @@
 #include "records/flock_document.h"
 #include "records/lambing.h"
 #include "records/sheep.h"
-#include "records/sheep_history_access.h"
 #include "records/tupping.h"
 
 // ---- the views an owner made ---------------------------------------------------------------------
@@ -167,13 +166,13 @@ CSheep* CLambingHistory::Sheep() const {
     return static_cast<CSheep*>(Owner());
 }
 LONG CLambingHistory::ElementCount() {
-    return sheep_access::LambingCount(*Sheep());
+    return Sheep()->GetLambingCount();
 }
 CCmdTarget* CLambingHistory::ElementAt(LONG index) {
-    return sheep_access::LambingAt(*Sheep(), index);
+    return Sheep()->GetLambingAt(index);
 }
 void CLambingHistory::DeleteAt(LONG index) {
-    sheep_access::RemoveLambingAt(*Sheep(), index);
+    Sheep()->RemoveLambingAt(index);
 }
 CAutoCollection* CLambingHistory::EnumClone() {
     Owner();
@@ -204,13 +203,13 @@ CSheep* CTuppingHistory::Sheep() const {
     return static_cast<CSheep*>(Owner());
 }
 LONG CTuppingHistory::ElementCount() {
-    return sheep_access::TuppingCount(*Sheep());
+    return Sheep()->GetTuppingCount();
 }
 CCmdTarget* CTuppingHistory::ElementAt(LONG index) {
-    return sheep_access::TuppingAt(*Sheep(), index);
+    return Sheep()->GetTuppingAt(index);
 }
 void CTuppingHistory::DeleteAt(LONG index) {
-    sheep_access::RemoveTuppingAt(*Sheep(), index);
+    Sheep()->RemoveTuppingAt(index);
 }
 CAutoCollection* CTuppingHistory::EnumClone() {
     Owner();

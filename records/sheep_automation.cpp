@@ -7,7 +7,6 @@
 #include "records/flock_document.h"
 #include "records/history_collections.h"
 #include "records/sheep.h"
-#include "records/sheep_history_access.h"
 
 namespace {
 
@@ -145,7 +144,7 @@ void CSheepAutomation::SetCommentsAuto(const WString& v) {
     Sheep()->SetComments(v);
 }
 WString CSheepAutomation::GetXmlAuto() {
-    return sheep_access::Xml(*Sheep());
+    return Sheep()->GetXml();
 }
 void CSheepAutomation::SetXmlAuto(const WString&) {
     AfxThrowOleException(E_NOTIMPL);

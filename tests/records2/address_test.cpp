@@ -81,6 +81,11 @@ CRefPtr<CAddress> ReadAddressObject(const std::vector<uint8_t>& bytes) {
     return ar.ReadObjectAs<CAddress>();
 }
 
+std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 std::vector<uint8_t> WriteAddressObject(const CAddress* a) {
     std::vector<uint8_t> out;
     CArchive ar(out, CArchive::store);
@@ -102,6 +107,16 @@ TEST(AddressArchive, LocalAddressStoresPostalBeforeFax) {
     EXPECT_EQ(loaded.GetFax(), u"");
     EXPECT_EQ(loaded.GetEdited().m_dt, 37818.75);
     EXPECT_EQ(loaded.GetType(), CAddress::typeLocal);
+}
+
+TEST(AddressArchive, LocalAddressTravelsWithItsClass) {
+    auto a = MakeLocal();
+    const auto bytes = WriteAddressObject(a.Get());
+    EXPECT_EQ(ToHex(bytes),
+              ToHex(Concat(Hex("FFFF 0100 0D00 434C6F63616C41646472657373"), Hex(kLocalBytes))));
+    CRefPtr<CAddress> loaded = ReadAddressObject(bytes);
+    ASSERT_NE(dynamic_cast<CLocalAddress*>(loaded.Get()), nullptr);
+    EXPECT_EQ(loaded->GetPostCode(), u"AB1");
 }
 
 TEST(AddressArchive, WindowsAddressBookEntryLoadsShowsAndSavesUnchanged) {
