@@ -465,3 +465,34 @@ TEST_F(BreedsTest, ParameterListsByPositionAndEveryPropertySlot) {
     EXPECT_EQ(codes->ItemObject(Short(9))->GetPropertiesObject()->GetCount(), 0);
     EXPECT_EQ(codes->ItemObject(Short(0))->GetPropertiesObject()->GetCount(), 1);
 }
+
+TEST_F(BreedsTest, EventCodesKeepTheLibraryLoadedWhileAnyLives) {
+    IDispatch* code = nullptr;
+    IDispatch* parameter = nullptr;
+    {
+        auto breed = Breed(u"Texel");
+        ASSERT_TRUE(breed);
+        CEventCodes* codes = breed->GetEventCodesObject();
+        CEventCode* weighed = codes->ItemObject(COleVariant(SHORT(4)));
+        code = weighed->GetIDispatch(true);
+        parameter = COleDispatchDriver(weighed->GetEventCodeProperties())
+                        .Call(u"Item", {COleVariant(SHORT(0))})
+                        .pdispVal;
+        parameter->AddRef();
+    }
+    m_breeds.Reset();
+    // The breed, its collection and the breeds list are gone; the code still asks the library.
+    EXPECT_EQ(BstrToW(InvokeByName(code, u"Value").value.bstrVal), u"Weighed");
+    EXPECT_EQ(BstrToW(InvokeByName(parameter, u"Value").value.bstrVal), u"Weight");
+    void* dual = nullptr;
+    ASSERT_EQ(CCmdTarget::FromIDispatch(code)->ExternalQueryInterface(IID_IEventCode, &dual), S_OK);
+    VARIANT_BOOL bit = 0;
+    EXPECT_EQ(CallSlot(dual, 12, &bit), S_OK);
+    EXPECT_EQ(bit, VARIANT_TRUE);
+    IEventCodes* parent = reinterpret_cast<IEventCodes*>(1);
+    EXPECT_EQ(CallSlot(dual, 10, &parent), S_OK);  // its collection went: no parent
+    EXPECT_EQ(parent, nullptr);
+    static_cast<IUnknown*>(dual)->Release();
+    parameter->Release();
+    code->Release();
+}

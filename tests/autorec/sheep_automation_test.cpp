@@ -388,3 +388,18 @@ TEST_F(SheepAutomationTest, CollectionsAreCachedAndOutliveNoOwner) {
     sheep_ = new CSheep(u"X", SEX_EWE, nullptr);
     sheep_->ExternalQueryInterface(IID_ISheep, reinterpret_cast<void**>(&dual_));
 }
+
+TEST_F(SheepAutomationTest, XmlIsTheAnimalsElement) {
+    WString xml = BstrToW(InvokeByName(disp_, u"Xml").value.bstrVal);
+    EXPECT_EQ(xml.rfind(u"<Dedov", 0), 0u) << WToUtf8(xml);
+    EXPECT_NE(xml.find(u"UK0001"), WString::npos);
+}
+
+TEST_F(SheepAutomationTest, AnAnimalRemovedFromItsDocumentRefusesItsCollections) {
+    InvokeResult events = InvokeByName(disp_, u"Events");
+    ASSERT_EQ(events.hr, S_OK);
+    sheep_->MarkDetached();
+    EXPECT_EQ(InvokeByName(events.value.pdispVal, u"Count").scode, RPC_E_DISCONNECTED);
+    BSTR tattoo = nullptr;
+    EXPECT_EQ(CallSlot(dual_, 7, &tattoo), RPC_E_DISCONNECTED);
+}
