@@ -464,6 +464,10 @@ TEST_F(BreedsTest, ParameterListsByPositionAndEveryPropertySlot) {
     // A code without parameters has an empty list.
     EXPECT_EQ(codes->ItemObject(Short(9))->GetPropertiesObject()->GetCount(), 0);
     EXPECT_EQ(codes->ItemObject(Short(0))->GetPropertiesObject()->GetCount(), 1);
+    // A code taking any number of parameters has no list to give (not four billion entries).
+    auto any =
+        CRefPtr<CEventCodeProperties>::Adopt(new CEventCodeProperties(nullptr, codes->GetLibrary(), 40));
+    EXPECT_EQ(any->GetCount(), 0);
 }
 
 TEST_F(BreedsTest, EventCodesKeepTheLibraryLoadedWhileAnyLives) {

@@ -37,6 +37,7 @@ const std::vector<Code>& Codes() {
         {30, u"Treated", 0xFFFFFFFFu, {{u"Drug", 0}, {u"Dose", 0x10001}}},
         {9, u"Born", 0x01, {}},
         {4, u"Weighed", 0x02, {{u"Weight", 1}}},
+        {40, u"Noted", 0x00, {}},  // counts its parameters as "any number"
     };
     return codes;
 }
@@ -92,6 +93,7 @@ EXPORT uint32_t CVLGetType(int32_t code) {
 
 EXPORT uint32_t CVLGetParameterCount(int32_t code) {
     const Code* c = Find(code);
+    if (c && c->code == 40) return 0xFFFFFFFFu;
     return c ? static_cast<uint32_t>(c->params.size()) : 0;
 }
 
