@@ -1,9 +1,5 @@
 // The animal's archive record, its Dedov element and the lookups over its lambing and tupping
 // records.
-#include <locale.h>
-
-#include <clocale>
-#include <cstdlib>
 #include <stdexcept>
 
 #include "platform/host.h"
@@ -12,6 +8,7 @@
 #include "records/record_xml.h"
 #include "records/scan.h"
 #include "records/sheep.h"
+#include "records/signet.h"
 
 using namespace record_xml;
 
@@ -89,9 +86,8 @@ bool ScanDouble(WStringView text, double& out) {
     if (narrow.find('.') == std::string::npos) {
         if (size_t comma = narrow.find(','); comma != std::string::npos) narrow[comma] = '.';
     }
-    static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
     char* end = nullptr;
-    const double v = strtod_l(narrow.c_str(), &end, c);
+    const double v = StrToDoubleC(narrow.c_str(), &end);
     if (end == narrow.c_str()) return false;
     out = v;
     return true;

@@ -17,6 +17,9 @@ inline bool IsNotEntered(double v) {
     return v != v;
 }
 
+// The C library's strtod in the C locale, whatever LC_NUMERIC says.
+double StrToDoubleC(const char* s, char** end);
+
 // A typed optional number: blanks and tabs only means not entered (NaN); otherwise a decimal
 // number (C locale) with nothing but blanks and tabs around it. A text that converts to 0 without
 // starting with "0" is refused, so "-0", "+0" and ".0" are refused.

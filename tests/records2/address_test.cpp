@@ -244,6 +244,20 @@ TEST(AddressXml, WritesOnlyTheFieldsThatAreSet) {
               "</Address>\r\n");
 }
 
+TEST(AddressXml, AddressBookEntryWithoutABook) {
+    ScopedTimeZone tz("UTC0");
+    ScopedBook none(nullptr);
+    CMAPIAddress a(u"Smith");
+    a.SetCreated(COleDateTime(37817.25));
+    a.SetEdited(COleDateTime(37818.75));
+    const std::string text = "<![CDATA[Could not be retrieved from MAPI]]>";
+    EXPECT_EQ(a.WriteXML(),
+              "<Address Created=\"2003-07-15T06:00:00\" Edited=\"2003-07-16T18:00:00\" ID=\"Smith\" "
+              "Type=\"1\">\r\n<Postal>" +
+                  text + "</Postal><PostCode>" + text + "</PostCode>\r\n<Telephone>" + text +
+                  "</Telephone>\r\n<Email>" + text + "</Email>\r\n<Fax>" + text + "</Fax>\r\n</Address>\r\n");
+}
+
 TEST(AddressXml, RoundTripKeepsEveryFieldExactly) {
     ScopedTimeZone tz("Europe/London");
     auto a = MakeRef<CLocalAddress>(u"Mart & Co");
