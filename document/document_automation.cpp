@@ -39,19 +39,20 @@ IDocumentFrame& CDocumentAutomation::Frame(const char16_t* what) {
 
 // ---- the document seen by records and collections ----------------------------------------------
 
-bool CDocumentAutomation::LookupAddress(const WString& name, WString* displayName) const {
-    CAddress* address = m_stores.LookupAddress(name);
-    if (!address) return false;
-    if (displayName) *displayName = address->GetDisplayName();
-    return true;
+CSheepDoc& CDocumentAutomation::Doc() {
+    return static_cast<CSheepDoc&>(*this);
 }
 
-bool CDocumentAutomation::ReplaceAddress(const WString& name, CRefPtr<CAddress> address) {
-    return m_stores.ReplaceAddress(name, std::move(address));
+const CSheepDoc& CDocumentAutomation::Doc() const {
+    return static_cast<const CSheepDoc&>(*this);
+}
+
+const std::map<WString, CRefPtr<CAddress>>& CDocumentAutomation::GetAddressMap() const {
+    return Doc().GetStores().Addresses();
 }
 
 bool CDocumentAutomation::DeleteAddress(const WString& name) {
-    return m_stores.DeleteAddress(name);
+    return Doc().GetStores().DeleteAddress(name);
 }
 
 bool CDocumentAutomation::RunAddressBrowser(long windowHandle, WString* name) {
@@ -61,20 +62,20 @@ bool CDocumentAutomation::RunAddressBrowser(long windowHandle, WString* name) {
 // ---- dispatch members --------------------------------------------------------------------------
 
 WString CDocumentAutomation::GetAttribute(SHORT index) {
-    return static_cast<CSheepDoc*>(this)->GetDocString(static_cast<uint16_t>(index));
+    return Doc().GetDocString(static_cast<uint16_t>(index));
 }
 
 void CDocumentAutomation::SetAttributeAuto(SHORT index, const WString& value) {
-    static_cast<CSheepDoc*>(this)->SetAttribute(static_cast<uint16_t>(index), value);
+    Doc().SetAttribute(static_cast<uint16_t>(index), value);
 }
 
 WString CDocumentAutomation::GetDefaultEartagColour(SHORT year) {
-    auto it = m_stores.YearColours().find(YearKey(year));
-    return it == m_stores.YearColours().end() ? WString() : it->second;
+    auto it = Doc().GetStores().YearColours().find(YearKey(year));
+    return it == Doc().GetStores().YearColours().end() ? WString() : it->second;
 }
 
 void CDocumentAutomation::SetDefaultEartagColour(SHORT year, const WString& colour) {
-    m_stores.YearColours()[YearKey(year)] = colour;
+    Doc().GetStores().YearColours()[YearKey(year)] = colour;
 }
 
 WString CDocumentAutomation::GetName() {
@@ -151,7 +152,7 @@ IDispatch* CDocumentAutomation::GetWindows() {
 }
 
 BOOL CDocumentAutomation::GetSaved() {
-    return static_cast<CSheepDoc*>(this)->IsModified() ? FALSE : TRUE;
+    return Doc().IsModified() ? FALSE : TRUE;
 }
 
 BOOL CDocumentAutomation::GetReadOnly() {
@@ -180,7 +181,7 @@ void CDocumentAutomation::SetXML(const WString&) {
 }
 
 IDispatch* CDocumentAutomation::LookupSignetAverages(SHORT sex, SHORT year) {
-    auto& averages = m_stores.SignetAverages();
+    auto& averages = Doc().GetStores().SignetAverages();
     auto it = averages.find(CDocumentStores::SignetKey(year, sex));
     if (it == averages.end() || !it->second) AfxThrowOleException(E_INVALIDARG);
     return it->second->GetIDispatch(true);
@@ -218,7 +219,7 @@ void CDocumentAutomation::Close(const VARIANT& saveChanges, const VARIANT& fileN
     if (saving)
         SaveAs(fileName);
     else
-        static_cast<CSheepDoc*>(this)->SetModifiedFlag(false);
+        Doc().SetModifiedFlag(false);
     frame.CloseDocument();
 }
 

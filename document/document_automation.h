@@ -9,6 +9,7 @@
 #include "records/criteria.h"
 
 class CRecords;
+class CSheepDoc;
 class CComCriterias;
 class CAddresses;
 
@@ -93,19 +94,13 @@ public:
     void SetFrame(IDocumentFrame* frame) { m_pFrame = frame; }
     IDocumentFrame* GetFrame() const { return m_pFrame; }
 
-    CDocumentStores& GetStores() { return m_stores; }
-    const CDocumentStores& GetStores() const { return m_stores; }
     // The extraction criteria: the flock list's current selection.
     CCriteria& GetExtractionCriteria() { return m_criteria; }
 
     // ---- what records and collections need -----------------------------------------------------
     IDocument* GetDocumentDual() override { return &m_xDocument; }
     CCriteria* GetCriteria() const override { return const_cast<CCriteria*>(&m_criteria); }
-    bool LookupAddress(const WString& name, WString* displayName) const override;
-    const std::map<WString, CRefPtr<CAddress>>& GetAddressMap() const override {
-        return m_stores.Addresses();
-    }
-    bool ReplaceAddress(const WString& name, CRefPtr<CAddress> address) override;
+    const std::map<WString, CRefPtr<CAddress>>& GetAddressMap() const override;
     bool DeleteAddress(const WString& name) override;
     bool RunAddressBrowser(long windowHandle, WString* name) override;
     IDispatch* GetDocumentDispatch() override { return GetIDispatch(true); }
@@ -153,6 +148,8 @@ public:
 
 protected:
     IDocumentFrame& Frame(const char16_t* what);
+    CSheepDoc& Doc();
+    const CSheepDoc& Doc() const;
 
     class XDocument : public CDualImpl<CDocumentAutomation, IDocument, IID_IDocument> {
     public:
@@ -197,7 +194,6 @@ protected:
     } m_xDocument{this};
     CSupportErrorInfoImpl m_xSupportErrorInfo{this, IID_IDocument};
 
-    CDocumentStores m_stores{this};
     CCriteria m_criteria;
     COwnerLinks m_links;
     IDocumentFrame* m_pFrame = nullptr;

@@ -4,6 +4,7 @@
 
 #include "platform/automation/automation.h"
 #include "records/automation_document.h"
+#include "records/record_automation.h"
 #include "records/record_interfaces.h"
 
 inline constexpr IID IID_IAddressesDisp = {

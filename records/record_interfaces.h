@@ -60,10 +60,3 @@ public:
 private:
     IUnknown* m_p = nullptr;
 };
-
-// The address's dispatch and dual interfaces (the dual's slots come with the address's automation).
-struct IAddress;
-inline constexpr IID IID_IAddressDisp = {
-    0x6b1f3a70, 0x2c4e, 0x4d1a, {0x9e, 0x21, 0x5a, 0x70, 0x13, 0xc4, 0x8b, 0x01}};
-inline constexpr IID IID_IAddress = {
-    0x6b1f3a71, 0x2c4e, 0x4d1a, {0x9e, 0x21, 0x5a, 0x70, 0x13, 0xc4, 0x8b, 0x01}};

@@ -16,6 +16,8 @@ public:
     // Takes the finished object off the end of the stack; the caller owns it from then on (null
     // when the stack is empty).
     virtual CRefPtr<CXMLObject> TakeLastObject() = 0;
+    // Why the reader runs: 1 a file import, 2 the document's XML property put or a web reply.
+    virtual int GetMode() const = 0;
 
 protected:
     ~CXMLObjectStack() = default;

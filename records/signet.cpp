@@ -18,12 +18,12 @@ bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
 
-// strtod in the C locale, whatever LC_NUMERIC says.
-double StrtodC(const char* s, char** end) {
+}  // namespace
+
+double StrToDoubleC(const char* s, char** end) {
     static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
     return strtod_l(s, end, c);
 }
-}  // namespace
 
 double NotEnteredDouble() {
     return std::bit_cast<double>(uint64_t{0xFFF8000000000000u});
@@ -42,7 +42,7 @@ bool ReadOptionalDouble(WStringView text, double* value) {
     std::string narrow;
     for (size_t j = i; j < text.size() && text[j] < 0x80; ++j) narrow.push_back(static_cast<char>(text[j]));
     char* end = nullptr;
-    const double v = StrtodC(narrow.c_str(), &end);
+    const double v = StrToDoubleC(narrow.c_str(), &end);
     if (v == 0.0 && text[i] != u'0') return false;
     size_t k = i + static_cast<size_t>(end - narrow.c_str());
     while (k < text.size() && IsBlank(text[k])) ++k;

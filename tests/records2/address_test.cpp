@@ -81,6 +81,11 @@ CRefPtr<CAddress> ReadAddressObject(const std::vector<uint8_t>& bytes) {
     return ar.ReadObjectAs<CAddress>();
 }
 
+std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 std::vector<uint8_t> WriteAddressObject(const CAddress* a) {
     std::vector<uint8_t> out;
     CArchive ar(out, CArchive::store);
@@ -102,6 +107,16 @@ TEST(AddressArchive, LocalAddressStoresPostalBeforeFax) {
     EXPECT_EQ(loaded.GetFax(), u"");
     EXPECT_EQ(loaded.GetEdited().m_dt, 37818.75);
     EXPECT_EQ(loaded.GetType(), CAddress::typeLocal);
+}
+
+TEST(AddressArchive, LocalAddressTravelsWithItsClass) {
+    auto a = MakeLocal();
+    const auto bytes = WriteAddressObject(a.Get());
+    EXPECT_EQ(ToHex(bytes),
+              ToHex(Concat(Hex("FFFF 0100 0D00 434C6F63616C41646472657373"), Hex(kLocalBytes))));
+    CRefPtr<CAddress> loaded = ReadAddressObject(bytes);
+    ASSERT_NE(dynamic_cast<CLocalAddress*>(loaded.Get()), nullptr);
+    EXPECT_EQ(loaded->GetPostCode(), u"AB1");
 }
 
 TEST(AddressArchive, WindowsAddressBookEntryLoadsShowsAndSavesUnchanged) {
@@ -227,6 +242,20 @@ TEST(AddressXml, WritesOnlyTheFieldsThatAreSet) {
               "<Email><![CDATA[a&amp;amp;b]]></Email>\r\n"
               "<Fax><![CDATA[<f>]]></Fax>\r\n"
               "</Address>\r\n");
+}
+
+TEST(AddressXml, AddressBookEntryWithoutABook) {
+    ScopedTimeZone tz("UTC0");
+    ScopedBook none(nullptr);
+    CMAPIAddress a(u"Smith");
+    a.SetCreated(COleDateTime(37817.25));
+    a.SetEdited(COleDateTime(37818.75));
+    const std::string text = "<![CDATA[Could not be retrieved from MAPI]]>";
+    EXPECT_EQ(a.WriteXML(),
+              "<Address Created=\"2003-07-15T06:00:00\" Edited=\"2003-07-16T18:00:00\" ID=\"Smith\" "
+              "Type=\"1\">\r\n<Postal>" +
+                  text + "</Postal><PostCode>" + text + "</PostCode>\r\n<Telephone>" + text +
+                  "</Telephone>\r\n<Email>" + text + "</Email>\r\n<Fax>" + text + "</Fax>\r\n</Address>\r\n");
 }
 
 TEST(AddressXml, RoundTripKeepsEveryFieldExactly) {

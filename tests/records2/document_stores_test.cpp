@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "document/sheep_doc.h"
 #include "records/flock_document.h"
+#include "records/sheep.h"
 #include "records2_support.h"
 #include "support/scripted_host_fixture.h"
 
@@ -209,4 +211,48 @@ TEST(ParseError, MessageWithAndWithoutReason) {
     EXPECT_EQ(FormatParseError(nullptr, err),
               u"Failed to load Application Data\nError file:///a.xml\n (c00ce502)\nbad end tag\nat line 3 "
               u"column 14 ");
+}
+
+namespace {
+class HintRecorder : public CDocView {
+public:
+    std::vector<uint32_t> hints;
+    void OnUpdate(CDocView*, uint32_t hint, CObject*) override { hints.push_back(hint); }
+};
+}  // namespace
+
+TEST(DocumentStoresInTheDocument, AddressesColumnsAndEmptying) {
+    CScopedScriptedHost host;
+    CSheepDoc doc;
+    HintRecorder view;
+    doc.AddView(&view);
+    auto mapi = MakeRef<CMAPIAddress>(u"Smith");
+    EXPECT_TRUE(doc.ReplaceAddress(u"Smith", mapi));
+    EXPECT_TRUE(doc.IsModified());
+    WString shown;
+    EXPECT_TRUE(static_cast<const IFlockDocument&>(doc).LookupAddress(u"Smith", &shown));
+    EXPECT_EQ(shown, u"Smith");  // an entry the book cannot give keeps its stored name
+    EXPECT_FALSE(static_cast<const IFlockDocument&>(doc).LookupAddress(u"Jones", &shown));
+
+    doc.SetColumns(CRITERIA_SOLD, nullptr);
+    EXPECT_EQ(view.hints, std::vector<uint32_t>{HINT_COLUMNS});
+    std::vector<WString> captions;
+    EXPECT_EQ(doc.GetColumns(CRITERIA_SOLD, [&](const WString& c, uint32_t) { captions.push_back(c); }), 7);
+    EXPECT_EQ(captions.back(), u"Date of Depart");
+
+    doc.SetSignetAverages(2003, 0, MakeRef<CSignetData>());
+    CSheep ewe(u"E1", SEX_EWE, nullptr);
+    const COleDateTime born(2003, 4, 1, 0, 0, 0);
+    ewe.SetFieldValue(SF_DATE_OF_BIRTH, &born);
+    EXPECT_EQ(doc.GetSignetAverages(&ewe), nullptr);  // no breed plug-in: not born on the farm
+
+    EXPECT_EQ(doc.FormatEartagNumber(born, 12345), u"2345");
+    doc.SetAttribute(FARM_EARTAG_TEMPLATE, u"{yy}-{nnn}");
+    EXPECT_EQ(doc.FormatEartagNumber(born, 7), u"03-007");
+
+    doc.DeleteContents();
+    EXPECT_TRUE(mapi->IsDetached());
+    EXPECT_EQ(doc.LookupAddress(u"Smith"), nullptr);
+    EXPECT_TRUE(doc.GetStores().SignetAverages().empty());
+    doc.RemoveView(&view);
 }

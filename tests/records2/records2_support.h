@@ -107,6 +107,8 @@ public:
         return last;
     }
 
+    int GetMode() const override { return m_mode; }
+    void SetMode(int mode) { m_mode = mode; }
     void SetDocument(IFlockDocument* doc) { m_document = doc; }
     const std::vector<CRefPtr<CXMLObject>>& Finished() const { return m_finished; }
     template <class T>
@@ -158,6 +160,7 @@ private:
     unsigned m_errorNumber = 0;
     bool m_failed = false;
     IFlockDocument* m_document = nullptr;
+    int m_mode = 1;
 };
 
 // A factory that makes one T for the top element.

@@ -144,3 +144,21 @@ TEST(SignetData, LoadKeepsEveryNaNBitForBit) {
     EXPECT_TRUE(IsNotEntered(d.m_dblScanWeightEBV));
     EXPECT_EQ(ToHex(Store(d)), ToHex(Hex(kSignetBytes)));
 }
+
+TEST(SignetData, StoredWithItsClassAndCreatedByName) {
+    CSignetData d;
+    d.m_dtCreated = COleDateTime(37817.25);
+    d.m_dtEdited = COleDateTime(37818.75);
+    std::vector<uint8_t> bytes;
+    {
+        CArchive ar(bytes, CArchive::store);
+        ar.WriteObject(&d);
+    }
+    EXPECT_EQ(ToHex(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 17)),
+              ToHex(Hex("FFFF 0100 0B00 435369676E657444617461")));  // class CSignetData, schema 1
+    CArchive in(bytes);
+    CRefPtr<CSignetData> loaded = in.ReadObjectAs<CSignetData>();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->m_dtEdited, d.m_dtEdited);
+    EXPECT_TRUE(IsNotEntered(loaded->m_dblAWT));
+}
