@@ -8,6 +8,7 @@
 #include "platform/automation/slot_call.h"
 #include "platform/testing/scripted_host.h"
 #include "records/addresses_collection.h"
+#include "records/breeds.h"
 #include "records/criteria_automation.h"
 #include "records/records_collection.h"
 #include "records/sheep.h"
@@ -211,18 +212,51 @@ TEST_F(DocumentAutomationTest, WhatIsNotThereYetIsRefusedClearly) {
     EXPECT_EQ(Failure([&] { disp_.Call(u"PrintOut", {}); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Get(u"XML"); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Put(u"XML", COleVariant(u"<x/>")); }), E_NOTIMPL);
-    for (const char16_t* name : {u"Author", u"Comments", u"Keywords"}) {
-        EXPECT_EQ(Failure([&] { disp_.Get(name); }), E_NOTIMPL) << WToUtf8(name);
-        EXPECT_EQ(Failure([&] { disp_.Put(name, COleVariant(u"x")); }), E_NOTIMPL) << WToUtf8(name);
-    }
     // Without the program's windows.
     for (const char16_t* name : {u"Save", u"Activate"})
         EXPECT_EQ(Failure([&] { disp_.Call(name, {}); }), E_NOTIMPL) << WToUtf8(name);
     EXPECT_EQ(Failure([&] { disp_.Call(u"Close", {}); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Get(u"Visible"); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Get(u"Windows"); }), E_NOTIMPL);
+}
+
+TEST_F(DocumentAutomationTest, SummaryTextsInTheAnsiCodePage) {
+    const struct {
+        const char16_t* name;
+        std::string CSummaryInfo::*field;
+    } texts[] = {{u"Author", &CSummaryInfo::m_author},
+                 {u"Comments", &CSummaryInfo::m_comments},
+                 {u"Keywords", &CSummaryInfo::m_keywords}};
+    for (const auto& t : texts) {
+        disp_.Put(t.name, COleVariant(u"M\u00fcller \u20ac"));
+        EXPECT_EQ(doc_.GetSummaryInfo().*t.field, "M\xfcller \x80") << WToUtf8(t.name);
+        EXPECT_EQ(BstrToW(disp_.Get(t.name).bstrVal), u"M\u00fcller \u20ac") << WToUtf8(t.name);
+    }
+    EXPECT_FALSE(doc_.IsModified());
+    CComBSTR author;
+    EXPECT_EQ(dual_->get_Author(&author), S_OK);
+    EXPECT_EQ(author.ToW(), u"M\u00fcller \u20ac");
+}
+
+TEST_F(DocumentAutomationTest, TheBreedOfTheDocument) {
+    doc_.SetAttribute(FARM_BREED, u"Texel");
     IDispatch* breed = nullptr;
-    EXPECT_EQ(dual_->get_Breed(&breed), E_NOTIMPL);
+    ASSERT_EQ(dual_->get_Breed(&breed), S_OK);
+    ASSERT_NE(breed, nullptr);
+    COleDispatchDriver texel(breed, false);
+    EXPECT_EQ(BstrToW(texel.Get(u"Name").bstrVal), u"Texel");
+    EXPECT_EQ(CCmdTarget::FromIDispatch(texel.Get(u"Parent").pdispVal), static_cast<CCmdTarget*>(&doc_));
+    IDispatch* again = nullptr;
+    ASSERT_EQ(dual_->get_Breed(&again), S_OK);
+    EXPECT_EQ(again, breed);
+    again->Release();
+    doc_.SetAttribute(FARM_BREED, u"Lleyn");
+    ASSERT_EQ(dual_->get_Breed(&again), S_OK);
+    EXPECT_NE(again, breed);
+    again->Release();
+    // The old breed object refuses further calls.
+    EXPECT_THROW(texel.Get(u"Name"), COleDispatchException);
+    breed->Release();
 }
 
 TEST_F(DocumentAutomationTest, SaveCloseAndWindowsThroughTheFrame) {

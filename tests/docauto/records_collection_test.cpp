@@ -296,7 +296,9 @@ TEST_F(RecordsTest, DualSlots) {
     CComBSTR name(u"NEW");
     sheep = nullptr;
     EXPECT_EQ(CallSlot(dual, 13, static_cast<BSTR>(name), SHORT(SEX_EWE), &sheep), S_OK);
-    if (sheep) Let(sheep);
+    ASSERT_NE(sheep, nullptr);
+    EXPECT_EQ(TattooOf(reinterpret_cast<IDispatch*>(sheep)), u"NEW");
+    Let(sheep);
     EXPECT_EQ(count + 1, doc_.GetSheepCount());
     EXPECT_EQ(CallSlot(dual, 14, Raw(added)), S_OK);
     EXPECT_EQ(doc_.FindSheep(u"NEW"), nullptr);
