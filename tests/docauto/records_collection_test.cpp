@@ -148,6 +148,10 @@ TEST_F(RecordsTest, ASelectionCountsMatchesAndRefusesNumbers) {
     ASSERT_NE(sheep, nullptr);
     EXPECT_EQ(TattooOf(reinterpret_cast<IDispatch*>(sheep)), u"ALPHA");
     Let(sheep);
+    // A tattoo of digits is a tattoo here too, not a refused number.
+    ASSERT_EQ(dual->Item(COleVariant(u"123"), &sheep), S_OK);
+    EXPECT_EQ(TattooOf(reinterpret_cast<IDispatch*>(sheep)), u"123");
+    Let(sheep);
     // The criteria are read at every use.
     rams_->SetEwes(VARIANT_TRUE);
     rams_->SetRams(VARIANT_FALSE);
