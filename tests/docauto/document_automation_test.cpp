@@ -9,7 +9,9 @@
 #include "platform/testing/scripted_host.h"
 #include "records/addresses_collection.h"
 #include "records/breeds.h"
+#include "records/criteria.h"
 #include "records/criteria_automation.h"
+#include "records/event.h"
 #include "records/records_collection.h"
 #include "records/sheep.h"
 #include "records/signet.h"
@@ -404,6 +406,29 @@ TEST(DocumentLifetime, CollectionsOutliveTheirDocumentSafely) {
     COleDispatchDriver r(records), c(criterias);
     EXPECT_THROW(r.Get(u"Count"), COleDispatchException);
     EXPECT_THROW(c.Call(u"Add", {COleVariant(u"x")}), COleDispatchException);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DocumentCriteria, TheBreedPlugInAnswersForABirthWithBothInterfaces) {
+    CScopedScriptedHost host;
+    CSheepDoc doc;
+    ASSERT_EQ(doc.GetBreedPlugIn().LoadFile(CVL_DOCAUTO_BREED, true), BREED_LOADED);
+    auto log = reinterpret_cast<const char* (*)()>(doc.GetBreedProc("TestBreedLog"));
+    auto clear = reinterpret_cast<void (*)()>(doc.GetBreedProc("TestBreedClearLog"));
+    ASSERT_TRUE(log && clear);
+    auto* lamb = new CSheep(u"LAMB1", SEX_EWE, nullptr);
+    ASSERT_GE(doc.AddSheep(lamb, false), 0);
+    lamb->AddEvent(new CEvent(COleDateTime(2003, 3, 1, 0, 0, 0), EVENT_BORN), false);
+    CCriteria criteria;
+    criteria.m_dtDate = COleDateTime(2003, 7, 15, 0, 0, 0);
+    clear();
+    EXPECT_TRUE(lamb->MatchesCriteria(criteria));
+    EXPECT_EQ(std::string(log()), "BornOnFarm(doc,sheep);");
+    doc.UnloadBreedPlugIn();
+    EXPECT_FALSE(lamb->MatchesCriteria(criteria));
 }
 
 }  // namespace
