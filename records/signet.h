@@ -8,12 +8,18 @@
 #include "platform/automation/cmdtarget.h"
 #include "platform/oledate.h"
 #include "platform/text.h"
+#include "records/record_automation.h"
 
 // The "not entered" figure: the quiet NaN with the bits FFF8000000000000 (what ln(-1) gives on
 // the platform the files come from). Any NaN read counts as not entered.
 double NotEnteredDouble();
 inline bool IsNotEntered(double v) {
     return v != v;
+}
+// A figure as it is kept: a NaN from outside (another platform's NaN has other bits) becomes the
+// file's "not entered"; a NaN read from a file is kept as it is and never passes through here.
+inline double StoredFigure(double v) {
+    return IsNotEntered(v) ? NotEnteredDouble() : v;
 }
 
 // The C library's strtod in the C locale, whatever LC_NUMERIC says.
@@ -31,7 +37,7 @@ WString FormatOptionalDouble(double value);
 // message 156 and leaves value alone. False when the exchange failed.
 bool DDX_OptionalDouble(bool saveAndValidate, WString& text, double& value);
 
-class CSignetData : public CCmdTarget {
+class CSignetData : public CSignetDataAutomation {
     DECLARE_SERIAL(CSignetData)
 public:
     // Every figure not entered; both stamps the local time now.
