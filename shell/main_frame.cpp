@@ -9,6 +9,7 @@
 #include "platform/strings.h"
 #include "shell/progress_status_bar.h"
 #include "views/commands.h"
+#include "views/flock_view.h"
 #include "views/wx_text.h"
 
 namespace {
@@ -50,8 +51,10 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateFileClose, this, ID_FILE_CLOSE);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
+    Bind(wxEVT_MENU, &CMainFrame::OnViewFlock, this, ID_VIEW_FLOCK);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewFlock, this, ID_VIEW_FLOCK);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
-                   ID_EDIT_DELETE_RECORDS, ID_VIEW_FLOCK})
+                   ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
     // Reading and writing data files comes with the data file itself.
     for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
@@ -245,4 +248,31 @@ void CMainFrame::OnFileClose(wxCommandEvent&) {
 
 void CMainFrame::OnUpdateFileClose(wxUpdateUIEvent& event) {
     event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+}
+
+bool CMainFrame::SwitchView(wxClassInfo* viewClass) {
+    wxDocManager* manager = GetDocumentManager();
+    wxDocument* doc = manager->GetCurrentDocument();
+    if (!doc) return false;
+    for (wxView* view : doc->GetViewsVector()) {
+        if (view->IsKindOf(viewClass)) {
+            if (auto* child = wxDynamicCast(view->GetFrame(), wxMDIChildFrame)) child->Activate();
+            view->Activate(true);
+            return true;
+        }
+    }
+    for (wxDocTemplate* docTemplate : manager->GetTemplatesVector()) {
+        if (docTemplate->GetViewClassInfo() == viewClass) return docTemplate->CreateView(doc) != nullptr;
+    }
+    return false;
+}
+
+void CMainFrame::OnViewFlock(wxCommandEvent&) {
+    SwitchView(wxCLASSINFO(CFlockView));
+}
+
+void CMainFrame::OnUpdateViewFlock(wxUpdateUIEvent& event) {
+    wxView* view = GetDocumentManager()->GetCurrentView();
+    event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+    event.Check(view && view->IsKindOf(wxCLASSINFO(CFlockView)));
 }

@@ -39,6 +39,10 @@ public:
 
     bool Destroy() override;
 
+    // Shows the active document in a view of that class: the existing one, else a new one from the
+    // template of that view. False when there is no active document or no such template.
+    bool SwitchView(wxClassInfo* viewClass);
+
 private:
     void BuildMenus();
     void UpdateRecordPane();
@@ -49,6 +53,8 @@ private:
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
     void OnFileClose(wxCommandEvent& event);
     void OnUpdateFileClose(wxUpdateUIEvent& event);
+    void OnViewFlock(wxCommandEvent& event);
+    void OnUpdateViewFlock(wxUpdateUIEvent& event);
     void OnUpdateNeedsDocument(wxUpdateUIEvent& event);
     void OnUpdateUnavailable(wxUpdateUIEvent& event);
     void LoadBarState();

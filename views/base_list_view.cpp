@@ -2,6 +2,7 @@
 
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
+#include <wx/dnd.h>
 #include <wx/menu.h>
 #include <wx/utils.h>
 
@@ -13,6 +14,7 @@
 #include "records/sheep.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
+#include "views/list_print.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -69,6 +71,7 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
         const long row = m_list->HitTest(e.GetPosition(), flags);
         OnRowClicked(row);
     });
+    m_list->Bind(wxEVT_LIST_BEGIN_DRAG, [this](wxListEvent&) { OnBeginDrag(); });
     m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& e) { OpenRow(e.GetIndex()); });
     m_list->Bind(wxEVT_LIST_COL_RIGHT_CLICK, [this](wxListEvent& e) {
         m_ptContext = e.GetPoint();
@@ -104,6 +107,16 @@ void CBaseListView::BindCommands() {
         ID_EDIT_SELECT_ALL);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, ID_EDIT_PASTE);
+    // Printing uses the default page layout until page setups are kept with the document.
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, CPrintDistances()); },
+        ID_FILE_PRINT);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, CPrintDistances()); },
+        ID_FILE_PRINT_PREVIEW);
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+        Bind(
+            wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(true); }, id);
 }
 
 void CBaseListView::OnInitialUpdate() {
@@ -392,6 +405,14 @@ void CBaseListView::OnEditCopy() {
     } else {
         delete source;
     }
+}
+
+void CBaseListView::OnBeginDrag() {
+    if (GetSelectedRows().empty() || !m_list) return;
+    wxDataObjectComposite source;
+    CopyToDataSource(source);
+    wxDropSource drag(source, m_list);
+    drag.DoDragDrop(wxDrag_AllowMove);
 }
 
 void CBaseListView::OnEditSelectAll() {

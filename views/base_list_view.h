@@ -102,6 +102,7 @@ public:
     void OnKey(int keyCode);
     void OnEditCopy();
     void OnEditSelectAll();
+    void OnBeginDrag();
 
     // ---- document hints -------------------------------------------------------------------------
     using wxView::OnUpdate;

@@ -1,5 +1,7 @@
 #include "views/flock_view.h"
 
+#include <wx/dcmemory.h>
+
 #include <set>
 #include <sstream>
 
@@ -7,6 +9,7 @@
 #include "records/sheep.h"
 #include "shell_fixture.h"
 #include "views/commands.h"
+#include "views/list_print.h"
 #include "views/sheep_document.h"
 
 namespace {
@@ -211,4 +214,30 @@ TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
     Frame()->GetEventHandler()->ProcessEvent(close);
     Pump();
     EXPECT_EQ(App().GetDocManager()->GetDocuments().GetCount(), 0u);
+}
+
+TEST_F(FlockViewTest, MultipleRecordsActivatesTheListThatIsThere) {
+    wxCommandEvent command(wxEVT_MENU, ID_VIEW_FLOCK);
+    Frame()->GetEventHandler()->ProcessEvent(command);
+    Pump();
+    EXPECT_EQ(doc->GetViewsVector().size(), 1u);
+    EXPECT_EQ(Frame()->GetContextBarKind(), 1);
+}
+
+TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
+    wxBitmap paper(850, 1100);
+    wxMemoryDC dc(paper);
+    for (bool preview : {false, true}) {
+        CListPrintout printout(view, CPrintDistances(), preview);
+        printout.SetDC(&dc);
+        printout.SetPPIScreen(100, 100);
+        printout.SetPPIPrinter(100, 100);
+        printout.SetPageSizePixels(850, 1100);
+        printout.SetPageSizeMM(216, 279);
+        printout.SetPaperRectPixels(wxRect(0, 0, 850, 1100));
+        printout.OnPreparePrinting();
+        EXPECT_EQ(printout.GetBands().PageCount(), 1);
+        EXPECT_TRUE(printout.OnPrintPage(1));
+        EXPECT_FALSE(printout.HasPage(2));
+    }
 }
