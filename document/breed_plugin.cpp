@@ -181,6 +181,18 @@ void CBreedPlugIn::PrepareReportToolbar(IDocument* doc, int32_t reportType, void
     fn(doc, reportType, firstWindow, secondWindow);
 }
 
+bool CBreedPlugIn::GetXMLValidator(std::string& xsl) const {
+    constexpr uint16_t kHtmlResource = 23;
+    auto getId = Get<PFN_CVLGetXMLValidator>("CVLGetXMLValidator");
+    auto getResource = Get<PFN_CVLGetResource>("CVLGetResource");
+    if (!getId || !getResource) return false;
+    uint32_t size = 0;
+    const void* bytes = getResource(kHtmlResource, getId(), &size);
+    if (!bytes) return false;
+    xsl.assign(static_cast<const char*>(bytes), size);
+    return true;
+}
+
 std::vector<std::pair<int32_t, WString>> CBreedPlugIn::EnumReports() const {
     std::vector<std::pair<int32_t, WString>> reports;
     auto init = Get<PFN_CVLInitEnumReports>("CVLInitEnumReports");

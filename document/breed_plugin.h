@@ -82,6 +82,9 @@ public:
                         int32_t second) const;
     void PrepareReportToolbar(IDocument* doc, int32_t reportType, void* firstWindow,
                               void* secondWindow) const;
+    // The plug-in's validator style sheet (its resource of type 23 named by CVLGetXMLValidator);
+    // false when it offers none.
+    bool GetXMLValidator(std::string& xsl) const;
     // The plug-in's reports in enumeration order: (identifier, name).
     std::vector<std::pair<int32_t, WString>> EnumReports() const;
     // The Reports submenu of the site's menu bar keeps its last two items; the reports go on top in

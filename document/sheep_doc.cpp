@@ -274,10 +274,11 @@ int CSheepDoc::ReplaceParameterValues(const std::map<WString, WString>& oldToNew
     auto getCount = m_plugIn.Get<PFN_CVLGetParameterCount>("CVLGetParameterCount");
     auto getType = m_plugIn.Get<PFN_CVLGetParameterType>("CVLGetParameterType");
     CCvlHost& host = CvlGetHost();
-    host.BeginProgress(IDS_UPDATING_PARAMETERS, GetSheepCount());
+    // Another progress already shown is not ours to step or end.
+    bool progress = host.BeginProgress(IDS_UPDATING_PARAMETERS, GetSheepCount());
     int replaced = 0;
     for (auto& sheep : m_flock) {
-        host.StepProgress();
+        if (progress) host.StepProgress();
         if (!getCount || !getType) continue;
         for (int e = 0; e < sheep->GetEventCount(); ++e) {
             CEvent* event = sheep->GetEventAt(e);
@@ -304,7 +305,7 @@ int CSheepDoc::ReplaceParameterValues(const std::map<WString, WString>& oldToNew
             replaced += changed;
         }
     }
-    host.EndProgress();
+    if (progress) host.EndProgress();
     if (replaced) SetModifiedFlag();
     return replaced;
 }

@@ -62,6 +62,7 @@ public:
     void SetCreated(const COleDateTime& created) { m_dtCreated = created; }
     const COleDateTime& GetEdited() const { return m_dtEdited; }
     void SetEditedNow();
+    void SetEdited(const COleDateTime& edited) { m_dtEdited = edited; }
 
     // The code's name from the plug-in; empty without an owner's plug-in.
     WString GetEventName() const;

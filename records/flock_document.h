@@ -19,8 +19,8 @@ public:
     // EID map: drop the entry of eid when there is one.
     virtual void RemoveEID(uint64_t eid) = 0;
 
-    // Store colour and number in the animal (SetEartagColour/SetEartagNumber) and re-file it in the
-    // ear-tag index. The animal need not be in the flock yet (it is then only stored).
+    // Store colour and number in the animal (CSheep::StoreEarTag: the setters call here, so never
+    // back into them) and re-file it in the ear-tag index. An animal not in the flock is only stored.
     virtual void UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WString& number) = 0;
 
     // The animal whose tattoo is key (case-insensitive), or null. The document keeps ownership.

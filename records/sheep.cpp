@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <stdexcept>
 
 #include "breeds/breed_abi.h"
 #include "platform/host.h"
@@ -526,7 +525,7 @@ WString CSheep::GetTagDescription() const {
 // ---- events ----------------------------------------------------------------------------------
 
 CEvent* CSheep::GetEventAt(int index) const {
-    if (index < 0 || index >= GetEventCount()) throw std::invalid_argument("event index out of range");
+    if (index < 0 || index >= GetEventCount()) AfxThrowInvalidArgException();
     return m_events[static_cast<size_t>(index)].Get();
 }
 
@@ -540,7 +539,7 @@ bool CSheep::CanTakeEvent(const CEvent& event, WString* why) {
 
 bool CSheep::AddEvent(CEvent* event, bool stamp) {
     WString why;
-    if (!CanTakeEvent(*event, &why)) throw std::invalid_argument(WToUtf8(why));
+    if (!CanTakeEvent(*event, &why)) AfxThrowOleDispatchExceptionSc(E_INVALIDARG, why);
     event->SetOwner(this);
     int position = 0;
     if (!m_events.empty()) {
@@ -562,8 +561,8 @@ bool CSheep::AddEvent(CEvent* event, bool stamp) {
 
 bool CSheep::InsertEventAt(int index, CEvent* event, bool stamp) {
     WString why;
-    if (!CanTakeEvent(*event, &why)) throw std::invalid_argument(WToUtf8(why));
-    if (index < -1 || index > GetEventCount()) throw std::invalid_argument("event index out of range");
+    if (!CanTakeEvent(*event, &why)) AfxThrowOleDispatchExceptionSc(E_INVALIDARG, why);
+    if (index < -1 || index > GetEventCount()) AfxThrowInvalidArgException();
     if (stamp) StampEdited();
     event->SetOwner(this);
     auto held = CRefPtr<CEvent>::Adopt(event);
@@ -667,7 +666,7 @@ void CSheep::RemoveEventAt(int index, bool deleteEvent) {
 void CSheep::ReplaceEventAt(int index, CEvent* newEvent) {
     CEvent* old = GetEventAt(index);
     WString why;
-    if (!CanTakeEvent(*newEvent, &why)) throw std::invalid_argument(WToUtf8(why));
+    if (!CanTakeEvent(*newEvent, &why)) AfxThrowOleDispatchExceptionSc(E_INVALIDARG, why);
     RemoveEventAt(index, false);
     if (old != newEvent) {
         old->SetOwner(nullptr);

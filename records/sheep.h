@@ -141,9 +141,11 @@ public:
 
     // ---- events -------------------------------------------------------------------------------
     int GetEventCount() const { return static_cast<int>(m_events.size()); }
-    // Throws std::invalid_argument outside the list.
+    // Outside the list: the invalid-argument exception (COleException E_INVALIDARG).
     CEvent* GetEventAt(int index) const;
-    // The sorted insert; TRUE when the event was a system event.
+    // The sorted insert; TRUE when the event was a system event. An event CanTakeEvent refuses is
+    // refused with a dispatch error (E_INVALIDARG and the reason) before anything changes, and the
+    // caller keeps its reference; otherwise the animal takes the caller's reference over.
     bool AddEvent(CEvent* event, bool stamp);
     bool InsertEventAt(int index, CEvent* event, bool stamp);
     // With deleteEvent false the caller takes over the animal's reference.

@@ -8,4 +8,7 @@ cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCVL_TESTS=O
       -DCMAKE_INSTALL_PREFIX="$stage"
 cmake --build build/run -j "$(nproc)"
 cmake --install build/run >/dev/null
+# The machine-wide settings live under the stage, with the shipped breed registered.
+export CVL_MACHINE_CONFIG_DIR="${CVL_MACHINE_CONFIG_DIR:-$stage/etc/Velmora/Corvalen/1.0}"
+build/run/breeds/cvl-register-breed "General Sheep" "$PWD/build/run/breeds/generalsheep.so"
 exec "$stage/bin/Dedov" "$@"

@@ -3,10 +3,12 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "document/menu_model.h"
 #include "support/scripted_host_fixture.h"
@@ -211,6 +213,9 @@ TEST(BreedPlugIn, CallsPassTheirArgumentsAndFetchTextInTwoCalls) {
     EXPECT_EQ(host.WaitCursorShows(), waitBefore + 2);
     EXPECT_EQ(host.GetWaitCursorDepth(), 0);
     plugin.BuildReportColumns(Fake<IDispatch>(5), 1, u"Rams");
+    std::string xsl;
+    EXPECT_TRUE(plugin.GetXMLValidator(xsl));
+    EXPECT_EQ(xsl, "<xsl:stylesheet/>");
     EXPECT_EQ(Log("breed_full"),
               "GetNextIndex(doc,41);PrepareReportToolbar(doc,2,w1,null);BuildReportColumns(itf,1,Rams);");
 }
@@ -243,6 +248,8 @@ TEST(BreedPlugIn, OptionalExportsAbsentGiveTheDefaults) {
     EXPECT_FALSE(plugin.GetReportTitle(1, u"Rams", 2001, text));
     EXPECT_EQ(text, u"untouched");
     plugin.BuildReportColumns(nullptr, 1, u"Rams");
+    std::string xsl;
+    EXPECT_FALSE(plugin.GetXMLValidator(xsl));
     auto reports = plugin.EnumReports();
     EXPECT_EQ(reports.size(), 3u);
     EXPECT_EQ(Log("breed_lean"),
@@ -341,4 +348,33 @@ TEST(ModuleVersion, AMinimalHandWrittenLibraryFile) {
     ASSERT_TRUE(ReadModuleVersion(std::string(CVL_TEST_DATA) + "/document/version_note.so", v));
     EXPECT_EQ(v.Value(), 0x0002000100000007ull);
     EXPECT_EQ(v.productVersion, u"2.1.0.7");
+    // The 32-bit class, and big-endian byte order, each with another note in front of ours.
+    for (const char* name : {"/document/version_note32.so", "/document/version_note_be.so"}) {
+        CModuleVersion other;
+        ASSERT_TRUE(ReadModuleVersion(std::string(CVL_TEST_DATA) + name, other)) << name;
+        EXPECT_EQ(other.Value(), 0x0003000400050006ull) << name;
+        EXPECT_EQ(other.productVersion, u"3.4.5.6") << name;
+    }
+}
+
+TEST(BreedPlugIn, LookupsOnOneThreadWhileAnotherLoadsAndUnloads) {
+    CBreedPlugIn plugin;
+    std::atomic<bool> done{false};
+    std::atomic<int> seen{0};
+    std::thread reader([&] {
+        while (!done) {
+            // An export is either there (the library is held) or not; never a stale handle.
+            if (plugin.GetProc("CVLGetGestationPeriod")) ++seen;
+            plugin.IsLoaded();
+        }
+    });
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(plugin.LoadFile(PlugIn(i % 2 ? "breed_full" : "breed_newer"), true), BREED_LOADED);
+        if (i % 3 == 0) plugin.Unload();
+    }
+    done = true;
+    reader.join();
+    plugin.Unload();
+    EXPECT_FALSE(IsMapped("breed_full"));
+    EXPECT_FALSE(IsMapped("breed_newer"));
 }

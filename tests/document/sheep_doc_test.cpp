@@ -407,6 +407,14 @@ TEST_F(SheepDocTest, ReplacingParameterValuesByTypeAndPosition) {
     EXPECT_EQ(doc.ReplaceParameterValues(renames, 1, 0), 1);  // weights
     EXPECT_EQ(scanned->GetParameters(), (std::vector<WString>{u"New Farm", u"Old Farm"}));
     EXPECT_EQ(doc.ReplaceParameterValues(renames, 2, 5), 0);
+
+    // Inside someone else's progress: that one is neither stepped nor ended.
+    ASSERT_TRUE(host.BeginProgressText(u"Loading", 10));
+    host.SetProgressPos(3);
+    doc.ReplaceParameterValues(renames, 2, 0);
+    EXPECT_TRUE(host.IsProgressShown());
+    EXPECT_EQ(host.GetProgressPos(), 3);
+    host.EndProgress();
 }
 
 TEST_F(SheepDocTest, DeleteContentsEmptiesTheDocumentAndUnloadsThePlugIn) {

@@ -169,7 +169,7 @@ TEST_F(EventTest, ArchiveFormRoundTrips) {
     event->SetCreated(COleDateTime(2003, 7, 1, 8, 0, 0));
     std::vector<uint8_t> bytes;
     {
-        CArchive ar(bytes);
+        CArchive ar(bytes, CArchive::store);
         event->Serialize(ar);
     }
     // Date (status, double), the string array, the code, Created, Edited (null).
@@ -192,6 +192,23 @@ TEST_F(EventTest, ArchiveFormRoundTrips) {
     EXPECT_EQ(back->GetCreated(), event->GetCreated());
     EXPECT_EQ(back->GetEdited().GetStatus(), COleDateTime::null);
     EXPECT_EQ(in.GetRemaining(), 0u);
+}
+
+TEST_F(EventTest, StoredAsAChildObjectWithItsClass) {
+    auto event = Make(EVENT_BORN);
+    std::vector<uint8_t> bytes;
+    {
+        CArchive ar(bytes, CArchive::store);
+        ar.WriteObject(event.Get());
+    }
+    const std::vector<uint8_t> tag = {0xFF, 0xFF, 1, 0, 6, 0, 'C', 'E', 'v', 'e', 'n', 't'};
+    ASSERT_GT(bytes.size(), tag.size());
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + tag.size()), tag);
+    CArchive in{std::span<const uint8_t>(bytes)};
+    CRefPtr<CEvent> back = in.ReadObjectAs<CEvent>();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->GetCode(), EVENT_BORN);
+    EXPECT_EQ(back->GetDate(), kDay);
 }
 
 TEST_F(EventTest, XmlElementSkipsEmptyParametersAndRecordsAddresses) {

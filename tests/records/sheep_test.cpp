@@ -370,8 +370,8 @@ TEST_F(SheepTest, EventsKeepDateThenTextOrder) {
                                     u"Treated with b for x", u"Treated with n for x"}));
     EXPECT_EQ(s->GetEventAt(2), first);  // the later equal event went after it
     for (int i = 0; i < s->GetEventCount(); ++i) EXPECT_EQ(s->GetEventAt(i)->GetOwner(), s);
-    EXPECT_THROW(s->GetEventAt(5), std::invalid_argument);
-    EXPECT_THROW(s->GetEventAt(-1), std::invalid_argument);
+    EXPECT_THROW(s->GetEventAt(5), COleException);
+    EXPECT_THROW(s->GetEventAt(-1), COleException);
 }
 
 TEST_F(SheepTest, SystemEventsSetAndUndoTheDates) {
@@ -437,8 +437,14 @@ TEST_F(SheepTest, RetagWithoutColourAndNumberIsRefusedBeforeItReachesTheAnimal) 
     WString why;
     EXPECT_FALSE(CSheep::CanTakeEvent(*shortTag, &why));
     EXPECT_FALSE(why.empty());
-    EXPECT_THROW(s->AddEvent(shortTag.Get(), true), std::invalid_argument);
-    EXPECT_THROW(s->InsertEventAt(0, shortTag.Get(), true), std::invalid_argument);
+    try {
+        s->AddEvent(shortTag.Get(), true);
+        ADD_FAILURE() << "a re-tag without its number was taken";
+    } catch (const COleDispatchException& e) {
+        EXPECT_EQ(e.m_scError, E_INVALIDARG);
+        EXPECT_EQ(e.m_strDescription, why);
+    }
+    EXPECT_THROW(s->InsertEventAt(0, shortTag.Get(), true), COleDispatchException);
     EXPECT_EQ(s->GetEventCount(), 0);
     EXPECT_EQ(s->GetEartagColour(), u"Red");
     EXPECT_EQ(s->GetEdited(), old);
@@ -446,7 +452,7 @@ TEST_F(SheepTest, RetagWithoutColourAndNumberIsRefusedBeforeItReachesTheAnimal) 
 
     // Replacing with such an event keeps the old one.
     Add(s, EVENT_BORN, kDay);
-    EXPECT_THROW(s->ReplaceEventAt(0, shortTag.Get()), std::invalid_argument);
+    EXPECT_THROW(s->ReplaceEventAt(0, shortTag.Get()), COleDispatchException);
     EXPECT_EQ(s->GetEventCount(), 1);
     EXPECT_EQ(s->GetEventAt(0)->GetCode(), EVENT_BORN);
 }
@@ -486,7 +492,7 @@ TEST_F(SheepTest, ReplaceAndRemoveReleaseTheOldEvent) {
     s->RemoveEventAt(0, false);
     EXPECT_EQ(replacement->GetRefCount(), 1u);
     replacement->Release();
-    EXPECT_THROW(s->RemoveEventAt(0, true), std::invalid_argument);
+    EXPECT_THROW(s->RemoveEventAt(0, true), COleException);
 }
 
 TEST_F(SheepTest, FindEventByCodeAndDates) {
@@ -604,6 +610,45 @@ TEST_F(PictureTest, TattooNeverLeadsOutOfTheImageFolders) {
         EXPECT_TRUE(s->MakeImageName().empty()) << WToUtf8(tattoo);
     }
     EXPECT_TRUE(New(u"A.1")->HasSafeImageName());
+}
+
+}  // namespace
+
+namespace {
+
+// An animal answering for its dual interface (the animal's own automation stands in later), so
+// that the plug-in's hooks can be seen.
+class CHookedSheep : public CSheep {
+public:
+    CHookedSheep(IFlockDocument* doc) : CSheep(u"H1", SEX_EWE, doc) {}
+    DECLARE_INTERFACE_MAP()
+};
+
+BEGIN_INTERFACE_MAP(CHookedSheep, CSheep)
+INTERFACE_PART(IID_ISheep, m_xDispatch)
+END_INTERFACE_MAP()
+
+TEST(SheepPlugInHooks, AddAndDeleteHooksAndBornOnFarm) {
+    ASSERT_NE(RecordsTestBreed(), nullptr) << dlerror();
+    CFakeDocument doc;
+    CScriptedHost host;
+    CCvlHostScope scope(host);
+    CRefPtr<CHookedSheep> s = MakeRef<CHookedSheep>(&doc);
+    const int added = TestHookCount(false), deleted = TestHookCount(true);
+    s->AddEvent(new CEvent(kDay, EVENT_BORN), true);
+    s->AddEvent(new CEvent(kDay, 30, u"a", u"b"), true);  // its code asks to hear of deletions
+    EXPECT_EQ(TestHookCount(false), added + 2);           // every insert, system event or not
+    s->RemoveEventAt(0, true);                            // Born: no deletion report
+    EXPECT_EQ(TestHookCount(true), deleted);
+    s->RemoveEventAt(0, true);
+    EXPECT_EQ(TestHookCount(true), deleted + 1);
+    EXPECT_TRUE(s->IsBornOnFarm());
+
+    doc.withPlugIn = false;
+    s->AddEvent(new CEvent(kDay, EVENT_BORN), true);
+    EXPECT_EQ(TestHookCount(false), added + 2);
+    EXPECT_FALSE(s->IsBornOnFarm());
+    EXPECT_TRUE(host.Messages().empty());
 }
 
 }  // namespace
