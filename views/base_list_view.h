@@ -12,6 +12,7 @@
 #include "document/doc_views.h"
 #include "platform/object.h"
 #include "platform/text.h"
+#include "views/sheep_sort.h"
 
 class CSheepDocument;
 class CSheepDoc;
@@ -22,8 +23,6 @@ class wxDataObject;
 // Column kinds that are not fields of the animal.
 constexpr unsigned KIND_RECORD = 13;  // the animal's place in the document
 constexpr unsigned KIND_ROW = 14;     // the row's place in the list
-// Bit of the sort word that means ascending.
-constexpr unsigned SORT_ASCENDING = 0x100;
 
 // The list control: rows are drawn from the view's records through the text callback.
 class CListViewCtrl : public wxListCtrl {

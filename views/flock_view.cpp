@@ -131,14 +131,7 @@ void CFlockView::OnRecordChanged(CObject* hint) {
 }
 
 void CFlockView::SortItems(unsigned sortWord) {
-    const unsigned kind = sortWord & ~SORT_ASCENDING;
-    const bool ascending = (sortWord & SORT_ASCENDING) != 0;
-    auto& rows = Rows();
-    std::stable_sort(rows.begin(), rows.end(),
-                     [kind, ascending](const CRefPtr<CObject>& a, const CRefPtr<CObject>& b) {
-                         return static_cast<const CSheep*>(a.Get())->CompareField(
-                                    static_cast<const CSheep*>(b.Get()), kind, ascending) < 0;
-                     });
+    SortSheepRows(Rows(), sortWord);
 }
 
 WString CFlockView::GetTitle() const {
