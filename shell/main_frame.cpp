@@ -22,7 +22,8 @@ constexpr int kScanPane = 2;
 }  // namespace
 
 IViewFrameSite* GetViewFrameSite() {
-    return wxTheApp ? dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow()) : nullptr;
+    auto* frame = wxTheApp ? dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow()) : nullptr;
+    return frame && !frame->IsBeingDeleted() ? frame : nullptr;
 }
 
 CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)

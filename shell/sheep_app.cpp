@@ -9,6 +9,7 @@
 
 #include "platform/install.h"
 #include "platform/settings.h"
+#include "records/app_services.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
@@ -115,6 +116,8 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
 
     std::setlocale(LC_ALL, "");
+    // The application's services read their settings ("Decimal Places") on first use.
+    CSheepAppServices::Get();
     m_bStartedWithoutFile = false;
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();

@@ -127,3 +127,12 @@ TEST_F(ShellTest, TheStatusBarStateIsKept) {
     ASSERT_TRUE(Start());
     EXPECT_FALSE(Frame()->GetStatusBar()->IsShown());
 }
+
+TEST_F(ShellTest, TheDefaultPathBecomesTheCurrentFolder) {
+    const wxString before = wxGetCwd();
+    CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"Default Path",
+                                 Utf8ToW(folders.Root().string()));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(wxGetCwd(), wxString(folders.Root().string()));
+    wxSetWorkingDirectory(before);
+}
