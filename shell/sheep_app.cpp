@@ -10,6 +10,7 @@
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
+#include "shell/about_dlg.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
@@ -134,6 +135,7 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
     Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
     Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
+    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
     Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
          ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 
@@ -236,6 +238,11 @@ void CSheepApp::OnFileOpen(wxCommandEvent&) {
         wxFileSelector("Open", wxEmptyString, wxEmptyString, "cvl", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
                        wxFD_OPEN | wxFD_FILE_MUST_EXIST, GetMainFrame());
     if (!path.empty()) OpenDocumentFile(path);
+}
+
+void CSheepApp::OnAppAbout(wxCommandEvent&) {
+    CAboutDlg about(GetMainFrame());
+    about.ShowModal();
 }
 
 void CSheepApp::OnRecentFile(wxCommandEvent& event) {

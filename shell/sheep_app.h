@@ -65,6 +65,7 @@ private:
     void OnFileNew(wxCommandEvent& event);
     void OnFileOpen(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
+    void OnAppAbout(wxCommandEvent& event);
 
     CWxHost m_host;
     CCvlHost* m_previousHost = nullptr;
