@@ -17,6 +17,8 @@ namespace {
 class CWxEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        // No accessibility bus: the tests run on a bare virtual display.
+        setenv("NO_AT_BRIDGE", "1", 1);
         wxApp::SetInstance(new CSheepApp);
         static int argc = 1;
         static char name[] = "test_shell";
