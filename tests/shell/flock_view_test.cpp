@@ -241,3 +241,16 @@ TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
         EXPECT_FALSE(printout.HasPage(2));
     }
 }
+
+TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {
+    ASSERT_GE(core().AddSheep(new CSheep(u"E500", SEX_EWE, &core()), false), 0);
+    host.Reply(18, IDNO);
+    core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 5);
+
+    host.Reply(18, IDYES);
+    core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 6);
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");
+}
