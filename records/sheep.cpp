@@ -90,19 +90,6 @@ bool DatesDiffer(const COleDateTime& a, const COleDateTime& b) {
     return a.GetStatus() == COleDateTime::valid && a.m_dt != b.m_dt;
 }
 
-// Year, month and day, or -1s for a date that is not valid.
-struct Day {
-    int y, m, d;
-};
-Day DayOf(const COleDateTime& date) {
-    if (date.GetStatus() != COleDateTime::valid) return {-1, -1, -1};
-    return {date.GetYear(), date.GetMonth(), date.GetDay()};
-}
-bool SameDay(const COleDateTime& a, const COleDateTime& b) {
-    const Day x = DayOf(a), y = DayOf(b);
-    return x.y == y.y && x.m == y.m && x.d == y.d;
-}
-
 WString FormatDate(const COleDateTime& date) {
     return date.Format("%x");
 }
@@ -418,6 +405,9 @@ bool CSheep::SetFieldValue(const unsigned& id, const void* value) {
                     break;
             }
             if (*target == text) return false;
+            // The flock, its ear-tag index and EID map are keyed by tattoo: a new key would leave the
+            // animal out of order and its entries under the old key, so it is refused in a document.
+            if (field == 1 && m_pDocument && CompareNoCase(*target, text) != 0) return false;
             if (field == 2 && m_pDocument)
                 m_pDocument->UpdateEarTagIndex(this, m_strEartagColour, text);
             else if (field == 3 && m_pDocument)
