@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "document/sheep_doc.h"
+#include "platform/archive.h"
 #include "records/sheep.h"
 #include "shell_fixture.h"
 #include "views/commands.h"
@@ -194,12 +195,25 @@ TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
     EXPECT_NE(text.find(u"A100\t"), WString::npos);
     EXPECT_NE(text.find(u"\tIvy\t"), WString::npos);
     EXPECT_EQ(text.substr(text.size() - 2), u"\r\n");
+    // The private block: the title as a Unicode archive string, the count, then each animal.
     const std::vector<uint8_t> block = view->BuildClipboardBlock(rows);
-    // The title as a Unicode archive string, then the count.
-    ASSERT_GE(block.size(), 4u);
+    ASSERT_GE(block.size(), 3u);
     EXPECT_EQ(block[0], 0xFF);
     EXPECT_EQ(block[1], 0xFE);
     EXPECT_EQ(block[2], 0xFF);
+    CArchive ar(block.data(), block.size());
+    WString title;
+    ar >> title;
+    EXPECT_EQ(title, core().GetTitle());
+    uint32_t count = 0;
+    ar >> count;
+    ASSERT_EQ(count, 2u);
+    for (const char16_t* tattoo : {u"A100", u"B200"}) {
+        CRefPtr<CSheep> copy = CRefPtr<CSheep>::Adopt(new CSheep);
+        copy->Serialize(ar);
+        EXPECT_EQ(copy->GetTattoo(), tattoo);
+    }
+    EXPECT_EQ(ar.GetRemaining(), 0u);
 }
 
 TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
