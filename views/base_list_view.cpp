@@ -36,7 +36,7 @@ wxString CListViewCtrl::OnGetItemText(long item, long column) const {
 
 wxIMPLEMENT_ABSTRACT_CLASS(CBaseListView, wxView);
 
-CBaseListView::CBaseListView() = default;
+CBaseListView::CBaseListView() : m_pageSetup(CRefPtr<CPageSetup>::Adopt(new CPageSetup)) {}
 
 CBaseListView::~CBaseListView() {
     if (CSheepDoc* core = GetCore()) core->RemoveView(this);
@@ -107,12 +107,10 @@ void CBaseListView::BindCommands() {
         ID_EDIT_SELECT_ALL);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, ID_EDIT_PASTE);
-    // Printing uses the default page layout until page setups are kept with the document.
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, CPrintDistances()); },
-        ID_FILE_PRINT);
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, *m_pageSetup); }, ID_FILE_PRINT);
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, CPrintDistances()); },
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, *m_pageSetup); },
         ID_FILE_PRINT_PREVIEW);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
         Bind(

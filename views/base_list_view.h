@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/doc_views.h"
+#include "document/page_setup.h"
 #include "platform/object.h"
 #include "platform/text.h"
 #include "views/sheep_sort.h"
@@ -124,6 +125,8 @@ protected:
 
     CListViewCtrl* m_list = nullptr;
     bool m_bDeleting = false;
+    // The print layout; the default one until the document keeps one per kind of view.
+    CRefPtr<CPageSetup> m_pageSetup;
 
 private:
     void BindCommands();

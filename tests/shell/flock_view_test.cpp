@@ -241,8 +241,9 @@ TEST_F(FlockViewTest, MultipleRecordsActivatesTheListThatIsThere) {
 TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
     wxBitmap paper(850, 1100);
     wxMemoryDC dc(paper);
+    CRefPtr<CPageSetup> setup = CRefPtr<CPageSetup>::Adopt(new CPageSetup);
     for (bool preview : {false, true}) {
-        CListPrintout printout(view, CPrintDistances(), preview);
+        CListPrintout printout(view, *setup, preview);
         printout.SetDC(&dc);
         printout.SetPPIScreen(100, 100);
         printout.SetPPIPrinter(100, 100);
