@@ -364,6 +364,7 @@ void CBaseListView::OnDeleteRecords() {
         for (size_t i = 0; i < m_rows.size(); ++i)
             if (!gone[i]) kept.push_back(std::move(m_rows[i]));
         SetRows(std::move(kept));
+        if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
         m_bDeleting = false;
         host.EndProgress();
         if (CSheepDoc* core = GetCore()) core->UpdateAllViews(nullptr, HINT_SHEEP, nullptr);

@@ -136,6 +136,7 @@ TEST_F(FlockViewTest, DeletingSelectedAnimalsAsksAndKeepsListAndDocumentInStep) 
     EXPECT_EQ(core().FindSheep(u"C300"), nullptr);
     EXPECT_EQ(Column(SF_TATTOO), (std::vector<WString>{u"A100", u"B200", u"D400"}));
     ExpectListMatchesDocument();
+    EXPECT_NE(Frame()->GetRecordPaneText().find(u"Total: 3"), WString::npos);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_FALSE(App().GetHost().IsProgressShown());
 }
