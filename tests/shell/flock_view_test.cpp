@@ -270,3 +270,21 @@ TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {
     ASSERT_EQ(view->GetSelectedRows().size(), 1u);
     EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");
 }
+
+TEST_F(FlockViewTest, EventsReachTheListThroughTheFrameAndTheControl) {
+    // A click on a column head, as the control reports it.
+    wxListEvent click(wxEVT_LIST_COL_CLICK, view->GetListCtrl()->GetId());
+    click.SetEventObject(view->GetListCtrl());
+    click.m_col = ColumnOf(SF_NAME);
+    view->GetListCtrl()->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(Column(SF_NAME).front(), u"Basil");
+
+    // Edit | Delete from the main window's menu goes to the active list.
+    view->SelectOnly(0);
+    host.Reply(1020, IDYES);
+    wxCommandEvent del(wxEVT_MENU, ID_EDIT_DELETE_RECORDS);
+    Frame()->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(core().GetSheepCount(), 4);
+    EXPECT_EQ(core().FindSheep(u"D400"), nullptr);
+    ExpectListMatchesDocument();
+}
