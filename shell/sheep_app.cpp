@@ -68,6 +68,11 @@ public:
 CSheepApp::CSheepApp() {
     SetAppName("Corvalen");
     SetAppDisplayName("Corvalen");
+    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
+    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
+    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
+    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
+         ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 }
 
 CSheepApp::~CSheepApp() = default;
@@ -133,11 +138,6 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
         m_docManager->LoadRecentFiles();
         m_docManager->FileHistoryAddFilesToMenu();
     }
-    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
-    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
-    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
-    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
-         ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 
     // Started by an automation client: the frame stays hidden.
     if (IsAutomationStart()) return true;
