@@ -4,6 +4,7 @@
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/stdpaths.h>
 
 #include <clocale>
 
@@ -122,8 +123,7 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
 
     std::setlocale(LC_ALL, "");
-    // The application's services read their settings ("Decimal Places") on first use.
-    CSheepAppServices::Get();
+    LoadApplicationServices();
     m_bStartedWithoutFile = false;
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();
@@ -155,6 +155,40 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
     frame->Update();
     return true;
+}
+
+void CSheepApp::LoadApplicationServices() {
+    CSheepAppServices& services = CSheepAppServices::Get();
+    services.SetDecimalPlaces(
+        int(int32_t(CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Decimal Places", 2))));
+    const WString stored =
+        CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", u"");
+    std::vector<WString> folders;
+    if (stored.empty()) {
+        wxString pictures = wxStandardPaths::Get().GetUserDir(wxStandardPaths::Dir_Pictures);
+        if (!pictures.EndsWith("/")) pictures += "/";
+        folders.push_back(FromWx(pictures));
+    } else {
+        folders = Split(stored, u';');
+    }
+    services.SetImageSearchPath(std::move(folders));
+}
+
+const std::vector<WString>& CSheepApp::GetImageSearchPath() {
+    return CSheepAppServices::Get().GetImageSearchPath();
+}
+
+void CSheepApp::SetImageSearchPath(const std::vector<WString>& folders) {
+    std::vector<WString> withSeparators;
+    WString joined;
+    for (WString folder : folders) {
+        if (folder.empty() || folder.back() != u'/') folder += u'/';
+        if (!withSeparators.empty()) joined += u';';
+        joined += folder;
+        withSeparators.push_back(std::move(folder));
+    }
+    CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", joined);
+    CSheepAppServices::Get().SetImageSearchPath(std::move(withSeparators));
 }
 
 void CSheepApp::RegisterTemplates() {

@@ -50,6 +50,11 @@ public:
     bool WasStartedWithoutFile() const { return m_bStartedWithoutFile; }
     bool IsAutomationStart() const { return m_bAutomation || m_bEmbedding; }
 
+    // The folders searched for pictures: the stored list, else the user's pictures folder. Setting
+    // them gives each a trailing separator and stores them joined by ';'.
+    const std::vector<WString>& GetImageSearchPath();
+    void SetImageSearchPath(const std::vector<WString>& folders);
+
     // File New with the first template; the new document, or null.
     wxDocument* CreateNewDocument();
     // Opens a data file; null when it cannot be opened (the reason has been shown).
@@ -58,6 +63,7 @@ public:
     wxDocument* OpenRecentFile(size_t index);
 
 private:
+    void LoadApplicationServices();
     void RegisterTemplates();
     void RegisterTemplate(int id);
     void AfterOpen();
