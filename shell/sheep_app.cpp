@@ -174,6 +174,17 @@ void CSheepApp::LoadApplicationServices() {
     services.SetImageSearchPath(std::move(folders));
 }
 
+bool CSheepApp::GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const {
+    name.clear();
+    if (!m_docManager || index >= m_docManager->GetHistoryFilesCount()) return false;
+    const wxFileName file(m_docManager->GetHistoryFile(index));
+    wxFileName folder = wxFileName::DirName(currentDir);
+    folder.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    const bool here = file.GetPath() == folder.GetPath();
+    name = FromWx(here ? file.GetFullName() : file.GetFullPath());
+    return !name.empty();
+}
+
 const std::vector<WString>& CSheepApp::GetImageSearchPath() {
     return CSheepAppServices::Get().GetImageSearchPath();
 }

@@ -50,6 +50,11 @@ public:
     bool WasStartedWithoutFile() const { return m_bStartedWithoutFile; }
     bool IsAutomationStart() const { return m_bAutomation || m_bEmbedding; }
 
+    // The recent-file list's capacity, and an entry as the start-up chooser shows it: the file name
+    // alone when the file lies in currentDir, else its path. False for an empty entry.
+    size_t GetRecentFileCount() const { return CSheepDocManager::kRecentFiles; }
+    bool GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const;
+
     // The folders searched for pictures: the stored list, else the user's pictures folder. Setting
     // them gives each a trailing separator and stores them joined by ';'.
     const std::vector<WString>& GetImageSearchPath();

@@ -166,3 +166,17 @@ TEST_F(ShellTest, MeasurementsUseTheStoredDecimalPlaces) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(CSheepAppServices::Get().FormatMeasurement(&kilograms, u"21.2"), u"10.00");
 }
+
+TEST_F(ShellTest, RecentFilesShowTheirNameWhenInTheCurrentFolder) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(App().GetRecentFileCount(), 4u);
+    App().GetDocManager()->AddFileToHistory("/farm/other/b.cvl");
+    App().GetDocManager()->AddFileToHistory("/farm/a.cvl");
+    WString name;
+    ASSERT_TRUE(App().GetRecentFileDisplayName(name, 0, "/farm"));
+    EXPECT_EQ(name, u"a.cvl");
+    ASSERT_TRUE(App().GetRecentFileDisplayName(name, 1, "/farm/"));
+    EXPECT_EQ(name, u"/farm/other/b.cvl");
+    EXPECT_FALSE(App().GetRecentFileDisplayName(name, 2, "/farm"));
+    EXPECT_TRUE(name.empty());
+}
