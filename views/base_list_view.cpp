@@ -36,10 +36,17 @@ wxString CListViewCtrl::OnGetItemText(long item, long column) const {
 
 wxIMPLEMENT_ABSTRACT_CLASS(CBaseListView, wxView);
 
-CBaseListView::CBaseListView() : m_pageSetup(CRefPtr<CPageSetup>::Adopt(new CPageSetup)) {}
+CBaseListView::CBaseListView() = default;
 
 CBaseListView::~CBaseListView() {
     if (CSheepDoc* core = GetCore()) core->RemoveView(this);
+}
+
+CPageSetup* CBaseListView::GetPageSetup() {
+    if (CSheepDoc* core = GetCore(); core && GetViewKind() != VIEW_KIND_OTHER)
+        return core->GetPageSetup(this);
+    if (!m_defaultPageSetup) m_defaultPageSetup = CRefPtr<CPageSetup>::Adopt(new CPageSetup);
+    return m_defaultPageSetup.Get();
 }
 
 CSheepDocument* CBaseListView::GetSheepDocument() const {
@@ -108,9 +115,9 @@ void CBaseListView::BindCommands() {
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, ID_EDIT_PASTE);
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, *m_pageSetup); }, ID_FILE_PRINT);
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, *GetPageSetup()); }, ID_FILE_PRINT);
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, *m_pageSetup); },
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, *GetPageSetup()); },
         ID_FILE_PRINT_PREVIEW);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
         Bind(

@@ -45,6 +45,8 @@ public:
     CSheepDocument* GetSheepDocument() const;
     CSheepDoc* GetCore() const;
     CListViewCtrl* GetListCtrl() const { return m_list; }
+    // The print layout the document keeps for this kind of view (a default one outside a document).
+    CPageSetup* GetPageSetup();
 
     // ---- the list's own operations --------------------------------------------------------------
     virtual void OnColumnsChanged(CObject* hint);
@@ -125,11 +127,11 @@ protected:
 
     CListViewCtrl* m_list = nullptr;
     bool m_bDeleting = false;
-    // The print layout; the default one until the document keeps one per kind of view.
-    CRefPtr<CPageSetup> m_pageSetup;
 
 private:
     void BindCommands();
+
+    CRefPtr<CPageSetup> m_defaultPageSetup;
 
     std::vector<CRefPtr<CObject>> m_rows;
     std::vector<unsigned> m_kinds;

@@ -242,7 +242,9 @@ TEST_F(FlockViewTest, MultipleRecordsActivatesTheListThatIsThere) {
 TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
     wxBitmap paper(850, 1100);
     wxMemoryDC dc(paper);
-    CRefPtr<CPageSetup> setup = CRefPtr<CPageSetup>::Adopt(new CPageSetup);
+    // The document's layout for flock lists.
+    CPageSetup* setup = view->GetPageSetup();
+    ASSERT_EQ(setup, core().GetPageSetup(view));
     for (bool preview : {false, true}) {
         CListPrintout printout(view, *setup, preview);
         printout.SetDC(&dc);
