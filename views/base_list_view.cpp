@@ -69,7 +69,8 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
     m_list = new CListViewCtrl(parent, this);
     m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) { OnColumnClick(e.GetColumn()); });
     m_list->Bind(wxEVT_LIST_KEY_DOWN, [this](wxListEvent& e) {
-        OnKey(e.GetKeyCode());
+        // Enter comes back as an activation, like a double click.
+        if (e.GetKeyCode() != WXK_RETURN && e.GetKeyCode() != WXK_NUMPAD_ENTER) OnKey(e.GetKeyCode());
         e.Skip();
     });
     m_list->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
