@@ -73,12 +73,16 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
         if (e.GetKeyCode() != WXK_RETURN && e.GetKeyCode() != WXK_NUMPAD_ENTER) OnKey(e.GetKeyCode());
         e.Skip();
     });
-    m_list->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
+    // Mouse clicks land on the window that draws the rows (the control itself where it draws them).
+    const auto onLeftDown = [this](wxMouseEvent& e) {
         e.Skip();
         int flags = 0;
-        const long row = m_list->HitTest(e.GetPosition(), flags);
-        OnRowClicked(row);
-    });
+        OnRowClicked(m_list->HitTest(e.GetPosition(), flags));
+    };
+    wxWindow* rows = m_list;
+    for (wxWindow* child : m_list->GetChildren())
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow") rows = child;
+    rows->Bind(wxEVT_LEFT_DOWN, onLeftDown);
     m_list->Bind(wxEVT_LIST_BEGIN_DRAG, [this](wxListEvent&) { OnBeginDrag(); });
     m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& e) { OpenRow(e.GetIndex()); });
     m_list->Bind(wxEVT_LIST_COL_RIGHT_CLICK, [this](wxListEvent& e) {

@@ -290,3 +290,20 @@ TEST_F(FlockViewTest, EventsReachTheListThroughTheFrameAndTheControl) {
     EXPECT_EQ(core().FindSheep(u"D400"), nullptr);
     ExpectListMatchesDocument();
 }
+
+TEST_F(FlockViewTest, AClickOnARowMakesItsAnimalCurrent) {
+    wxListCtrl* list = view->GetListCtrl();
+    wxRect rect, first;
+    ASSERT_TRUE(list->GetItemRect(2, rect));
+    ASSERT_TRUE(list->GetItemRect(0, first));
+    wxWindow* rows = list;
+    for (wxWindow* child : list->GetChildren())
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow") rows = child;
+    wxMouseEvent click(wxEVT_LEFT_DOWN);
+    // The rows' rectangles count the header in; the click is in the rows' window, below it.
+    click.SetPosition(wxPoint(rect.x + 4, rect.y - first.y + rect.height / 2));
+    click.SetEventObject(rows);
+    rows->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(core().GetCurrentKey(), view->GetRowSheep(2)->GetTattoo());
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 3 Total: 5");
+}
