@@ -4,7 +4,7 @@
 # (for example --benchmark_filter=Open).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVL_BENCH=ON -DCVL_TESTS=OFF -DCVL_SANITIZE=OFF
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCVL_BENCH=ON -DCVL_TESTS=OFF -DCVL_GUI=ON -DCVL_SANITIZE=OFF
 cmake --build build/bench -j "${CVL_JOBS:-4}"
 for bench in build/bench/bench/cvl_bench_*; do
   [ -f "$bench" ] && [ -x "$bench" ] || continue
