@@ -10,6 +10,7 @@
 
 #include "platform/archive.h"
 #include "platform/host.h"
+#include "records/criteria.h"
 #include "records/sheep.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
@@ -75,7 +76,7 @@ CSheep* CFlockView::GetRowSheep(long row) const {
 void CFlockView::OnColumnsChanged(CObject*) {
     DeleteAllColumns();
     if (CSheepDoc* core = GetCore())
-        core->GetColumns(GetListKind(), [this](const WString& caption, uint32_t field) {
+        core->GetColumns([this](const WString& caption, uint32_t field) {
             InsertColumn(caption, field, -1);
         });
     FillList();
@@ -89,7 +90,9 @@ void CFlockView::FillList() {
     std::vector<CRefPtr<CObject>> rows;
     rows.reserve(size_t(core->GetSheepCount()));
     // Every animal that matches the document's criteria, in document order.
-    for (int i = 0; i < core->GetSheepCount(); ++i) rows.emplace_back(core->GetSheepAt(i));
+    const CCriteria& criteria = core->GetExtractionCriteria();
+    for (int i = 0; i < core->GetSheepCount(); ++i)
+        if (core->GetSheepAt(i)->MatchesCriteria(criteria)) rows.emplace_back(core->GetSheepAt(i));
     SetRows(std::move(rows));
     if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
     if (m_list) m_list->Thaw();
@@ -133,8 +136,8 @@ void CFlockView::SortItems(unsigned sortWord) {
 }
 
 WString CFlockView::GetTitle() const {
-    // The description of the document's criteria; every animal is shown until criteria exist.
-    return {};
+    const CSheepDoc* core = GetCore();
+    return core ? const_cast<CSheepDoc*>(core)->GetExtractionCriteria().GetDescription() : WString();
 }
 
 void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
@@ -229,7 +232,12 @@ void CFlockView::ShowSheep(CSheep* sheep) {
     long row = FindRow(sheep);
     if (row < 0) {
         if (CvlMessageBox(IDS_NOT_VISIBLE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-        // Show every animal; the criteria and their bar come with the filter.
+        if (CSheepDoc* core = GetCore()) {
+            CCriteria& criteria = core->GetExtractionCriteria();
+            criteria.m_nType = CRITERIA_ALL;
+            criteria.m_bRams = criteria.m_bEwes = TRUE;
+            criteria.m_bAdults = criteria.m_bShearlings = criteria.m_bLambs = TRUE;
+        }
         FillList();
         row = FindRow(sheep);
         if (row < 0) return;
