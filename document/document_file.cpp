@@ -19,6 +19,8 @@ CRefPtr<T> ReadRequired(CArchive& ar) {
 CDocumentFile::CDocumentFile()
     : m_headerFont(DefaultReportFont()), m_bodyFont(DefaultReportFont()), m_summary(new CSummaryInfo) {
     for (int i = 0; i < kInitialPageSetups; ++i) m_pageSetups.push_back(MakeRef<CPageSetup>());
+    m_date.m_dt = 0.0;
+    m_date.SetStatus(COleDateTime::null);
 }
 
 CPageSetup* CDocumentFile::GetPageSetup(int kind) {
