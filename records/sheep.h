@@ -9,6 +9,7 @@
 #include "platform/object.h"
 #include "records/event.h"
 #include "records/lambing.h"
+#include "records/sheep_automation.h"
 #include "records/sheep_storage.h"
 #include "records/tupping.h"
 #include "records/xml_object.h"
@@ -78,7 +79,7 @@ int ScrapieAlleleFromText(WStringView text);
 // go after unknown, in code order.
 int ScrapieRank(int32_t code);
 
-class CSheep : public CXMLObject {
+class CSheep : public CSheepAutomation {
     DECLARE_SERIAL(CSheep)
 public:
     CSheep();
