@@ -66,6 +66,20 @@ TEST(DocumentArchive, HandBuiltArchivesStoreBackToTheSameBytes) {
     }
 }
 
+TEST(DocumentArchive, AFlockBeyondTheShortCountsAndTags) {
+    // 70000 animals: the flock's count takes the long form, and the page setups written after them
+    // refer to their class with the long tag.
+    CScopedScriptedHost host;
+    host.SetProgressAvailable(false);
+    const std::vector<uint8_t> fixture = KeysOnly(70000, 69999, false, 2);
+    CSheepDoc doc;
+    Load(doc, fixture);
+    ASSERT_EQ(doc.GetSheepCount(), 70000);
+    EXPECT_EQ(doc.GetCurrentKey(), u"K69999");
+    EXPECT_EQ(doc.GetFile().m_pageSetups.size(), 2u);
+    EXPECT_TRUE(Store(doc) == fixture);
+}
+
 TEST(DocumentArchive, ReadingRestoresEveryItem) {
     CScopedScriptedHost host;
     CSheepDoc doc;

@@ -59,15 +59,18 @@ public:
 
     // An object with its class: the first object of a class brings FFFF, the schema, the name's
     // length and the name, and takes the next index for its class and the one after for itself;
-    // later objects of the class write 8000 | the class's index. Indexes start at 1.
+    // later objects of the class write 8000 | the class's index, or from index 7FFF on 7FFF and
+    // 80000000 | the index. Indexes start at 1.
     Bytes& Object(const std::string& className, uint16_t schema = 1) {
         auto it = m_classes.find(className);
         if (it == m_classes.end()) {
             U16(0xFFFF).U16(schema).U16(uint16_t(className.size()));
             for (char c : className) U8(uint8_t(c));
             m_classes[className] = m_next++;
-        } else {
+        } else if (it->second < 0x7FFF) {
             U16(uint16_t(0x8000 | it->second));
+        } else {
+            U16(0x7FFF).U32(0x80000000u | it->second);
         }
         ++m_next;
         return *this;
@@ -227,15 +230,24 @@ inline std::vector<uint8_t> SmallFlock(const SmallFlockOptions& o = {}) {
     return b;
 }
 
-// Animals with only their keys K0, K1 ... (and nothing attached), for the current-index cases;
-// descending writes them from the last key to the first.
-inline std::vector<uint8_t> KeysOnly(int animals, int32_t current, bool descending = false) {
+// The key of animal i of KeysOnly: K0 ... K9 in flocks of up to ten, else K00000, K00001 ...
+inline std::u16string Key(int i, int animals) {
+    if (animals <= 10) return std::u16string(u"K") + char16_t(u'0' + i);
+    std::u16string k = u"K";
+    for (int d = 10000; d > 0; d /= 10) k += char16_t(u'0' + (i / d) % 10);
+    return k;
+}
+
+// Animals with only their keys (and nothing attached), for the current-index cases and large
+// flocks; descending writes them from the last key to the first.
+inline std::vector<uint8_t> KeysOnly(int animals, int32_t current, bool descending = false,
+                                     uint32_t pageSetups = 0) {
     Bytes b;
     b.U32(0).Count(1).U16(4).Text(u"{nnn}").U32(1).U32(0).U32(0);
     b.Count(uint32_t(animals));
     for (int i = 0; i < animals; ++i) {
         int k = descending ? animals - 1 - i : i;
-        b.Object("CSheep").Text(std::u16string(u"K") + char16_t(u'0' + k)).I32(-1).I32(0);
+        b.Object("CSheep").Text(Key(k, animals)).I32(-1).I32(0);
         b.Text(u"")
             .Text(u"")
             .Text(u"")
@@ -250,7 +262,13 @@ inline std::vector<uint8_t> KeysOnly(int animals, int32_t current, bool descendi
         for (int f = 0; f < 13; ++f) b.NotEntered();
         b.U64(0).I32(127).U32(0).Count(0).Count(0).Count(0);
     }
-    b.Count(0).Count(0).Count(0).Count(0).Count(0).Count(0);
+    b.Count(0).Count(0).Count(0);  // ear tags, year colours, column layouts
+    b.Count(pageSetups);
+    for (uint32_t i = 0; i < pageSetups; ++i) {
+        b.Object("CPageSetup");
+        PageSetupBody(b);
+    }
+    b.Count(0).Count(0);
     b.I32(current).U32(0).U32(0);
     for (int i = 0; i < 2; ++i) Font(b, -16, 7, 700, 0, 0, 0x22, {'S', 'y', 's', 't', 'e', 'm'});
     b.NullDate();
