@@ -24,6 +24,7 @@ const char16_t kOpenElsewhere[] =
 const char16_t kSaveLocked[] =
     u"%1 is open in another program (%2) and cannot be replaced. Save the flock under another name.";
 const char16_t kSaveFailed[] = u"%1 could not be saved: %2\nThe file on disk has not been changed.";
+const char16_t kValueTooLarge[] = u"a page setup holds a distance larger than the file can store.";
 const char16_t kSaveNotConfirmed[] =
     u"%1 was saved, but the system could not confirm that the change reached the disk: %2";
 
@@ -206,9 +207,10 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
             return false;
         }
         ShowFileMessage(kSaveNotConfirmed, path, e.what());
-    } catch (const CArchiveException& e) {
+    } catch (const CArchiveException&) {
+        // Storing refuses only values that the stored form would cut.
         summary = before;
-        ShowFileMessage(kSaveFailed, path, e.what());
+        ShowFileMessage(kSaveFailed, path, WToUtf8(kValueTooLarge));
         return false;
     }
 

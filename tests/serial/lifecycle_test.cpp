@@ -364,3 +364,19 @@ TEST_F(DataFileLifecycle, AutoscanStartsTheReaderAndTheLastCloseStopsIt) {
     EXPECT_TRUE(doc.GetPathName().empty());
     EXPECT_FALSE(doc.GetBreedPlugIn().IsLoaded());
 }
+
+TEST_F(DataFileLifecycle, ADistanceTheFileCannotHoldStopsTheSave) {
+    const std::string path = folder.Path("flock.cvl");
+    WriteDataFile(path, SmallFlock());
+    CSheepDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    const std::vector<uint8_t> before = ReadBytes(path);
+    doc.GetPageSetup(PAGESETUP_REPORT)->m_nTopMargin = 70000;
+    doc.SetModifiedFlag();
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetSummaryInfo().m_revNum, "");
+    EXPECT_EQ(folder.Names().size(), 2u);  // the file and its lock
+}
