@@ -145,6 +145,18 @@ TEST(DocumentArchive, ReadingRestoresEveryItem) {
     EXPECT_EQ(host.Progress().front().value, 2);
 }
 
+TEST(DocumentArchive, AnEmptiedDocumentKeepsNothingOfTheFlockBefore) {
+    CScopedScriptedHost host;
+    CSheepDoc doc;
+    Load(doc, SmallFlock());
+    doc.DeleteContents();
+    const std::vector<uint8_t> empty = EmptyFlock(u"Texel", kBreedMS, kBreedLS);
+    Load(doc, empty);
+    EXPECT_EQ(doc.GetDocString(FARM_ADDRESS), u"");
+    EXPECT_EQ(doc.GetDocString(FARM_EARTAG_TEMPLATE), u"{nnn}");
+    EXPECT_EQ(Store(doc), empty);
+}
+
 TEST(DocumentArchive, MapEntriesReadInAnyOrder) {
     CScopedScriptedHost host;
     CSheepDoc doc;
