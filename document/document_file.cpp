@@ -18,17 +18,8 @@ CRefPtr<T> ReadRequired(CArchive& ar) {
 
 CDocumentFile::CDocumentFile()
     : m_headerFont(DefaultReportFont()), m_bodyFont(DefaultReportFont()), m_summary(new CSummaryInfo) {
-    for (int i = 0; i < kInitialPageSetups; ++i) m_pageSetups.push_back(MakeRef<CPageSetup>());
     m_date.m_dt = 0.0;
     m_date.SetStatus(COleDateTime::null);
-}
-
-CPageSetup* CDocumentFile::GetPageSetup(int kind) {
-    if (kind < 0) return nullptr;
-    if (size_t(kind) >= m_pageSetups.size()) m_pageSetups.resize(size_t(kind) + 1);
-    CRefPtr<CPageSetup>& setup = m_pageSetups[size_t(kind)];
-    if (!setup) setup = MakeRef<CPageSetup>();
-    return setup.Get();
 }
 
 CFontRecord CDocumentFile::DefaultReportFont() {

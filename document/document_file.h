@@ -1,5 +1,5 @@
 // What a flock's document keeps for its data file besides the animals and the stores: the report
-// fonts and colours, the page setups, the format word and the stored date; the summary information,
+// fonts and colours, the format word and the stored date; the summary information,
 // the file's name and its lock; and the archive's items as read, before they become the document's.
 #pragma once
 
@@ -57,26 +57,13 @@ private:
     bool m_shown;
 };
 
-// Page setups of the view kinds that print.
-enum PageSetupKind : int {
-    PAGESETUP_RECORD = 0,
-    PAGESETUP_FLOCK_LIST = 1,
-    PAGESETUP_REPORT = 2,
-    PAGESETUP_PEDIGREE = 3,
-};
-
 class CDocumentFile {
 public:
     static constexpr uint32_t kFormatWord = 1;
-    static constexpr int kInitialPageSetups = 5;
 
     CDocumentFile();
     CDocumentFile(const CDocumentFile&) = delete;
     CDocumentFile& operator=(const CDocumentFile&) = delete;
-
-    // The page setup of a view kind, created with its defaults when there is none; null for a kind
-    // below 0.
-    CPageSetup* GetPageSetup(int kind);
 
     // The report font a new document starts with: the stock system font, its height negated.
     static CFontRecord DefaultReportFont();
@@ -86,8 +73,7 @@ public:
     uint32_t m_crBody = 0;
     CFontRecord m_headerFont;
     CFontRecord m_bodyFont;
-    std::vector<CRefPtr<CPageSetup>> m_pageSetups;  // by view kind; an entry may be null
-    COleDateTime m_date;                            // starts null
+    COleDateTime m_date;  // starts null
 
     std::unique_ptr<CSummaryInfo> m_summary;
     std::string m_path;  // empty until opened or saved

@@ -204,7 +204,6 @@ public:
     bool IsReadOnly() const { return m_file.m_bReadOnly; }
     CSummaryInfo& GetSummaryInfo() { return *m_file.m_summary; }
     CDocumentFile& GetFile() { return m_file; }
-    CPageSetup* GetPageSetup(int kind) { return m_file.GetPageSetup(kind); }
     void SetShell(IDocumentShell* shell) { m_file.m_pShell = shell; }
     // The save's system calls (tests make them fail); null for the system's.
     void SetFileOps(IFileOps* ops) { m_file.m_pFileOps = ops; }

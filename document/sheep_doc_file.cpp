@@ -90,7 +90,7 @@ void CSheepDoc::Serialize(CArchive& ar) {
     for (const auto& [year, colour] : colours) ar << year << colour;
 
     WriteObjectMap(ar, m_stores.ColumnLayouts());
-    SerializeObjectArray(ar, m_file.m_pageSetups, true);
+    SerializeObjectArray(ar, m_stores.PageSetups(), true);
     WriteObjectMap(ar, m_stores.Addresses());
     WriteObjectMap(ar, m_stores.SignetAverages());
 
@@ -107,7 +107,7 @@ void CSheepDoc::TakeArchive(CDocumentArchive&& loaded) {
     m_plugIn.SetVersion(loaded.versionMS, loaded.versionLS);
     for (auto& [year, colour] : loaded.yearColours) m_stores.YearColours()[year] = std::move(colour);
     for (auto& [kind, columns] : loaded.columns) m_stores.ColumnLayouts()[kind] = std::move(columns);
-    m_file.m_pageSetups = std::move(loaded.pageSetups);
+    m_stores.PageSetups() = std::move(loaded.pageSetups);
     for (auto& [name, address] : loaded.addresses) m_stores.SetAddressAt(name, std::move(address));
     for (auto& [key, averages] : loaded.signet) m_stores.SignetAverages()[key] = std::move(averages);
     m_file.m_crHeader = loaded.headerColour;

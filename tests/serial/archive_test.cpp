@@ -76,7 +76,7 @@ TEST(DocumentArchive, AFlockBeyondTheShortCountsAndTags) {
     Load(doc, fixture);
     ASSERT_EQ(doc.GetSheepCount(), 70000);
     EXPECT_EQ(doc.GetCurrentKey(), u"K69999");
-    EXPECT_EQ(doc.GetFile().m_pageSetups.size(), 2u);
+    EXPECT_EQ(doc.GetStores().PageSetups().size(), 2u);
     EXPECT_TRUE(Store(doc) == fixture);
 }
 
@@ -126,8 +126,8 @@ TEST(DocumentArchive, ReadingRestoresEveryItem) {
     ASSERT_EQ(stores.SignetAverages().count(u"2003E"), 1u);
     EXPECT_EQ(stores.SignetAverages().at(u"2003E")->m_dblLeanIndex, 101.5);
 
-    ASSERT_EQ(doc.GetFile().m_pageSetups.size(), 2u);
-    EXPECT_EQ(doc.GetFile().m_pageSetups[0]->m_devNames, (std::vector<uint8_t>{1, 2, 3}));
+    ASSERT_EQ(doc.GetStores().PageSetups().size(), 2u);
+    EXPECT_EQ(doc.GetStores().PageSetups()[0]->m_devNames, (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(doc.GetFile().m_crHeader, 0xFFu);
     EXPECT_EQ(doc.GetFile().m_headerFont.GetFaceName(), u"Arial");
     EXPECT_EQ(doc.GetFile().m_bodyFont.GetFaceName(), u"Caf\u00e9");

@@ -371,7 +371,7 @@ TEST_F(DataFileLifecycle, ADistanceTheFileCannotHoldStopsTheSave) {
     CSheepDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path));
     const std::vector<uint8_t> before = ReadBytes(path);
-    doc.GetPageSetup(PAGESETUP_REPORT)->m_nTopMargin = 70000;
+    doc.GetStores().GetPageSetup(2)->m_nTopMargin = 70000;
     doc.SetModifiedFlag();
     EXPECT_FALSE(doc.OnSaveDocument(path));
     ASSERT_EQ(host.Messages().size(), 1u);
