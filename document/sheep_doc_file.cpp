@@ -125,9 +125,11 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     summary->StartEditTimeCount();
 
     // Lock first, so that no other program replaces the file between reading and locking.
+    // Opening again the file this document holds keeps the lock it has.
+    const bool ownLock = m_file.m_lock.IsLocked() && path == m_file.m_path;
     CFileLock lock;
     std::string holder;
-    bool readOnly = lock.Lock(path, &holder) == CFileLock::heldByOther;
+    bool readOnly = !ownLock && lock.Lock(path, &holder) == CFileLock::heldByOther;
 
     CDocumentArchive loaded;
     try {
@@ -166,7 +168,7 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     }
 
     if (readOnly) ShowFileMessage(kOpenElsewhere, path, holder);
-    m_file.m_lock = std::move(lock);
+    if (!ownLock) m_file.m_lock = std::move(lock);
     m_file.m_bReadOnly = readOnly;
     m_file.m_path = path;
 
@@ -230,6 +232,7 @@ void CSheepDoc::OnCloseDocument() {
         if (shell->GetOpenDocumentCount() <= 1 && shell->IsReaderScanning()) shell->StopReaderScan();
     }
     DeleteContents();
+    m_file.m_summary = std::make_unique<CSummaryInfo>();
     m_file.m_lock.Unlock();
     m_file.m_path.clear();
     m_file.m_bReadOnly = false;

@@ -259,6 +259,11 @@ TEST_F(DataFileLifecycle, ASecondWriterIsKeptAway) {
     EXPECT_FALSE(second.IsReadOnly());
     EXPECT_TRUE(CFileLock::IsHeldByOther(other));
 
+    // Opening its own file again keeps the document its writer.
+    ASSERT_TRUE(first.OnOpenDocument(path));
+    EXPECT_FALSE(first.IsReadOnly());
+    EXPECT_TRUE(CFileLock::IsHeldByOther(path));
+
     first.OnCloseDocument();
     second.OnCloseDocument();
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"flock.cvl", "other.cvl"}));
