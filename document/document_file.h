@@ -37,6 +37,10 @@ public:
     virtual int GetOpenDocumentCount() const { return 1; }
     // The main frame's record pane shows no record.
     virtual void ClearRecordPane() {}
+    // For an address the address book has lost: the book's search for a new entry (true when the
+    // user chose one), or the edit dialog of the local address replacing it (true on OK).
+    virtual bool FindAddressInBook(CMAPIAddress& /*address*/) { return false; }
+    virtual bool EditNewLocalAddress(CLocalAddress& /*address*/) { return false; }
 };
 
 // The status bar's progress for one pass over the flock; ended also when the pass stops half-way.

@@ -214,6 +214,7 @@ private:
     void SetCurrent(int index);
     void RecordCurrent();
     void TakeArchive(CDocumentArchive&& loaded);
+    void VerifyAddresses();
 
     std::vector<CDocView*> m_views;
     WString m_strTitle;

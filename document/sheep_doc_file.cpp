@@ -2,6 +2,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "document/data_file.h"
@@ -51,6 +52,9 @@ void WriteObjectMap(CArchive& ar, const Map& map) {
         ar.WriteObject(object.Get());
     }
 }
+
+constexpr unsigned IDS_ADDRESS_LOST = 61;
+constexpr int32_t PARAMETER_ADDRESS = 2;
 
 bool AutoscanIsOn() {
     return CRegistrySettings::GetDWord(HKEY_LOCAL_MACHINE, u"Settings", u"EID Autoscan", 0) != 0;
@@ -118,6 +122,67 @@ void CSheepDoc::TakeArchive(CDocumentArchive&& loaded) {
     AttachLoadedFlock(std::move(loaded.flock), std::move(loaded.earTags), loaded.currentIndex);
 }
 
+// ---- addresses checked against the address book --------------------------------------------------
+
+void CSheepDoc::VerifyAddresses() {
+    if (!GetAddressBook()) return;
+    // The map changes below: walk a copy.
+    const std::map<WString, CRefPtr<CAddress>> addresses = m_stores.Addresses();
+    if (std::none_of(addresses.begin(), addresses.end(),
+                     [](const auto& entry) { return entry.second->GetType() == CAddress::typeMAPI; }))
+        return;
+
+    IDocumentShell* shell = m_file.m_pShell;
+    std::map<WString, WString> renames;
+    std::vector<std::pair<WString, CRefPtr<CAddress>>> moves;  // map name -> object under its new name
+    for (const auto& [name, address] : addresses) {
+        if (address->GetType() != CAddress::typeMAPI) continue;
+        WString newName;
+        switch (address->RefreshName(name, &newName)) {
+            case 1:
+                renames[name] = newName;
+                moves.emplace_back(name, address);
+                break;
+            case 2: {
+                CRefPtr<CAddress> replacement;
+                if (CvlMessageBox(IDS_ADDRESS_LOST, {name}, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+                    auto mapi = MakeRef<CMAPIAddress>(name);
+                    if (shell && shell->FindAddressInBook(*mapi)) replacement = mapi;
+                } else {
+                    auto local = MakeRef<CLocalAddress>(name);
+                    if (shell && shell->EditNewLocalAddress(*local)) replacement = local;
+                }
+                if (!replacement) break;
+                const WString display = replacement->GetDisplayName();
+                if (display != name) renames[name] = display;
+                moves.emplace_back(name, replacement);
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+    for (auto& [oldName, address] : moves) {
+        const WString newName = address->GetDisplayName();
+        const bool renamed = m_stores.LookupAddress(oldName) == address.Get();
+        // A name that another address holds is not taken from it: the entry keeps its old name.
+        const bool taken = newName != oldName && m_stores.LookupAddress(newName) != nullptr;
+        if (taken) renames.erase(oldName);
+        if (renamed) {
+            // Renamed in the book: it moves to its new name too, where the events' new name finds it.
+            if (!taken) m_stores.RenameAddress(oldName, newName);
+            continue;
+        }
+        m_stores.DeleteAddress(oldName);
+        m_stores.SetAddressAt(taken ? oldName : newName, address);
+    }
+    if (!renames.empty()) {
+        CCvlWaitCursor wait;
+        ReplaceParameterValues(renames, PARAMETER_ADDRESS, -1);
+    }
+}
+
 // ---- lifecycle --------------------------------------------------------------------------------------
 
 bool CSheepDoc::OnOpenDocument(const std::string& path) {
@@ -166,6 +231,8 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
         m_file.m_summary = std::make_unique<CSummaryInfo>();
         return false;
     }
+
+    VerifyAddresses();
 
     if (readOnly) ShowFileMessage(kOpenElsewhere, path, holder);
     if (!ownLock) m_file.m_lock = std::move(lock);

@@ -99,7 +99,7 @@ TEST(DocumentArchive, ReadingRestoresEveryItem) {
     EXPECT_EQ(ram->GetFigure(FIG_LEAN_INDEX), 1.5);
     EXPECT_TRUE(NotEntered(ram->GetFigure(FIG_AWT)));
     ASSERT_EQ(ram->GetEventCount(), 2);
-    EXPECT_EQ(ram->GetEventAt(1)->GetParameters(), (std::vector<WString>{u"Brown", u"120"}));
+    EXPECT_EQ(ram->GetEventAt(1)->GetParameters(), (std::vector<WString>{u"Smith", u"Brown"}));
     ASSERT_EQ(ram->GetTuppingCount(), 1);
     EXPECT_EQ(ram->GetTuppingAt(0)->GetMethod(), TUPPING_NATURAL);
     CSheep* ewe = doc.GetSheepAt(1);

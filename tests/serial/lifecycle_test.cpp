@@ -385,3 +385,94 @@ TEST_F(DataFileLifecycle, ADistanceTheFileCannotHoldStopsTheSave) {
     EXPECT_EQ(doc.GetSummaryInfo().m_revNum, "");
     EXPECT_EQ(folder.Names().size(), 2u);  // the file and its lock
 }
+
+namespace {
+
+class FakeEntry : public IAddressBookEntry {
+public:
+    explicit FakeEntry(WString name) : m_name(std::move(name)) {}
+    bool GetStringProp(uint32_t propTag, WString* value) override {
+        if (propTag != PR_DISPLAY_NAME) return false;
+        *value = m_name;
+        return true;
+    }
+
+private:
+    WString m_name;
+};
+
+// An address book that knows entries by identifier; installed for its lifetime.
+class FakeBook : public IAddressBook {
+public:
+    FakeBook() : m_previous(SetAddressBook(this)) {}
+    ~FakeBook() { SetAddressBook(m_previous); }
+    OpenResult OpenEntry(const std::vector<uint8_t>& id, std::unique_ptr<IAddressBookEntry>* entry) override {
+        auto it = names.find(id);
+        if (it == names.end()) return notOpened;
+        *entry = std::make_unique<FakeEntry>(it->second);
+        return opened;
+    }
+    std::map<std::vector<uint8_t>, WString> names;
+
+private:
+    IAddressBook* m_previous;
+};
+
+const std::vector<uint8_t> kSmithEntry = {0xDE, 0xAD, 0xBE, 0xEF};
+
+}  // namespace
+
+TEST_F(DataFileLifecycle, AddressesAreCheckedAgainstTheAddressBook) {
+    const std::string path = folder.Path("flock.cvl");
+    WriteDataFile(path, SmallFlock());
+    struct Case {
+        const char* name;
+        std::optional<WString> bookName;  // the book's name for Smith's entry; none: lost
+        int answer;                       // to question 61
+        bool confirmed;                   // the search or the local address's dialog
+        WString key;                      // where the address is filed afterwards
+        int type;
+        WString firstParameter;  // of AB1's event naming Smith
+    } cases[] = {
+        {"unchanged", WString(u"Smith"), 0, false, u"Smith", CAddress::typeMAPI, u"Smith"},
+        {"renamed in the book", WString(u"Smith J"), 0, false, u"Smith J", CAddress::typeMAPI, u"Smith J"},
+        {"lost, found again", std::nullopt, IDYES, true, u"Smith Jones", CAddress::typeMAPI, u"Smith Jones"},
+        {"lost, search cancelled", std::nullopt, IDYES, false, u"Smith", CAddress::typeMAPI, u"Smith"},
+        {"lost, made local", std::nullopt, IDNO, true, u"Smith", CAddress::typeLocal, u"Smith"},
+        {"lost, local cancelled", std::nullopt, IDNO, false, u"Smith", CAddress::typeMAPI, u"Smith"},
+    };
+    for (const Case& c : cases) {
+        FakeBook book;
+        if (c.bookName) book.names[kSmithEntry] = *c.bookName;
+        class Shell : public IDocumentShell {
+        public:
+            bool FindAddressInBook(CMAPIAddress& address) override {
+                address.SetEntry(std::make_unique<FakeEntry>(u"Smith Jones"));
+                return confirmed;
+            }
+            bool EditNewLocalAddress(CLocalAddress&) override { return confirmed; }
+            bool confirmed = false;
+        } shell;
+        shell.confirmed = c.confirmed;
+        if (c.answer) host.Reply(61, c.answer);
+
+        CSheepDoc doc;
+        doc.SetShell(&shell);
+        ASSERT_TRUE(doc.OnOpenDocument(path)) << c.name;
+        EXPECT_EQ(host.PendingReplies(), 0u) << c.name;
+        CAddress* address = doc.LookupAddress(c.key);
+        ASSERT_NE(address, nullptr) << c.name;
+        EXPECT_EQ(address->GetType(), c.type) << c.name;
+        if (c.key != u"Smith") {
+            EXPECT_EQ(doc.LookupAddress(u"Smith"), nullptr) << c.name;
+        }
+        EXPECT_NE(doc.LookupAddress(u"Brown"), nullptr) << c.name;
+        EXPECT_EQ(doc.GetSheepAt(0)->GetEventAt(1)->GetParameters().at(0), c.firstParameter) << c.name;
+        if (c.bookName == u"Smith") {
+            // Nothing changed: the file saves as it was.
+            ASSERT_TRUE(doc.OnSaveDocument(path));
+            EXPECT_EQ(Contents(path), SmallFlock());
+        }
+        doc.OnCloseDocument();
+    }
+}

@@ -137,9 +137,10 @@ struct SmallFlockOptions {
     std::u16string breed = u"Texel";
 };
 
-// Two animals: a ram AB1 (EID, two events, a tupping) and a ewe AB2 (an event, a lambing with two
-// lambs); a year colour pair, a column layout, two page setups (one with printer blocks), a local and
-// an address-book address, Signet averages; fonts with a non-ASCII face and bytes after its NUL.
+// Two animals: a ram AB1 (EID, two events, the second naming two addresses, a tupping) and a ewe AB2 (an
+// event, a lambing with two lambs); a year colour pair, a column layout, two page setups (one with printer
+// blocks), a local and an address-book address, Signet averages; fonts with a non-ASCII face and bytes after
+// its NUL.
 inline std::vector<uint8_t> SmallFlock(const SmallFlockOptions& o = {}) {
     Bytes b;
     b.U32(0);
@@ -162,7 +163,8 @@ inline std::vector<uint8_t> SmallFlock(const SmallFlockOptions& o = {}) {
     b.U64(826000000000123ull).I32(127).U32(5);
     b.Count(2);  // events
     b.Object("CEvent").Date(37750.0).Count(1).Text(u"21.5").I32(4).Date(37750.5).NullDate();
-    b.Object("CEvent").Date(37800.0).Count(2).Text(u"Brown").Text(u"120").I32(31).Date(37800.5).Date(37801.0);
+    b.Object("CEvent").Date(37800.0).Count(2).Text(u"Smith").Text(u"Brown").I32(30).Date(37800.5).Date(
+        37801.0);
     b.Count(1);  // tuppings
     b.Object("CRamLambingData").Date(37900.0).Date(37900.0).Text(u"Normal").Date(37910.0).Date(37950.0);
     b.Count(2).Text(u"AB2").Text(u"ZZ9");
