@@ -16,8 +16,7 @@ CRefPtr<T> ReadRequired(CArchive& ar) {
 
 }  // namespace
 
-CDocumentFile::CDocumentFile()
-    : m_headerFont(DefaultReportFont()), m_bodyFont(DefaultReportFont()), m_summary(new CSummaryInfo) {
+CDocumentFile::CDocumentFile() : m_headerFont(DefaultReportFont()), m_bodyFont(DefaultReportFont()) {
     m_date.m_dt = 0.0;
     m_date.SetStatus(COleDateTime::null);
 }

@@ -1,6 +1,6 @@
 // What a flock's document keeps for its data file besides the animals and the stores: the report
-// fonts and colours, the format word and the stored date; the summary information,
-// the file's name and its lock; and the archive's items as read, before they become the document's.
+// fonts and colours, the format word and the stored date; the file's name and its lock; and the archive's
+// items as read, before they become the document's.
 #pragma once
 
 #include <cstdint>
@@ -79,7 +79,6 @@ public:
     CFontRecord m_bodyFont;
     COleDateTime m_date;  // starts null
 
-    std::unique_ptr<CSummaryInfo> m_summary;
     std::string m_path;  // empty until opened or saved
     CFileLock m_lock;
     bool m_bReadOnly = false;  // another program holds the file's lock

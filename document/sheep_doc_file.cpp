@@ -186,8 +186,8 @@ void CSheepDoc::VerifyAddresses() {
 // ---- lifecycle --------------------------------------------------------------------------------------
 
 bool CSheepDoc::OnOpenDocument(const std::string& path) {
-    auto summary = std::make_unique<CSummaryInfo>();
-    summary->StartEditTimeCount();
+    CSummaryInfo summary;
+    summary.StartEditTimeCount();
 
     // Lock first, so that no other program replaces the file between reading and locking.
     // Opening again the file this document holds keeps the lock it has.
@@ -198,7 +198,7 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
 
     CDocumentArchive loaded;
     try {
-        std::vector<uint8_t> contents = ReadDataFile(path, summary.get());
+        std::vector<uint8_t> contents = ReadDataFile(path, &summary);
         CArchive ar{std::span<const uint8_t>(contents)};
         loaded.Read(ar);
     } catch (const CDataFileException& e) {
@@ -220,7 +220,7 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     }
 
     DeleteContents();
-    m_file.m_summary = std::move(summary);
+    GetSummaryInfo() = std::move(summary);
     TakeArchive(std::move(loaded));
 
     const WString breed = GetDocString(FARM_BREED);
@@ -228,7 +228,7 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     if (result != BREED_LOADED) {
         ReportBreedPlugInResult(result, breed);
         DeleteContents();
-        m_file.m_summary = std::make_unique<CSummaryInfo>();
+        GetSummaryInfo() = CSummaryInfo();
         return false;
     }
 
@@ -259,7 +259,7 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
         }
     }
 
-    CSummaryInfo& summary = *m_file.m_summary;
+    CSummaryInfo& summary = GetSummaryInfo();
     CSummaryInfo before = summary;
     summary.StampSave(GetSheepCount(), UserName());
     try {
@@ -299,7 +299,7 @@ void CSheepDoc::OnCloseDocument() {
         if (shell->GetOpenDocumentCount() <= 1 && shell->IsReaderScanning()) shell->StopReaderScan();
     }
     DeleteContents();
-    m_file.m_summary = std::make_unique<CSummaryInfo>();
+    GetSummaryInfo() = CSummaryInfo();
     m_file.m_lock.Unlock();
     m_file.m_path.clear();
     m_file.m_bReadOnly = false;
