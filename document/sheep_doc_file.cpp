@@ -214,7 +214,8 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
                 break;
         }
         return false;
-    } catch (const CArchiveException&) {
+    } catch (const std::exception&) {
+        // The archive's own exceptions, and anything a damaged record could still raise.
         ShowFileMessage(kNotDataFile, path);
         return false;
     }
