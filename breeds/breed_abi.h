@@ -3,9 +3,13 @@
 // A breed plug-in is a shared library loaded with dlopen. Every export is extern "C" and takes
 // UTF-16 text as char16_t. A text result is fetched in two calls: first with a null buffer (and
 // capacity 0 where there is one) to learn the length in characters, then with a buffer of
-// length + 1. Interfaces passed in are the program's automation dual interfaces; the plug-in must
-// not keep them past the call. Property pages returned by a plug-in are CCvlPropertyPage objects
-// of the program's sheet layer (the plug-in links the same wxWidgets).
+// length + 1 and a capacity of length or length + 1: the plug-in writes at most `capacity`
+// characters of the text and then a NUL, so never more than length + 1 in all. (The fixed name
+// buffers of CVLEnumEvents, CVLEnumReports and CVLGetBreedFlag are the exception: there the
+// capacity is the whole buffer, terminator included.) Interfaces passed in are the program's
+// automation dual interfaces; the plug-in must not keep them past the call. Property pages returned
+// by a plug-in are CCvlPropertyPage objects of the program's sheet layer (the plug-in links the same
+// wxWidgets).
 //
 // Version: a plug-in carries a version note (see CVL_BREED_VERSION_NOTE below) that the loader
 // reads from the library file before loading it. A library without one counts as having no
@@ -26,6 +30,7 @@ extern "C" {
 typedef int32_t (*PFN_IsUnicodeDLL)();
 
 typedef int32_t (*PFN_CVLGetIDsFromNames)(const char16_t* eventName);
+// -1: code not defined (the buffer is left untouched).
 typedef int32_t (*PFN_CVLGetNamesFromIDs)(int32_t code, char16_t* buffer, int32_t capacity);
 // 0xFFFFFFFF: code not defined; bits 0x1..0x10 the five event-code properties; 0x20 report deletions.
 typedef uint32_t (*PFN_CVLGetType)(int32_t code);
@@ -41,9 +46,13 @@ typedef void (*PFN_CVLOnAddBreedEvent)(ISheep* sheep, IEvent* event);
 typedef void (*PFN_CVLOnDeleteBreedEvent)(ISheep* sheep, IEvent* event);
 typedef int32_t (*PFN_CVLBornOnFarm)(IDocument* doc, ISheep* sheep);
 typedef int32_t (*PFN_CVLIsTattooValid)(const char16_t* tattoo);
+// Dates travel as day numbers: the whole part of the date's DATE value (days since 30 December
+// 1899). CVLBuildTattoo's `first` is the lamb's number and `second` the lambing date; the parents are
+// the ram (first) and the ewe (second), null when not in the flock.
 typedef int32_t (*PFN_CVLBuildTattoo)(ISheep* firstParent, ISheep* secondParent, int32_t second, int32_t first,
                                       IDocument* doc, char16_t* buffer, int32_t capacity);
 typedef int32_t (*PFN_CVLGetLambIndex)(const char16_t* tattoo);
+// value: the lambing date as a day number (see CVLBuildTattoo).
 typedef int32_t (*PFN_CVLGetNextIndex)(IDocument* doc, int32_t value);
 typedef int32_t (*PFN_CVLGetGestationPeriod)();
 // buffer holds 64 characters; a non-zero value written through readOnly makes the flag read-only.

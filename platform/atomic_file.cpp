@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/safe_save.h"
+
 namespace {
 
 std::string FolderOf(const std::string& path) {
@@ -16,52 +18,18 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool Fail(std::string* error, const char* what, const std::string& path) {
-    const int err = errno;
-    if (error) *error = std::string(what) + " " + path + ": " + std::strerror(err);
-    errno = err;
-    return false;
-}
-
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode, std::string* error) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return Fail(error, "cannot create a temporary file beside", path);
-    auto abandon = [&](const char* what) {
-        const int err = errno;
-        close(fd);
-        unlink(temp.c_str());
-        errno = err;
-        return Fail(error, what, temp);
-    };
-    if (fchmod(fd, mode) != 0) return abandon("cannot set the permissions of");
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return abandon("cannot write");
-        done += static_cast<size_t>(n);
-    }
-    if (fsync(fd) != 0) return abandon("cannot flush");
-    if (close(fd) != 0) {
-        const int err = errno;
-        unlink(temp.c_str());
-        errno = err;
-        return Fail(error, "cannot close", temp);
-    }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        unlink(temp.c_str());
-        errno = err;
-        return Fail(error, "cannot replace", path);
-    }
-    // The rename is only durable once the folder is on disk too; the new file is in place already.
-    const int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
+    try {
+        SafeSaveFile(path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
+                     SystemFileOps(), mode);
+    } catch (const CFileException& e) {
+        // Only the folder flush failed: the new file is in place, which is all a reader needs.
+        if (e.NewFileInPlace()) return true;
+        if (error) *error = e.what();
+        errno = e.m_lOsError;
+        return false;
     }
     return true;
 }

@@ -96,57 +96,73 @@ HRESULT CCmdTarget::DispInvoke(DISPID dispid, REFIID riid, LCID, WORD wFlags, DI
     return hr;
 }
 
+namespace {
+
+// The positional arguments rgvarg[first..] (reversed: the last one first) converted to the entry's
+// parameter types. A trailing VT_VARIANT parameter may be left out (it arrives as "missing").
+HRESULT ConvertArgs(const DispEntry& entry, const DISPPARAMS& params, UINT first,
+                    std::vector<COleVariant>& out, UINT* puArgErr) {
+    const UINT given = params.cArgs - first;
+    if (given > entry.cParams) return DISP_E_BADPARAMCOUNT;
+    out.resize(entry.cParams);
+    for (UINT i = 0; i < entry.cParams; ++i) {
+        VARTYPE vt = entry.params[i];
+        if (i >= given) {
+            if (vt != VT_VARIANT) return DISP_E_BADPARAMCOUNT;
+            out[i] = COleVariant::Missing();
+            continue;
+        }
+        UINT at = params.cArgs - 1 - i;
+        const VARIANT& arg = params.rgvarg[at];
+        HRESULT hr = vt == VT_VARIANT ? VariantCopy(&out[i], &arg) : VariantChangeType(&out[i], &arg, 0, vt);
+        if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+        if (FAILED(hr)) {
+            if (puArgErr != nullptr) *puArgErr = at;
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace
+
 HRESULT CCmdTarget::InvokeEntry(const DispEntry& entry, WORD wFlags, DISPPARAMS* pDispParams,
                                 VARIANT* pVarResult, UINT* puArgErr) {
-    const UINT cArgs = pDispParams->cArgs;
-    const UINT cNamed = pDispParams->cNamedArgs;
-    VARIANT* rgvarg = pDispParams->rgvarg;
+    const DISPPARAMS& params = *pDispParams;
+    std::vector<COleVariant> args;
     COleVariant result;
 
     if (entry.kind == DispKind::Property && (wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))) {
-        if (cNamed != 1 || pDispParams->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+        // The value is the one named argument, rgvarg[0]; the property's parameters follow it.
+        if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
             return DISP_E_PARAMNOTFOUND;
-        if (cArgs != 1) return DISP_E_BADPARAMCOUNT;
+        if (params.cArgs != entry.cParams + 1) return DISP_E_BADPARAMCOUNT;
         if (entry.put == nullptr) SetNotSupported();
+        HRESULT hr = ConvertArgs(entry, params, 1, args, puArgErr);
+        if (FAILED(hr)) return hr;
+        const VARIANT& given = params.rgvarg[0];
         if (entry.vt == VT_VARIANT) {
-            entry.put(this, rgvarg[0]);
+            entry.put(this, args.data(), given);
         } else {
             COleVariant value;
-            HRESULT hr = VariantChangeType(&value, &rgvarg[0], 0, entry.vt);
+            hr = VariantChangeType(&value, &given, 0, entry.vt);
+            if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
             if (FAILED(hr)) {
                 if (puArgErr != nullptr) *puArgErr = 0;
                 return hr;
             }
-            entry.put(this, value);
+            entry.put(this, args.data(), value);
         }
         return S_OK;
     }
     if (!(wFlags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
-    if (cNamed != 0) return DISP_E_NONAMEDARGS;
-
+    if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    HRESULT hr = ConvertArgs(entry, params, 0, args, puArgErr);
+    if (FAILED(hr)) return hr;
     if (entry.kind == DispKind::Property) {
-        if (cArgs != 0) return DISP_E_BADPARAMCOUNT;
         if (entry.get == nullptr) GetNotSupported();
-        entry.get(this, &result);
+        entry.get(this, args.data(), &result);
     } else {
-        if (cArgs > entry.cParams) return DISP_E_BADPARAMCOUNT;
-        std::vector<COleVariant> args(entry.cParams);
-        for (UINT i = 0; i < entry.cParams; ++i) {
-            VARTYPE vt = entry.params[i];
-            if (i >= cArgs) {
-                if (vt != VT_VARIANT) return DISP_E_BADPARAMCOUNT;
-                args[i] = COleVariant::Missing();
-                continue;
-            }
-            const VARIANT& given = rgvarg[cArgs - 1 - i];
-            HRESULT hr =
-                vt == VT_VARIANT ? VariantCopy(&args[i], &given) : VariantChangeType(&args[i], &given, 0, vt);
-            if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
-            if (FAILED(hr)) {
-                if (puArgErr != nullptr) *puArgErr = cArgs - 1 - i;
-                return hr;
-            }
-        }
         entry.call(this, args.data(), &result);
     }
     if (pVarResult != nullptr) {

@@ -13,7 +13,7 @@ class CCmdTarget : public CObject {
     DECLARE_DYNAMIC(CCmdTarget)
 public:
     CCmdTarget();
-    CCmdTarget(const CCmdTarget& other);  // a copy starts detached from nothing: attached, own count
+    CCmdTarget(const CCmdTarget& other);  // a copy has its own count and is not detached
     CCmdTarget& operator=(const CCmdTarget&) { return *this; }
     ~CCmdTarget() override;
 
@@ -33,11 +33,16 @@ public:
     ULONG ExternalAddRef() { return AddRef(); }
     ULONG ExternalRelease() { return Release(); }
 
-    // The interface map: the interface for iid, or null. Classes extend it with
-    // DECLARE_INTERFACE_MAP / BEGIN_INTERFACE_MAP; the base answers IUnknown (always) and IDispatch
-    // (with automation enabled).
+    // The interface map: the interface for iid (not AddRef'd), or null. The base answers IUnknown
+    // (always) and IDispatch (with automation enabled); a class adds its own and asks its base last:
+    //   IUnknown* CEvent::GetInterface(REFIID iid) {
+    //       if (iid == IID_IEventDisp) return &m_xDispatch;
+    //       if (iid == IID_IEvent) return &m_xEvent;
+    //       if (iid == IID_ISupportErrorInfo) return &m_xSupportErrorInfo;
+    //       return CXMLObject::GetInterface(iid);
+    //   }
     virtual IUnknown* GetInterface(REFIID iid);
-    // The dispatch table (DECLARE_DISPATCH_MAP); the base has none.
+    // The dispatch table (see dispatch.h); the base has none.
     virtual const CDispatchTable* GetDispatchMap() const;
 
     // Lifetime: the owner of a record removes it and marks it detached. Every later automation call
@@ -155,12 +160,7 @@ private:
     const IID* m_piid;
 };
 
-// In a class: DECLARE_INTERFACE_MAP(). In its source file:
-//   BEGIN_INTERFACE_MAP(CEvent, CXMLObject)
-//       INTERFACE_PART(IID_IEventDisp, m_xDispatch)
-//       INTERFACE_PART(IID_IEvent, m_xEvent)
-//       INTERFACE_PART(IID_ISupportErrorInfo, m_xSupportErrorInfo)
-//   END_INTERFACE_MAP()
+// The interface map as macros (clang-format folds them together: prefer the function above).
 #define DECLARE_INTERFACE_MAP() \
 public:                         \
     IUnknown* GetInterface(REFIID iid) override;

@@ -24,16 +24,17 @@ class CCmdTarget;
 
 enum class DispKind : BYTE { Property, Method, DefaultValue };
 
-using DispGetFn = void (*)(CCmdTarget* self, VARIANT* result);
-using DispPutFn = void (*)(CCmdTarget* self, const VARIANT& value);
-using DispCallFn = void (*)(CCmdTarget* self, const VARIANT* args, VARIANT* result);
+// args: the parameters already converted to their declared types, in declared order.
+using DispGetFn = void (*)(CCmdTarget* self, const VARIANT* args, VARIANT* result);
+using DispPutFn = void (*)(CCmdTarget* self, const VARIANT* args, const VARIANT& value);
+using DispCallFn = DispGetFn;
 
 struct DispEntry {
     const char16_t* name;  // for DefaultValue: the member that answers DISPID_VALUE
     DispKind kind;
     DISPID id;              // DISPID_UNKNOWN: numbered by position
     VARTYPE vt;             // the property's type, the method's result (VT_EMPTY: none)
-    const VARTYPE* params;  // method parameters in declared order
+    const VARTYPE* params;  // parameters (of a method or a parameterized property) in declared order
     UINT cParams;
     DispGetFn get;  // null: the property cannot be read
     DispPutFn put;  // null: "set not supported"
@@ -171,19 +172,20 @@ void ToResult(T&& value, VARIANT* r) {
     }
 }
 
-template <VARTYPE vt, auto Get>
-void GetThunk(CCmdTarget* p, VARIANT* r) {
-    using F = MemberFn<decltype(Get)>;
+template <VARTYPE vt, auto Set, VARTYPE... vtParams, std::size_t... I>
+void PutWith(CCmdTarget* p, const VARIANT* args, const VARIANT& v, std::index_sequence<I...>) {
+    using F = MemberFn<decltype(Set)>;
+    using Args = typename F::Args;
+    static_assert(std::tuple_size_v<Args> == sizeof...(vtParams) + 1,
+                  "a putter takes its parameters, then the value");
     auto* self = static_cast<typename F::Class*>(p);
-    ToResult<vt>((self->*Get)(), r);
+    (self->*Set)(FromArg<vtParams, std::tuple_element_t<I, Args>>(args[I])...,
+                 FromArg<vt, std::tuple_element_t<sizeof...(vtParams), Args>>(v));
 }
 
-template <VARTYPE vt, auto Set>
-void PutThunk(CCmdTarget* p, const VARIANT& v) {
-    using F = MemberFn<decltype(Set)>;
-    static_assert(std::tuple_size_v<typename F::Args> == 1, "a putter takes one value");
-    auto* self = static_cast<typename F::Class*>(p);
-    (self->*Set)(FromArg<vt, std::tuple_element_t<0, typename F::Args>>(v));
+template <VARTYPE vt, auto Set, VARTYPE... vtParams>
+void PutThunk(CCmdTarget* p, const VARIANT* args, const VARIANT& v) {
+    PutWith<vt, Set, vtParams...>(p, args, v, std::make_index_sequence<sizeof...(vtParams)>());
 }
 
 template <VARTYPE vtRet, auto Fn, VARTYPE... vtParams, std::size_t... I>
@@ -212,14 +214,31 @@ struct ParamList {
 
 }  // namespace dispatch_detail
 
+// A property with parameters (Attribute(Index)): the getter takes the parameters, the putter the
+// parameters and then the value. Get or Set may be nullptr (write-only / "set not supported").
+template <VARTYPE vt, auto Get, auto Set, VARTYPE... vtParams>
+DispEntry DispPropertyParam(const char16_t* name, DISPID id = DISPID_UNKNOWN) {
+    DispGetFn get = nullptr;
+    DispPutFn put = nullptr;
+    if constexpr (!std::is_null_pointer_v<decltype(Get)>)
+        get = &dispatch_detail::CallThunk<vt, Get, vtParams...>;
+    if constexpr (!std::is_null_pointer_v<decltype(Set)>)
+        put = &dispatch_detail::PutThunk<vt, Set, vtParams...>;
+    return DispEntry{name,
+                     DispKind::Property,
+                     id,
+                     vt,
+                     dispatch_detail::ParamList<vtParams...>::kTypes,
+                     static_cast<UINT>(sizeof...(vtParams)),
+                     get,
+                     put,
+                     nullptr};
+}
+
 // A property. Get or Set may be nullptr (write-only / "set not supported").
 template <VARTYPE vt, auto Get, auto Set = nullptr>
 DispEntry DispProperty(const char16_t* name, DISPID id = DISPID_UNKNOWN) {
-    DispGetFn get = nullptr;
-    DispPutFn put = nullptr;
-    if constexpr (!std::is_null_pointer_v<decltype(Get)>) get = &dispatch_detail::GetThunk<vt, Get>;
-    if constexpr (!std::is_null_pointer_v<decltype(Set)>) put = &dispatch_detail::PutThunk<vt, Set>;
-    return DispEntry{name, DispKind::Property, id, vt, nullptr, 0, get, put, nullptr};
+    return DispPropertyParam<vt, Get, Set>(name, id);
 }
 
 // A method returning vtRet (VT_EMPTY: nothing) with parameters of the types vtParams. Trailing
@@ -243,12 +262,17 @@ inline DispEntry DispDefValue(const char16_t* name) {
                      nullptr};
 }
 
-// In a class: DECLARE_DISPATCH_MAP(). In its source file:
-//   BEGIN_DISPATCH_MAP(CEvent)
-//       DispProperty<VT_DATE, &CEvent::GetDate, &CEvent::SetDate>(u"Date"),
-//       ...
-//       DispDefValue(u"Value"),
-//   END_DISPATCH_MAP()
+// A class declares `const CDispatchTable* GetDispatchMap() const override;` and defines it in its
+// source file (the trailing comma keeps one entry a line):
+//   const CDispatchTable* CEvent::GetDispatchMap() const {
+//       static const CDispatchTable table{
+//           DispProperty<VT_DATE, &CEvent::GetDate, &CEvent::SetDate>(u"Date"),
+//           ...
+//           DispDefValue(u"Value"),
+//       };
+//       return &table;
+//   }
+// The same as macros (clang-format folds their entries together: prefer the function above).
 #define DECLARE_DISPATCH_MAP() \
 public:                        \
     const CDispatchTable* GetDispatchMap() const override;

@@ -57,7 +57,7 @@ HRESULT COleDispatchDriver::TryInvoke(DISPID id, WORD wFlags, const std::vector<
         params.rgdispidNamedArgs = &putId;
         params.cNamedArgs = 1;
     }
-    if (pResult != nullptr) VariantInit(pResult);
+    if (pResult != nullptr) VariantClear(pResult);
     if (pInfo != nullptr) *pInfo = EXCEPINFO{};
     UINT argErr = 0;
     return m_lpDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, pResult, pInfo,

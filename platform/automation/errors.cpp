@@ -21,13 +21,13 @@ const char* COleException::what() const noexcept {
     }
 }
 
-COleDispatchException::COleDispatchException(WString description, UINT helpContext, WORD wCode)
+COleDispatchException::COleDispatchException(WString description, UINT helpId, WORD wCode)
     : m_wCode(wCode),
       m_scError(wCode != 0 ? S_OK : E_UNEXPECTED),
       m_strSource(AfxGetAutomationSource()),
       m_strDescription(std::move(description)),
       m_strHelpFile(AfxGetAutomationHelpFile()),
-      m_dwHelpContext(helpContext != 0 ? CvlPromptHelpId(helpContext) : 0) {}
+      m_dwHelpContext(helpId != 0 ? CvlPromptHelpId(helpId) : 0) {}
 
 const char* COleDispatchException::what() const noexcept {
     try {
@@ -241,7 +241,7 @@ void ClearExcepInfo(EXCEPINFO* pInfo) {
 
 void FillExcepInfo(EXCEPINFO* pInfo, const std::exception_ptr& error) {
     if (pInfo == nullptr) return;
-    ClearExcepInfo(pInfo);
+    *pInfo = EXCEPINFO{};  // an out-parameter: whatever it held is not ours to free
     WString description, source, helpFile;
     try {
         std::rethrow_exception(error);

@@ -25,11 +25,13 @@ private:
 // A failure reported with an error code (or a status code) and a description for the user.
 class COleDispatchException : public std::exception {
 public:
-    COleDispatchException(WString description, UINT helpContext, WORD wCode);
+    // helpId: a string number whose prompt help context (0x30000 + helpId) the error carries; 0 for
+    // none. With wCode 0 the status is E_UNEXPECTED until set.
+    COleDispatchException(WString description, UINT helpId, WORD wCode);
     const char* what() const noexcept override;
 
     WORD m_wCode = 0;     // the error code, 0 when m_scError says it all
-    SCODE m_scError = 0;  // the error's own status code, 0 when none
+    SCODE m_scError = 0;  // the error's own status code, 0 (S_OK) when none
     WString m_strSource;  // the application name unless set
     WString m_strDescription;
     WString m_strHelpFile;  // the application's help file unless set
@@ -41,8 +43,8 @@ private:
 
 constexpr UINT AFX_HELP_FROM_DESCRIPTION = static_cast<UINT>(-1);
 
-// The description is string nDescriptionID of the string table (LoadCvlString); the help context is nHelpID,
-// or the string's number when left out.
+// The description is string nDescriptionID of the string table (LoadCvlString); the help context is
+// that of nHelpID, or of the string's own number when left out (string 110: 0x3006E).
 [[noreturn]] void AfxThrowOleDispatchException(WORD wCode, UINT nDescriptionID,
                                                UINT nHelpID = AFX_HELP_FROM_DESCRIPTION);
 [[noreturn]] void AfxThrowOleDispatchException(WORD wCode, WStringView description, UINT nHelpID = 0);
@@ -78,8 +80,8 @@ HRESULT SetDualErrorInfo(REFIID iid, const std::exception_ptr& e);
 // The HRESULT a dispatch exception maps to.
 HRESULT DispatchExceptionToHResult(const COleDispatchException& e);
 
-// Fills an EXCEPINFO from the exception being handled, as IDispatch::Invoke reports failures
-// (the caller then returns DISP_E_EXCEPTION). pInfo may be null.
+// Fills an EXCEPINFO (an out-parameter: overwritten, not freed) from the exception, as
+// IDispatch::Invoke reports failures (the caller then returns DISP_E_EXCEPTION). pInfo may be null.
 void FillExcepInfo(EXCEPINFO* pInfo, const std::exception_ptr& e);
 // Frees the texts of an EXCEPINFO and zeroes it.
 void ClearExcepInfo(EXCEPINFO* pInfo);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/automation/com.h"
 
@@ -38,4 +39,11 @@ std::size_t SlotIndexOf(PM pm) {
     std::uintptr_t raw[2];
     std::memcpy(raw, &pm, sizeof(raw));
     return (raw[0] - 1) / sizeof(void*);
+}
+
+// What every interface must be for its slots to hold: abstract, polymorphic, no virtual destructor
+// (two hidden slots under the Itanium ABI), derived from IUnknown.
+template <class I>
+constexpr bool IsSlotSafeInterface() {
+    return std::is_abstract_v<I> && !std::has_virtual_destructor_v<I> && std::is_base_of_v<IUnknown, I>;
 }

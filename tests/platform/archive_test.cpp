@@ -19,6 +19,7 @@ class CTestItem : public CObject {
 public:
     CTestItem() { ++g_live; }
     explicit CTestItem(int32_t n) : m_n(n) { ++g_live; }
+    CTestItem(const CTestItem& other) : CObject(other), m_n(other.m_n) { ++g_live; }
     ~CTestItem() override { --g_live; }
     void Serialize(CArchive& ar) override {
         if (ar.IsStoring()) {

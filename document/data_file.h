@@ -1,0 +1,43 @@
+// The container of a data file: the document's archive in the stream "Contents" and the summary
+// information beside it. Reading checks the container before anything is decoded; saving goes
+// through the safe save, so the file on disk is either the old one or the new one.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/safe_save.h"
+
+class CSummaryInfo;
+
+class CDataFileException : public std::runtime_error {
+public:
+    enum Cause {
+        ioError,        // the file could not be read
+        notDataFile,    // empty, foreign, or a compound file without the document's archive
+        damaged,        // a compound file whose structure is inconsistent
+        embeddedItems,  // the archive holds embedded OLE items, which this program cannot keep
+    };
+    CDataFileException(Cause cause, const std::string& message)
+        : std::runtime_error(message), m_cause(cause) {}
+    Cause m_cause;
+};
+
+// Reads the archive bytes of a data file (from a path or from the file's bytes). With `summary`
+// given, the summary information is read into it (a missing or unsound set reads nothing). Throws
+// CDataFileException; nothing is changed then.
+std::vector<uint8_t> ReadDataFile(const std::string& path, CSummaryInfo* summary);
+std::vector<uint8_t> ReadDataFileBytes(std::vector<uint8_t> fileBytes, CSummaryInfo* summary);
+
+// The bytes of a data file holding `contents` as its archive and the summary information (none when
+// null).
+std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSummaryInfo* summary);
+// Builds the file and saves it over `path` safely. Throws CFileException (see safe_save.h).
+void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
+                  IFileOps& ops = SystemFileOps());
+
+// True when the archive starts with a count of embedded items above 0.
+bool HasEmbeddedItems(std::span<const uint8_t> contents);

@@ -1,0 +1,239 @@
+#include "platform/compound_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+std::vector<uint8_t> Bytes(size_t n, uint8_t seed) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = uint8_t(seed + i * 7 + (i >> 8));
+    return v;
+}
+
+// A small compound file laid out by hand: sector 0 the sector table, 1 the directory, 2..9 "Contents"
+// (4096 bytes), 10 the small sector table, 11 the mini stream holding "\005SummaryInformation"
+// (100 bytes in small sectors 0 and 1).
+struct Image {
+    std::vector<uint8_t> b;
+    Image() : b(512 + 12 * 512, 0) {
+        const uint8_t sig[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+        std::copy(sig, sig + 8, b.begin());
+        Put16(0x18, 0x3E);
+        Put16(0x1A, 3);
+        Put16(0x1C, 0xFFFE);
+        Put16(0x1E, 9);
+        Put16(0x20, 6);
+        Put32(0x2C, 1);     // one sector-table sector
+        Put32(0x30, 1);     // directory
+        Put32(0x38, 4096);  // mini stream cutoff
+        Put32(0x3C, 10);    // small sector table
+        Put32(0x40, 1);
+        Put32(0x44, 0xFFFFFFFE);  // no index sectors
+        Put32(0x48, 0);
+        for (int i = 0; i < 109; ++i) Put32(0x4C + 4 * i, 0xFFFFFFFF);
+        Put32(0x4C, 0);
+        for (int i = 0; i < 128; ++i) Fat(i, 0xFFFFFFFF);
+        Fat(0, 0xFFFFFFFD);
+        Fat(1, 0xFFFFFFFE);
+        for (int i = 2; i < 9; ++i) Fat(i, i + 1);
+        Fat(9, 0xFFFFFFFE);
+        Fat(10, 0xFFFFFFFE);
+        Fat(11, 0xFFFFFFFE);
+        for (int i = 0; i < 128; ++i) MiniFat(i, 0xFFFFFFFF);
+        MiniFat(0, 1);
+        MiniFat(1, 0xFFFFFFFE);
+        Entry(0, u"Root Entry", 5, 0xFFFFFFFF, 0xFFFFFFFF, 1, 11, 128);
+        Entry(1, u"Contents", 2, 0xFFFFFFFF, 2, 0xFFFFFFFF, 2, 4096);
+        Entry(2, u"\005SummaryInformation", 2, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0, 100);
+        auto contents = Bytes(4096, 1);
+        std::copy(contents.begin(), contents.end(), b.begin() + Sector(2));
+        auto summary = Bytes(100, 9);
+        std::copy(summary.begin(), summary.end(), b.begin() + Sector(11));
+    }
+    static size_t Sector(size_t n) { return 512 + n * 512; }
+    // Entries 4 to 7 live in sector 12 once the directory is extended (ExtendDirectory).
+    static size_t EntryAt(size_t i) { return i < 4 ? Sector(1) + i * 128 : Sector(12) + (i - 4) * 128; }
+    void ExtendDirectory() {
+        b.resize(b.size() + 512, 0);
+        Fat(1, 12);
+        Fat(12, 0xFFFFFFFE);
+    }
+    void Put16(size_t at, uint32_t v) {
+        b[at] = uint8_t(v);
+        b[at + 1] = uint8_t(v >> 8);
+    }
+    void Put32(size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    }
+    void Fat(size_t i, uint32_t v) { Put32(Sector(0) + 4 * i, v); }
+    void MiniFat(size_t i, uint32_t v) { Put32(Sector(10) + 4 * i, v); }
+    void Entry(size_t i, std::u16string name, uint8_t type, uint32_t left, uint32_t right, uint32_t child,
+               uint32_t start, uint32_t size) {
+        size_t at = EntryAt(i);
+        for (size_t k = 0; k < name.size(); ++k) Put16(at + 2 * k, name[k]);
+        Put16(at + 0x40, uint32_t(2 * (name.size() + 1)));
+        b[at + 0x42] = type;
+        b[at + 0x43] = 1;  // black
+        Put32(at + 0x44, left);
+        Put32(at + 0x48, right);
+        Put32(at + 0x4C, child);
+        Put32(at + 0x74, start);
+        Put32(at + 0x78, size);
+    }
+};
+
+CCompoundFileException::Cause OpenFailure(std::vector<uint8_t> bytes) {
+    try {
+        auto r = CCompoundFileReader::OpenMemory(std::move(bytes));
+        std::vector<uint8_t> out;
+        for (const auto& name : r.StreamNames()) r.ReadStream(name, out);
+    } catch (const CCompoundFileException& e) {
+        return e.GetCause();
+    }
+    ADD_FAILURE() << "opened";
+    return CCompoundFileException::ioError;
+}
+
+}  // namespace
+
+TEST(CompoundFile, HandBuiltFileReadsBothStreams) {
+    Image img;
+    auto r = CCompoundFileReader::OpenMemory(img.b);
+    std::vector<uint8_t> out;
+    ASSERT_TRUE(r.ReadStream(kContentsStream, out));
+    EXPECT_EQ(out, Bytes(4096, 1));
+    ASSERT_TRUE(r.ReadStream(kSummaryInformationStream, out));
+    EXPECT_EQ(out, Bytes(100, 9));
+    EXPECT_FALSE(r.ReadStream("contents", out));  // names are matched exactly
+    EXPECT_FALSE(r.HasStream("Other"));
+}
+
+TEST(CompoundFile, StoragesAndTheirStreamsAreNotRootStreams) {
+    Image img;
+    img.ExtendDirectory();
+    img.Put32(Image::EntryAt(2) + 0x48, 3);
+    img.Entry(3, u"ObjectPool", 1, 0xFFFFFFFF, 0xFFFFFFFF, 4, 0, 0);
+    img.Entry(4, u"\001Ole", 2, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFE, 0);
+    auto r = CCompoundFileReader::OpenMemory(img.b);
+    EXPECT_EQ(r.StreamNames(), (std::vector<std::string>{"Contents", "\005SummaryInformation"}));
+    std::vector<uint8_t> out;
+    EXPECT_FALSE(r.ReadStream("ObjectPool", out));
+    EXPECT_FALSE(r.ReadStream("\001Ole", out));
+    ASSERT_TRUE(r.ReadStream(kContentsStream, out));
+    EXPECT_EQ(out, Bytes(4096, 1));
+
+    img.Put32(Image::EntryAt(4) + 0x4C, 3);  // a stream whose child is its own storage
+    EXPECT_EQ(OpenFailure(img.b), CCompoundFileException::damaged);
+}
+
+TEST(CompoundFile, WrittenFileReadsBack) {
+    for (size_t contentsSize :
+         {size_t(0), size_t(1), size_t(4095), size_t(4096), size_t(70000), size_t(9) << 20}) {
+        auto contents = Bytes(contentsSize, 3);
+        auto summary = Bytes(180, 5);
+        CompoundStream streams[] = {{std::string(kContentsStream), contents},
+                                    {std::string(kSummaryInformationStream), summary}};
+        auto file = BuildCompoundFile(streams);
+        if (contentsSize > (8u << 20)) {
+            EXPECT_GT(file[0x48], 0) << "expected sector-table index sectors";
+        }
+        std::string path = testing::TempDir() + "/cf_roundtrip.cvl";
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+        auto r = CCompoundFileReader::OpenFile(path);
+        std::vector<uint8_t> out{1, 2};
+        ASSERT_TRUE(r.ReadStream(kContentsStream, out)) << contentsSize;
+        EXPECT_EQ(out, contents);
+        ASSERT_TRUE(r.ReadStream(kSummaryInformationStream, out));
+        EXPECT_EQ(out, summary);
+        unlink(path.c_str());
+    }
+}
+
+TEST(CompoundFile, EmptyShortAndForeignFilesAreNotCompoundFiles) {
+    Image img;
+    using C = CCompoundFileException;
+    EXPECT_EQ(OpenFailure({}), C::notCompoundFile);
+    EXPECT_EQ(OpenFailure(std::vector<uint8_t>(img.b.begin(), img.b.begin() + 100)), C::notCompoundFile);
+    std::string text = "Tattoo,Name\nA1,Ewe\n";
+    EXPECT_EQ(OpenFailure(std::vector<uint8_t>(text.begin(), text.end())), C::notCompoundFile);
+    EXPECT_EQ(OpenFailure(std::vector<uint8_t>(4096, 0)), C::notCompoundFile);
+    EXPECT_THROW(CCompoundFileReader::OpenFile(testing::TempDir() + "/no such file.cvl"),
+                 CCompoundFileException);
+}
+
+TEST(CompoundFile, TruncatedFilesAreRefusedAtEveryLength) {
+    Image img;
+    for (size_t len = 512; len < img.b.size(); len += 64)
+        EXPECT_EQ(OpenFailure(std::vector<uint8_t>(img.b.begin(), img.b.begin() + len)),
+                  CCompoundFileException::damaged)
+            << len;
+}
+
+TEST(CompoundFile, DamagedStructuresAreRefusedWithoutHanging) {
+    struct Case {
+        const char* what;
+        std::function<void(Image&)> damage;
+    };
+    const Case cases[] = {
+        {"stream chain loops", [](Image& i) { i.Fat(9, 2); }},
+        {"stream chain loops on itself", [](Image& i) { i.Fat(2, 2); }},
+        {"sector past the end", [](Image& i) { i.Fat(5, 100); }},
+        {"link beyond the table", [](Image& i) { i.Fat(5, 5000); }},
+        {"chain ends in a free sector", [](Image& i) { i.Fat(9, 0xFFFFFFFF); }},
+        {"chain shorter than the size", [](Image& i) { i.Fat(4, 0xFFFFFFFE); }},
+        {"stream larger than the file", [](Image& i) { i.Put32(Image::EntryAt(1) + 0x78, 0x7FFFFFFF); }},
+        {"directory chain loops", [](Image& i) { i.Fat(1, 1); }},
+        {"directory tree loops", [](Image& i) { i.Put32(Image::EntryAt(2) + 0x44, 1); }},
+        {"entry points at itself", [](Image& i) { i.Put32(Image::EntryAt(1) + 0x48, 1); }},
+        {"root with a sibling", [](Image& i) { i.Put32(Image::EntryAt(0) + 0x48, 1); }},
+        {"entry out of range", [](Image& i) { i.Put32(Image::EntryAt(1) + 0x48, 0x02000001); }},
+        {"unused entry in the tree", [](Image& i) { i.Put32(Image::EntryAt(2) + 0x48, 3); }},
+        {"name without terminator", [](Image& i) { i.Put16(Image::EntryAt(1) + 0x40, 16); }},
+        {"name longer than its field", [](Image& i) { i.Put16(Image::EntryAt(1) + 0x40, 66); }},
+        {"sector table count huge", [](Image& i) { i.Put32(0x2C, 0xFFFFFFFF); }},
+        {"sector table sector past the end", [](Image& i) { i.Put32(0x4C, 50); }},
+        {"index sector count without need", [](Image& i) { i.Put32(0x48, 3); }},
+        {"small chain loops", [](Image& i) { i.MiniFat(1, 0); }},
+        {"small sector past the mini stream", [](Image& i) { i.MiniFat(1, 5); }},
+        {"mini stream larger than its chain", [](Image& i) { i.Put32(Image::EntryAt(0) + 0x78, 1024); }},
+        {"small stream larger than its chain", [](Image& i) { i.Put32(Image::EntryAt(2) + 0x78, 200); }},
+        {"small sector table loops", [](Image& i) { i.Fat(10, 10); }},
+        {"foreign sector size", [](Image& i) { i.Put16(0x1E, 12); }},
+    };
+    for (const auto& c : cases) {
+        Image img;
+        c.damage(img);
+        EXPECT_EQ(OpenFailure(img.b), CCompoundFileException::damaged) << c.what;
+    }
+}
+
+TEST(CompoundFile, DamagedIndexSectorsAreRefused) {
+    auto contents = Bytes(size_t(9) << 20, 1);
+    CompoundStream streams[] = {{std::string(kContentsStream), contents}};
+    const auto good = BuildCompoundFile(streams);
+    auto put32 = [](std::vector<uint8_t>& b, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+    };
+    const uint32_t first = uint32_t(good[0x44] | good[0x45] << 8 | good[0x46] << 16 | good[0x47] << 24);
+    const size_t firstAt = 512 + size_t(first) * 512;
+    const struct {
+        const char* what;
+        size_t at;
+        uint32_t value;
+    } cases[] = {
+        {"index sector past the end", 0x44, 0x00FFFFFF},
+        {"index sector count too high", 0x48, 2},
+        {"sector table sector listed in an index sector past the end", firstAt, 0x00FFFFFF},
+        {"index entry holding no sector", firstAt, 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        auto bad = good;
+        put32(bad, c.at, c.value);
+        EXPECT_EQ(OpenFailure(bad), CCompoundFileException::damaged) << c.what;
+    }
+}

@@ -1,0 +1,187 @@
+#include "platform/safe_save.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace {
+
+class SaveFolder : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = testing::TempDir() + "/safesaveXXXXXX";
+        ASSERT_TRUE(mkdtemp(tmpl.data()));
+        m_dir = tmpl;
+        m_file = m_dir + "/flock.cvl";
+    }
+    void TearDown() override {
+        chmod(m_dir.c_str(), 0755);
+        std::string cmd = "rm -rf '" + m_dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        DIR* d = opendir(m_dir.c_str());
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
+        closedir(d);
+        return names;
+    }
+    std::string Read(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    void WriteOld(const std::string& text) { std::ofstream(m_file, std::ios::binary) << text; }
+    static std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+    std::string m_dir, m_file;
+};
+
+// Fails the call numbered `failAt` (counting every call) with `err`; writes at most `chunk` bytes.
+struct FaultyOps : IFileOps {
+    int failAt = -1, err = EIO, calls = 0;
+    size_t chunk = SIZE_MAX;
+    bool Fail() {
+        if (calls++ == failAt) {
+            errno = err;
+            return true;
+        }
+        return false;
+    }
+    int Open(const char* p, int f, mode_t m) override { return Fail() ? -1 : IFileOps::Open(p, f, m); }
+    ssize_t Write(int fd, const void* d, size_t n) override {
+        return Fail() ? -1 : IFileOps::Write(fd, d, std::min(n, chunk));
+    }
+    int Fsync(int fd) override { return Fail() ? -1 : IFileOps::Fsync(fd); }
+    int Close(int fd) override {
+        if (Fail()) {
+            IFileOps::Close(fd);  // close reports an error after releasing the descriptor
+            return -1;
+        }
+        return IFileOps::Close(fd);
+    }
+    int Rename(const char* a, const char* b) override { return Fail() ? -1 : IFileOps::Rename(a, b); }
+    int Unlink(const char* p) override { return IFileOps::Unlink(p); }
+};
+
+}  // namespace
+
+TEST_F(SaveFolder, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
+    const std::string old = "old flock bytes";
+    const std::string fresh(100000, 'n');
+    bool reachedEnd = false;
+    for (int failAt = 0; !reachedEnd; ++failAt) {
+        WriteOld(old);
+        FaultyOps ops;
+        ops.failAt = failAt;
+        ops.chunk = 40000;  // several writes
+        try {
+            SafeSaveFile(m_file, Bytes(fresh), ops);
+            reachedEnd = true;
+            EXPECT_EQ(Read(m_file), fresh);
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_lOsError, EIO);
+            EXPECT_EQ(e.m_strFileName, m_file);
+            EXPECT_EQ(Read(m_file), e.NewFileInPlace() ? fresh : old) << "step " << e.m_step;
+        }
+        EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"}) << "failing call " << failAt;
+    }
+}
+
+TEST_F(SaveFolder, NewFileShortWritesAndInterruptedWrites) {
+    FaultyOps ops;
+    ops.chunk = 7;
+    ops.failAt = 3;
+    ops.err = EINTR;
+    SafeSaveFile(m_file, Bytes("a new file written in pieces"), ops);
+    EXPECT_EQ(Read(m_file), "a new file written in pieces");
+    SafeSaveFile(m_file, {});
+    EXPECT_EQ(Read(m_file), "");
+    EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"});
+}
+
+TEST_F(SaveFolder, KeepsPermissionsAndFollowsLinks) {
+    WriteOld("old");
+    chmod(m_file.c_str(), 0640);
+    std::string link = m_dir + "/link.cvl";
+    ASSERT_EQ(symlink("flock.cvl", link.c_str()), 0);
+    SafeSaveFile(link, Bytes("new"));
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat(m_file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(Read(m_file), "new");
+    SafeSaveFile(m_file, Bytes("newer"), SystemFileOps(), 0600);
+    ASSERT_EQ(stat(m_file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(SaveFolder, ReadOnlyFolderRefusesAndKeepsTheFile) {
+    WriteOld("old");
+    chmod(m_file.c_str(), 0666);
+    chmod(m_dir.c_str(), 0555);
+    // The super-user ignores permissions: save as an ordinary user in a child process then.
+    const bool asOtherUser = geteuid() == 0;
+    pid_t pid = asOtherUser ? fork() : 0;
+    if (pid == 0) {
+        if (asOtherUser && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        int result = 1;
+        try {
+            SafeSaveFile(m_file, Bytes("new"));
+        } catch (const CFileException& e) {
+            result = e.m_step == CFileException::create && e.m_lOsError == EACCES ? 0 : 2;
+        }
+        if (asOtherUser) _exit(result);
+        EXPECT_EQ(result, 0);
+    } else {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot change user";
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    EXPECT_EQ(Read(m_file), "old");
+    EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"});
+}
+
+TEST_F(SaveFolder, WriteRefusedBySystemMidwayKeepsTheFile) {
+    // The file-size limit makes the kernel refuse writes past it, as a full disk does.
+    WriteOld("old");
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool failed = false;
+    try {
+        SafeSaveFile(m_file, std::vector<uint8_t>(100000, 'x'));
+    } catch (const CFileException& e) {
+        failed = true;
+        EXPECT_EQ(e.m_step, CFileException::write);
+        EXPECT_EQ(e.m_lOsError, EFBIG);
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(Read(m_file), "old");
+    EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"});
+}
+
+TEST_F(SaveFolder, MissingFolderIsReported) {
+    EXPECT_THROW(SafeSaveFile(m_dir + "/no/such/folder.cvl", Bytes("x")), CFileException);
+    EXPECT_TRUE(IsSaveTempFileFor(m_file, ".flock.cvl.Ab3xYz.tmp"));
+    EXPECT_FALSE(IsSaveTempFileFor(m_file, ".flock.cvl.lock"));
+}
