@@ -321,7 +321,44 @@ void CSheepDoc::DeleteContents() {
     m_nCurrent = -1;
     m_strCurrent.clear();
     m_farmDetails[FARM_EARTAG_TEMPLATE] = kDefaultEartagTemplate;
+    m_stores.RemoveAll();
     UnloadBreedPlugIn();
+}
+
+// ---- stores --------------------------------------------------------------------------------------
+
+bool CSheepDoc::GetFieldCaption(int field, WString& caption) const {
+    return CDocumentStores::GetFieldCaption(field, caption, [this](int32_t flag) {
+        int32_t readOnly = 0;
+        return GetBreedFlag(flag, &readOnly);
+    });
+}
+
+int CSheepDoc::GetColumns(int kind, const std::function<void(const WString&, uint32_t)>& insertColumn) {
+    return m_stores.GetColumns(
+        kind,
+        [this](int32_t flag) {
+            int32_t readOnly = 0;
+            return GetBreedFlag(flag, &readOnly);
+        },
+        insertColumn);
+}
+
+void CSheepDoc::SetColumns(int kind, const CDWordArray* columns) {
+    m_stores.SetColumns(kind, columns);
+    UpdateAllViews(nullptr, HINT_COLUMNS);
+}
+
+CSignetData* CSheepDoc::GetSignetAverages(const CSheep* sheep) const {
+    if (!sheep) return nullptr;
+    return m_stores.GetSignetAverages(sheep->IsBornOnFarm(), sheep->GetDateofBirth(), sheep->GetSex());
+}
+
+bool CSheepDoc::LookupAddress(const WString& name, WString* displayName) const {
+    CAddress* address = m_stores.LookupAddress(name);
+    if (!address) return false;
+    if (displayName) *displayName = address->GetDisplayName();
+    return true;
 }
 
 void CSheepDoc::RebuildEarTagIndex() {

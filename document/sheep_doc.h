@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <vector>
 
 #include "document/breed_plugin.h"
 #include "document/doc_views.h"
+#include "document/document_stores.h"
 #include "document/ear_tag_index.h"
 #include "document/selection_history.h"
 #include "platform/object.h"
@@ -93,6 +95,34 @@ public:
     void SetAttribute(uint16_t key, const WString& text);
     const std::map<uint16_t, WString>& GetFarmDetails() const { return m_farmDetails; }
 
+    // ---- stores: column layouts, year colours, addresses, Signet averages ----------------------
+    CDocumentStores& GetStores() { return m_stores; }
+    const CDocumentStores& GetStores() const { return m_stores; }
+    // A field identifier's caption; 31..38 are the breed plug-in's flag names. FALSE when empty.
+    bool GetFieldCaption(int field, WString& caption) const;
+    // The column layout of a selection kind: insertColumn(caption, field) for each captioned field;
+    // returns the number of fields - 1.
+    int GetColumns(int kind, const std::function<void(const WString& caption, uint32_t field)>& insertColumn);
+    // Stores a copy of columns (null: the defaults) as the kind's layout and tells the views (hint 2).
+    void SetColumns(int kind, const CDWordArray* columns);
+    void SetEartagColourMap(const std::map<WString, WString>& colours) {
+        m_stores.SetEartagColourMap(colours);
+    }
+    CAddress* LookupAddress(const WString& name) const { return m_stores.LookupAddress(name); }
+    bool ReplaceAddress(const WString& name, CRefPtr<CAddress> address) {
+        return m_stores.ReplaceAddress(name, std::move(address));
+    }
+    // The Signet class averages of the animal's birth year and sex; null unless the breed plug-in
+    // has it born on the farm and its date of birth is set.
+    CSignetData* GetSignetAverages(const CSheep* sheep) const;
+    void SetSignetAverages(int year, int32_t sex, CRefPtr<CSignetData> averages) {
+        m_stores.SetSignetAverages(year, sex, std::move(averages));
+    }
+    // A new lamb's ear-tag number from the template in farm detail 4.
+    WString FormatEartagNumber(const COleDateTime& date, int number) const {
+        return ::FormatEartagNumber(GetDocString(FARM_EARTAG_TEMPLATE), date, number);
+    }
+
     // ---- breed plug-in -------------------------------------------------------------------------
     int LoadBreedPlugIn(const WString& breedName, bool takeVersion);
     void UnloadBreedPlugIn();
@@ -137,7 +167,8 @@ public:
     // ---- what later layers supply --------------------------------------------------------------
     IDocument* GetDocumentDual() override { return nullptr; }
     CCriteria* GetCriteria() const override { return nullptr; }
-    bool LookupAddress(const WString& /*name*/, WString* /*displayName*/) const override { return false; }
+    // The display name of the address filed under name.
+    bool LookupAddress(const WString& name, WString* displayName) const override;
 
     // ---- lifecycle -----------------------------------------------------------------------------
     // Empties the document before a new or opened flock fills it.
@@ -169,6 +200,7 @@ private:
     WString m_strCurrent;
 
     std::map<uint16_t, WString> m_farmDetails;
+    CDocumentStores m_stores{this};
     CBreedPlugIn m_plugIn;
     IReportsMenuSite* m_pReportsSite = nullptr;
 };

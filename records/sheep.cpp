@@ -90,19 +90,6 @@ bool DatesDiffer(const COleDateTime& a, const COleDateTime& b) {
     return a.GetStatus() == COleDateTime::valid && a.m_dt != b.m_dt;
 }
 
-// Year, month and day, or -1s for a date that is not valid.
-struct Day {
-    int y, m, d;
-};
-Day DayOf(const COleDateTime& date) {
-    if (date.GetStatus() != COleDateTime::valid) return {-1, -1, -1};
-    return {date.GetYear(), date.GetMonth(), date.GetDay()};
-}
-bool SameDay(const COleDateTime& a, const COleDateTime& b) {
-    const Day x = DayOf(a), y = DayOf(b);
-    return x.y == y.y && x.m == y.m && x.d == y.d;
-}
-
 WString FormatDate(const COleDateTime& date) {
     return date.Format("%x");
 }

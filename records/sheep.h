@@ -8,6 +8,9 @@
 #include "platform/automation/automation.h"
 #include "platform/object.h"
 #include "records/event.h"
+#include "records/lambing.h"
+#include "records/sheep_storage.h"
+#include "records/tupping.h"
 #include "records/xml_object.h"
 
 class IFlockDocument;
@@ -171,14 +174,49 @@ public:
     // False for a tattoo that could name a file outside the image folders.
     bool HasSafeImageName() const;
 
-    // Lambing and tupping records (a ewe's lambings, a ram's tuppings) and their lookups by year
-    // and by created day join here with their own classes.
+    // ---- lambing and tupping records (records/sheep_storage.cpp) --------------------------------
+    // A ewe's lambings and a ram's tuppings, in the order added; the animal holds one reference each.
+    int GetLambingCount() const { return static_cast<int>(m_lambingRecords.size()); }
+    int GetTuppingCount() const { return static_cast<int>(m_tuppingRecords.size()); }
+    // Throw std::out_of_range outside the list.
+    CEweLambingData* GetLambingAt(int index) const;
+    CRamLambingData* GetTuppingAt(int index) const;
+    void AddLambingRecord(CRefPtr<CEweLambingData> record);
+    void AddTuppingRecord(CRefPtr<CRamLambingData> record);
+    // Release the record and detach it from clients still holding it.
+    void RemoveLambingAt(int index);
+    void RemoveTuppingAt(int index);
+    // The last lambing record whose date falls in year; null when none.
+    CEweLambingData* FindLambingByYear(const int& year) const;
+    // The lambing record created on the day of day (index set); a second one shows a message and
+    // gives null with -1; none gives null with -1; without records index is left alone.
+    CEweLambingData* FindLambingByCreatedDay(const COleDateTime& day, int& index) const;
+    // The first tupping record whose DateIn falls in year (its index in *index when given).
+    CRamLambingData* FindTuppingByYear(const int& year, int* index) const;
+
+    // ---- stored forms (records/sheep_storage.cpp) ---------------------------------------------
+    // The XML element form: the defaults, the handler's document, then Edited, Sex and Flags.
+    CSheep(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
+           bool* ok);
+    void Serialize(CArchive& ar) override;
+    // The Dedov element, UTF-8. Events whose code is excluded are left out; the address keys that
+    // the events name are entered in addresses; with pictures, each picture's path is mapped to its
+    // reference in an export's image folder.
+    std::string WriteXML(const CExcludedCodes& excluded, CAddressKeySet& addresses,
+                         std::map<WString, WString>* pictures);
+    // The automation Xml text: the element with the setting's exclusions and no picture map.
+    WString GetXml();
+    bool OnStartChildElement(CXMLContentHandler* handler, const WString& name,
+                             const CXMLAttributes& attributes) override;
+    bool OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) override;
 
 protected:
     void StampEdited();
     void ApplySystemEvent(const CEvent& event);
     void OnSystemEventRemoved(int index, const CEvent& event);
     void CallBreedEventHook(const char* exportName, CEvent* event);
+    // A finished Event element: checked against the plug-in's parameter count, then added.
+    bool AcceptReadEvent(CXMLContentHandler* handler, CRefPtr<CEvent> event);
 
     WString m_strTattoo;
     uint64_t m_nElectronicID = 0;
@@ -198,6 +236,8 @@ protected:
     double m_figures[FIG_COUNT];
     uint32_t m_nFlags = 0;
     std::vector<CRefPtr<CEvent>> m_events;
+    COwnedRecords<CRamLambingData> m_tuppingRecords;
+    COwnedRecords<CEweLambingData> m_lambingRecords;
     COleDateTime m_dtEdited;
     IFlockDocument* m_pDocument = nullptr;
     std::vector<WString> m_images;
