@@ -9,6 +9,8 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 #include "document/ui/wx_strings.h"
 
 namespace {
@@ -19,6 +21,7 @@ CvlModalDriver& ModalDriver() {
 }
 
 constexpr int ID_SHEET_FINISH = 12325;
+constexpr int kHeaderTextWidth = 400;
 
 }  // namespace
 
@@ -209,10 +212,15 @@ void CCvlPropertySheet::OnActivePageChanged(int, CSheetPage* page) {
     if (m_pHeader) {
         m_pTitle->SetLabel(ToWx(page->GetHeaderTitle()));
         m_pSubTitle->SetLabel(ToWx(page->GetHeaderSubTitle()));
+        m_pSubTitle->Wrap(kHeaderTextWidth);
         m_pHeader->Show(!page->IsHeaderHidden());
     }
     m_pHelp->Show(page->HasHelp());
     Layout();
+    // A page larger than the sheet makes it grow; it never shrinks while it runs.
+    const wxSize best = GetBestSize(), now = GetSize();
+    if (IsShown() && (best.x > now.x || best.y > now.y))
+        SetSize(wxSize(std::max(best.x, now.x), std::max(best.y, now.y)));
 }
 
 void CCvlPropertySheet::OnButtonsChanged(unsigned buttons) {
