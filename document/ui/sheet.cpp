@@ -10,6 +10,7 @@
 #include <wx/stattext.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "document/ui/wx_strings.h"
 
@@ -40,10 +41,11 @@ int CvlRunModal(wxDialog& dialog) {
 // ---- page windows --------------------------------------------------------------------------------
 
 CCvlPageWindow::~CCvlPageWindow() {
-    if (wxPanel* wnd = m_pWnd) {
-        m_pWnd = nullptr;
-        wnd->Destroy();
-    }
+    DestroyPageWindow();
+}
+
+void CCvlPageWindow::DestroyPageWindow() {
+    if (wxPanel* wnd = std::exchange(m_pWnd, nullptr)) wnd->Destroy();
 }
 
 wxPanel* CCvlPageWindow::CreatePageWindow(wxWindow* parent) {
@@ -81,11 +83,15 @@ CCvlPropertySheet::CCvlPropertySheet(wxWindow* parent, const WString& caption, b
         m_pBook = new wxSimplebook(this);
     } else {
         m_pBook = new wxNotebook(this, wxID_ANY);
-        m_pBook->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, [this](wxBookCtrlEvent& event) {
-            // The flow decides; its own activation follows in OnActivePageChanged.
+        m_pBook->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& event) {
             if (event.GetEventObject() != m_pBook) return event.Skip();
-            event.Veto();
-            m_flow.SetActivePage(event.GetSelection());
+            const int wanted = event.GetSelection();
+            if (wanted == m_flow.GetActiveIndex() || m_flow.SetActivePage(wanted)) return;
+            // The active page would not be left: its tab comes back once the toolkit is done.
+            CallAfter([this, alive = m_pAlive] {
+                if (*alive && m_flow.GetActiveIndex() >= 0)
+                    m_pBook->ChangeSelection(size_t(m_flow.GetActiveIndex()));
+            });
         });
     }
     top->Add(m_pBook, 1, wxEXPAND | wxALL, wizard ? 0 : 8);
@@ -136,6 +142,8 @@ CCvlPropertySheet::~CCvlPropertySheet() {
     *m_pAlive = false;
     m_flow.SetView(nullptr);
     while (m_pBook->GetPageCount() > 0) m_pBook->RemovePage(0);
+    for (int i = 0; i < m_flow.GetPageCount(); ++i)
+        if (auto* page = dynamic_cast<CCvlPageWindow*>(m_flow.GetPage(i))) page->DestroyPageWindow();
 }
 
 int CCvlPropertySheet::DoModal(int firstPage) {

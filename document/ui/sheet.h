@@ -29,6 +29,8 @@ public:
     wxPanel* GetWindow() const { return m_pWnd; }
     // Makes the window (once) with its controls and context help.
     wxPanel* CreatePageWindow(wxWindow* parent);
+    // The sheet that made the window is closing: the window goes, the page stays.
+    void DestroyPageWindow();
 
 protected:
     // Builds the page's controls into its window.
