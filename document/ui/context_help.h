@@ -6,9 +6,17 @@
 class wxPoint;
 class wxWindow;
 
+#include "platform/strings.h"
+
 struct CvlHelpPair {
     int controlId;
     unsigned topicId;
+};
+
+// The table that gives each of the controls its own topic: CvlControlHelp<1074, 1016>::table.
+template <int... ControlIds>
+struct CvlControlHelp {
+    static constexpr CvlHelpPair table[] = {{ControlIds, CvlControlHelpId(unsigned(ControlIds))}..., {0, 0}};
 };
 
 // Gives each control of the table its topic and answers F1 and right-clicks inside window.

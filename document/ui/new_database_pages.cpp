@@ -57,8 +57,7 @@ void CFileNewWiz1::OnCreateControls(wxPanel* panel) {
 }
 
 const CvlHelpPair* CFileNewWiz1::GetHelpTable() const {
-    static const CvlHelpPair table[] = {{IDC_BREED_COMBO, CvlControlHelpId(IDC_BREED_COMBO)}, {0, 0}};
-    return table;
+    return CvlControlHelp<IDC_BREED_COMBO>::table;
 }
 
 void CFileNewWiz3::OnCreateControls(wxPanel* panel) {

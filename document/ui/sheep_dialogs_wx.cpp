@@ -30,25 +30,10 @@ COleDateTime FromWxDate(const wxDateTime& date) {
     return COleDateTime(date.GetYear(), int(date.GetMonth()) + 1, date.GetDay(), 0, 0, 0);
 }
 
-const CvlHelpPair kAddHelp[] = {
-    {IDC_ADD_TATTOO, CvlControlHelpId(IDC_ADD_TATTOO)},
-    {IDC_ADD_PURCHASE, CvlControlHelpId(IDC_ADD_PURCHASE)},
-    {IDC_ADD_DATE, CvlControlHelpId(IDC_ADD_DATE)},
-    {IDC_ADD_PRICE, CvlControlHelpId(IDC_ADD_PRICE)},
-    {IDC_ADD_SELLER, CvlControlHelpId(IDC_ADD_SELLER)},
-    {IDC_ADD_BROWSE, CvlControlHelpId(IDC_ADD_BROWSE)},
-    {0, 0},
-};
-
-const CvlHelpPair kGotoHelp[] = {
-    {IDC_GOTO_LIST, CvlControlHelpId(IDC_GOTO_LIST)},
-    {IDC_GOTO_KEY, CvlControlHelpId(IDC_GOTO_KEY)},
-    {IDC_GOTO_NUMBER, CvlControlHelpId(IDC_GOTO_NUMBER)},
-    {IDC_GOTO_BY_EARTAG, CvlControlHelpId(IDC_GOTO_BY_EARTAG)},
-    {IDC_GOTO_BY_TATTOO, CvlControlHelpId(IDC_GOTO_BY_TATTOO)},
-    {IDC_GOTO_BY_EID, CvlControlHelpId(IDC_GOTO_BY_EID)},
-    {0, 0},
-};
+using AddHelp = CvlControlHelp<IDC_ADD_TATTOO, IDC_ADD_PURCHASE, IDC_ADD_DATE, IDC_ADD_PRICE, IDC_ADD_SELLER,
+                               IDC_ADD_BROWSE>;
+using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, IDC_GOTO_BY_EARTAG,
+                                IDC_GOTO_BY_TATTOO, IDC_GOTO_BY_EID>;
 
 }  // namespace
 
@@ -108,7 +93,7 @@ CAddSheepDlg::CAddSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlAddressPicker pi
         if (m_picker && m_picker(this, *m_pDoc, name)) m_pSeller->ChangeValue(ToWx(name));
     });
     m_pOk->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { PressOk(); });
-    CvlAttachContextHelp(this, kAddHelp);
+    CvlAttachContextHelp(this, AddHelp::table);
     UpdateControls();
     m_pTattoo->SetFocus();
 }
@@ -214,7 +199,7 @@ CGotoSheepDlg::CGotoSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlFieldCaption c
     m_pList->Bind(wxEVT_LIST_ITEM_FOCUSED,
                   [this](wxListEvent& event) { m_nFocused = int(event.GetIndex()); });
     m_pList->Bind(wxEVT_LIST_ITEM_ACTIVATED, &CGotoSheepDlg::OnActivated, this);
-    CvlAttachContextHelp(this, kGotoHelp);
+    CvlAttachContextHelp(this, GotoHelp::table);
 
     m_model.Init();
     if (wxRadioButton* radio = GetModeRadio(m_model.GetMode()))

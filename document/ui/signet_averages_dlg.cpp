@@ -32,19 +32,10 @@ const SignetField kFields[] = {
     {IDC_SIGNET_SCAN_WEIGHT, "Scan Weight:", &CSignetAveragesDlg::m_dblScanWeightEBV},
 };
 
-const CvlHelpPair kSignetHelp[] = {
-    {IDC_SIGNET_AWT, CvlControlHelpId(IDC_SIGNET_AWT)},
-    {IDC_SIGNET_EIGHT_WEEK_WEIGHT, CvlControlHelpId(IDC_SIGNET_EIGHT_WEEK_WEIGHT)},
-    {IDC_SIGNET_FAT_DEPTH, CvlControlHelpId(IDC_SIGNET_FAT_DEPTH)},
-    {IDC_SIGNET_LEAN_INDEX, CvlControlHelpId(IDC_SIGNET_LEAN_INDEX)},
-    {IDC_SIGNET_LITTER, CvlControlHelpId(IDC_SIGNET_LITTER)},
-    {IDC_SIGNET_MATERNAL, CvlControlHelpId(IDC_SIGNET_MATERNAL)},
-    {IDC_SIGNET_MATURE, CvlControlHelpId(IDC_SIGNET_MATURE)},
-    {IDC_SIGNET_MUSCLE_DEPTH, CvlControlHelpId(IDC_SIGNET_MUSCLE_DEPTH)},
-    {IDC_SIGNET_SCAN_WEIGHT, CvlControlHelpId(IDC_SIGNET_SCAN_WEIGHT)},
-    {IDC_SIGNET_LINK, CvlControlHelpId(IDC_SIGNET_LINK)},
-    {0, 0},
-};
+using SignetHelp =
+    CvlControlHelp<IDC_SIGNET_AWT, IDC_SIGNET_EIGHT_WEEK_WEIGHT, IDC_SIGNET_FAT_DEPTH, IDC_SIGNET_LEAN_INDEX,
+                   IDC_SIGNET_LITTER, IDC_SIGNET_MATERNAL, IDC_SIGNET_MATURE, IDC_SIGNET_MUSCLE_DEPTH,
+                   IDC_SIGNET_SCAN_WEIGHT, IDC_SIGNET_LINK>;
 
 }  // namespace
 
@@ -97,7 +88,7 @@ CSignetAveragesDlg::CSignetAveragesDlg(wxWindow* parent)
     top->Add(m_pLink, 0, wxALL, 10);
     top->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 10);
     SetSizerAndFit(top);
-    CvlAttachContextHelp(this, kSignetHelp);
+    CvlAttachContextHelp(this, SignetHelp::table);
 }
 
 bool CSignetAveragesDlg::Exchange(bool save) {
