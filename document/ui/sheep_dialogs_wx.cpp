@@ -11,6 +11,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "document/document_stores.h"
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
 #include "document/ui/sheet.h"
@@ -164,6 +165,14 @@ CGotoSheepDlg::CGotoSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlFieldCaption c
 
     m_pList = new wxListCtrl(this, IDC_GOTO_LIST, wxDefaultPosition, wxSize(320, 140),
                              wxLC_REPORT | wxLC_SINGLE_SEL);
+    if (!caption) {
+        caption = [doc](int field, WString& text) {
+            return CDocumentStores::GetFieldCaption(field, text, [doc](int32_t flag) {
+                int32_t readOnly = 0;
+                return doc->GetBreedFlag(flag, &readOnly);
+            });
+        };
+    }
     for (int field : {int(SF_TATTOO), int(SF_NAME)}) {
         WString text;
         if (caption && caption(field, text)) {

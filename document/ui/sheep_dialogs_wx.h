@@ -58,7 +58,8 @@ bool NewSheep(wxWindow* parent, CSheepDoc& doc, int32_t sex, WString* newKey, co
 
 class CGotoSheepDlg : public wxDialog {
 public:
-    CGotoSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlFieldCaption caption);
+    // Without a caption function the list takes the document's captions.
+    CGotoSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlFieldCaption caption = {});
     ~CGotoSheepDlg() override;
     CGotoSheepModel& GetModel() { return m_model; }
 

@@ -173,10 +173,6 @@ TEST_F(NewFlock, CreatedByTheWizardFilledThroughAddAndFoundThroughGoto) {
     EXPECT_EQ(CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Purchase", 9), 0u);
 
     // Goto Dedov by each of the three keys.
-    auto caption = [](int field, WString& text) {
-        text = field == SF_TATTOO ? u"Tattoo" : u"Name";
-        return true;
-    };
     struct Search {
         int mode;
         const char* key;
@@ -202,13 +198,18 @@ TEST_F(NewFlock, CreatedByTheWizardFilledThroughAddAndFoundThroughGoto) {
             }
             EXPECT_TRUE(find.GetFindButton()->IsEnabled());
             find.PressFind();
+            EXPECT_EQ(find.GetList()->GetColumnCount(), 2);
+            wxListItem column;
+            column.SetMask(wxLIST_MASK_TEXT);
+            find.GetList()->GetColumn(0, column);
+            EXPECT_EQ(column.GetText(), "Tattoo");
             EXPECT_EQ(find.GetList()->GetItemCount(), 1);
             EXPECT_EQ(find.GetList()->GetItemText(0), search.expect);
             EXPECT_EQ(find.GetFindButton()->GetLabel(), "Goto...");
             find.PressFind();
             return find.GetReturnCode();
         }});
-        CGotoSheepDlg dialog(&doc, nullptr, caption);
+        CGotoSheepDlg dialog(&doc, nullptr);
         EXPECT_EQ(CvlRunModal(dialog), wxID_OK);
         EXPECT_EQ(doc.GetCurrentKey(), Utf8ToW(search.expect));
     }
@@ -225,7 +226,7 @@ TEST_F(NewFlock, CreatedByTheWizardFilledThroughAddAndFoundThroughGoto) {
             find.PressCancel();
             return find.GetReturnCode();
         }});
-        CGotoSheepDlg dialog(&doc, nullptr, caption);
+        CGotoSheepDlg dialog(&doc, nullptr);
         EXPECT_EQ(CvlRunModal(dialog), wxID_CANCEL);
         EXPECT_EQ(host.MessageIds(), (std::vector<unsigned>{IDS_SHEEP_NOT_FOUND}));
     }
