@@ -78,6 +78,10 @@ void CFileNewWiz3::OnCreateControls(wxPanel* panel) {
     panel->SetSizer(sizer);
 }
 
+const CvlHelpPair* CFileNewWiz3::GetHelpTable() const {
+    return CvlControlHelp<IDC_PERSONAL_ADDRESS, IDC_PERSONAL_TELEPHONE, IDC_PERSONAL_FAX>::table;
+}
+
 bool CFileNewWiz3::OnKillActive() {
     if (m_pAddress) {
         // Lines are stored with CR LF, as every address is.
@@ -108,6 +112,10 @@ void CFileNewWiz4::OnCreateControls(wxPanel* panel) {
     m_pManual->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { CheckRadio(CHOICE_MANUAL); });
     panel->SetSizer(sizer);
     OnRadiosChanged();
+}
+
+const CvlHelpPair* CFileNewWiz4::GetHelpTable() const {
+    return CvlControlHelp<IDC_LOAD_DATA_FILE, IDC_MANUAL_ENTRY>::table;
 }
 
 void CFileNewWiz4::OnRadiosChanged() {

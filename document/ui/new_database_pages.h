@@ -34,6 +34,7 @@ public:
 
 protected:
     void OnCreateControls(wxPanel* panel) override;
+    const CvlHelpPair* GetHelpTable() const override;
 
 private:
     wxTextCtrl* m_pAddress = nullptr;
@@ -44,6 +45,7 @@ private:
 class CFileNewWiz4 : public CFileNewWiz4Model, public CCvlPageWindow {
 protected:
     void OnCreateControls(wxPanel* panel) override;
+    const CvlHelpPair* GetHelpTable() const override;
     void OnRadiosChanged() override;
 
 private:
