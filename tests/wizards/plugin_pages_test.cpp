@@ -98,7 +98,7 @@ TEST_F(PlugInPages, StandBetweenTheBreedAndPersonalPagesAndGoWithTheirBreed) {
 }
 
 TEST_F(PlugInPages, AreDeletedWhenTheWizardFinishesAndThePlugInStays) {
-    CvlSetModalDriver([this](wxDialog& dialog) {
+    CvlSetModalDriver([](wxDialog& dialog) {
         auto& sheet = dynamic_cast<CCvlPropertySheet&>(dialog);
         sheet.PressNext();
         Choose(sheet, "Cheviot");
