@@ -96,7 +96,7 @@ CAddress::CAddress(const WString& id) : CAddress() {
 
 CAddress::CAddress(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
                    bool* ok)
-    : CXMLObject(handler, elementName, attributes, ok),
+    : CAddressAutomation(handler, elementName, attributes, ok),
       m_dtCreated(COleDateTime::GetCurrentTime()),
       m_dtEdited(m_dtCreated) {
     EnableAutomation();

@@ -9,6 +9,7 @@
 
 #include "platform/archive.h"
 #include "platform/oledate.h"
+#include "records/record_automation.h"
 #include "records/xml_object.h"
 
 // Text properties of an address-book entry (the property tags of the mail system, 8-bit strings).
@@ -45,7 +46,7 @@ protected:
 IAddressBook* SetAddressBook(IAddressBook* book);
 IAddressBook* GetAddressBook();
 
-class CAddress : public CXMLObject {
+class CAddress : public CAddressAutomation {
     DECLARE_SERIAL(CAddress)
 public:
     enum Type { typeNone = -1, typeLocal = 0, typeMAPI = 1 };

@@ -47,7 +47,7 @@ CLambData::CLambData(const WString& tattoo) : CLambData() {
 }
 
 CLambData::CLambData(const CLambData& other)
-    : CXMLObject(),
+    : CLambDataAutomation(),
       m_strTattoo(other.m_strTattoo),
       m_strBirthWeight(other.m_strBirthWeight),
       m_strComments(other.m_strComments),
@@ -59,7 +59,7 @@ CLambData::CLambData(const CLambData& other)
 
 CLambData::CLambData(CXMLContentHandler* handler, const WString& elementName,
                      const CXMLAttributes& attributes, bool* ok)
-    : CXMLObject(handler, elementName, attributes, ok), m_dtCreated(COleDateTime::GetCurrentTime()) {
+    : CLambDataAutomation(handler, elementName, attributes, ok), m_dtCreated(COleDateTime::GetCurrentTime()) {
     EnableAutomation();
     for (const auto& [name, value] : attributes) {
         if (Is(name, u"Weight")) {
@@ -157,7 +157,7 @@ CEweLambingData::CEweLambingData(const CEweLambingData& other) : CEweLambingData
 
 CEweLambingData::CEweLambingData(CXMLContentHandler* handler, const WString& elementName,
                                  const CXMLAttributes& attributes, bool* ok)
-    : CXMLObject(handler, elementName, attributes, ok), m_dtEdited(0.0), m_dtCreated(0.0) {
+    : CEweLambingDataAutomation(handler, elementName, attributes, ok), m_dtEdited(0.0), m_dtCreated(0.0) {
     EnableAutomation();
     for (const auto& [name, value] : attributes) {
         if (Is(name, u"Method")) {

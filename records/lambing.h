@@ -7,6 +7,7 @@
 
 #include "platform/archive.h"
 #include "platform/oledate.h"
+#include "records/record_automation.h"
 #include "records/xml_object.h"
 
 // How a ewe lambed; the words are written exactly so wherever they appear as text.
@@ -31,7 +32,7 @@ public:
     virtual void* InsertItem(void* parent, const WString& text, int image, int selectedImage, void* data) = 0;
 };
 
-class CLambData : public CXMLObject {
+class CLambData : public CLambDataAutomation {
     DECLARE_SERIAL(CLambData)
 public:
     CLambData();
@@ -77,7 +78,7 @@ protected:
     COleAppLock m_appLock;  // holds the application alive while the record exists
 };
 
-class CEweLambingData : public CXMLObject {
+class CEweLambingData : public CEweLambingDataAutomation {
     DECLARE_SERIAL(CEweLambingData)
 public:
     CEweLambingData();

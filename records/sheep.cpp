@@ -405,6 +405,9 @@ bool CSheep::SetFieldValue(const unsigned& id, const void* value) {
                     break;
             }
             if (*target == text) return false;
+            // The flock, its ear-tag index and EID map are keyed by tattoo: a new key would leave the
+            // animal out of order and its entries under the old key, so it is refused in a document.
+            if (field == 1 && m_pDocument && CompareNoCase(*target, text) != 0) return false;
             if (field == 2 && m_pDocument)
                 m_pDocument->UpdateEarTagIndex(this, m_strEartagColour, text);
             else if (field == 3 && m_pDocument)

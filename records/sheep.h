@@ -9,6 +9,7 @@
 #include "platform/object.h"
 #include "records/event.h"
 #include "records/lambing.h"
+#include "records/sheep_automation.h"
 #include "records/sheep_storage.h"
 #include "records/tupping.h"
 #include "records/xml_object.h"
@@ -16,6 +17,7 @@
 class IFlockDocument;
 class CEweLambingData;
 class CRamLambingData;
+class CCriteria;
 
 // Field identifiers of GetFieldText, CompareField and SetFieldValue.
 enum SheepField : unsigned {
@@ -78,7 +80,7 @@ int ScrapieAlleleFromText(WStringView text);
 // go after unknown, in code order.
 int ScrapieRank(int32_t code);
 
-class CSheep : public CXMLObject {
+class CSheep : public CSheepAutomation {
     DECLARE_SERIAL(CSheep)
 public:
     CSheep();
@@ -166,7 +168,10 @@ public:
     bool ParseScrapie(WStringView text);
 
     WString GetTagDescription() const;
+    // FALSE without the plug-in's answer (no plug-in, or one without the export).
     bool IsBornOnFarm() const;
+    // Whether the animal belongs to the selection (records/criteria.cpp).
+    BOOL MatchesCriteria(const CCriteria& criteria) const;
 
     // ---- pictures -----------------------------------------------------------------------------
     const std::vector<WString>& FindImages();

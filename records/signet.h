@@ -8,6 +8,7 @@
 #include "platform/automation/cmdtarget.h"
 #include "platform/oledate.h"
 #include "platform/text.h"
+#include "records/record_automation.h"
 
 // The "not entered" figure: the quiet NaN with the bits FFF8000000000000 (what ln(-1) gives on
 // the platform the files come from). Any NaN read counts as not entered.
@@ -31,7 +32,7 @@ WString FormatOptionalDouble(double value);
 // message 156 and leaves value alone. False when the exchange failed.
 bool DDX_OptionalDouble(bool saveAndValidate, WString& text, double& value);
 
-class CSignetData : public CCmdTarget {
+class CSignetData : public CSignetDataAutomation {
     DECLARE_SERIAL(CSignetData)
 public:
     // Every figure not entered; both stamps the local time now.

@@ -11,14 +11,14 @@ CRamLambingData::CRamLambingData() : m_dtCreated(COleDateTime::GetCurrentTimeUtc
 }
 
 CRamLambingData::CRamLambingData(const CRamLambingData& other)
-    : CXMLObject(), m_dtDateIn(0.0), m_dtDateOut(0.0), m_dtEdited(0.0), m_dtCreated(0.0) {
+    : CRamLambingDataAutomation(), m_dtDateIn(0.0), m_dtDateOut(0.0), m_dtEdited(0.0), m_dtCreated(0.0) {
     EnableAutomation();
     *this = other;
 }
 
 CRamLambingData::CRamLambingData(CXMLContentHandler* handler, const WString& elementName,
                                  const CXMLAttributes& attributes, bool* ok)
-    : CXMLObject(handler, elementName, attributes, ok), m_dtCreated(COleDateTime::GetCurrentTimeUtc()) {
+    : CRamLambingDataAutomation(handler, elementName, attributes, ok), m_dtCreated(COleDateTime::GetCurrentTimeUtc()) {
     EnableAutomation();
     for (const auto& [name, value] : attributes) {
         if (Is(name, u"Method")) {

@@ -8,6 +8,7 @@
 
 #include "platform/archive.h"
 #include "platform/oledate.h"
+#include "records/record_automation.h"
 #include "records/xml_object.h"
 
 enum TuppingMethod : int32_t {
@@ -15,7 +16,7 @@ enum TuppingMethod : int32_t {
     TUPPING_AI = 1,       // artificial insemination
 };
 
-class CRamLambingData : public CXMLObject {
+class CRamLambingData : public CRamLambingDataAutomation {
     DECLARE_SERIAL(CRamLambingData)
 public:
     CRamLambingData();

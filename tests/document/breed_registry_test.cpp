@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "document/breed_plugin.h"
+#include "records/breeds.h"
 #include "platform/settings.h"
 
 namespace {
@@ -45,7 +46,7 @@ TEST(BreedRegistry, BreedsNamesTheLibraryOfEachBreed) {
                                              Utf8ToW(PlugIn("breed_full"))));
 
     std::string path;
-    EXPECT_TRUE(LookupBreedLibrary(u"Texel", &path));
+    EXPECT_TRUE(GetBreedLibraryPath(u"Texel", &path));
     EXPECT_EQ(path, PlugIn("breed_full"));
 
     CBreedPlugIn plugin;
@@ -61,7 +62,7 @@ TEST(BreedRegistry, BreedsNamesTheLibraryOfEachBreed) {
 TEST(BreedRegistry, NoBreedsKeyAtAll) {
     PrivateSettings settings;
     std::string path = "unchanged";
-    EXPECT_FALSE(LookupBreedLibrary(u"Texel", &path));
+    EXPECT_FALSE(GetBreedLibraryPath(u"Texel", &path));
     EXPECT_EQ(path, "unchanged");
     CBreedPlugIn plugin;
     EXPECT_EQ(plugin.Load(u"Texel", true), BREED_NOT_REGISTERED);

@@ -166,10 +166,12 @@ TEST_F(EventAutomationTest, DualSlotsInTheirFixedOrder) {
     EXPECT_EQ(CallSlot(dual, 11, &app), E_NOINTERFACE);  // no Application object in the tests
     EXPECT_EQ(app, nullptr);
 
-    // The animal's own dual interface comes with the animal's automation; until then none.
-    ISheep* parent = reinterpret_cast<ISheep*>(1);
-    CallSlot(dual, 12, &parent);
-    EXPECT_EQ(parent, nullptr);
+    // The animal's own dual interface.
+    ISheep* parent = nullptr;
+    EXPECT_EQ(CallSlot(dual, 12, &parent), S_OK);
+    ASSERT_NE(parent, nullptr);
+    EXPECT_EQ(CCmdTarget::FromIDispatch(reinterpret_cast<IDispatch*>(parent)), sheep_);
+    CallSlot<ULONG>(parent, 2);  // Release
 
     VARIANT params;
     VariantInit(&params);

@@ -356,6 +356,17 @@ TEST_F(SheepTest, SetFieldValueRefilesTheEarTag) {
     EXPECT_EQ(New(u"B2")->GetTagDescription(), u"-\t-\t(B2)");
 }
 
+TEST_F(SheepTest, TattooOfAnAnimalInADocumentKeepsItsKey) {
+    CSheep* inDoc = New(u"A1", &doc_);
+    const WString other = u"B7", sameKey = u"a1";
+    EXPECT_FALSE(inDoc->SetFieldValue(SF_TATTOO, &other));
+    EXPECT_EQ(inDoc->GetTattoo(), u"A1");
+    EXPECT_TRUE(inDoc->SetFieldValue(SF_TATTOO, &sameKey));  // same key, other case
+    CSheep* loose = New(u"A1");
+    EXPECT_TRUE(loose->SetFieldValue(SF_TATTOO, &other));
+    EXPECT_EQ(loose->GetTattoo(), u"B7");
+}
+
 TEST_F(SheepTest, EventsKeepDateThenTextOrder) {
     CSheep* s = New(u"A1", &doc_);
     const COleDateTime d1(2003, 1, 1, 0, 0, 0), d2(2003, 2, 1, 0, 0, 0);
