@@ -1,6 +1,9 @@
 #include "document/new_database_wizard.h"
 
+#include <utility>
+
 #include "document/breed_plugin.h"
+#include "document/document_automation.h"
 #include "document/sheep_doc.h"
 #include "platform/host.h"
 #include "platform/settings.h"
@@ -118,7 +121,9 @@ int CFileNewWiz1Model::OnWizardNext() {
     // Remembered only once loaded, so that Next on a breed that failed tries it again.
     m_strLoadedBreed = m_strBreed;
 
+    // The plug-in's pages may call the document through it for as long as they exist.
     m_pDocDual = m_pDoc->GetDocumentDual();
+    if (m_pDocDual) m_pDocDual->AddRef();
     CSheetFlow* sheet = GetSheet();
     if (m_pDoc->GetBreedProc("CVLLoadNewDocWizardSheets")) {
         for (int index = 0;; ++index) {
@@ -137,7 +142,6 @@ int CFileNewWiz1Model::OnWizardNext() {
 }
 
 void CFileNewWiz1Model::RemovePluginPages() {
-    m_pDocDual = nullptr;
     delete m_pPage3;
     m_pPage3 = nullptr;
     delete m_pPage4;
@@ -145,6 +149,7 @@ void CFileNewWiz1Model::RemovePluginPages() {
     // Deleting a page takes it out of its sheet.
     for (CSheetPage* page : m_plugInPages) delete page;
     m_plugInPages.clear();
+    if (IDocument* dual = std::exchange(m_pDocDual, nullptr)) dual->Release();
 }
 
 // ---- the new document ----------------------------------------------------------------------------

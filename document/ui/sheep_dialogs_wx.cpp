@@ -43,6 +43,12 @@ using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, ID
 CAddSheepDlg::CAddSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlAddressPicker picker)
     : wxDialog(parent, wxID_ANY, "Add Dedov"), m_model(doc), m_picker(std::move(picker)), m_pDoc(doc) {
     m_model.Init();
+    if (!m_picker && doc->GetFrame()) {
+        m_picker = [](wxWindow* parent, CSheepDoc& owner, WString& name) {
+            IDocumentFrame* frame = owner.GetFrame();
+            return frame && frame->RunAddressBrowser(long(reinterpret_cast<intptr_t>(parent)), &name);
+        };
+    }
     auto* top = new wxBoxSizer(wxVERTICAL);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(this, wxID_ANY, "Tattoo:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);

@@ -26,7 +26,8 @@ using CvlFieldCaption = std::function<bool(int field, WString& caption)>;
 
 class CAddSheepDlg : public wxDialog {
 public:
-    // Without a picker the browse button stays disabled.
+    // Without a picker the document's frame runs the address browser (the handle is the dialog's
+    // wxWindow*); without either the browse button stays disabled.
     CAddSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlAddressPicker picker = {});
     CAddSheepModel& GetModel() { return m_model; }
 

@@ -35,9 +35,11 @@ public:
     int plugInPages = 0;  // how many pages the plug-in offers
     int deleted = 0;      // plug-in pages deleted so far
     std::vector<int> asked;
+    IDocument* dual = nullptr;
     CFileNewWiz3Model* CreatePersonalPage() override { return new CFileNewWiz3Model; }
     CFileNewWiz4Model* CreateFinishPage() override { return new CFileNewWiz4Model; }
-    CSheetPage* LoadPlugInPage(CSheepDoc& doc, int index, IDocument*) override {
+    CSheetPage* LoadPlugInPage(CSheepDoc& doc, int index, IDocument* docDual) override {
+        dual = docDual;
         EXPECT_TRUE(doc.GetBreedPlugIn().IsLoaded());
         asked.push_back(index);
         return index < plugInPages ? new PlugInPage(900 + unsigned(index), &deleted) : nullptr;
@@ -149,6 +151,7 @@ TEST_F(NewDatabaseWizard, PageFlow) {
     EXPECT_EQ(flow.GetResult(), ID_WIZFINISH);
     EXPECT_EQ(page1.GetFinishPage()->GetChoice(), CFileNewWiz4Model::CHOICE_MANUAL);
     EXPECT_EQ(pages.asked, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(pages.dual, doc.GetDocumentDual());
     EXPECT_TRUE(host.Messages().empty());
     // Headers: hidden on the welcome and finish pages, the Parts' texts on the others; no Help button
     // on any page but the breed page.
