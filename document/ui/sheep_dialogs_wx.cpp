@@ -199,7 +199,6 @@ CGotoSheepDlg::CGotoSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlFieldCaption c
     buttons->Add(cancel, 0, wxALL, 6);
     top->Add(buttons, 0, wxEXPAND);
     SetSizerAndFit(top);
-    SetEscapeId(wxID_NONE);
 
     m_pKey->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
         m_model.SetKey(FromWx(m_pKey->GetValue()));
