@@ -45,7 +45,7 @@ void CFileNewWiz1::OnCreateControls(wxPanel* panel) {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(panel, wxID_ANY, "Breed:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
     m_pCombo = new wxComboBox(panel, IDC_BREED_COMBO, "", wxDefaultPosition, wxSize(240, -1), 0, nullptr,
-                              wxCB_READONLY | wxCB_SORT);
+                              wxCB_READONLY);
     for (const WString& breed : GetBreedNames()) m_pCombo->Append(ToWx(breed));
     m_pCombo->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { SelectBreed(FromWx(m_pCombo->GetValue())); });
     row->Add(m_pCombo, 1);
