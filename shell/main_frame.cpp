@@ -212,13 +212,13 @@ void CMainFrame::SetMessageText(const WString& text) {
 
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
+    // The lock states can be read on X11 only; Scroll Lock is no modifier there, so its pane stays empty.
+    if (wxGetDisplayInfo().type != wxDisplayX11) return;
     const struct {
         int pane;
         wxKeyCode key;
         unsigned text;
-    } locks[] = {{3, WXK_CAPITAL, ID_INDICATOR_CAPS},
-                 {4, WXK_NUMLOCK, ID_INDICATOR_NUM},
-                 {5, WXK_SCROLL, ID_INDICATOR_SCRL}};
+    } locks[] = {{3, WXK_CAPITAL, ID_INDICATOR_CAPS}, {4, WXK_NUMLOCK, ID_INDICATOR_NUM}};
     for (const auto& lock : locks) {
         const wxString text = wxGetKeyState(lock.key) ? ToWx(LoadCvlString(lock.text)) : wxString();
         if (m_statusBar->GetStatusText(lock.pane) != text) m_statusBar->SetStatusText(text, lock.pane);
