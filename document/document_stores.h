@@ -12,19 +12,10 @@
 #include "platform/oledate.h"
 #include "platform/text.h"
 #include "records/address.h"
+#include "records/criteria.h"
 #include "records/signet.h"
 
 class IFlockDocument;
-
-// Selection kinds whose flock lists have their own column layout.
-enum CriteriaKind : int {
-    CRITERIA_ON_FARM = 0,
-    CRITERIA_BORN = 1,
-    CRITERIA_SOLD = 2,
-    CRITERIA_PURCHASED = 3,
-    CRITERIA_DIED = 4,
-    CRITERIA_ALL = 5,
-};
 
 // The name of breed flag 0..7, as the document's breed plug-in gives it.
 using BreedFlagNamer = std::function<WString(int32_t flag)>;

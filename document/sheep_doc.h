@@ -11,6 +11,7 @@
 
 #include "document/breed_plugin.h"
 #include "document/doc_views.h"
+#include "document/document_automation.h"
 #include "document/document_stores.h"
 #include "document/ear_tag_index.h"
 #include "document/selection_history.h"
@@ -27,7 +28,8 @@ constexpr uint16_t FARM_TELEPHONE = 2;
 constexpr uint16_t FARM_FAX = 3;
 constexpr uint16_t FARM_EARTAG_TEMPLATE = 4;
 
-class CSheepDoc : public IFlockDocument {
+// The document is its own automation object: the owner holds the first reference.
+class CSheepDoc : public CDocumentAutomation {
 public:
     CSheepDoc();
     virtual ~CSheepDoc();
@@ -41,18 +43,18 @@ public:
     // Every view but the sender is told of the change.
     void UpdateAllViews(CDocView* sender, uint32_t hint = HINT_REFRESH_ALL, CObject* hintObject = nullptr);
 
-    const WString& GetTitle() const { return m_strTitle; }
+    const WString& GetTitle() const override { return m_strTitle; }
     void SetTitle(const WString& title) { m_strTitle = title; }
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) override { m_bModified = modified; }
 
     // ---- queries -------------------------------------------------------------------------------
-    int GetSheepCount() const { return int(m_flock.size()); }
+    int GetSheepCount() const override { return int(m_flock.size()); }
     // Null for -1; any other index outside the flock throws std::invalid_argument.
-    CSheep* GetSheepAt(int index) const;
+    CSheep* GetSheepAt(int index) const override;
     // Binary search by key without regard to case: TRUE with the index, else FALSE with the index
     // where the key would be inserted.
-    bool FindSheepIndex(const WString& key, int* index) const;
+    bool FindSheepIndex(const WString& key, int* index) const override;
     CSheep* FindSheep(const WString& key, int* index) const;
     CSheep* FindSheep(const WString& key) const override;
     bool FindEarTagRange(const WString& colour, const WString& number, int* first, int* count) const;
@@ -65,9 +67,9 @@ public:
     // ---- changes -------------------------------------------------------------------------------
     // Takes over the caller's reference to a new animal and files it; an equal key asks 1040 first.
     // Gives its index, or -1 when the user kept the existing animal (the caller keeps the new one).
-    int AddSheep(CSheep* sheep, bool makeCurrent);
+    int AddSheep(CSheep* sheep, bool makeCurrent) override;
     // Removes the animal at index from the flock and its indexes and releases it.
-    void DeleteSheep(int index);
+    void DeleteSheep(int index) override;
     void UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WString& number) override;
     void SetEIDTattoo(uint64_t eid, const WString& tattoo) override;
     void RemoveEID(uint64_t eid) override;
@@ -109,7 +111,7 @@ public:
         m_stores.SetEartagColourMap(colours);
     }
     CAddress* LookupAddress(const WString& name) const { return m_stores.LookupAddress(name); }
-    bool ReplaceAddress(const WString& name, CRefPtr<CAddress> address) {
+    bool ReplaceAddress(const WString& name, CRefPtr<CAddress> address) override {
         return m_stores.ReplaceAddress(name, std::move(address));
     }
     // The Signet class averages of the animal's birth year and sex; null unless the breed plug-in
@@ -164,9 +166,6 @@ public:
     int ReplaceParameterValues(const std::map<WString, WString>& oldToNew, int32_t parameterType,
                                int32_t parameterIndex);
 
-    // ---- what later layers supply --------------------------------------------------------------
-    IDocument* GetDocumentDual() override { return nullptr; }
-    CCriteria* GetCriteria() const override { return nullptr; }
     // The display name of the address filed under name.
     bool LookupAddress(const WString& name, WString* displayName) const override;
 

@@ -17,6 +17,7 @@
 class IFlockDocument;
 class CEweLambingData;
 class CRamLambingData;
+class CCriteria;
 
 // Field identifiers of GetFieldText, CompareField and SetFieldValue.
 enum SheepField : unsigned {
@@ -167,7 +168,10 @@ public:
     bool ParseScrapie(WStringView text);
 
     WString GetTagDescription() const;
+    // FALSE without the plug-in's answer (no plug-in, or one without the export).
     bool IsBornOnFarm() const;
+    // Whether the animal belongs to the selection (records/criteria.cpp).
+    BOOL MatchesCriteria(const CCriteria& criteria) const;
 
     // ---- pictures -----------------------------------------------------------------------------
     const std::vector<WString>& FindImages();

@@ -479,8 +479,8 @@ TEST_F(SheepDocTest, PlugInCallsThroughTheDocument) {
     std::string a = probe ? "A" : "null", b = probe ? "B" : "null";
     clear();
     EXPECT_EQ(doc.BuildTattoo(3, 9, u"ram1", u"EWE7"), u"LAMB3-9");
-    EXPECT_EQ(std::string(log()), "BuildTattoo(" + a + "," + b + ",9,3,null,null,0);BuildTattoo(" + a + "," +
-                                      b + ",9,3,null,buf,8);");
+    EXPECT_EQ(std::string(log()), "BuildTattoo(" + a + "," + b + ",9,3,doc,null,0);BuildTattoo(" + a + "," +
+                                      b + ",9,3,doc,buf,8);");
     // A parent that is not in the flock is passed as none.
     clear();
     EXPECT_EQ(doc.BuildTattoo(1, 2, u"NOBODY", u"EWE7"), u"LAMB1-2");
@@ -490,7 +490,7 @@ TEST_F(SheepDocTest, PlugInCallsThroughTheDocument) {
     EXPECT_EQ(doc.GetNextIndex(4), 5);
     EXPECT_EQ(doc.GetBreedFlag(2, nullptr), u"");
     EXPECT_EQ(doc.GetBreedFlag(7, nullptr), u"Flag 7");
-    EXPECT_EQ(std::string(log()), "GetNextIndex(null,4);GetBreedFlag(7);");
+    EXPECT_EQ(std::string(log()), "GetNextIndex(doc,4);GetBreedFlag(7);");
 
     doc.UnloadBreedPlugIn();
     EXPECT_EQ(doc.GetBreedProc("TestBreedLog"), nullptr);
