@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "document/sheep_doc.h"
+#include "records/criteria.h"
 #include "records/sheep.h"
 #include "shell_fixture.h"
 #include "views/commands.h"
@@ -39,6 +40,8 @@ protected:
             ASSERT_GE(core().AddSheep(sheep, false), 0);
         }
         core().SetModifiedFlag(false);
+        // These animals have no events, so only a list of every animal shows them.
+        core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
         core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
         Pump();
     }
