@@ -22,9 +22,12 @@
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "records/criteria.h"
+#include "records/sheep.h"
 #include "shell/bar_rules.h"
 #include "views/bar_messages.h"
+#include "views/base_list_view.h"
 #include "views/commands.h"
+#include "views/frame_site.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -419,7 +422,12 @@ void CFrameBars::OnDocCommand(int command) {
             break;
         default:
             ToggleFilter(*core, command);
-            break;
+            return;
+    }
+    // The record pane follows the move: the animal's row in a list, else its place in the flock.
+    if (auto* site = dynamic_cast<IViewFrameSite*>(m_pFrame)) {
+        auto* list = dynamic_cast<CBaseListView*>(GetActiveView());
+        site->SetCurrentRecord(list ? int(list->FindRow(core->GetCurrentSheep())) : core->GetCurrentIndex());
     }
 }
 

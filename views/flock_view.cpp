@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "platform/archive.h"
 #include "document/doc_commands.h"
+#include "platform/archive.h"
 #include "platform/host.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
@@ -258,7 +258,8 @@ void CFlockView::ShowSheep(CSheep* sheep) {
         // Every animal of every sex and age, shown on the filter bar too.
         CCriteria& criteria = GetCore()->GetExtractionCriteria();
         criteria.m_nType = CRITERIA_ALL;
-        criteria.m_bRams = criteria.m_bEwes = criteria.m_bAdults = criteria.m_bShearlings = criteria.m_bLambs = TRUE;
+        criteria.m_bRams = criteria.m_bEwes = criteria.m_bAdults = criteria.m_bShearlings =
+            criteria.m_bLambs = TRUE;
         SendToMainWindow(CVL_EVT_UPDATE_FILTER_BAR, 0, &criteria);
         FillList();
         row = FindRow(sheep);
