@@ -4,7 +4,9 @@
 
 #include "document/sheep_doc.h"
 #include "records/addresses_collection.h"
+#include "records/breeds.h"
 #include "records/criteria_automation.h"
+#include "records/record_automation.h"
 #include "records/records_collection.h"
 
 namespace {
@@ -30,6 +32,7 @@ CDocumentAutomation::~CDocumentAutomation() {
     m_criterias.Reset();
     m_addresses.Reset();
     if (m_pWindows) m_pWindows->Release();
+    if (m_breed) m_breed->DetachFromParent();
 }
 
 IDocumentFrame& CDocumentAutomation::Frame(const char16_t* what) {
@@ -86,25 +89,25 @@ WString CDocumentAutomation::GetFullName() {
     return m_pFrame ? m_pFrame->GetPathName() : WString();
 }
 
-// The summary information (author, comments, keywords) is kept with the data file, which this
-// document does not read or write yet.
+// The summary information keeps its texts in the ANSI code page; a put does not mark the document
+// modified.
 WString CDocumentAutomation::GetAuthor() {
-    NotAvailable(u"The document's summary information is not available.");
+    return AnsiToW(m_summary.m_author);
 }
-void CDocumentAutomation::SetAuthor(const WString&) {
-    NotAvailable(u"The document's summary information is not available.");
+void CDocumentAutomation::SetAuthor(const WString& value) {
+    m_summary.m_author = WToAnsi(value);
 }
 WString CDocumentAutomation::GetComments() {
-    return GetAuthor();
+    return AnsiToW(m_summary.m_comments);
 }
 void CDocumentAutomation::SetComments(const WString& value) {
-    SetAuthor(value);
+    m_summary.m_comments = WToAnsi(value);
 }
 WString CDocumentAutomation::GetKeywords() {
-    return GetAuthor();
+    return AnsiToW(m_summary.m_keywords);
 }
 void CDocumentAutomation::SetKeywords(const WString& value) {
-    SetAuthor(value);
+    m_summary.m_keywords = WToAnsi(value);
 }
 
 IDispatch* CDocumentAutomation::GetApplication() {
@@ -128,6 +131,17 @@ CComCriterias* CDocumentAutomation::GetCriteriaObject() {
 CAddresses* CDocumentAutomation::GetAddressesObject() {
     if (!m_addresses) m_addresses = CRefPtr<CAddresses>::Adopt(new CAddresses(this));
     return m_addresses.Get();
+}
+
+CComBreed* CDocumentAutomation::GetBreedObject() {
+    const WString name = Doc().GetDocString(FARM_BREED);
+    // A document given another breed hands out that breed from then on.
+    if (m_breed && m_breed->GetName() != name) {
+        m_breed->DetachFromParent();
+        m_breed.Reset();
+    }
+    if (!m_breed) m_breed = CRefPtr<CComBreed>::Adopt(new CComBreed(this, name));
+    return m_breed.Get();
 }
 
 IDispatch* CDocumentAutomation::GetRecords() {
@@ -380,13 +394,16 @@ HRESULT CDocumentAutomation::XDocument::get_XML(BSTR* pXml) {
 HRESULT CDocumentAutomation::XDocument::get_Breed(IDispatch** ppBreed) {
     if (!ppBreed) return E_POINTER;
     *ppBreed = nullptr;
-    // The breed object of the document's plug-in comes with the registered breeds.
-    return Dual([&] { NotAvailable(u"The document's breed object is not available."); });
+    return Dual([&] { *ppBreed = CRecordInterface<IBreed>(This()->GetBreedObject(), IID_IBreed).Detach(); });
 }
 HRESULT CDocumentAutomation::XDocument::LookupSignetAverages(SHORT sex, SHORT year, IDispatch** ppAverages) {
     if (!ppAverages) return E_POINTER;
     *ppAverages = nullptr;
-    return Dual([&] { *ppAverages = This()->LookupSignetAverages(sex, year); });
+    return Dual([&] {
+        IDispatch* disp = This()->LookupSignetAverages(sex, year);
+        *ppAverages = CRecordInterface<IDispatch>(CCmdTarget::FromIDispatch(disp), IID_ISignetData).Detach();
+        disp->Release();
+    });
 }
 HRESULT CDocumentAutomation::XDocument::Save() {
     return Dual([&] { This()->Save(); });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/document_stores.h"
+#include "document/summary_info.h"
 #include "platform/automation/automation.h"
 #include "records/automation_document.h"
 #include "records/criteria.h"
@@ -12,6 +13,7 @@ class CRecords;
 class CSheepDoc;
 class CComCriterias;
 class CAddresses;
+class CComBreed;
 
 inline constexpr IID IID_IDocumentDisp = {
     0x6b1f3a90, 0x2c4e, 0x4d1a, {0x9e, 0x21, 0x5a, 0x70, 0x13, 0xc4, 0x8b, 0x01}};
@@ -94,6 +96,8 @@ public:
     void SetFrame(IDocumentFrame* frame) { m_pFrame = frame; }
     IDocumentFrame* GetFrame() const { return m_pFrame; }
 
+    // The summary information kept with the data file.
+    CSummaryInfo& GetSummaryInfo() { return m_summary; }
     // The extraction criteria: the flock list's current selection.
     CCriteria& GetExtractionCriteria() { return m_criteria; }
 
@@ -142,6 +146,8 @@ public:
     CRecords* GetRecordsObject();
     CComCriterias* GetCriteriaObject();
     CAddresses* GetAddressesObject();
+    // The breed object of the document's breed, made on first use (not AddRef'd).
+    CComBreed* GetBreedObject();
 
     DECLARE_DISPATCH_MAP()
     DECLARE_INTERFACE_MAP()
@@ -201,4 +207,6 @@ protected:
     CRefPtr<CComCriterias> m_criterias;
     CRefPtr<CAddresses> m_addresses;
     IDispatch* m_pWindows = nullptr;
+    CRefPtr<CComBreed> m_breed;
+    CSummaryInfo m_summary;
 };

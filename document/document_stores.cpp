@@ -1,5 +1,7 @@
 #include "document/document_stores.h"
 
+#include <stdexcept>
+
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "records/flock_document.h"
@@ -43,6 +45,7 @@ constexpr const char16_t* kCaptions[] = {
     u"Scrapie Genotype",
 };
 constexpr int kFirstFlagField = 31, kLastFlagField = 38;
+constexpr int kInitialPageSetups = 5;
 
 void ReplaceAll(WString& s, WStringView from, WStringView to) {
     for (size_t pos = s.find(from); pos != WString::npos; pos = s.find(from, pos + to.size()))
@@ -69,7 +72,9 @@ WString FormatEartagNumber(WStringView templ, const COleDateTime& date, int numb
     return s;
 }
 
-CDocumentStores::CDocumentStores(IFlockDocument* doc) : m_pDoc(doc) {}
+CDocumentStores::CDocumentStores(IFlockDocument* doc) : m_pDoc(doc) {
+    for (int kind = 0; kind < kInitialPageSetups; ++kind) m_pageSetups.push_back(MakeRef<CPageSetup>());
+}
 
 CDocumentStores::~CDocumentStores() {
     RemoveAll();
@@ -224,6 +229,16 @@ void CDocumentStores::SetSignetAverages(int year, int32_t sex, CRefPtr<CSignetDa
     auto& slot = m_signet[SignetKey(year, sex)];
     if (slot != averages) Detach(slot.Get());
     slot = std::move(averages);
+}
+
+// ---- page setups -------------------------------------------------------------------------------
+
+CPageSetup* CDocumentStores::GetPageSetup(int kind) {
+    if (kind < 0) throw std::invalid_argument("page setup of a view of no known kind");
+    const size_t index = static_cast<size_t>(kind);
+    if (index >= m_pageSetups.size()) m_pageSetups.resize(index + 1);
+    if (!m_pageSetups[index]) m_pageSetups[index] = MakeRef<CPageSetup>();
+    return m_pageSetups[index].Get();
 }
 
 // ---- parse errors ------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "document/page_setup.h"
 #include "platform/archive.h"
 #include "platform/oledate.h"
 #include "platform/text.h"
@@ -34,7 +35,8 @@ public:
     CDocumentStores(const CDocumentStores&) = delete;
     CDocumentStores& operator=(const CDocumentStores&) = delete;
 
-    // Empties every store (detaching addresses and averages that clients still hold).
+    // Empties the column layouts, year colours, addresses and averages (detaching addresses and
+    // averages that clients still hold); the page setups stay.
     void RemoveAll();
 
     // ---- column layouts and captions ---------------------------------------------------------
@@ -85,6 +87,13 @@ public:
     void SetSignetAverages(int year, int32_t sex, CRefPtr<CSignetData> averages);
     std::map<WString, CRefPtr<CSignetData>>& SignetAverages() { return m_signet; }
 
+    // ---- page setups -------------------------------------------------------------------------
+    // One per view kind; kinds 0 to 4 exist from the start and are kept when the stores are emptied.
+    // The page setup of a kind, made with its defaults when there is none there; a kind below 0
+    // (a view of no known kind) throws std::invalid_argument.
+    CPageSetup* GetPageSetup(int kind);
+    std::vector<CRefPtr<CPageSetup>>& PageSetups() { return m_pageSetups; }
+
 private:
     void SetModified();
 
@@ -93,6 +102,7 @@ private:
     std::map<WString, WString> m_yearColours;
     std::map<WString, CRefPtr<CAddress>> m_addresses;
     std::map<WString, CRefPtr<CSignetData>> m_signet;
+    std::vector<CRefPtr<CPageSetup>> m_pageSetups;
 };
 
 // The text of a failed XML parse: 194 with the file name ("Application Data" when there is none),

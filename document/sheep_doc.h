@@ -120,6 +120,11 @@ public:
     void SetSignetAverages(int year, int32_t sex, CRefPtr<CSignetData> averages) {
         m_stores.SetSignetAverages(year, sex, std::move(averages));
     }
+    // The page setup of the view's kind (a print preview counts as the view it previews); a view of
+    // no known kind throws std::invalid_argument.
+    CPageSetup* GetPageSetup(const CDocView* view) {
+        return m_stores.GetPageSetup(view ? view->GetViewKind() : VIEW_KIND_OTHER);
+    }
     // A new lamb's ear-tag number from the template in farm detail 4.
     WString FormatEartagNumber(const COleDateTime& date, int number) const {
         return ::FormatEartagNumber(GetDocString(FARM_EARTAG_TEMPLATE), date, number);

@@ -43,7 +43,7 @@ class IAutomationDocument : public IFlockDocument {
 public:
     // ---- animals, in key order -------------------------------------------------------------
     virtual int GetSheepCount() const = 0;
-    // Null for an index without an animal.
+    // index in 0..GetSheepCount()-1.
     virtual CSheep* GetSheepAt(int index) const = 0;
     // Without regard to case: TRUE with its index.
     virtual bool FindSheepIndex(const WString& key, int* index) const = 0;

@@ -326,7 +326,7 @@ double CSignetDataAutomation::GetFigureAuto() {
 }
 template <int kFigure>
 void CSignetDataAutomation::SetFigureAuto(double v) {
-    Figure(kFigure) = v;
+    Figure(kFigure) = StoredFigure(v);
 }
 
 #define CVL_SIGNET_FIGURE(index, name)                                \
@@ -349,7 +349,7 @@ CVL_SIGNET_FIGURE(0, u"AWT"), CVL_SIGNET_FIGURE(1, u"EightWeekWeightEBV"), CVL_S
     return Dual([&] { *p = This()->Figure(index); });
 }
 HRESULT CSignetDataAutomation::XSignetData::Put(int index, DOUBLE v) {
-    return Dual([&] { This()->Figure(index) = v; });
+    return Dual([&] { This()->Figure(index) = StoredFigure(v); });
 }
 
 // ---- address ---------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "records/flock_document.h"
 #include "records/record_interfaces.h"
 #include "records/scan.h"
+#include "records/signet.h"
 
 IMPLEMENT_SERIAL(CSheep, CXMLObject, VERSIONABLE_SCHEMA | 1)
 
@@ -211,7 +212,7 @@ void CSheep::SetComments(const WString& v) {
 
 void CSheep::SetFigure(SignetFigure figure, double v) {
     StampEdited();
-    m_figures[figure] = v;
+    m_figures[figure] = StoredFigure(v);
 }
 
 void CSheep::SetGeneticScrapie(int32_t v) {
@@ -439,7 +440,7 @@ bool CSheep::SetFieldValue(const unsigned& id, const void* value) {
             const double v = *static_cast<const double*>(value);
             double& target = m_figures[kFigureOfField[field - 16]];
             if (v == target || (std::isnan(v) && std::isnan(target))) return false;
-            target = v;
+            target = StoredFigure(v);
             break;
         }
         case FieldKind::Flag: {

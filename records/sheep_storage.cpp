@@ -89,7 +89,7 @@ bool ScanDouble(WStringView text, double& out) {
     char* end = nullptr;
     const double v = StrToDoubleC(narrow.c_str(), &end);
     if (end == narrow.c_str()) return false;
-    out = v;
+    out = StoredFigure(v);
     return true;
 }
 

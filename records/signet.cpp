@@ -47,7 +47,7 @@ bool ReadOptionalDouble(WStringView text, double* value) {
     size_t k = i + static_cast<size_t>(end - narrow.c_str());
     while (k < text.size() && IsBlank(text[k])) ++k;
     if (k != text.size()) return false;
-    *value = v;
+    *value = StoredFigure(v);
     return true;
 }
 

@@ -16,6 +16,11 @@ double NotEnteredDouble();
 inline bool IsNotEntered(double v) {
     return v != v;
 }
+// A figure as it is kept: a NaN from outside (another platform's NaN has other bits) becomes the
+// file's "not entered"; a NaN read from a file is kept as it is and never passes through here.
+inline double StoredFigure(double v) {
+    return IsNotEntered(v) ? NotEnteredDouble() : v;
+}
 
 // The C library's strtod in the C locale, whatever LC_NUMERIC says.
 double StrToDoubleC(const char* s, char** end);

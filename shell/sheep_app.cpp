@@ -4,12 +4,14 @@
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/stdpaths.h>
 
 #include <clocale>
 
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
+#include "shell/about_dlg.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
@@ -67,6 +69,11 @@ public:
 CSheepApp::CSheepApp() {
     SetAppName("Corvalen");
     SetAppDisplayName("Corvalen");
+    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
+    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
+    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
+    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
+         ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 }
 
 CSheepApp::~CSheepApp() = default;
@@ -116,8 +123,7 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
 
     std::setlocale(LC_ALL, "");
-    // The application's services read their settings ("Decimal Places") on first use.
-    CSheepAppServices::Get();
+    LoadApplicationServices();
     m_bStartedWithoutFile = false;
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();
@@ -132,10 +138,6 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
         m_docManager->LoadRecentFiles();
         m_docManager->FileHistoryAddFilesToMenu();
     }
-    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
-    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
-    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
-         ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 
     // Started by an automation client: the frame stays hidden.
     if (IsAutomationStart()) return true;
@@ -153,6 +155,51 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
     frame->Update();
     return true;
+}
+
+void CSheepApp::LoadApplicationServices() {
+    CSheepAppServices& services = CSheepAppServices::Get();
+    services.SetDecimalPlaces(
+        int(int32_t(CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Decimal Places", 2))));
+    const WString stored =
+        CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", u"");
+    std::vector<WString> folders;
+    if (stored.empty()) {
+        wxString pictures = wxStandardPaths::Get().GetUserDir(wxStandardPaths::Dir_Pictures);
+        if (!pictures.EndsWith("/")) pictures += "/";
+        folders.push_back(FromWx(pictures));
+    } else {
+        folders = Split(stored, u';');
+    }
+    services.SetImageSearchPath(std::move(folders));
+}
+
+bool CSheepApp::GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const {
+    name.clear();
+    if (!m_docManager || index >= m_docManager->GetHistoryFilesCount()) return false;
+    const wxFileName file(m_docManager->GetHistoryFile(index));
+    wxFileName folder = wxFileName::DirName(currentDir);
+    folder.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    const bool here = file.GetPath() == folder.GetPath();
+    name = FromWx(here ? file.GetFullName() : file.GetFullPath());
+    return !name.empty();
+}
+
+const std::vector<WString>& CSheepApp::GetImageSearchPath() {
+    return CSheepAppServices::Get().GetImageSearchPath();
+}
+
+void CSheepApp::SetImageSearchPath(const std::vector<WString>& folders) {
+    std::vector<WString> withSeparators;
+    WString joined;
+    for (WString folder : folders) {
+        if (folder.empty() || folder.back() != u'/') folder += u'/';
+        if (!withSeparators.empty()) joined += u';';
+        joined += folder;
+        withSeparators.push_back(std::move(folder));
+    }
+    CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", joined);
+    CSheepAppServices::Get().SetImageSearchPath(std::move(withSeparators));
 }
 
 void CSheepApp::RegisterTemplates() {
@@ -236,6 +283,11 @@ void CSheepApp::OnFileOpen(wxCommandEvent&) {
         wxFileSelector("Open", wxEmptyString, wxEmptyString, "cvl", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
                        wxFD_OPEN | wxFD_FILE_MUST_EXIST, GetMainFrame());
     if (!path.empty()) OpenDocumentFile(path);
+}
+
+void CSheepApp::OnAppAbout(wxCommandEvent&) {
+    CAboutDlg about(GetMainFrame());
+    about.ShowModal();
 }
 
 void CSheepApp::OnRecentFile(wxCommandEvent& event) {

@@ -50,6 +50,16 @@ public:
     bool WasStartedWithoutFile() const { return m_bStartedWithoutFile; }
     bool IsAutomationStart() const { return m_bAutomation || m_bEmbedding; }
 
+    // The recent-file list's capacity, and an entry as the start-up chooser shows it: the file name
+    // alone when the file lies in currentDir, else its path. False for an empty entry.
+    size_t GetRecentFileCount() const { return CSheepDocManager::kRecentFiles; }
+    bool GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const;
+
+    // The folders searched for pictures: the stored list, else the user's pictures folder. Setting
+    // them gives each a trailing separator and stores them joined by ';'.
+    const std::vector<WString>& GetImageSearchPath();
+    void SetImageSearchPath(const std::vector<WString>& folders);
+
     // File New with the first template; the new document, or null.
     wxDocument* CreateNewDocument();
     // Opens a data file; null when it cannot be opened (the reason has been shown).
@@ -58,6 +68,7 @@ public:
     wxDocument* OpenRecentFile(size_t index);
 
 private:
+    void LoadApplicationServices();
     void RegisterTemplates();
     void RegisterTemplate(int id);
     void AfterOpen();
@@ -65,6 +76,7 @@ private:
     void OnFileNew(wxCommandEvent& event);
     void OnFileOpen(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
+    void OnAppAbout(wxCommandEvent& event);
 
     CWxHost m_host;
     CCvlHost* m_previousHost = nullptr;

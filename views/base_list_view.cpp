@@ -42,6 +42,13 @@ CBaseListView::~CBaseListView() {
     if (CSheepDoc* core = GetCore()) core->RemoveView(this);
 }
 
+CPageSetup* CBaseListView::GetPageSetup() {
+    if (CSheepDoc* core = GetCore(); core && GetViewKind() != VIEW_KIND_OTHER)
+        return core->GetPageSetup(this);
+    if (!m_defaultPageSetup) m_defaultPageSetup = CRefPtr<CPageSetup>::Adopt(new CPageSetup);
+    return m_defaultPageSetup.Get();
+}
+
 CSheepDocument* CBaseListView::GetSheepDocument() const {
     return dynamic_cast<CSheepDocument*>(GetDocument());
 }
@@ -62,15 +69,20 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
     m_list = new CListViewCtrl(parent, this);
     m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) { OnColumnClick(e.GetColumn()); });
     m_list->Bind(wxEVT_LIST_KEY_DOWN, [this](wxListEvent& e) {
-        OnKey(e.GetKeyCode());
+        // Enter comes back as an activation, like a double click.
+        if (e.GetKeyCode() != WXK_RETURN && e.GetKeyCode() != WXK_NUMPAD_ENTER) OnKey(e.GetKeyCode());
         e.Skip();
     });
-    m_list->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
+    // Mouse clicks land on the window that draws the rows (the control itself where it draws them).
+    const auto onLeftDown = [this](wxMouseEvent& e) {
         e.Skip();
         int flags = 0;
-        const long row = m_list->HitTest(e.GetPosition(), flags);
-        OnRowClicked(row);
-    });
+        OnRowClicked(m_list->HitTest(e.GetPosition(), flags));
+    };
+    wxWindow* rows = m_list;
+    for (wxWindow* child : m_list->GetChildren())
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow") rows = child;
+    rows->Bind(wxEVT_LEFT_DOWN, onLeftDown);
     m_list->Bind(wxEVT_LIST_BEGIN_DRAG, [this](wxListEvent&) { OnBeginDrag(); });
     m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& e) { OpenRow(e.GetIndex()); });
     m_list->Bind(wxEVT_LIST_COL_RIGHT_CLICK, [this](wxListEvent& e) {
@@ -107,12 +119,10 @@ void CBaseListView::BindCommands() {
         ID_EDIT_SELECT_ALL);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, ID_EDIT_PASTE);
-    // Printing uses the default page layout until page setups are kept with the document.
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, CPrintDistances()); },
-        ID_FILE_PRINT);
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, *GetPageSetup()); }, ID_FILE_PRINT);
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, CPrintDistances()); },
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, *GetPageSetup()); },
         ID_FILE_PRINT_PREVIEW);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
         Bind(
@@ -366,6 +376,7 @@ void CBaseListView::OnDeleteRecords() {
         for (size_t i = 0; i < m_rows.size(); ++i)
             if (!gone[i]) kept.push_back(std::move(m_rows[i]));
         SetRows(std::move(kept));
+        if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
         m_bDeleting = false;
         host.EndProgress();
         if (CSheepDoc* core = GetCore()) core->UpdateAllViews(nullptr, HINT_SHEEP, nullptr);

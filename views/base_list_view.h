@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/doc_views.h"
+#include "document/page_setup.h"
 #include "platform/object.h"
 #include "platform/text.h"
 #include "views/sheep_sort.h"
@@ -44,6 +45,8 @@ public:
     CSheepDocument* GetSheepDocument() const;
     CSheepDoc* GetCore() const;
     CListViewCtrl* GetListCtrl() const { return m_list; }
+    // The print layout the document keeps for this kind of view (a default one outside a document).
+    CPageSetup* GetPageSetup();
 
     // ---- the list's own operations --------------------------------------------------------------
     virtual void OnColumnsChanged(CObject* hint);
@@ -127,6 +130,8 @@ protected:
 
 private:
     void BindCommands();
+
+    CRefPtr<CPageSetup> m_defaultPageSetup;
 
     std::vector<CRefPtr<CObject>> m_rows;
     std::vector<unsigned> m_kinds;

@@ -84,12 +84,10 @@ CSheep* CFlockView::GetRowSheep(long row) const {
 
 void CFlockView::OnColumnsChanged(CObject*) {
     DeleteAllColumns();
-    if (CSheepDocument* doc = GetSheepDocument()) {
-        for (unsigned field : doc->GetColumnLayout()) {
-            WString caption;
-            if (doc->GetFieldCaption(field, caption)) InsertColumn(caption, field, -1);
-        }
-    }
+    if (CSheepDoc* core = GetCore())
+        core->GetColumns(GetListKind(), [this](const WString& caption, uint32_t field) {
+            InsertColumn(caption, field, -1);
+        });
     FillList();
 }
 

@@ -59,8 +59,7 @@ CListBands PaginateList(const std::vector<int>& columnWidths, const std::vector<
     return bands;
 }
 
-std::vector<CGuideLine> MarginGuides(const wxRect& r, int paperWidth, int paperHeight,
-                                     const CPrintDistances& d) {
+std::vector<CGuideLine> MarginGuides(const wxRect& r, int paperWidth, int paperHeight, const CPageSetup& d) {
     const auto sx = [&](int v) { return int(int64_t(v) * r.width / std::max(1, paperWidth)); };
     const auto sy = [&](int v) { return int(int64_t(v) * r.height / std::max(1, paperHeight)); };
     const int right = r.x + r.width;
@@ -68,14 +67,17 @@ std::vector<CGuideLine> MarginGuides(const wxRect& r, int paperWidth, int paperH
     const auto vertical = [&](int x, bool gray) { return CGuideLine{{x, r.y + 1}, {x, bottom - 2}, gray}; };
     const auto horizontal = [&](int y, bool gray) { return CGuideLine{{r.x + 1, y}, {right - 2, y}, gray}; };
     return {
-        vertical(r.x + sx(d.left), true),      vertical(right - sx(d.right), true),
-        horizontal(r.y + sy(d.top), true),     horizontal(bottom - sy(d.bottom), true),
-        horizontal(r.y + sy(d.header), false), horizontal(bottom - sy(d.footer), false),
+        vertical(r.x + sx(d.m_nLeftMargin), true),        vertical(right - sx(d.m_nRightMargin), true),
+        horizontal(r.y + sy(d.m_nTopMargin), true),       horizontal(bottom - sy(d.m_nBottomMargin), true),
+        horizontal(r.y + sy(d.m_nHeaderDistance), false), horizontal(bottom - sy(d.m_nFooterDistance), false),
     };
 }
 
-CListPrintout::CListPrintout(CBaseListView* view, const CPrintDistances& distances, bool preview)
-    : wxPrintout(ToWx(view->GetTitle())), m_view(view), m_distances(distances), m_bPreview(preview) {}
+CListPrintout::CListPrintout(CBaseListView* view, const CPageSetup& setup, bool preview)
+    : wxPrintout(ToWx(view->GetTitle())),
+      m_view(view),
+      m_setup(CRefPtr<CPageSetup>::Adopt(new CPageSetup(setup))),
+      m_bPreview(preview) {}
 
 wxSize CListPrintout::ScreenPPI() const {
     int x = 96, y = 96;
@@ -96,8 +98,8 @@ void CListPrintout::OnPreparePrinting() {
 
     int widthMm = 0, heightMm = 0;
     GetPageSizeMM(&widthMm, &heightMm);
-    const int width = int(widthMm / kMmPerHundredth) - m_distances.left - m_distances.right;
-    const int height = int(heightMm / kMmPerHundredth) - m_distances.top - m_distances.bottom;
+    const int width = int(widthMm / kMmPerHundredth) - m_setup->m_nLeftMargin - m_setup->m_nRightMargin;
+    const int height = int(heightMm / kMmPerHundredth) - m_setup->m_nTopMargin - m_setup->m_nBottomMargin;
     m_bands = PaginateList(m_columnWidths, m_rowHeights, width, height);
 }
 
@@ -128,8 +130,8 @@ bool CListPrintout::OnPrintPage(int page) {
     m_bands.ColumnRange(columnBand, m_view->GetColumnCount(), firstColumn, endColumn);
     m_bands.RowRange(rowBand, int(m_view->GetRowCount()), firstRow, endRow);
 
-    const int left = px(m_distances.left);
-    int y = py(m_distances.top);
+    const int left = px(m_setup->m_nLeftMargin);
+    int y = py(m_setup->m_nTopMargin);
     const auto cell = [&](const WString& text, int x, int width, int height) {
         const wxRect rect(x, y, width, height);
         wxDCClipper clip(*dc, rect);
@@ -156,8 +158,8 @@ bool CListPrintout::OnPrintPage(int page) {
         GetPageSizeMM(&widthMm, &heightMm);
         const wxRect paper = GetLogicalPaperRect();
         const wxPen previous = dc->GetPen();
-        for (const CGuideLine& line : MarginGuides(paper, int(widthMm / kMmPerHundredth),
-                                                   int(heightMm / kMmPerHundredth), m_distances)) {
+        for (const CGuideLine& line :
+             MarginGuides(paper, int(widthMm / kMmPerHundredth), int(heightMm / kMmPerHundredth), *m_setup)) {
             dc->SetPen(line.gray ? wxPen(wxColour(128, 128, 128), 1) : previous);
             dc->DrawLine(line.from, line.to);
         }
@@ -166,9 +168,9 @@ bool CListPrintout::OnPrintPage(int page) {
     return true;
 }
 
-bool CListPrintout::ShowPreview(CBaseListView* view, const CPrintDistances& distances) {
-    auto* preview = new wxPrintPreview(new CListPrintout(view, distances, true),
-                                       new CListPrintout(view, distances, false));
+bool CListPrintout::ShowPreview(CBaseListView* view, const CPageSetup& setup) {
+    auto* preview =
+        new wxPrintPreview(new CListPrintout(view, setup, true), new CListPrintout(view, setup, false));
     if (!preview->IsOk()) {
         delete preview;
         CvlMessageBoxText(u"Command failed.", MB_OK | MB_ICONERROR);
@@ -182,8 +184,8 @@ bool CListPrintout::ShowPreview(CBaseListView* view, const CPrintDistances& dist
     return true;
 }
 
-bool CListPrintout::Print(CBaseListView* view, const CPrintDistances& distances) {
+bool CListPrintout::Print(CBaseListView* view, const CPageSetup& setup) {
     wxPrinter printer;
-    CListPrintout printout(view, distances, false);
+    CListPrintout printout(view, setup, false);
     return printer.Print(view->GetFrame(), &printout, true);
 }

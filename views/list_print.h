@@ -6,19 +6,10 @@
 
 #include <vector>
 
+#include "document/page_setup.h"
 #include "platform/text.h"
 
 class CBaseListView;
-
-// The distances of a page layout in hundredths of an inch.
-struct CPrintDistances {
-    int top = 100;
-    int left = 75;
-    int right = 75;
-    int bottom = 100;
-    int header = 75;
-    int footer = 75;
-};
 
 // Height of the column-title row in hundredths of an inch.
 constexpr int kTitleRowHeight = 20;
@@ -50,15 +41,15 @@ struct CGuideLine {
 // The four margin guides and the header and footer lines over a page drawn at `page`, whose paper
 // measures paperWidth by paperHeight hundredths of an inch. The preview draws them over its first page.
 std::vector<CGuideLine> MarginGuides(const wxRect& page, int paperWidth, int paperHeight,
-                                     const CPrintDistances& d);
+                                     const CPageSetup& setup);
 
 class CListPrintout : public wxPrintout {
 public:
-    CListPrintout(CBaseListView* view, const CPrintDistances& distances, bool preview);
+    CListPrintout(CBaseListView* view, const CPageSetup& setup, bool preview);
     // Starts the print preview of the view in a frame of its own; false when it cannot start.
-    static bool ShowPreview(CBaseListView* view, const CPrintDistances& distances);
+    static bool ShowPreview(CBaseListView* view, const CPageSetup& setup);
     // Runs the print dialog and prints.
-    static bool Print(CBaseListView* view, const CPrintDistances& distances);
+    static bool Print(CBaseListView* view, const CPageSetup& setup);
 
     void OnPreparePrinting() override;
     bool HasPage(int page) override;
@@ -71,7 +62,7 @@ private:
     wxSize ScreenPPI() const;
 
     CBaseListView* m_view;
-    CPrintDistances m_distances;
+    CRefPtr<CPageSetup> m_setup;  // a copy: the preview outlives the command that started it
     bool m_bPreview;
     CListBands m_bands;
     std::vector<int> m_columnWidths;

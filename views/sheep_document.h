@@ -1,11 +1,9 @@
 // The program's document: a wx document around the flock document core. The core tells the views
 // what changed through its own hints; this class adds what the framework needs (title, modified
-// state, the save question) and the column layouts and captions of the lists.
+// state, the save question).
 #pragma once
 
 #include <wx/docview.h>
-
-#include <vector>
 
 #include "document/sheep_doc.h"
 
@@ -28,11 +26,6 @@ public:
     bool IsModified() const override;
     void Modify(bool modified) override;
     void OnChangeFilename(bool notifyViews) override;
-
-    // The list columns: the layout of the current list kind and the captions of field ids.
-    std::vector<unsigned> GetColumnLayout() const;
-    // False when the field has no caption (such a column is never shown).
-    bool GetFieldCaption(unsigned field, WString& caption) const;
 
 protected:
     bool DoSaveDocument(const wxString& file) override;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 
 #include "autorec_support.h"
@@ -282,6 +283,12 @@ TEST(SignetAutomation, NineFiguresGetsThenPuts) {
         EXPECT_EQ(averages.Get()->*fields[k], -3.5);
     }
     EXPECT_EQ(averages->m_dtEdited.m_dt, edited.m_dt);
+    // A client's NaN is "not entered", kept with the bits that files hold.
+    const double foreignNaN = std::bit_cast<double>(uint64_t{0x7FF8000000000000u});
+    EXPECT_EQ(CallSlot(itf, 16, foreignNaN), S_OK);
+    ASSERT_EQ(InvokePut(disp, 9, COleVariant(foreignNaN)).hr, S_OK);
+    EXPECT_EQ(std::bit_cast<uint64_t>(averages->m_dblAWT), 0xFFF8000000000000u);
+    EXPECT_EQ(std::bit_cast<uint64_t>(averages->m_dblLeanIndex), 0xFFF8000000000000u);
     ExpectSupportsErrorInfo(static_cast<IUnknown*>(itf), IID_ISignetData);
     Release(itf);
 }

@@ -8,16 +8,6 @@
 
 namespace {
 
-// An address that answers for its dual interface before the address's own automation does.
-class CTestAddress : public CLocalAddress {
-public:
-    explicit CTestAddress(const WString& id) : CLocalAddress(id) {}
-    IUnknown* GetInterface(REFIID iid) override {
-        if (IUnknown* p = CLocalAddress::GetInterface(iid)) return p;
-        return iid == IID_IAddress ? &m_xDispatch : nullptr;
-    }
-};
-
 class CBrowserFrame : public IDocumentFrame {
 public:
     WString GetPathName() const override { return {}; }
@@ -45,8 +35,8 @@ class AddressesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         doc_.SetTitle(u"Home Flock");
-        doc_.GetStores().SetAddressAt(u"Market", MakeRef<CTestAddress>(u"Market"));
-        doc_.GetStores().SetAddressAt(u"Vet", MakeRef<CTestAddress>(u"Vet"));
+        doc_.GetStores().SetAddressAt(u"Market", MakeRef<CLocalAddress>(u"Market"));
+        doc_.GetStores().SetAddressAt(u"Vet", MakeRef<CLocalAddress>(u"Vet"));
         disp_.AttachDispatch(doc_.GetAddresses());
     }
     HRESULT Failure(const std::function<void()>& call, WString* text = nullptr) {
@@ -223,7 +213,8 @@ TEST_F(AddressesTest, DualSlots) {
     address = nullptr;
     EXPECT_EQ(CallSlot(dual, 12, static_cast<BSTR>(name), SHORT(2), &address), HRESULT(0x800402A0));
     EXPECT_EQ(CallSlot(dual, 12, static_cast<BSTR>(name), SHORT(0), &address), S_OK);
-    if (address) reinterpret_cast<IUnknown*>(address)->Release();
+    ASSERT_NE(address, nullptr);
+    reinterpret_cast<IUnknown*>(address)->Release();
     EXPECT_EQ(CallSlot(dual, 13, rawMarket), S_OK);
     VARIANT_BOOL exists = 0;
     EXPECT_EQ(CallSlot(dual, 14, rawMarket, &exists), S_OK);

@@ -28,16 +28,6 @@ inline int32_t TestBornOnFarm(IDocument*, ISheep* sheep) {
     return it == BornOnFarmAnswers().end() ? 0 : it->second;
 }
 
-// An animal that answers for its dual interface even before the animal's own automation does.
-class CTestSheep : public CSheep {
-public:
-    CTestSheep(const char16_t* tattoo, int32_t sex, IFlockDocument* doc) : CSheep(tattoo, sex, doc) {}
-    IUnknown* GetInterface(REFIID iid) override {
-        if (IUnknown* p = CSheep::GetInterface(iid)) return p;
-        return iid == IID_ISheep ? &m_xDispatch : nullptr;
-    }
-};
-
 class CFakeAutomationDocument : public CCmdTarget, public IAutomationDocument {
 public:
     CFakeAutomationDocument() { EnableAutomation(); }
@@ -133,7 +123,7 @@ public:
 
     // Adds a test animal and gives it (the document keeps the reference).
     CSheep* Add(const char16_t* tattoo, int32_t sex = SEX_EWE) {
-        auto* s = new CTestSheep(tattoo, sex, this);
+        auto* s = new CSheep(tattoo, sex, this);
         AddSheep(s, false);
         return s;
     }

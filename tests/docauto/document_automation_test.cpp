@@ -8,7 +8,10 @@
 #include "platform/automation/slot_call.h"
 #include "platform/testing/scripted_host.h"
 #include "records/addresses_collection.h"
+#include "records/breeds.h"
+#include "records/criteria.h"
 #include "records/criteria_automation.h"
+#include "records/event.h"
 #include "records/records_collection.h"
 #include "records/sheep.h"
 #include "records/signet.h"
@@ -211,18 +214,51 @@ TEST_F(DocumentAutomationTest, WhatIsNotThereYetIsRefusedClearly) {
     EXPECT_EQ(Failure([&] { disp_.Call(u"PrintOut", {}); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Get(u"XML"); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Put(u"XML", COleVariant(u"<x/>")); }), E_NOTIMPL);
-    for (const char16_t* name : {u"Author", u"Comments", u"Keywords"}) {
-        EXPECT_EQ(Failure([&] { disp_.Get(name); }), E_NOTIMPL) << WToUtf8(name);
-        EXPECT_EQ(Failure([&] { disp_.Put(name, COleVariant(u"x")); }), E_NOTIMPL) << WToUtf8(name);
-    }
     // Without the program's windows.
     for (const char16_t* name : {u"Save", u"Activate"})
         EXPECT_EQ(Failure([&] { disp_.Call(name, {}); }), E_NOTIMPL) << WToUtf8(name);
     EXPECT_EQ(Failure([&] { disp_.Call(u"Close", {}); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Get(u"Visible"); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Get(u"Windows"); }), E_NOTIMPL);
+}
+
+TEST_F(DocumentAutomationTest, SummaryTextsInTheAnsiCodePage) {
+    const struct {
+        const char16_t* name;
+        std::string CSummaryInfo::*field;
+    } texts[] = {{u"Author", &CSummaryInfo::m_author},
+                 {u"Comments", &CSummaryInfo::m_comments},
+                 {u"Keywords", &CSummaryInfo::m_keywords}};
+    for (const auto& t : texts) {
+        disp_.Put(t.name, COleVariant(u"M\u00fcller \u20ac"));
+        EXPECT_EQ(doc_.GetSummaryInfo().*t.field, "M\xfcller \x80") << WToUtf8(t.name);
+        EXPECT_EQ(BstrToW(disp_.Get(t.name).bstrVal), u"M\u00fcller \u20ac") << WToUtf8(t.name);
+    }
+    EXPECT_FALSE(doc_.IsModified());
+    CComBSTR author;
+    EXPECT_EQ(dual_->get_Author(&author), S_OK);
+    EXPECT_EQ(author.ToW(), u"M\u00fcller \u20ac");
+}
+
+TEST_F(DocumentAutomationTest, TheBreedOfTheDocument) {
+    doc_.SetAttribute(FARM_BREED, u"Texel");
     IDispatch* breed = nullptr;
-    EXPECT_EQ(dual_->get_Breed(&breed), E_NOTIMPL);
+    ASSERT_EQ(dual_->get_Breed(&breed), S_OK);
+    ASSERT_NE(breed, nullptr);
+    COleDispatchDriver texel(breed, false);
+    EXPECT_EQ(BstrToW(texel.Get(u"Name").bstrVal), u"Texel");
+    EXPECT_EQ(CCmdTarget::FromIDispatch(texel.Get(u"Parent").pdispVal), static_cast<CCmdTarget*>(&doc_));
+    IDispatch* again = nullptr;
+    ASSERT_EQ(dual_->get_Breed(&again), S_OK);
+    EXPECT_EQ(again, breed);
+    again->Release();
+    doc_.SetAttribute(FARM_BREED, u"Lleyn");
+    ASSERT_EQ(dual_->get_Breed(&again), S_OK);
+    EXPECT_NE(again, breed);
+    again->Release();
+    // The old breed object refuses further calls.
+    EXPECT_THROW(texel.Get(u"Name"), COleDispatchException);
+    breed->Release();
 }
 
 TEST_F(DocumentAutomationTest, SaveCloseAndWindowsThroughTheFrame) {
@@ -370,6 +406,29 @@ TEST(DocumentLifetime, CollectionsOutliveTheirDocumentSafely) {
     COleDispatchDriver r(records), c(criterias);
     EXPECT_THROW(r.Get(u"Count"), COleDispatchException);
     EXPECT_THROW(c.Call(u"Add", {COleVariant(u"x")}), COleDispatchException);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DocumentCriteria, TheBreedPlugInAnswersForABirthWithBothInterfaces) {
+    CScopedScriptedHost host;
+    CSheepDoc doc;
+    ASSERT_EQ(doc.GetBreedPlugIn().LoadFile(CVL_DOCAUTO_BREED, true), BREED_LOADED);
+    auto log = reinterpret_cast<const char* (*)()>(doc.GetBreedProc("TestBreedLog"));
+    auto clear = reinterpret_cast<void (*)()>(doc.GetBreedProc("TestBreedClearLog"));
+    ASSERT_TRUE(log && clear);
+    auto* lamb = new CSheep(u"LAMB1", SEX_EWE, nullptr);
+    ASSERT_GE(doc.AddSheep(lamb, false), 0);
+    lamb->AddEvent(new CEvent(COleDateTime(2003, 3, 1, 0, 0, 0), EVENT_BORN), false);
+    CCriteria criteria;
+    criteria.m_dtDate = COleDateTime(2003, 7, 15, 0, 0, 0);
+    clear();
+    EXPECT_TRUE(lamb->MatchesCriteria(criteria));
+    EXPECT_EQ(std::string(log()), "BornOnFarm(doc,sheep);");
+    doc.UnloadBreedPlugIn();
+    EXPECT_FALSE(lamb->MatchesCriteria(criteria));
 }
 
 }  // namespace

@@ -148,6 +148,10 @@ TEST_F(RecordsTest, ASelectionCountsMatchesAndRefusesNumbers) {
     ASSERT_NE(sheep, nullptr);
     EXPECT_EQ(TattooOf(reinterpret_cast<IDispatch*>(sheep)), u"ALPHA");
     Let(sheep);
+    // A tattoo of digits is a tattoo here too, not a refused number.
+    ASSERT_EQ(dual->Item(COleVariant(u"123"), &sheep), S_OK);
+    EXPECT_EQ(TattooOf(reinterpret_cast<IDispatch*>(sheep)), u"123");
+    Let(sheep);
     // The criteria are read at every use.
     rams_->SetEwes(VARIANT_TRUE);
     rams_->SetRams(VARIANT_FALSE);
@@ -296,7 +300,9 @@ TEST_F(RecordsTest, DualSlots) {
     CComBSTR name(u"NEW");
     sheep = nullptr;
     EXPECT_EQ(CallSlot(dual, 13, static_cast<BSTR>(name), SHORT(SEX_EWE), &sheep), S_OK);
-    if (sheep) Let(sheep);
+    ASSERT_NE(sheep, nullptr);
+    EXPECT_EQ(TattooOf(reinterpret_cast<IDispatch*>(sheep)), u"NEW");
+    Let(sheep);
     EXPECT_EQ(count + 1, doc_.GetSheepCount());
     EXPECT_EQ(CallSlot(dual, 14, Raw(added)), S_OK);
     EXPECT_EQ(doc_.FindSheep(u"NEW"), nullptr);

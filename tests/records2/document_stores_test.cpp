@@ -256,3 +256,37 @@ TEST(DocumentStoresInTheDocument, AddressesColumnsAndEmptying) {
     EXPECT_TRUE(doc.GetStores().SignetAverages().empty());
     doc.RemoveView(&view);
 }
+
+namespace {
+class KindView : public CDocView {
+public:
+    explicit KindView(int kind) : m_kind(kind) {}
+    int GetViewKind() const override { return m_kind; }
+    void OnUpdate(CDocView*, uint32_t, CObject*) override {}
+
+private:
+    int m_kind;
+};
+}  // namespace
+
+TEST(PageSetupStore, OnePerViewKindKeptWhenEmptied) {
+    CSheepDoc doc;
+    EXPECT_EQ(doc.GetStores().PageSetups().size(), 5u);
+    KindView flock(VIEW_KIND_FLOCK), pedigree(VIEW_KIND_ANTECEDANTS), other(VIEW_KIND_OTHER);
+    CPageSetup* flockSetup = doc.GetPageSetup(&flock);
+    EXPECT_EQ(flockSetup, doc.GetStores().PageSetups()[1].Get());
+    EXPECT_NE(doc.GetPageSetup(&pedigree), flockSetup);
+    EXPECT_THROW(doc.GetPageSetup(&other), std::invalid_argument);
+    EXPECT_THROW(doc.GetPageSetup(nullptr), std::invalid_argument);
+    EXPECT_EQ(flockSetup->m_nTopMargin, CPageSetup().m_nTopMargin);  // made with the defaults
+
+    CDocumentStores stores;
+    stores.PageSetups().clear();  // as a file with fewer page setups leaves them
+    CPageSetup* made = stores.GetPageSetup(7);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(stores.PageSetups().size(), 8u);
+    EXPECT_EQ(stores.GetPageSetup(7), made);
+
+    doc.DeleteContents();
+    EXPECT_EQ(doc.GetPageSetup(&flock), flockSetup);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "platform/settings.h"
 #include "records/fake_document.h"
 #include "records/sheep.h"
+#include "records/signet.h"
 #include "records2_support.h"
 #include "support/scripted_host_fixture.h"
 
@@ -476,4 +478,26 @@ TEST(SheepRecords, RemovedRecordsAreDetached) {
         EXPECT_THROW(ewe->RemoveTuppingAt(0), std::out_of_range);
     }
     EXPECT_TRUE(held->IsDetached());
+}
+
+TEST(SheepArchive, ANaNFromOutsideIsStoredWithTheFilesNotEnteredBits) {
+    // Another platform's NaN (the one this one makes by default) must never reach the file.
+    const double foreignNaN = std::bit_cast<double>(uint64_t{0x7FF8000000000000u});
+    const uint64_t notEntered = 0xFFF8000000000000u;
+    auto s = MakeRef<CSheep>(u"A1", SEX_EWE, nullptr);
+    s->SetFigure(FIG_AWT, 1.0);
+    s->SetFigure(FIG_AWT, foreignNaN);
+    s->SetFigure(FIG_LEAN_INDEX, 1.0);
+    EXPECT_TRUE(s->SetFieldValue(16, &foreignNaN));  // id 16: LeanIndex
+    EXPECT_EQ(std::bit_cast<uint64_t>(s->GetFigure(FIG_AWT)), notEntered);
+    EXPECT_EQ(std::bit_cast<uint64_t>(s->GetFigure(FIG_LEAN_INDEX)), notEntered);
+
+    CFakeDocument doc;
+    auto reader = SheepReader(doc);
+    ASSERT_TRUE(reader.Parse("<Dedov><Signet><AWT>nan</AWT></Signet></Dedov>"));
+    EXPECT_EQ(std::bit_cast<uint64_t>(reader.FinishedAs<CSheep>()->GetFigure(FIG_AWT)), notEntered);
+
+    double typed = 0.0;
+    ASSERT_TRUE(ReadOptionalDouble(u"nan", &typed));
+    EXPECT_EQ(std::bit_cast<uint64_t>(typed), notEntered);
 }

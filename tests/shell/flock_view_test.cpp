@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "document/sheep_doc.h"
+#include "platform/archive.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "shell_fixture.h"
@@ -138,6 +139,7 @@ TEST_F(FlockViewTest, DeletingSelectedAnimalsAsksAndKeepsListAndDocumentInStep) 
     EXPECT_EQ(core().FindSheep(u"C300"), nullptr);
     EXPECT_EQ(Column(SF_TATTOO), (std::vector<WString>{u"A100", u"B200", u"D400"}));
     ExpectListMatchesDocument();
+    EXPECT_NE(Frame()->GetRecordPaneText().find(u"Total: 3"), WString::npos);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_FALSE(App().GetHost().IsProgressShown());
 }
@@ -197,12 +199,25 @@ TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
     EXPECT_NE(text.find(u"A100\t"), WString::npos);
     EXPECT_NE(text.find(u"\tIvy\t"), WString::npos);
     EXPECT_EQ(text.substr(text.size() - 2), u"\r\n");
+    // The private block: the title as a Unicode archive string, the count, then each animal.
     const std::vector<uint8_t> block = view->BuildClipboardBlock(rows);
-    // The title as a Unicode archive string, then the count.
-    ASSERT_GE(block.size(), 4u);
+    ASSERT_GE(block.size(), 3u);
     EXPECT_EQ(block[0], 0xFF);
     EXPECT_EQ(block[1], 0xFE);
     EXPECT_EQ(block[2], 0xFF);
+    CArchive ar(block.data(), block.size());
+    WString title;
+    ar >> title;
+    EXPECT_EQ(title, core().GetTitle());
+    uint32_t count = 0;
+    ar >> count;
+    ASSERT_EQ(count, 2u);
+    for (const char16_t* tattoo : {u"A100", u"B200"}) {
+        CRefPtr<CSheep> copy = CRefPtr<CSheep>::Adopt(new CSheep);
+        copy->Serialize(ar);
+        EXPECT_EQ(copy->GetTattoo(), tattoo);
+    }
+    EXPECT_EQ(ar.GetRemaining(), 0u);
 }
 
 TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
@@ -230,8 +245,11 @@ TEST_F(FlockViewTest, MultipleRecordsActivatesTheListThatIsThere) {
 TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
     wxBitmap paper(850, 1100);
     wxMemoryDC dc(paper);
+    // The document's layout for flock lists.
+    CPageSetup* setup = view->GetPageSetup();
+    ASSERT_EQ(setup, core().GetPageSetup(view));
     for (bool preview : {false, true}) {
-        CListPrintout printout(view, CPrintDistances(), preview);
+        CListPrintout printout(view, *setup, preview);
         printout.SetDC(&dc);
         printout.SetPPIScreen(100, 100);
         printout.SetPPIPrinter(100, 100);
@@ -243,4 +261,52 @@ TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
         EXPECT_TRUE(printout.OnPrintPage(1));
         EXPECT_FALSE(printout.HasPage(2));
     }
+}
+
+TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {
+    ASSERT_GE(core().AddSheep(new CSheep(u"E500", SEX_EWE, &core()), false), 0);
+    host.Reply(18, IDNO);
+    core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 5);
+
+    host.Reply(18, IDYES);
+    core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 6);
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");
+}
+
+TEST_F(FlockViewTest, EventsReachTheListThroughTheFrameAndTheControl) {
+    // A click on a column head, as the control reports it.
+    wxListEvent click(wxEVT_LIST_COL_CLICK, view->GetListCtrl()->GetId());
+    click.SetEventObject(view->GetListCtrl());
+    click.m_col = ColumnOf(SF_NAME);
+    view->GetListCtrl()->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(Column(SF_NAME).front(), u"Basil");
+
+    // Edit | Delete from the main window's menu goes to the active list.
+    view->SelectOnly(0);
+    host.Reply(1020, IDYES);
+    wxCommandEvent del(wxEVT_MENU, ID_EDIT_DELETE_RECORDS);
+    Frame()->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(core().GetSheepCount(), 4);
+    EXPECT_EQ(core().FindSheep(u"D400"), nullptr);
+    ExpectListMatchesDocument();
+}
+
+TEST_F(FlockViewTest, AClickOnARowMakesItsAnimalCurrent) {
+    wxListCtrl* list = view->GetListCtrl();
+    wxRect rect, first;
+    ASSERT_TRUE(list->GetItemRect(2, rect));
+    ASSERT_TRUE(list->GetItemRect(0, first));
+    wxWindow* rows = list;
+    for (wxWindow* child : list->GetChildren())
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow") rows = child;
+    wxMouseEvent click(wxEVT_LEFT_DOWN);
+    // The rows' rectangles count the header in; the click is in the rows' window, below it.
+    click.SetPosition(wxPoint(rect.x + 4, rect.y - first.y + rect.height / 2));
+    click.SetEventObject(rows);
+    rows->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(core().GetCurrentKey(), view->GetRowSheep(2)->GetTattoo());
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 3 Total: 5");
 }

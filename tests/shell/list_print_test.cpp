@@ -37,7 +37,9 @@ TEST(ListPagination, OversizedColumnsStandAloneAndAnEmptyListIsOnePage) {
 
 TEST(PreviewGuides, MarginsAreGrayAndHeaderAndFooterUseThePen) {
     const wxRect page(10, 20, 425, 550);  // letter paper at half size
-    const auto lines = MarginGuides(page, 850, 1100, CPrintDistances{100, 75, 75, 100, 75, 75});
+    CRefPtr<CPageSetup> setup = CRefPtr<CPageSetup>::Adopt(new CPageSetup);
+    ASSERT_TRUE(setup->SetDistances(100, 75, 75, 100, 75, 75));
+    const auto lines = MarginGuides(page, 850, 1100, *setup);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0].from, wxPoint(10 + 37, 21));  // left margin
     EXPECT_EQ(lines[1].from.x, 435 - 37);            // right margin

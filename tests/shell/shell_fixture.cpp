@@ -17,13 +17,22 @@ namespace {
 class CWxEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        // No accessibility bus: the tests run on a bare virtual display.
+        setenv("NO_AT_BRIDGE", "1", 1);
         wxApp::SetInstance(new CSheepApp);
         static int argc = 1;
         static char name[] = "test_shell";
         static char* argv[] = {name, nullptr};
-        ASSERT_TRUE(wxEntryStart(argc, argv));
+        m_started = wxEntryStart(argc, argv);
+        // Without a display every test fails here at once rather than hanging.
+        ASSERT_TRUE(m_started) << "no display: run the GUI tests under xvfb-run";
     }
-    void TearDown() override { wxEntryCleanup(); }
+    void TearDown() override {
+        if (m_started) wxEntryCleanup();
+    }
+
+private:
+    bool m_started = false;
 };
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new CWxEnvironment);

@@ -1,10 +1,13 @@
 #include <wx/docview.h>
+#include <wx/stdpaths.h>
 
 #include "platform/settings.h"
+#include "records/app_services.h"
 #include "shell/window_placement.h"
 #include "shell_fixture.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
+#include "views/wx_text.h"
 
 TEST_F(ShellTest, WithoutTheInstalledLayoutTheProgramSaysSoAndStops) {
     folders.SetInstalled(false);
@@ -135,4 +138,45 @@ TEST_F(ShellTest, TheDefaultPathBecomesTheCurrentFolder) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(wxGetCwd(), wxString(folders.Root().string()));
     wxSetWorkingDirectory(before);
+}
+
+TEST_F(ShellTest, ImageFoldersAreStoredWithSeparatorsAndComeBackAfterARestart) {
+    ASSERT_TRUE(Start());
+    wxString pictures = wxStandardPaths::Get().GetUserDir(wxStandardPaths::Dir_Pictures);
+    EXPECT_EQ(App().GetImageSearchPath(), std::vector<WString>{FromWx(pictures) + u"/"});
+
+    App().SetImageSearchPath({u"/srv/photos", u"/home/me/sheep/"});
+    EXPECT_EQ(CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", u""),
+              u"/srv/photos/;/home/me/sheep/");
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(App().GetImageSearchPath(), (std::vector<WString>{u"/srv/photos/", u"/home/me/sheep/"}));
+
+    App().SetImageSearchPath({});
+    EXPECT_EQ(CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", u"x"), u"");
+}
+
+TEST_F(ShellTest, MeasurementsUseTheStoredDecimalPlaces) {
+    CRegistrySettings::SetDWord(HKEY_CURRENT_USER, u"Settings", u"Decimal Places", 0);
+    ASSERT_TRUE(Start());
+    const int32_t kilograms = 1;
+    EXPECT_EQ(CSheepAppServices::Get().FormatMeasurement(&kilograms, u"21.2"), u"10");
+    Stop();
+    CRegistrySettings::SetDWord(HKEY_CURRENT_USER, u"Settings", u"Decimal Places", 2);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(CSheepAppServices::Get().FormatMeasurement(&kilograms, u"21.2"), u"10.00");
+}
+
+TEST_F(ShellTest, RecentFilesShowTheirNameWhenInTheCurrentFolder) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(App().GetRecentFileCount(), 4u);
+    App().GetDocManager()->AddFileToHistory("/farm/other/b.cvl");
+    App().GetDocManager()->AddFileToHistory("/farm/a.cvl");
+    WString name;
+    ASSERT_TRUE(App().GetRecentFileDisplayName(name, 0, "/farm"));
+    EXPECT_EQ(name, u"a.cvl");
+    ASSERT_TRUE(App().GetRecentFileDisplayName(name, 1, "/farm/"));
+    EXPECT_EQ(name, u"/farm/other/b.cvl");
+    EXPECT_FALSE(App().GetRecentFileDisplayName(name, 2, "/farm"));
+    EXPECT_TRUE(name.empty());
 }
