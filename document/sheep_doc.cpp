@@ -336,9 +336,9 @@ bool CSheepDoc::GetFieldCaption(int field, WString& caption) const {
     });
 }
 
-int CSheepDoc::GetColumns(int kind, const std::function<void(const WString&, uint32_t)>& insertColumn) {
+int CSheepDoc::GetColumns(const std::function<void(const WString&, uint32_t)>& insertColumn) {
     return m_stores.GetColumns(
-        kind,
+        GetExtractionCriteria().m_nType,
         [this](int32_t flag) {
             int32_t readOnly = 0;
             return GetBreedFlag(flag, &readOnly);
@@ -346,9 +346,15 @@ int CSheepDoc::GetColumns(int kind, const std::function<void(const WString&, uin
         insertColumn);
 }
 
-void CSheepDoc::SetColumns(int kind, const CDWordArray* columns) {
-    m_stores.SetColumns(kind, columns);
+void CSheepDoc::SetColumns(const CDWordArray* columns) {
+    m_stores.SetColumns(GetExtractionCriteria().m_nType, columns);
     UpdateAllViews(nullptr, HINT_COLUMNS);
+}
+
+int CSheepDoc::CountMatchingSheep() const {
+    const CCriteria& criteria = *GetCriteria();
+    return int(std::count_if(m_flock.begin(), m_flock.end(),
+                             [&](const CRefPtr<CSheep>& sheep) { return sheep->MatchesCriteria(criteria); }));
 }
 
 CSignetData* CSheepDoc::GetSignetAverages(const CSheep* sheep) const {

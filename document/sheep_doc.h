@@ -102,11 +102,14 @@ public:
     const CDocumentStores& GetStores() const { return m_stores; }
     // A field identifier's caption; 31..38 are the breed plug-in's flag names. FALSE when empty.
     bool GetFieldCaption(int field, WString& caption) const;
-    // The column layout of a selection kind: insertColumn(caption, field) for each captioned field;
-    // returns the number of fields - 1.
-    int GetColumns(int kind, const std::function<void(const WString& caption, uint32_t field)>& insertColumn);
-    // Stores a copy of columns (null: the defaults) as the kind's layout and tells the views (hint 2).
-    void SetColumns(int kind, const CDWordArray* columns);
+    // The column layout of the extraction criteria's kind: insertColumn(caption, field) for each
+    // captioned field; returns the number of fields - 1.
+    int GetColumns(const std::function<void(const WString& caption, uint32_t field)>& insertColumn);
+    // Stores a copy of columns (null: the defaults) as the layout of the extraction criteria's kind
+    // and tells the views (hint 2).
+    void SetColumns(const CDWordArray* columns);
+    // The animals that meet the extraction criteria.
+    int CountMatchingSheep() const;
     void SetEartagColourMap(const std::map<WString, WString>& colours) {
         m_stores.SetEartagColourMap(colours);
     }

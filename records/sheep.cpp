@@ -159,6 +159,20 @@ void CSheep::SetEditedNow() {
     m_dtEdited = COleDateTime::GetCurrentTimeUtc();
 }
 
+bool CSheep::SetTattoo(const WString& tattoo) {
+    if (m_pDocument) {
+        // A new key would leave the animal out of order and its entries under the old key.
+        if (CompareNoCase(m_strTattoo, tattoo) != 0) return false;
+        // The EID map names animals by their exact tattoo.
+        WString holder;
+        if (m_nElectronicID != 0 && m_pDocument->LookupTattooByEID(m_nElectronicID, &holder) &&
+            EqualsNoCase(holder, m_strTattoo))
+            m_pDocument->SetEIDTattoo(m_nElectronicID, tattoo);
+    }
+    m_strTattoo = tattoo;
+    return true;
+}
+
 void CSheep::SetName(const WString& v) {
     StampEdited();
     m_strName = v;
@@ -406,15 +420,15 @@ bool CSheep::SetFieldValue(const unsigned& id, const void* value) {
                     break;
             }
             if (*target == text) return false;
-            // The flock, its ear-tag index and EID map are keyed by tattoo: a new key would leave the
-            // animal out of order and its entries under the old key, so it is refused in a document.
-            if (field == 1 && m_pDocument && CompareNoCase(*target, text) != 0) return false;
-            if (field == 2 && m_pDocument)
+            if (field == 1) {
+                if (!SetTattoo(text)) return false;
+            } else if (field == 2 && m_pDocument) {
                 m_pDocument->UpdateEarTagIndex(this, m_strEartagColour, text);
-            else if (field == 3 && m_pDocument)
+            } else if (field == 3 && m_pDocument) {
                 m_pDocument->UpdateEarTagIndex(this, text, m_strEartagNumber);
-            else
+            } else {
                 *target = text;
+            }
             break;
         }
         case FieldKind::Date: {

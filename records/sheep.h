@@ -95,8 +95,10 @@ public:
 
     // ---- fields -------------------------------------------------------------------------------
     const WString& GetTattoo() const { return m_strTattoo; }
-    // The key; only the document changes it (it keeps the flock in key order).
-    void SetTattoo(const WString& tattoo) { m_strTattoo = tattoo; }
+    // The key. The document keeps its flock, ear-tag index and EID map by key, so an animal in a
+    // document refuses a tattoo naming another key (false); a change of case only is taken and the
+    // EID map follows it.
+    bool SetTattoo(const WString& tattoo);
     uint64_t GetElectronicID() const { return m_nElectronicID; }
     const WString& GetSire() const { return m_strSire; }
     const WString& GetDam() const { return m_strDam; }

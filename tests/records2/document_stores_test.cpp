@@ -234,10 +234,11 @@ TEST(DocumentStoresInTheDocument, AddressesColumnsAndEmptying) {
     EXPECT_EQ(shown, u"Smith");  // an entry the book cannot give keeps its stored name
     EXPECT_FALSE(static_cast<const IFlockDocument&>(doc).LookupAddress(u"Jones", &shown));
 
-    doc.SetColumns(CRITERIA_SOLD, nullptr);
+    doc.GetExtractionCriteria().m_nType = CRITERIA_SOLD;
+    doc.SetColumns(nullptr);
     EXPECT_EQ(view.hints, std::vector<uint32_t>{HINT_COLUMNS});
     std::vector<WString> captions;
-    EXPECT_EQ(doc.GetColumns(CRITERIA_SOLD, [&](const WString& c, uint32_t) { captions.push_back(c); }), 7);
+    EXPECT_EQ(doc.GetColumns([&](const WString& c, uint32_t) { captions.push_back(c); }), 7);
     EXPECT_EQ(captions.back(), u"Date of Depart");
 
     doc.SetSignetAverages(2003, 0, MakeRef<CSignetData>());
