@@ -85,7 +85,7 @@ CSheep* CFlockView::GetRowSheep(long row) const {
 void CFlockView::OnColumnsChanged(CObject*) {
     DeleteAllColumns();
     if (CSheepDoc* core = GetCore())
-        core->GetColumns(GetListKind(), [this](const WString& caption, uint32_t field) {
+        core->GetColumns([this](const WString& caption, uint32_t field) {
             InsertColumn(caption, field, -1);
         });
     FillList();
