@@ -19,6 +19,8 @@
 
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
+#include "document/ui/sheep_dialogs_wx.h"
+#include "document/ui/sheet.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "records/criteria.h"
@@ -118,10 +120,11 @@ COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
 // The documents commands the main window answers; the rest come with their own dialogs and sheets.
 const int kAnsweredCommands[] = {ID_FILTER_RAMS,  ID_FILTER_EWES, ID_FILTER_ADULTS, ID_FILTER_SHEARLINGS,
                                  ID_FILTER_LAMBS, ID_SHEEP_FIRST, ID_SHEEP_NEXT,    ID_SHEEP_PREVIOUS,
-                                 ID_SHEEP_LAST,   ID_GO_BACK,     ID_GO_FORWARD};
-const int kWaitingCommands[] = {ID_SHEEP_ADD,          ID_SHEEP_GOTO,     ID_SHEEP_SIGNET,
-                                ID_OPTIONS_FARM,       ID_OPTIONS_EVENTS, ID_OPERATIONS_TUPPING,
-                                ID_OPERATIONS_LAMBING, ID_EID_DOWNLOAD,   ID_EID_UPLOAD};
+                                 ID_SHEEP_LAST,   ID_GO_BACK,     ID_GO_FORWARD,    ID_SHEEP_ADD,
+                                 ID_SHEEP_GOTO};
+const int kWaitingCommands[] = {ID_SHEEP_SIGNET,       ID_OPTIONS_FARM,       ID_OPTIONS_EVENTS,
+                                ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING, ID_EID_DOWNLOAD,
+                                ID_EID_UPLOAD};
 
 }  // namespace
 
@@ -408,6 +411,14 @@ void CFrameBars::OnDocCommand(int command) {
     if (!core) return;
     if (!GetDocCommandState(*core, command).enabled) return;
     switch (command) {
+        case ID_SHEEP_ADD:
+            NewSheep(m_pFrame, *core, -1, nullptr, nullptr);
+            return;
+        case ID_SHEEP_GOTO: {
+            CGotoSheepDlg dialog(core, m_pFrame, {});
+            CvlRunModal(dialog);
+            return;
+        }
         case ID_GO_BACK:
             core->OnGoBack();
             break;

@@ -11,6 +11,8 @@
 
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
+#include "document/ui/sheep_dialogs_wx.h"
+#include "document/ui/sheet.h"
 #include "platform/archive.h"
 #include "records/criteria.h"
 #include "records/event.h"
@@ -331,4 +333,24 @@ TEST_F(BarsTest, BarLayoutSurvivesARestart) {
     Stop();
     ASSERT_TRUE(Start());
     EXPECT_TRUE(bars().IsBarShown(ID_BAR_STANDARD));
+}
+
+TEST_F(BarsTest, AddRunsTheAddDialogAndTheNewAnimalBecomesCurrent) {
+    EXPECT_TRUE(Enabled(ID_SHEEP_ADD));
+    int runs = 0;
+    CvlSetModalDriver([&runs](wxDialog& dialog) {
+        ++runs;
+        auto& add = dynamic_cast<CAddSheepDlg&>(dialog);
+        add.GetTattooEdit()->SetValue("NEW1");
+        add.PressOk();
+        return dialog.GetReturnCode();
+    });
+    // No breed plug-in checks the tattoo here: it is kept on asking.
+    host.Reply(114, IDYES);
+    Command(ID_SHEEP_ADD);
+    CvlSetModalDriver({});
+    EXPECT_EQ(runs, 1);
+    ASSERT_NE(core().FindSheep(u"NEW1"), nullptr);
+    EXPECT_EQ(core().GetCurrentKey(), u"NEW1");
+    EXPECT_EQ(core().GetSheepCount(), 7);
 }
