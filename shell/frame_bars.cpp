@@ -235,6 +235,7 @@ void CFrameBars::CreateFilterBar() {
     m_pSpin = new wxSpinButton(m_pDateArea, WxCommandId(ID_YEAR_SPIN), wxDefaultPosition, wxDefaultSize,
                                wxSP_VERTICAL | wxSP_ARROW_KEYS);
     m_pSpin->SetRange(kFirstSpinYear, GetLastSpinYear());
+    m_pSpin->SetMinSize(m_pSpin->GetBestSize());
     sizer->Add(m_pDate, 0, wxALIGN_CENTER_VERTICAL);
     sizer->Add(m_pYear, 0, wxALIGN_CENTER_VERTICAL);
     sizer->Add(m_pSpin, 0, wxALIGN_CENTER_VERTICAL);
@@ -497,6 +498,12 @@ void CFrameBars::ShowContextBar(int kind, bool preview) {
     for (int i = 0; i < 3; ++i)
         if (wxWindow* bar = m_pFrame->FindWindow(WxCommandId(bars[i])))
             m_manager.GetPane(bar).Show(!preview && kind == i);
+    // The filter bar edits the criteria of the document whose list it comes with, which becomes
+    // the active one once its activation is through.
+    if (kind == 1)
+        CallAfter([this] {
+            if (CSheepDoc* core = GetActiveCore()) ShowCriteria(core->GetExtractionCriteria());
+        });
     m_manager.Update();
 }
 

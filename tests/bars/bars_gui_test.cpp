@@ -354,3 +354,16 @@ TEST_F(BarsTest, AddRunsTheAddDialogAndTheNewAnimalBecomesCurrent) {
     EXPECT_EQ(core().GetCurrentKey(), u"NEW1");
     EXPECT_EQ(core().GetSheepCount(), 7);
 }
+
+TEST_F(BarsTest, TheFilterBarShowsTheCriteriaOfTheActiveList) {
+    ChooseKind(CRITERIA_SOLD);
+    CSheepDocument* other = NewDocument();
+    ASSERT_NE(other, nullptr);
+    Pump();
+    EXPECT_EQ(bars().GetTypeList()->GetSelection(), CRITERIA_ON_FARM);
+    EXPECT_TRUE(bars().GetDatePicker()->IsShown());
+    ViewOf(doc)->Activate(true);
+    Pump();
+    EXPECT_EQ(bars().GetTypeList()->GetSelection(), CRITERIA_SOLD);
+    EXPECT_EQ(bars().GetYearEdit()->GetValue(), "2010");
+}
