@@ -20,6 +20,7 @@
 #include "shell/bar_rules.h"
 #include "shell/frame_bars.h"
 #include "shell/shell_fixture.h"
+#include "views/bar_messages.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
@@ -366,4 +367,72 @@ TEST_F(BarsTest, TheFilterBarShowsTheCriteriaOfTheActiveList) {
     Pump();
     EXPECT_EQ(bars().GetTypeList()->GetSelection(), CRITERIA_SOLD);
     EXPECT_EQ(bars().GetYearEdit()->GetValue(), "2010");
+}
+
+namespace {
+
+// A report view as the Reporting bar sees it: what it was told to show and the hints it got.
+class CFakeReportView : public wxView, public CDocView, public IReportSelectionView {
+public:
+    int GetViewKind() const override { return VIEW_KIND_REPORT; }
+    using wxView::OnUpdate;
+    void OnUpdate(CDocView*, uint32_t hint, CObject*) override { hints.push_back(hint); }
+    void SetReport(int type, const WString& selection) override { reports.emplace_back(type, selection); }
+    void SetReportYear(int year) override { years.push_back(year); }
+    void OnDraw(wxDC*) override {}
+
+    std::vector<uint32_t> hints;
+    std::vector<std::pair<int, WString>> reports;
+    std::vector<int> years;
+};
+
+}  // namespace
+
+TEST_F(BarsTest, ReportingBarTellsTheReportViewWhatWasChosen) {
+    CFrameBars& b = bars();
+    b.ResetReportTypes();
+    EXPECT_EQ(b.AddReportType(u"Tupping", 0), 0);
+    EXPECT_EQ(b.AddReportType(u"Lambing", 1), 1);
+    b.GetReportTypeList()->SetSelection(1);
+    EXPECT_EQ(b.GetReportType(), 1);
+    EXPECT_EQ(b.GetLastReportYear(), -1);
+    for (const char* year : {"2008", "2009", "2010"}) b.GetReportYearList()->Append(year);
+    EXPECT_EQ(b.GetLastReportYear(), 2010);
+    b.GetReportSexList()->Append("Rams");
+    b.GetReportSexList()->Append("Ewes");
+    b.GetReportSexList()->SetSelection(1);
+    EXPECT_EQ(b.GetReportSexText(), u"Ewes");
+
+    // Only a report view takes them.
+    b.ApplyReport(1, u"Ewes", 2009, REPORT_PART_ALL);
+
+    auto* report = new CFakeReportView;
+    report->SetDocument(doc);
+    core().AddView(report);
+    App().GetDocManager()->ActivateView(report, true);
+    EXPECT_TRUE(Enabled(ID_REPORT_TYPE));
+
+    b.ApplyReport(1, u"Ewes", 2009, REPORT_PART_YEAR);
+    EXPECT_TRUE(report->reports.empty());
+    EXPECT_EQ(report->years, std::vector<int>{2009});
+    EXPECT_EQ(report->hints, std::vector<uint32_t>{1});
+
+    b.GetReportSexList()->SetSelection(0);
+    b.OnReportSexChanged();
+    EXPECT_EQ(report->reports, (std::vector<std::pair<int, WString>>{{1, u"Rams"}}));
+    EXPECT_EQ(report->years.back(), 2010);
+    EXPECT_EQ(report->hints.back(), 3u);
+
+    // A re-read whose sex text is not in the list takes the first entry as a change of sex.
+    b.GetReportSexList()->SetSelection(wxNOT_FOUND);
+    report->reports.clear();
+    b.OnUpdateReportBar();
+    EXPECT_EQ(report->reports, (std::vector<std::pair<int, WString>>{{1, u""}, {1, u"Rams"}}));
+    EXPECT_EQ(b.GetReportSexList()->GetSelection(), 0);
+
+    core().RemoveView(report);
+    delete report;
+    ViewOf(doc)->Activate(true);
+    Pump();
+    EXPECT_FALSE(Enabled(ID_REPORT_TYPE));
 }
