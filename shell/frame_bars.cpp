@@ -141,7 +141,7 @@ CFrameBars::CFrameBars(wxFrame* frame, wxDocManager* manager, wxMenuBar* menuBar
     if (menuBar) AppendMenus(menuBar);
     BindCommands();
     ShowCriteria(CCriteria());
-    if (!m_bTooltips) SetTooltips(false);
+    SetTooltips(m_bTooltips);
     LoadState();
     // The bars of a kind of view show with that view.
     for (int id : {ID_BAR_NAVIGATOR, ID_BAR_FILTER, ID_BAR_REPORTING})
@@ -180,7 +180,6 @@ void CFrameBars::CreateStandardBar() {
             m_pZoom = new wxComboBox(bar, WxCommandId(ID_ZOOM_BOX), wxEmptyString, wxDefaultPosition,
                                      wxSize(kZoomWidth + 40, -1), WXSIZEOF(sizes), sizes, wxCB_DROPDOWN);
             m_pZoom->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
-            m_pZoom->SetToolTip("Zoom");
             bar->AddControl(m_pZoom, "Zoom");
         } else {
             AddButton(bar, command);
@@ -216,7 +215,6 @@ void CFrameBars::CreateFilterBar() {
     m_pType = new wxChoice(bar, WxCommandId(ID_EXTRACT_TYPE), wxDefaultPosition, wxSize(kTypeWidth, -1));
     m_pType->SetFont(font);
     for (const char16_t* kind : kExtractionKinds) m_pType->Append(ToWx(kind));
-    m_pType->SetToolTip("Extract Type");
     bar->AddControl(m_pType, "Extract Type");
     bar->AddSpacer(kSeparatorWidth);
 
@@ -226,12 +224,10 @@ void CFrameBars::CreateFilterBar() {
     m_pDate = new wxDatePickerCtrl(m_pDateArea, ID_EXTRACT_DATE, wxDefaultDateTime, wxDefaultPosition,
                                    wxSize(kDateWidth + 40, -1), wxDP_DROPDOWN | wxDP_SHOWCENTURY);
     m_pDate->SetFont(font);
-    m_pDate->SetToolTip("Extraction Date");
     m_pYear =
         new wxTextCtrl(m_pDateArea, WxCommandId(ID_EXTRACT_YEAR), wxEmptyString, wxDefaultPosition,
                        wxSize(kDateWidth - 20, -1), wxTE_PROCESS_ENTER, wxTextValidator(wxFILTER_DIGITS));
     m_pYear->SetFont(font);
-    m_pYear->SetToolTip("Extraction Date");
     m_pSpin = new wxSpinButton(m_pDateArea, WxCommandId(ID_YEAR_SPIN), wxDefaultPosition, wxDefaultSize,
                                wxSP_VERTICAL | wxSP_ARROW_KEYS);
     m_pSpin->SetRange(kFirstSpinYear, GetLastSpinYear());
@@ -509,14 +505,22 @@ void CFrameBars::ShowContextBar(int kind, bool preview) {
 
 void CFrameBars::SetTooltips(bool tooltips) {
     m_bTooltips = tooltips;
-    for (wxWindow* bar : m_bars)
-        if (auto* toolbar = dynamic_cast<wxAuiToolBar*>(bar)) {
-            for (size_t i = 0; i < toolbar->GetToolCount(); ++i) {
-                wxAuiToolBarItem* item = toolbar->FindToolByIndex(int(i));
-                if (item && item->GetKind() != wxITEM_SEPARATOR && item->GetId() > 0)
-                    item->SetShortHelp(tooltips ? wxString(TextOf(item->GetId()).tip) : wxString());
+    for (wxWindow* bar : m_bars) {
+        auto* toolbar = dynamic_cast<wxAuiToolBar*>(bar);
+        if (!toolbar) continue;
+        for (size_t i = 0; i < toolbar->GetToolCount(); ++i) {
+            wxAuiToolBarItem* item = toolbar->FindToolByIndex(int(i));
+            if (!item || item->GetKind() == wxITEM_SEPARATOR) continue;
+            if (wxWindow* control = item->GetWindow()) {
+                // A control's tip is its label, on the control and on the controls it holds.
+                const wxString tip = tooltips ? item->GetLabel() : wxString();
+                control->SetToolTip(tip);
+                for (wxWindow* child : control->GetChildren()) child->SetToolTip(tip);
+            } else if (item->GetId() > 0) {
+                item->SetShortHelp(tooltips ? wxString(TextOf(item->GetId()).tip) : wxString());
             }
         }
+    }
 }
 
 // ---- Record Filter bar ------------------------------------------------------------------------------

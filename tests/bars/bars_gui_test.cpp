@@ -315,6 +315,13 @@ TEST_F(BarsTest, ZoomBoxTakesPercentsBelowFourHundred) {
     EXPECT_EQ(zoom->GetSelection(), 1);
     bars().SetZoomText(-1);
     EXPECT_EQ(zoom->GetValue(), "");
+
+    EXPECT_EQ(zoom->GetToolTipText(), "Zoom");
+    bars().SetTooltips(false);
+    EXPECT_EQ(zoom->GetToolTipText(), "");
+    EXPECT_EQ(bars().GetYearEdit()->GetToolTipText(), "");
+    bars().SetTooltips(true);
+    EXPECT_EQ(bars().GetYearEdit()->GetToolTipText(), "Extraction Date");
 }
 
 TEST_F(BarsTest, BarLayoutSurvivesARestart) {
