@@ -15,6 +15,7 @@
 #include <wx/textctrl.h>
 #include <wx/valtext.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "document/doc_commands.h"
@@ -235,7 +236,14 @@ void CFrameBars::CreateFilterBar() {
     sizer->Add(m_pDate, 0, wxALIGN_CENTER_VERTICAL);
     sizer->Add(m_pYear, 0, wxALIGN_CENTER_VERTICAL);
     sizer->Add(m_pSpin, 0, wxALIGN_CENTER_VERTICAL);
-    m_pDateArea->SetSizerAndFit(sizer);
+    m_pDateArea->SetSizer(sizer);
+    // One of the two shows at a time: the area is as wide as the wider of them.
+    const wxSize dateSize = m_pDate->GetBestSize();
+    const wxSize yearSize = m_pYear->GetBestSize();
+    const wxSize spinSize = m_pSpin->GetBestSize();
+    m_pDateArea->SetSize(wxSize(std::max(dateSize.x, yearSize.x + spinSize.x),
+                                std::max({dateSize.y, yearSize.y, spinSize.y})));
+    m_pDateArea->SetMinSize(m_pDateArea->GetSize());
     bar->AddControl(m_pDateArea, "Extraction Date");
 
     AddButton(bar, ID_EID_DOWNLOAD);
@@ -492,8 +500,12 @@ void CFrameBars::ShowBar(int barId, bool show) {
 void CFrameBars::ShowContextBar(int kind, bool preview) {
     const int bars[] = {ID_BAR_NAVIGATOR, ID_BAR_FILTER, ID_BAR_REPORTING};
     for (int i = 0; i < 3; ++i)
-        if (wxWindow* bar = m_pFrame->FindWindow(WxCommandId(bars[i])))
-            m_manager.GetPane(bar).Show(!preview && kind == i);
+        if (wxWindow* bar = m_pFrame->FindWindow(WxCommandId(bars[i]))) {
+            wxAuiPaneInfo& pane = m_manager.GetPane(bar);
+            // They share a row and show one at a time, each from the row's start.
+            if (!preview && kind == i && !pane.IsFloating() && pane.dock_row == 1) pane.Position(0);
+            pane.Show(!preview && kind == i);
+        }
     // The filter bar edits the criteria of the document whose list it comes with, which becomes
     // the active one once its activation is through.
     if (kind == 1)
