@@ -443,3 +443,49 @@ TEST_F(BarsTest, ReportingBarTellsTheReportViewWhatWasChosen) {
     Pump();
     EXPECT_FALSE(Enabled(ID_REPORT_TYPE));
 }
+
+TEST_F(BarsTest, ShowingAHiddenAnimalWidensTheCriteriaAndTheBarFollows) {
+    Command(ID_FILTER_RAMS);
+    ASSERT_EQ(Rows(), (Keys{u"ESHEAR", u"ELAMB"}));
+    host.Reply(18, IDYES);
+    core().SelectSheep(u"RSOLD", true, true, nullptr);
+    Pump();
+    const CCriteria& criteria = core().GetExtractionCriteria();
+    EXPECT_EQ(criteria.m_nType, CRITERIA_ALL);
+    EXPECT_TRUE(criteria.m_bRams && criteria.m_bEwes && criteria.m_bAdults && criteria.m_bShearlings &&
+                criteria.m_bLambs);
+    EXPECT_EQ(bars().GetTypeList()->GetSelection(), CRITERIA_ALL);
+    EXPECT_FALSE(bars().GetDatePicker()->IsShown());
+    EXPECT_EQ(Rows().size(), 6u);
+}
+
+namespace {
+
+class CFakeZoomView : public wxView, public IZoomView {
+public:
+    void SetZoom(int percent) override { zooms.push_back(percent); }
+    void OnDraw(wxDC*) override {}
+    std::vector<int> zooms;
+};
+
+}  // namespace
+
+TEST_F(BarsTest, ZoomBoxOrdersTheActiveViewAndShowsWhatTheViewSays) {
+    auto* view = new CFakeZoomView;
+    view->SetDocument(doc);
+    App().GetDocManager()->ActivateView(view, true);
+    bars().GetZoomBox()->SetValue("150%");
+    EXPECT_TRUE(bars().ApplyZoomText());
+    bars().GetZoomBox()->SetValue("400");
+    EXPECT_FALSE(bars().ApplyZoomText());
+    EXPECT_EQ(view->zooms, std::vector<int>{150});
+    EXPECT_EQ(host.MessageIds(), std::vector<unsigned>{IDS_INVALID_ZOOM});
+
+    SendToMainWindow(CVL_EVT_SET_ZOOM_TEXT, 75);
+    EXPECT_EQ(bars().GetZoomBox()->GetValue(), "75%");
+    SendToMainWindow(CVL_EVT_SET_ZOOM_TEXT, 120);
+    EXPECT_EQ(bars().GetZoomBox()->GetValue(), "120%");
+    delete view;
+    ViewOf(doc)->Activate(true);
+    Pump();
+}
