@@ -322,6 +322,8 @@ void CSheepDoc::DeleteContents() {
     m_history.Clear();
     m_nCurrent = -1;
     m_strCurrent.clear();
+    // The next flock must not inherit this one's address or breed.
+    m_farmDetails.clear();
     m_farmDetails[FARM_EARTAG_TEMPLATE] = kDefaultEartagTemplate;
     m_stores.RemoveAll();
     UnloadBreedPlugIn();

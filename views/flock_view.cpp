@@ -101,7 +101,7 @@ void CFlockView::FillList() {
     // Every animal that matches the document's criteria, in document order.
     const CCriteria& criteria = core->GetExtractionCriteria();
     for (int i = 0; i < core->GetSheepCount(); ++i)
-        if (CSheep* sheep = core->GetSheepAt(i); sheep->MatchesCriteria(criteria)) rows.emplace_back(sheep);
+        if (core->GetSheepAt(i)->MatchesCriteria(criteria)) rows.emplace_back(core->GetSheepAt(i));
     SetRows(std::move(rows));
     if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
     if (m_list) m_list->Thaw();
@@ -145,8 +145,8 @@ void CFlockView::SortItems(unsigned sortWord) {
 }
 
 WString CFlockView::GetTitle() const {
-    CSheepDoc* core = GetCore();
-    return core ? core->GetExtractionCriteria().GetDescription() : WString();
+    const CSheepDoc* core = GetCore();
+    return core ? const_cast<CSheepDoc*>(core)->GetExtractionCriteria().GetDescription() : WString();
 }
 
 bool CFlockView::CanPaste() const {
@@ -253,12 +253,14 @@ void CFlockView::ShowSheep(CSheep* sheep) {
     long row = FindRow(sheep);
     if (row < 0) {
         if (CvlMessageBox(IDS_NOT_VISIBLE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-        // Every animal of every sex and age, shown on the filter bar too.
-        CCriteria& criteria = GetCore()->GetExtractionCriteria();
-        criteria.m_nType = CRITERIA_ALL;
-        criteria.m_bRams = criteria.m_bEwes = criteria.m_bAdults = criteria.m_bShearlings =
-            criteria.m_bLambs = TRUE;
-        SendToMainWindow(CVL_EVT_UPDATE_FILTER_BAR, 0, &criteria);
+        if (CSheepDoc* core = GetCore()) {
+            CCriteria& criteria = core->GetExtractionCriteria();
+            criteria.m_nType = CRITERIA_ALL;
+            criteria.m_bRams = criteria.m_bEwes = TRUE;
+            criteria.m_bAdults = criteria.m_bShearlings = criteria.m_bLambs = TRUE;
+            // The filter bar shows them.
+            SendToMainWindow(CVL_EVT_UPDATE_FILTER_BAR, 0, &criteria);
+        }
         FillList();
         row = FindRow(sheep);
         if (row < 0) return;

@@ -27,7 +27,6 @@ public:
     CSheep* GetRowSheep(long row) const;
     // The kind of list shown: the document's criteria kind (0, the animals on the farm, until the
     // document keeps criteria).
-    int GetListKind() const { return 0; }
 
     void OnColumnsChanged(CObject* hint) override;
     void FillList() override;

@@ -40,9 +40,9 @@ protected:
             sheep->SetName(a.name);
             ASSERT_GE(core().AddSheep(sheep, false), 0);
         }
-        core().SetModifiedFlag(false);
-        // These animals have no events, so only a list of every animal shows them.
+        // These animals have no events, so only the whole flock shows them.
         core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
+        core().SetModifiedFlag(false);
         core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
         Pump();
     }
