@@ -489,3 +489,11 @@ TEST_F(BarsTest, ZoomBoxOrdersTheActiveViewAndShowsWhatTheViewSays) {
     ViewOf(doc)->Activate(true);
     Pump();
 }
+
+TEST_F(BarsTest, SheetsAndTheReaderStayGreyUntilTheyExist) {
+    for (int command : {ID_OPTIONS_FARM, ID_OPTIONS_EVENTS, ID_EID_DOWNLOAD, ID_EID_UPLOAD,
+                        ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING})
+        EXPECT_FALSE(Enabled(command)) << command;
+    EXPECT_TRUE(Enabled(ID_SHEEP_ADD));
+    EXPECT_TRUE(Enabled(ID_SHEEP_GOTO));
+}
