@@ -8,11 +8,15 @@
 
 #include <algorithm>
 
+#include "document/doc_commands.h"
 #include "platform/archive.h"
 #include "platform/host.h"
+#include "records/criteria.h"
 #include "records/sheep.h"
+#include "views/bar_messages.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
+#include "views/record_paste.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -43,6 +47,12 @@ bool CFlockView::OnCreate(wxDocument* doc, long flags) {
     frame->SetSizer(sizer);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, ID_RECORD_DETAILS);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) {
+            if (CSheepDoc* core = GetCore()) PasteRecords(*core);
+        },
+        ID_EDIT_PASTE);
     OnInitialUpdate();
     frame->Show();
     Activate(true);
@@ -75,7 +85,7 @@ CSheep* CFlockView::GetRowSheep(long row) const {
 void CFlockView::OnColumnsChanged(CObject*) {
     DeleteAllColumns();
     if (CSheepDoc* core = GetCore())
-        core->GetColumns(GetListKind(), [this](const WString& caption, uint32_t field) {
+        core->GetColumns([this](const WString& caption, uint32_t field) {
             InsertColumn(caption, field, -1);
         });
     FillList();
@@ -89,7 +99,9 @@ void CFlockView::FillList() {
     std::vector<CRefPtr<CObject>> rows;
     rows.reserve(size_t(core->GetSheepCount()));
     // Every animal that matches the document's criteria, in document order.
-    for (int i = 0; i < core->GetSheepCount(); ++i) rows.emplace_back(core->GetSheepAt(i));
+    const CCriteria& criteria = core->GetExtractionCriteria();
+    for (int i = 0; i < core->GetSheepCount(); ++i)
+        if (core->GetSheepAt(i)->MatchesCriteria(criteria)) rows.emplace_back(core->GetSheepAt(i));
     SetRows(std::move(rows));
     if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
     if (m_list) m_list->Thaw();
@@ -133,8 +145,16 @@ void CFlockView::SortItems(unsigned sortWord) {
 }
 
 WString CFlockView::GetTitle() const {
-    // The description of the document's criteria; every animal is shown until criteria exist.
-    return {};
+    const CSheepDoc* core = GetCore();
+    return core ? const_cast<CSheepDoc*>(core)->GetExtractionCriteria().GetDescription() : WString();
+}
+
+bool CFlockView::CanPaste() const {
+    return CanPasteRecords();
+}
+
+void CFlockView::PasteFromDataObject(wxDataObject& data) {
+    if (CSheepDoc* core = GetCore()) PasteRecords(*core, &data);
 }
 
 void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
@@ -147,11 +167,15 @@ void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
     const int id = window->GetPopupMenuSelectionFromUser(menu, window->ScreenToClient(screen));
     if (id == ID_RECORD_DETAILS) OnDetails();
     if (id == ID_EDIT_COPY) OnEditCopy();
+    if (id == ID_EDIT_PASTE)
+        if (CSheepDoc* core = GetCore()) PasteRecords(*core);
     if (id == ID_EDIT_SELECT_ALL) OnEditSelectAll();
 }
 
 const wxDataFormat& CFlockView::GetClipboardFormat() {
-    static const wxDataFormat format("Corvalen Dedov");
+    // The program-wide name, which the first document changes.
+    static wxDataFormat format;
+    format = GetClipboardDataFormat(GetSheepClipboardFormat());
     return format;
 }
 
@@ -229,7 +253,14 @@ void CFlockView::ShowSheep(CSheep* sheep) {
     long row = FindRow(sheep);
     if (row < 0) {
         if (CvlMessageBox(IDS_NOT_VISIBLE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-        // Show every animal; the criteria and their bar come with the filter.
+        if (CSheepDoc* core = GetCore()) {
+            CCriteria& criteria = core->GetExtractionCriteria();
+            criteria.m_nType = CRITERIA_ALL;
+            criteria.m_bRams = criteria.m_bEwes = TRUE;
+            criteria.m_bAdults = criteria.m_bShearlings = criteria.m_bLambs = TRUE;
+            // The filter bar shows them.
+            SendToMainWindow(CVL_EVT_UPDATE_FILTER_BAR, 0, &criteria);
+        }
         FillList();
         row = FindRow(sheep);
         if (row < 0) return;

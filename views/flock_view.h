@@ -27,7 +27,6 @@ public:
     CSheep* GetRowSheep(long row) const;
     // The kind of list shown: the document's criteria kind (0, the animals on the farm, until the
     // document keeps criteria).
-    int GetListKind() const { return 0; }
 
     void OnColumnsChanged(CObject* hint) override;
     void FillList() override;
@@ -37,6 +36,8 @@ public:
     WString GetTitle() const override;
     void ShowContextMenu(wxWindow* window, const wxPoint& screen) override;
     void CopyToDataSource(wxDataObjectComposite& source) override;
+    bool CanPaste() const override;
+    void PasteFromDataObject(wxDataObject& data) override;
     bool ConfirmDelete() override;
     void DeleteRow(long row) override;
     void OpenRow(long row) override;

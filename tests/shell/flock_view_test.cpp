@@ -7,6 +7,7 @@
 
 #include "document/sheep_doc.h"
 #include "platform/archive.h"
+#include "records/criteria.h"
 #include "records/sheep.h"
 #include "shell_fixture.h"
 #include "views/commands.h"
@@ -39,6 +40,8 @@ protected:
             sheep->SetName(a.name);
             ASSERT_GE(core().AddSheep(sheep, false), 0);
         }
+        // These animals have no events, so only the whole flock shows them.
+        core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
         core().SetModifiedFlag(false);
         core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
         Pump();
