@@ -8,8 +8,9 @@
 // buffers of CVLEnumEvents, CVLEnumReports and CVLGetBreedFlag are the exception: there the
 // capacity is the whole buffer, terminator included.) Interfaces passed in are the program's
 // automation dual interfaces; the plug-in must not keep them past the call. Property pages returned
-// by a plug-in are CCvlPropertyPage objects of the program's sheet layer (the plug-in links the same
-// wxWidgets).
+// by a plug-in are CCvlPropertyPage objects of the program's sheet layer (document/ui/sheet.h; the
+// plug-in links the same wxWidgets), made with new; the program deletes them, always before it
+// unloads the plug-in.
 //
 // Version: a plug-in carries a version note (see CVL_BREED_VERSION_NOTE below) that the loader
 // reads from the library file before loading it. A library without one counts as having no

@@ -27,7 +27,6 @@ constexpr uint32_t ID_REPORTS_MENU_FIRST = 40001;  // first item of the top-leve
 constexpr uint32_t ID_REPORTS_MENU_LAST = 40111;   // last item of the Reports submenu
 constexpr uint32_t ID_REPORT_BASE = 40103;         // + report identifier
 
-
 // Shows the message for a refused plug-in (112, 182 or 113, with the help button) and gives the
 // button chosen; nothing for BREED_LOADED.
 int ReportBreedPlugInResult(int result, const WString& breedName);

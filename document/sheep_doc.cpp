@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "document/doc_commands.h"
 #include "document/midpoint_search.h"
 #include "platform/host.h"
 #include "records/event.h"
@@ -22,6 +23,7 @@ WString EarTagKey(const CSheep& sheep) {
 }  // namespace
 
 CSheepDoc::CSheepDoc() {
+    RegisterDocumentClipboardFormats();
     m_farmDetails[FARM_EARTAG_TEMPLATE] = kDefaultEartagTemplate;
 }
 
@@ -320,6 +322,8 @@ void CSheepDoc::DeleteContents() {
     m_history.Clear();
     m_nCurrent = -1;
     m_strCurrent.clear();
+    // The next flock must not inherit this one's address or breed.
+    m_farmDetails.clear();
     m_farmDetails[FARM_EARTAG_TEMPLATE] = kDefaultEartagTemplate;
     m_stores.RemoveAll();
     UnloadBreedPlugIn();

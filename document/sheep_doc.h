@@ -12,6 +12,7 @@
 #include "document/breed_plugin.h"
 #include "document/doc_views.h"
 #include "document/document_automation.h"
+#include "document/document_file.h"
 #include "document/document_stores.h"
 #include "document/ear_tag_index.h"
 #include "document/selection_history.h"
@@ -189,11 +190,32 @@ public:
     // Files every animal's ear tag again, in flock order.
     void RebuildEarTagIndex();
 
+    // ---- data file (sheep_doc_file.cpp) ---------------------------------------------------------
+    // Writes the document's archive, or reads one into the emptied document: all of it, or nothing
+    // when it is damaged (CArchiveException).
+    void Serialize(CArchive& ar) override;
+    // Opens a data file: false, with the reason shown and the document left empty, when the file
+    // cannot be read or its breed plug-in is refused.
+    bool OnOpenDocument(const std::string& path);
+    // Stamps the summary information and saves safely; false, with the reason shown, when the file
+    // on disk was kept as it was.
+    bool OnSaveDocument(const std::string& path);
+    void OnCloseDocument();
+    const std::string& GetPathName() const { return m_file.m_path; }
+    // Another program holds the file's lock: the document may be saved only under another name.
+    bool IsReadOnly() const { return m_file.m_bReadOnly; }
+    CDocumentFile& GetFile() { return m_file; }
+    void SetShell(IDocumentShell* shell) { m_file.m_pShell = shell; }
+    // The save's system calls (tests make them fail); null for the system's.
+    void SetFileOps(IFileOps* ops) { m_file.m_pFileOps = ops; }
+
 private:
     void InsertAt(int index, CSheep* sheep);
     void FileSheep(CSheep* sheep);
     void SetCurrent(int index);
     void RecordCurrent();
+    void TakeArchive(CDocumentArchive&& loaded);
+    void VerifyAddresses();
 
     std::vector<CDocView*> m_views;
     WString m_strTitle;
@@ -210,4 +232,5 @@ private:
     CDocumentStores m_stores{this};
     CBreedPlugIn m_plugIn;
     IReportsMenuSite* m_pReportsSite = nullptr;
+    CDocumentFile m_file;
 };

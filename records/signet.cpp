@@ -38,9 +38,12 @@ bool ReadOptionalDouble(WStringView text, double* value) {
         *value = NotEnteredDouble();
         return true;
     }
-    // Only ASCII can belong to the number; the conversion stops at the first other character.
+    // Only a decimal number is taken ("nan", "inf" and hex are not figures a user types).
+    auto decimalChar = [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || c == u'.' || c == u'+' || c == u'-' || c == u'e' || c == u'E';
+    };
     std::string narrow;
-    for (size_t j = i; j < text.size() && text[j] < 0x80; ++j) narrow.push_back(static_cast<char>(text[j]));
+    for (size_t j = i; j < text.size() && decimalChar(text[j]); ++j) narrow.push_back(static_cast<char>(text[j]));
     char* end = nullptr;
     const double v = StrToDoubleC(narrow.c_str(), &end);
     if (v == 0.0 && text[i] != u'0') return false;

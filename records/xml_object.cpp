@@ -73,6 +73,11 @@ std::string CXMLObject::FormatXMLDate(const COleDateTime& date) {
 
 bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attributeName, const WString& value,
                               COleDateTime* date) {
+    // A stamp that was never set is written as an empty value; it reads back as not set.
+    if (Trim(value).empty()) {
+        *date = COleDateTime::Null();
+        return true;
+    }
     WString text = value;
     int replaced = 0;
     for (char16_t& c : text) {

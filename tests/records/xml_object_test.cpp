@@ -53,6 +53,15 @@ TEST(XmlObjectDates, AttributeNeedsExactlyOneT) {
     }
 }
 
+TEST(XmlObjectDates, AnEmptyAttributeIsANullStampBothWays) {
+    EXPECT_EQ(CXMLObject::FormatXMLDateUTC(COleDateTime::Null()), "");
+    CFakeReader reader;
+    COleDateTime date(2001, 1, 1, 0, 0, 0);
+    ASSERT_TRUE(CXMLObject::ParseXMLDate(&reader, u"Edited", u"", &date));
+    EXPECT_EQ(date.GetStatus(), COleDateTime::null);
+    EXPECT_EQ(reader.errorNumber, 0u);
+}
+
 TEST(XmlObjectHooks, BaseAcceptsEverything) {
     CFakeReader reader;
     CXMLObject object(&reader, u"Thing", {}, nullptr);

@@ -38,6 +38,7 @@ TEST(OptionalDouble, ReadTable) {
         {u" 1.5 \t", true, 1.5}, {u"-2.25", true, -2.25}, {u"1e2", true, 100.0},    {u"00", true, 0.0},
         {u"-0", false, 0},       {u"+0", false, 0},       {u".0", false, 0},        {u"abc", false, 0},
         {u"1.5x", false, 0},     {u"1,5", false, 0},      {u"\u00a01.5", false, 0}, {u"1.5 2", false, 0},
+        {u"nan", false, 0},      {u"inf", false, 0},      {u"0x1A", false, 0},
     };
     for (const Case& c : cases) {
         double v = 42.0;

@@ -1,0 +1,282 @@
+#include "shell/main_frame.h"
+
+#include <wx/app.h>
+#include <wx/menu.h>
+#include <wx/utils.h>
+
+#include "platform/host.h"
+#include "platform/settings.h"
+#include "platform/strings.h"
+#include "shell/frame_bars.h"
+#include "shell/progress_status_bar.h"
+#include "views/commands.h"
+#include "views/flock_view.h"
+#include "views/wx_text.h"
+
+namespace {
+
+// Pane widths of the status bar: message, record, scan, CAP, NUM, SCRL.
+constexpr int kPaneCount = 6;
+constexpr int kRecordPane = 1;
+constexpr int kScanPane = 2;
+
+}  // namespace
+
+IViewFrameSite* GetViewFrameSite() {
+    auto* frame = wxTheApp ? dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow()) : nullptr;
+    return frame && !frame->IsBeingDeleted() ? frame : nullptr;
+}
+
+CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
+    : wxDocMDIParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(900, 650)) {
+    m_bTooltips = CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Tooltips", 1) != 0;
+
+    m_statusBar = new CProgressStatusBar(this, wxID_ANY);
+    const int widths[kPaneCount] = {-1, 120, 16, 40, 40, 40};
+    m_statusBar->SetFieldsCount(kPaneCount, widths);
+    SetStatusBar(m_statusBar);
+    m_statusBar->SetStatusText(ToWx(LoadCvlString(AFX_IDS_IDLEMESSAGE)), 0);
+    m_statusBar->SetStatusText(ToWx(LoadCvlString(ID_INDICATOR_AUTOSCAN)), kScanPane);
+
+    BuildMenus();
+    m_bars = std::make_unique<CFrameBars>(this, manager, GetMenuBar());
+    LoadBarState();
+    m_normalRect = GetRect();
+
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+    Bind(wxEVT_SIZE, &CMainFrame::OnMoveOrSize, this);
+    Bind(wxEVT_MOVE, &CMainFrame::OnMoveOrSize, this);
+    Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+    Bind(wxEVT_MENU, &CMainFrame::OnViewStatusBar, this, ID_VIEW_STATUS_BAR);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewStatusBar, this, ID_VIEW_STATUS_BAR);
+    // Commands that act on a document are handled by its window; without one they stay grey.
+    Bind(wxEVT_MENU, &CMainFrame::OnFileClose, this, ID_FILE_CLOSE);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateFileClose, this, ID_FILE_CLOSE);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
+    Bind(wxEVT_MENU, &CMainFrame::OnViewFlock, this, ID_VIEW_FLOCK);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewFlock, this, ID_VIEW_FLOCK);
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
+                   ID_EDIT_DELETE_RECORDS})
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
+    // Reading and writing data files comes with the data file itself.
+    for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateUnavailable, this, id);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::BuildMenus() {
+    auto* file = new wxMenu;
+    file->Append(ID_FILE_NEW, "&New\tCtrl+N");
+    file->Append(ID_FILE_OPEN, "&Open...\tCtrl+O");
+    file->Append(ID_FILE_CLOSE, "&Close");
+    file->Append(ID_FILE_SAVE, "&Save\tCtrl+S");
+    file->Append(ID_FILE_SAVE_AS, "Save &As...");
+    file->AppendSeparator();
+    file->Append(ID_FILE_PRINT, "&Print...\tCtrl+P");
+    file->Append(ID_FILE_PRINT_PREVIEW, "Print Pre&view");
+    file->AppendSeparator();
+    file->Append(ID_APP_EXIT, "E&xit");
+
+    auto* edit = new wxMenu;
+    edit->Append(ID_EDIT_COPY, "&Copy\tCtrl+C");
+    edit->Append(ID_EDIT_PASTE, "&Paste\tCtrl+V");
+    edit->Append(ID_EDIT_SELECT_ALL, "Select &All\tCtrl+A");
+    edit->AppendSeparator();
+    edit->Append(ID_EDIT_DELETE_RECORDS, "&Delete\tDel");
+
+    auto* view = new wxMenu;
+    view->AppendCheckItem(ID_VIEW_FLOCK, "&Multiple Records");
+    view->AppendSeparator();
+    view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
+
+    auto* help = new wxMenu;
+    help->Append(ID_APP_ABOUT, "&About Corvalen...");
+
+    auto* bar = new wxMenuBar;
+    bar->Append(file, "&File");
+    bar->Append(edit, "&Edit");
+    bar->Append(view, "&View");
+    bar->Append(help, "&Help");
+    SetMenuBar(bar);
+}
+
+void CMainFrame::ShowWithPlacement() {
+    if (const auto placement = LoadWindowPlacement()) {
+        const wxRect rect(wxPoint(placement->left, placement->top),
+                          wxPoint(placement->right - 1, placement->bottom - 1));
+        if (rect.width > 0 && rect.height > 0) {
+            SetSize(rect);
+            m_normalRect = rect;
+        }
+        Show();
+        if (placement->IsMaximized()) Maximize();
+        return;
+    }
+    Show();
+}
+
+CWindowPlacement CMainFrame::GetPlacement() const {
+    CWindowPlacement p;
+    const bool maximized = IsMaximized();
+    p.flags = maximized ? WPF_RESTORETOMAXIMIZED : 0;
+    p.showCmd = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    const wxRect r = maximized ? m_normalRect : GetRect();
+    p.left = r.x;
+    p.top = r.y;
+    p.right = r.x + r.width;
+    p.bottom = r.y + r.height;
+    return p;
+}
+
+void CMainFrame::OnMoveOrSize(wxEvent& event) {
+    event.Skip();
+    if (!IsMaximized() && !IsIconized()) m_normalRect = GetRect();
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+    SaveWindowPlacement(GetPlacement());
+    // The document manager then closes the documents, asking to save each, and may veto.
+    event.Skip();
+}
+
+bool CMainFrame::Destroy() {
+    if (!m_bBarStateSaved) {
+        SaveBarState();
+        m_bBarStateSaved = true;
+    }
+    return wxDocMDIParentFrame::Destroy();
+}
+
+void CMainFrame::LoadBarState() {
+    const bool statusBar = GetProfileInt(u"ToolBars", u"StatusBar", 1) != 0;
+    m_statusBar->Show(statusBar);
+}
+
+void CMainFrame::SaveBarState() {
+    WriteProfileInt(u"ToolBars", u"StatusBar", m_statusBar->IsShown() ? 1 : 0);
+    if (m_bars) m_bars->SaveState();
+}
+
+bool CMainFrame::BeginProgressText(const WString& text, int range) {
+    return CvlGetHost().BeginProgressText(text, range);
+}
+
+bool CMainFrame::BeginProgress(unsigned stringId, int range) {
+    return CvlGetHost().BeginProgress(stringId, range);
+}
+
+void CMainFrame::SetProgressPos(int pos) {
+    CvlGetHost().SetProgressPos(pos);
+}
+
+void CMainFrame::StepProgress() {
+    CvlGetHost().StepProgress();
+}
+
+void CMainFrame::EndProgress() {
+    CvlGetHost().EndProgress();
+}
+
+void CMainFrame::SetRecordTotal(int total) {
+    m_nRecordTotal = total;
+    UpdateRecordPane();
+}
+
+void CMainFrame::SetCurrentRecord(int index) {
+    m_nCurrentRecord = index + 1;
+    UpdateRecordPane();
+}
+
+WString CMainFrame::GetRecordPaneText() const {
+    if (m_nRecordTotal == -1) return {};
+    const std::string position = m_nCurrentRecord < 1 ? std::string("-") : std::to_string(m_nCurrentRecord);
+    // The pane's text is a printf form with the position as text and the total as a number.
+    const std::string format = WToUtf8(LoadCvlString(IDS_RECORD_PANE));
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    return FormatW(format.c_str(), position.c_str(), m_nRecordTotal);
+#pragma GCC diagnostic pop
+}
+
+void CMainFrame::UpdateRecordPane() {
+    m_statusBar->SetStatusText(ToWx(GetRecordPaneText()), kRecordPane);
+}
+
+void CMainFrame::ShowContextBar(int kind) {
+    m_nContextBar = kind;
+    if (m_bars) m_bars->ShowContextBar(kind);
+}
+
+void CMainFrame::SetMessageText(const WString& text) {
+    m_statusBar->SetStatusText(ToWx(text), 0);
+}
+
+void CMainFrame::OnIdle(wxIdleEvent& event) {
+    event.Skip();
+    // The lock states can be read on X11 only; Scroll Lock is no modifier there, so its pane stays empty.
+    if (wxGetDisplayInfo().type != wxDisplayX11) return;
+    const struct {
+        int pane;
+        wxKeyCode key;
+        unsigned text;
+    } locks[] = {{3, WXK_CAPITAL, ID_INDICATOR_CAPS}, {4, WXK_NUMLOCK, ID_INDICATOR_NUM}};
+    for (const auto& lock : locks) {
+        const wxString text = wxGetKeyState(lock.key) ? ToWx(LoadCvlString(lock.text)) : wxString();
+        if (m_statusBar->GetStatusText(lock.pane) != text) m_statusBar->SetStatusText(text, lock.pane);
+    }
+}
+
+void CMainFrame::OnViewStatusBar(wxCommandEvent&) {
+    m_statusBar->Show(!m_statusBar->IsShown());
+    SendSizeEvent();
+}
+
+void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) {
+    event.Check(m_statusBar->IsShown());
+}
+
+void CMainFrame::OnUpdateNeedsDocument(wxUpdateUIEvent& event) {
+    event.Enable(false);
+}
+
+void CMainFrame::OnUpdateUnavailable(wxUpdateUIEvent& event) {
+    event.Enable(false);
+}
+
+void CMainFrame::OnFileClose(wxCommandEvent&) {
+    if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument())
+        GetDocumentManager()->CloseDocument(doc);
+}
+
+void CMainFrame::OnUpdateFileClose(wxUpdateUIEvent& event) {
+    event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+}
+
+bool CMainFrame::SwitchView(wxClassInfo* viewClass) {
+    wxDocManager* manager = GetDocumentManager();
+    wxDocument* doc = manager->GetCurrentDocument();
+    if (!doc) return false;
+    for (wxView* view : doc->GetViewsVector()) {
+        if (view->IsKindOf(viewClass)) {
+            if (auto* child = wxDynamicCast(view->GetFrame(), wxMDIChildFrame)) child->Activate();
+            view->Activate(true);
+            return true;
+        }
+    }
+    for (wxDocTemplate* docTemplate : manager->GetTemplatesVector()) {
+        if (docTemplate->GetViewClassInfo() == viewClass) return docTemplate->CreateView(doc) != nullptr;
+    }
+    return false;
+}
+
+void CMainFrame::OnViewFlock(wxCommandEvent&) {
+    SwitchView(wxCLASSINFO(CFlockView));
+}
+
+void CMainFrame::OnUpdateViewFlock(wxUpdateUIEvent& event) {
+    wxView* view = GetDocumentManager()->GetCurrentView();
+    event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+    event.Check(view && view->IsKindOf(wxCLASSINFO(CFlockView)));
+}

@@ -1,0 +1,75 @@
+// The program's main window: the tabbed document area, the menus, the status bar with its panes
+// and progress display, and the stored placement.
+#pragma once
+
+#include <wx/docmdi.h>
+
+#include <memory>
+
+#include "platform/text.h"
+#include "shell/window_placement.h"
+#include "views/frame_site.h"
+
+class CFrameBars;
+class CProgressStatusBar;
+
+class CMainFrame : public wxDocMDIParentFrame, public IViewFrameSite {
+public:
+    CMainFrame(wxDocManager* manager, const wxString& title);
+    ~CMainFrame() override;
+
+    // Shows the window at its stored placement, if any.
+    void ShowWithPlacement();
+    // The placement as it would be stored now.
+    CWindowPlacement GetPlacement() const;
+
+    // Progress in the status bar; one at a time.
+    bool BeginProgressText(const WString& text, int range);
+    bool BeginProgress(unsigned stringId, int range);
+    void SetProgressPos(int pos);
+    void StepProgress();
+    void EndProgress();
+    CProgressStatusBar* GetProgressBar() const { return m_statusBar; }
+    CFrameBars* GetBars() const { return m_bars.get(); }
+
+    // The record pane.
+    void SetRecordTotal(int total) override;
+    void SetCurrentRecord(int index) override;
+    void ShowContextBar(int kind) override;
+    WString GetRecordPaneText() const;
+    int GetContextBarKind() const { return m_nContextBar; }
+
+    void SetMessageText(const WString& text);
+
+    bool Destroy() override;
+
+    // Shows the active document in a view of that class: the existing one, else a new one from the
+    // template of that view. False when there is no active document or no such template.
+    bool SwitchView(wxClassInfo* viewClass);
+
+private:
+    void BuildMenus();
+    void UpdateRecordPane();
+    void OnClose(wxCloseEvent& event);
+    void OnMoveOrSize(wxEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    void OnViewStatusBar(wxCommandEvent& event);
+    void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+    void OnFileClose(wxCommandEvent& event);
+    void OnUpdateFileClose(wxUpdateUIEvent& event);
+    void OnViewFlock(wxCommandEvent& event);
+    void OnUpdateViewFlock(wxUpdateUIEvent& event);
+    void OnUpdateNeedsDocument(wxUpdateUIEvent& event);
+    void OnUpdateUnavailable(wxUpdateUIEvent& event);
+    void LoadBarState();
+    void SaveBarState();
+
+    CProgressStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<CFrameBars> m_bars;
+    int m_nRecordTotal = -1;
+    int m_nCurrentRecord = 0;  // one-based
+    int m_nContextBar = -1;
+    bool m_bTooltips = true;
+    wxRect m_normalRect;  // the restored rectangle, kept while the window is maximised
+    bool m_bBarStateSaved = false;
+};

@@ -1,0 +1,298 @@
+#include "shell/sheep_app.h"
+
+#include <wx/cmdline.h>
+#include <wx/dnd.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+
+#include <clocale>
+
+#include "platform/install.h"
+#include "platform/settings.h"
+#include "records/app_services.h"
+#include "shell/about_dlg.h"
+#include "shell/main_frame.h"
+#include "views/commands.h"
+#include "views/flock_view.h"
+#include "views/sheep_document.h"
+#include "views/wx_text.h"
+
+bool IsRecordViewSetting(WStringView view) {
+    return EqualsNoCase(view, u"Record");
+}
+
+std::vector<int> PrimaryTemplateOrder(WStringView view) {
+    if (IsRecordViewSetting(view)) return {IDR_SHEEPTYPE, IDR_FLOCKTYPE};
+    return {IDR_FLOCKTYPE, IDR_SHEEPTYPE};
+}
+
+wxFileHistory* CSheepDocManager::OnCreateFileHistory() {
+    return new wxFileHistory(kRecentFiles, ID_FILE_MRU_FILE1);
+}
+
+void CSheepDocManager::LoadRecentFiles() {
+    wxFileHistory* history = GetFileHistory();
+    if (!history) return;
+    // The list is stored newest first; adding puts a file in front, so add the oldest first.
+    for (int i = kRecentFiles; i >= 1; --i) {
+        const WString path = GetProfileString(u"Recent File List", FormatW("File%d", i));
+        if (!path.empty()) history->AddFileToHistory(ToWx(path));
+    }
+}
+
+void CSheepDocManager::SaveRecentFiles() {
+    wxFileHistory* history = GetFileHistory();
+    if (!history) return;
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const WString entry = FormatW("File%d", i + 1);
+        if (static_cast<size_t>(i) < history->GetCount())
+            WriteProfileString(u"Recent File List", entry, FromWx(history->GetHistoryFile(i)));
+        else
+            DeleteProfileEntry(u"Recent File List", entry);
+    }
+}
+
+namespace {
+
+// Files dropped on the main window are opened as data files.
+class CFileDropTarget : public wxFileDropTarget {
+public:
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+        for (const wxString& file : files) wxGetApp().OpenDocumentFile(file);
+        return true;
+    }
+};
+
+}  // namespace
+
+CSheepApp::CSheepApp() {
+    SetAppName("Corvalen");
+    SetAppDisplayName("Corvalen");
+    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
+    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
+    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
+    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
+         ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
+}
+
+CSheepApp::~CSheepApp() = default;
+
+bool CSheepApp::OnInit() {
+    wxArrayString args;
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+    return InitInstance(args);
+}
+
+int CSheepApp::OnExit() {
+    ExitInstance();
+    return wxApp::OnExit();
+}
+
+CMainFrame* CSheepApp::GetMainFrame() const {
+    return CWxHost::GetMainFrame();
+}
+
+bool CSheepApp::InitInstance(const wxArrayString& args) {
+    m_previousHost = CvlSetHost(&m_host);
+    m_bInitialised = true;
+
+    // The command line: a data file to open, or a start for automation.
+    wxCmdLineParser parser;
+    parser.AddSwitch(wxEmptyString, "automation", "started by an automation client");
+    parser.AddSwitch(wxEmptyString, "embedding", "started for embedding");
+    parser.AddParam("file", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
+    // The parser wants a program name in front.
+    std::vector<wxWCharBuffer> buffers{wxWCharBuffer(L"Dedov")};
+    for (const wxString& arg : args) buffers.push_back(arg.wc_str());
+    std::vector<wxChar*> argv;
+    for (auto& buffer : buffers) argv.push_back(buffer.data());
+    parser.SetCmdLine(int(argv.size()), argv.data());
+    if (parser.Parse(false) != 0) {
+        ShutDown();
+        return false;
+    }
+    m_bAutomation = parser.Found("automation");
+    m_bEmbedding = parser.Found("embedding");
+    const wxString file = parser.GetParamCount() > 0 ? parser.GetParam(0) : wxString();
+
+    if (!CvlIsInstalled()) {
+        CvlMessageBox(IDS_NOT_INSTALLED, MB_OK);
+        ShutDown();
+        return false;
+    }
+
+    std::setlocale(LC_ALL, "");
+    LoadApplicationServices();
+    m_bStartedWithoutFile = false;
+    m_docManager = new CSheepDocManager;
+    m_docManager->Initialize();
+    m_docManager->SetMaxDocsOpen(1000);
+    RegisterTemplates();
+
+    auto* frame = new CMainFrame(m_docManager, "Corvalen");
+    SetTopWindow(frame);
+    frame->SetDropTarget(new CFileDropTarget);
+    if (wxMenuBar* bar = frame->GetMenuBar()) {
+        m_docManager->FileHistoryUseMenu(bar->GetMenu(0));
+        m_docManager->LoadRecentFiles();
+        m_docManager->FileHistoryAddFilesToMenu();
+    }
+
+    // Started by an automation client: the frame stays hidden.
+    if (IsAutomationStart()) return true;
+
+    frame->ShowWithPlacement();
+    const WString defaultPath =
+        CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Default Path", u"");
+    if (!defaultPath.empty()) wxSetWorkingDirectory(ToWx(defaultPath));
+    if (file.empty()) {
+        // No file named: the start-up chooser offers one later.
+        m_bStartedWithoutFile = true;
+    } else if (!OpenDocumentFile(file)) {
+        ShutDown();
+        return false;
+    }
+    frame->Update();
+    return true;
+}
+
+void CSheepApp::LoadApplicationServices() {
+    CSheepAppServices& services = CSheepAppServices::Get();
+    services.SetDecimalPlaces(
+        int(int32_t(CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Decimal Places", 2))));
+    const WString stored =
+        CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", u"");
+    std::vector<WString> folders;
+    if (stored.empty()) {
+        wxString pictures = wxStandardPaths::Get().GetUserDir(wxStandardPaths::Dir_Pictures);
+        if (!pictures.EndsWith("/")) pictures += "/";
+        folders.push_back(FromWx(pictures));
+    } else {
+        folders = Split(stored, u';');
+    }
+    services.SetImageSearchPath(std::move(folders));
+}
+
+bool CSheepApp::GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const {
+    name.clear();
+    if (!m_docManager || index >= m_docManager->GetHistoryFilesCount()) return false;
+    const wxFileName file(m_docManager->GetHistoryFile(index));
+    wxFileName folder = wxFileName::DirName(currentDir);
+    folder.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    const bool here = file.GetPath() == folder.GetPath();
+    name = FromWx(here ? file.GetFullName() : file.GetFullPath());
+    return !name.empty();
+}
+
+const std::vector<WString>& CSheepApp::GetImageSearchPath() {
+    return CSheepAppServices::Get().GetImageSearchPath();
+}
+
+void CSheepApp::SetImageSearchPath(const std::vector<WString>& folders) {
+    std::vector<WString> withSeparators;
+    WString joined;
+    for (WString folder : folders) {
+        if (folder.empty() || folder.back() != u'/') folder += u'/';
+        if (!withSeparators.empty()) joined += u';';
+        joined += folder;
+        withSeparators.push_back(std::move(folder));
+    }
+    CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"Image Search Path", joined);
+    CSheepAppServices::Get().SetImageSearchPath(std::move(withSeparators));
+}
+
+void CSheepApp::RegisterTemplates() {
+    m_strView = CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Record");
+    for (int id : PrimaryTemplateOrder(m_strView)) RegisterTemplate(id);
+    for (int id : {IDR_REPORTTYPE, IDR_ANTECEDANTS, IDR_ADDRESSES}) RegisterTemplate(id);
+}
+
+void CSheepApp::RegisterTemplate(int id) {
+    switch (id) {
+        case IDR_FLOCKTYPE:
+            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+                              wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView));
+            break;
+        default:
+            // The record view, reports, pedigree and address browser register themselves here once built.
+            break;
+    }
+}
+
+void CSheepApp::ShutDown() {
+    if (CMainFrame* frame = GetMainFrame()) {
+        frame->Destroy();
+        DeletePendingObjects();
+    }
+    SetTopWindow(nullptr);
+    delete m_docManager;
+    m_docManager = nullptr;
+    if (m_bInitialised) CvlSetHost(m_previousHost);
+    m_previousHost = nullptr;
+    m_bInitialised = false;
+}
+
+int CSheepApp::ExitInstance() {
+    if (m_docManager) m_docManager->SaveRecentFiles();
+    ShutDown();
+    return 0;
+}
+
+wxDocument* CSheepApp::CreateNewDocument() {
+    // Always the first template: never the framework's choice of template.
+    const wxList& templates = m_docManager->GetTemplates();
+    if (templates.empty()) return nullptr;
+    auto* docTemplate = static_cast<wxDocTemplate*>(templates.GetFirst()->GetData());
+    wxDocument* doc = docTemplate->CreateDocument(wxEmptyString, wxDOC_NEW);
+    if (!doc) return nullptr;
+    doc->SetDocumentName(docTemplate->GetDocumentName());
+    if (!doc->OnNewDocument()) {
+        doc->DeleteAllViews();
+        return nullptr;
+    }
+    AfterOpen();
+    return doc;
+}
+
+wxDocument* CSheepApp::OpenDocumentFile(const wxString& path) {
+    wxDocument* doc = m_docManager->CreateDocument(wxFileName(path).GetAbsolutePath(), wxDOC_SILENT);
+    if (doc) AfterOpen();
+    return doc;
+}
+
+wxDocument* CSheepApp::OpenRecentFile(size_t index) {
+    if (index >= m_docManager->GetHistoryFilesCount()) return nullptr;
+    const wxString path = m_docManager->GetHistoryFile(index);
+    wxDocument* doc = OpenDocumentFile(path);
+    if (!doc) m_docManager->RemoveFileFromHistory(index);
+    return doc;
+}
+
+void CSheepApp::AfterOpen() {
+    if (CMainFrame* frame = GetMainFrame()) frame->Update();
+}
+
+void CSheepApp::OnFileNew(wxCommandEvent&) {
+    CreateNewDocument();
+}
+
+void CSheepApp::OnFileOpen(wxCommandEvent&) {
+    const wxString path =
+        wxFileSelector("Open", wxEmptyString, wxEmptyString, "cvl", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+                       wxFD_OPEN | wxFD_FILE_MUST_EXIST, GetMainFrame());
+    if (!path.empty()) OpenDocumentFile(path);
+}
+
+void CSheepApp::OnAppAbout(wxCommandEvent&) {
+    CAboutDlg about(GetMainFrame());
+    about.ShowModal();
+}
+
+void CSheepApp::OnRecentFile(wxCommandEvent& event) {
+    OpenRecentFile(static_cast<size_t>(event.GetId() - ID_FILE_MRU_FILE1));
+}
+
+// wxGetApp() for the library and its tests; the program's entry point is in entry/.
+wxIMPLEMENT_APP_NO_MAIN(CSheepApp);

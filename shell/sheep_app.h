@@ -1,0 +1,91 @@
+// The application object of Dedov: start-up, document templates, the recent-file list and the
+// application-level File commands.
+#pragma once
+
+#include <wx/app.h>
+#include <wx/docview.h>
+
+#include <vector>
+
+#include "platform/text.h"
+#include "shell/wx_host.h"
+
+class CMainFrame;
+
+// The "View" setting decides which view a document opens in first: the record view when it equals
+// "Record" without regard to case, else the flock list. A missing value counts as "Record".
+bool IsRecordViewSetting(WStringView view);
+// The record and flock-list template ids in the order they are registered for that setting.
+std::vector<int> PrimaryTemplateOrder(WStringView view);
+
+class CSheepDocManager : public wxDocManager {
+public:
+    // Initialised by the caller, so that the recent-file list is ours.
+    CSheepDocManager() : wxDocManager(0, false) {}
+    static constexpr int kRecentFiles = 4;
+    wxFileHistory* OnCreateFileHistory() override;
+    // The recent-file list is kept under the application title, as "File1".."File4".
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+};
+
+class CSheepApp : public wxApp {
+public:
+    CSheepApp();
+    ~CSheepApp() override;
+
+    bool OnInit() override;
+    int OnExit() override;
+
+    // The start-up sequence with the program's arguments (without the program name).
+    bool InitInstance(const wxArrayString& args);
+    int ExitInstance();
+
+    CMainFrame* GetMainFrame() const;
+    CSheepDocManager* GetDocManager() const { return m_docManager; }
+    CWxHost& GetHost() { return m_host; }
+    // Re-read from the settings at start-up.
+    const WString& GetViewSetting() const { return m_strView; }
+    bool IsRecordViewFirst() const { return IsRecordViewSetting(m_strView); }
+    bool WasStartedWithoutFile() const { return m_bStartedWithoutFile; }
+    bool IsAutomationStart() const { return m_bAutomation || m_bEmbedding; }
+
+    // The recent-file list's capacity, and an entry as the start-up chooser shows it: the file name
+    // alone when the file lies in currentDir, else its path. False for an empty entry.
+    size_t GetRecentFileCount() const { return CSheepDocManager::kRecentFiles; }
+    bool GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const;
+
+    // The folders searched for pictures: the stored list, else the user's pictures folder. Setting
+    // them gives each a trailing separator and stores them joined by ';'.
+    const std::vector<WString>& GetImageSearchPath();
+    void SetImageSearchPath(const std::vector<WString>& folders);
+
+    // File New with the first template; the new document, or null.
+    wxDocument* CreateNewDocument();
+    // Opens a data file; null when it cannot be opened (the reason has been shown).
+    wxDocument* OpenDocumentFile(const wxString& path);
+    // Opens the recent file of that index (0..3); a file that fails to open leaves the list.
+    wxDocument* OpenRecentFile(size_t index);
+
+private:
+    void LoadApplicationServices();
+    void RegisterTemplates();
+    void RegisterTemplate(int id);
+    void AfterOpen();
+    void ShutDown();
+    void OnFileNew(wxCommandEvent& event);
+    void OnFileOpen(wxCommandEvent& event);
+    void OnRecentFile(wxCommandEvent& event);
+    void OnAppAbout(wxCommandEvent& event);
+
+    CWxHost m_host;
+    CCvlHost* m_previousHost = nullptr;
+    CSheepDocManager* m_docManager = nullptr;
+    WString m_strView;
+    bool m_bStartedWithoutFile = false;
+    bool m_bAutomation = false;
+    bool m_bEmbedding = false;
+    bool m_bInitialised = false;
+};
+
+wxDECLARE_APP(CSheepApp);

@@ -1,0 +1,46 @@
+// The program started in the test process: a fresh settings store and install prefix per test,
+// the app's boxes answered by a script, and helpers to restart it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/install.h"
+#include "shell/main_frame.h"
+#include "shell/sheep_app.h"
+#include "support/scripted_host_fixture.h"
+
+// Points the settings stores and the install prefix at folders of their own.
+class CTestFolders {
+public:
+    explicit CTestFolders(bool installed = true);
+    ~CTestFolders();
+    const std::filesystem::path& Root() const { return m_root; }
+    void SetInstalled(bool installed);
+
+private:
+    std::filesystem::path m_root;
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program with these arguments; the app's boxes go to `host`.
+    bool Start(const wxArrayString& args = {});
+    // Closes the main window as the user would and ends the program.
+    void Stop();
+    // Runs pending events and deletions.
+    static void Pump();
+
+    CSheepApp& App() { return wxGetApp(); }
+    CMainFrame* Frame() { return App().GetMainFrame(); }
+
+    CTestFolders folders;
+    CScopedScriptedHost host;
+    bool m_running = false;
+};

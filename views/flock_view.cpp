@@ -1,0 +1,270 @@
+#include "views/flock_view.h"
+
+#include <wx/app.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/menu.h>
+#include <wx/sizer.h>
+
+#include <algorithm>
+
+#include "document/doc_commands.h"
+#include "platform/archive.h"
+#include "platform/host.h"
+#include "records/criteria.h"
+#include "records/sheep.h"
+#include "views/bar_messages.h"
+#include "views/commands.h"
+#include "views/frame_site.h"
+#include "views/record_paste.h"
+#include "views/sheep_document.h"
+#include "views/wx_text.h"
+
+namespace {
+constexpr unsigned IDS_NOT_VISIBLE = 18;
+constexpr unsigned IDS_DELETE_ONE = 1020;
+constexpr unsigned IDS_DELETE_MANY = 143;
+constexpr int kFlockBar = 1;
+}  // namespace
+
+wxIMPLEMENT_DYNAMIC_CLASS(CFlockView, CBaseListView);
+
+CFlockChildWnd::CFlockChildWnd(wxDocument* doc, wxView* view, wxMDIParentFrame* parent)
+    : wxDocMDIChildFrame(doc, view, parent, wxID_ANY, doc->GetUserReadableName() + ": Flock View") {}
+
+CFlockView::CFlockView() = default;
+CFlockView::~CFlockView() = default;
+
+bool CFlockView::OnCreate(wxDocument* doc, long flags) {
+    if (!CBaseListView::OnCreate(doc, flags)) return false;
+    auto* parent = wxDynamicCast(wxTheApp->GetTopWindow(), wxMDIParentFrame);
+    if (!parent) return false;
+    auto* frame = new CFlockChildWnd(doc, this, parent);
+    SetFrame(frame);
+    CreateListCtrl(frame);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_list, 1, wxEXPAND);
+    frame->SetSizer(sizer);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, ID_RECORD_DETAILS);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) {
+            if (CSheepDoc* core = GetCore()) PasteRecords(*core);
+        },
+        ID_EDIT_PASTE);
+    OnInitialUpdate();
+    frame->Show();
+    Activate(true);
+    return true;
+}
+
+bool CFlockView::OnClose(bool deleteWindow) {
+    if (!wxView::OnClose(deleteWindow)) return false;
+    Activate(false);
+    return true;
+}
+
+void CFlockView::OnChangeFilename() {
+    if (wxWindow* frame = GetFrame()) frame->SetLabel(GetDocument()->GetUserReadableName() + ": Flock View");
+}
+
+void CFlockView::OnActivateView(bool activate, wxView*, wxView*) {
+    if (!activate) return;
+    if (IViewFrameSite* site = GetViewFrameSite()) {
+        site->ShowContextBar(kFlockBar);
+        site->SetRecordTotal(int(GetRowCount()));
+        site->SetCurrentRecord(int(GetFocusedRow()));
+    }
+}
+
+CSheep* CFlockView::GetRowSheep(long row) const {
+    return static_cast<CSheep*>(GetRowObject(row));
+}
+
+void CFlockView::OnColumnsChanged(CObject*) {
+    DeleteAllColumns();
+    if (CSheepDoc* core = GetCore())
+        core->GetColumns([this](const WString& caption, uint32_t field) {
+            InsertColumn(caption, field, -1);
+        });
+    FillList();
+}
+
+void CFlockView::FillList() {
+    CSheepDoc* core = GetCore();
+    if (!core) return;
+    CCvlWaitCursor wait;
+    if (m_list) m_list->Freeze();
+    std::vector<CRefPtr<CObject>> rows;
+    rows.reserve(size_t(core->GetSheepCount()));
+    // Every animal that matches the document's criteria, in document order.
+    const CCriteria& criteria = core->GetExtractionCriteria();
+    for (int i = 0; i < core->GetSheepCount(); ++i)
+        if (core->GetSheepAt(i)->MatchesCriteria(criteria)) rows.emplace_back(core->GetSheepAt(i));
+    SetRows(std::move(rows));
+    if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
+    if (m_list) m_list->Thaw();
+    for (int i = 0; i < GetColumnCount(); ++i) AutoSizeColumn(i);
+
+    if (GetSortKind() == -1)
+        SortByKind(SF_KEY);
+    else
+        SortByKind(-1);
+
+    if (CSheep* current = core->GetCurrentSheep()) {
+        const long row = FindRow(current);
+        if (row >= 0) SelectOnly(row);
+    }
+}
+
+void CFlockView::OnRecordChanged(CObject* hint) {
+    // Our own deletion compacts the rows itself.
+    if (hint || m_bDeleting) return;
+    CSheepDoc* core = GetCore();
+    if (!core) return;
+    auto& rows = Rows();
+    const auto gone = [core](const CRefPtr<CObject>& row) {
+        return static_cast<CSheep*>(row.Get())->GetDocument() != core;
+    };
+    if (std::none_of(rows.begin(), rows.end(), gone)) return;
+    const std::vector<CObject*> selected = SelectedRecords();
+    const long focusedRow = GetFocusedRow();
+    CObject* focused = focusedRow >= 0 ? GetRowObject(focusedRow) : nullptr;
+    std::vector<CRefPtr<CObject>> kept;
+    kept.reserve(rows.size());
+    for (auto& row : rows)
+        if (!gone(row)) kept.push_back(std::move(row));
+    SetRows(std::move(kept));
+    RestoreSelection(selected, focused);
+    if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
+}
+
+void CFlockView::SortItems(unsigned sortWord) {
+    SortSheepRows(Rows(), sortWord);
+}
+
+WString CFlockView::GetTitle() const {
+    const CSheepDoc* core = GetCore();
+    return core ? const_cast<CSheepDoc*>(core)->GetExtractionCriteria().GetDescription() : WString();
+}
+
+bool CFlockView::CanPaste() const {
+    return CanPasteRecords();
+}
+
+void CFlockView::PasteFromDataObject(wxDataObject& data) {
+    if (CSheepDoc* core = GetCore()) PasteRecords(*core, &data);
+}
+
+void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
+    wxMenu menu;
+    menu.Append(ID_RECORD_DETAILS, "Details");
+    menu.Append(ID_EDIT_COPY, "Copy");
+    menu.Append(ID_EDIT_PASTE, "Paste");
+    menu.Append(ID_EDIT_SELECT_ALL, "Select All");
+    menu.Enable(ID_EDIT_PASTE, CanPaste());
+    const int id = window->GetPopupMenuSelectionFromUser(menu, window->ScreenToClient(screen));
+    if (id == ID_RECORD_DETAILS) OnDetails();
+    if (id == ID_EDIT_COPY) OnEditCopy();
+    if (id == ID_EDIT_PASTE)
+        if (CSheepDoc* core = GetCore()) PasteRecords(*core);
+    if (id == ID_EDIT_SELECT_ALL) OnEditSelectAll();
+}
+
+const wxDataFormat& CFlockView::GetClipboardFormat() {
+    // The program-wide name, which the first document changes.
+    static wxDataFormat format;
+    format = GetClipboardDataFormat(GetSheepClipboardFormat());
+    return format;
+}
+
+std::vector<uint8_t> CFlockView::BuildClipboardBlock(const std::vector<long>& rows) const {
+    std::vector<uint8_t> block;
+    CArchive ar(block, CArchive::store);
+    ar << WStringView(GetCore() ? GetCore()->GetTitle() : WString());
+    ar << uint32_t(rows.size());
+    for (long row : rows) GetRowSheep(row)->Serialize(ar);
+    return block;
+}
+
+WString CFlockView::BuildClipboardText(const std::vector<long>& rows) const {
+    WString text(1, u'\xFEFF');
+    for (long row : rows) {
+        for (int column = 0; column < GetColumnCount(); ++column) {
+            if (column > 0) text += u'\t';
+            text += GetItemText(row, column);
+        }
+        text += u"\r\n";
+    }
+    return text;
+}
+
+void CFlockView::CopyToDataSource(wxDataObjectComposite& source) {
+    const std::vector<long> rows = GetSelectedRows();
+    const std::vector<uint8_t> block = BuildClipboardBlock(rows);
+    auto* custom = new wxCustomDataObject(GetClipboardFormat());
+    custom->SetData(block.size(), block.data());
+    source.Add(custom, true);
+    source.Add(new wxTextDataObject(ToWx(BuildClipboardText(rows))));
+}
+
+bool CFlockView::ConfirmDelete() {
+    const std::vector<long> selected = GetSelectedRows();
+    const unsigned type = MB_YESNO | MB_ICONQUESTION | MB_HELP;
+    const unsigned help = CvlPromptHelpId(IDS_DELETE_ONE);
+    int answer;
+    if (selected.size() == 1)
+        answer = CvlMessageBox(IDS_DELETE_ONE, {GetRowSheep(selected.front())->GetFieldText(SF_TATTOO)}, type,
+                               help);
+    else
+        answer = CvlMessageBox(IDS_DELETE_MANY, type, help);
+    return answer == IDYES;
+}
+
+void CFlockView::DeleteRow(long row) {
+    CSheepDoc* core = GetCore();
+    int index = -1;
+    if (core && core->FindSheep(GetRowSheep(row)->GetTattoo(), &index)) core->DeleteSheep(index);
+}
+
+void CFlockView::OpenRow(long row) {
+    if (CSheepDoc* core = GetCore(); core && row >= 0 && row < GetRowCount())
+        core->SelectSheep(GetRowSheep(row)->GetTattoo(), true, false, this);
+    OnDetails();
+}
+
+void CFlockView::OnDetails() {
+    // The record view answers "Individual Records".
+    if (wxWindow* top = wxTheApp->GetTopWindow()) {
+        wxCommandEvent event(wxEVT_MENU, ID_VIEW_SHEEP);
+        event.SetEventObject(top);
+        top->GetEventHandler()->AddPendingEvent(event);
+    }
+}
+
+void CFlockView::OnUpdate(CDocView* sender, uint32_t hint, CObject* hintObject) {
+    if ((hint & HINT_CURRENT) && !(hint & HINT_ADDRESS) && hintObject)
+        ShowSheep(static_cast<CSheep*>(hintObject));
+    CBaseListView::OnUpdate(sender, hint, hintObject);
+}
+
+void CFlockView::ShowSheep(CSheep* sheep) {
+    long row = FindRow(sheep);
+    if (row < 0) {
+        if (CvlMessageBox(IDS_NOT_VISIBLE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+        if (CSheepDoc* core = GetCore()) {
+            CCriteria& criteria = core->GetExtractionCriteria();
+            criteria.m_nType = CRITERIA_ALL;
+            criteria.m_bRams = criteria.m_bEwes = TRUE;
+            criteria.m_bAdults = criteria.m_bShearlings = criteria.m_bLambs = TRUE;
+            // The filter bar shows them.
+            SendToMainWindow(CVL_EVT_UPDATE_FILTER_BAR, 0, &criteria);
+        }
+        FillList();
+        row = FindRow(sheep);
+        if (row < 0) return;
+    }
+    SelectOnly(row);
+    if (m_list) m_list->RefreshItem(row);
+}

@@ -1,0 +1,21 @@
+// What the views ask of the main window, without knowing the shell: the record pane and the bar
+// of their kind. The main frame implements it; a view finds it through its top-level window.
+#pragma once
+
+class wxWindow;
+
+class IViewFrameSite {
+public:
+    // Total -1: no record set is shown (empty pane).
+    virtual void SetRecordTotal(int total) = 0;
+    // Zero-based index; below 0 shows "-" in place of the position.
+    virtual void SetCurrentRecord(int index) = 0;
+    // 0 record navigator, 1 record filter, 2 reporting, anything else none.
+    virtual void ShowContextBar(int kind) = 0;
+
+protected:
+    ~IViewFrameSite() = default;
+};
+
+// The site of the program's main window, or null (a view shown outside the program).
+IViewFrameSite* GetViewFrameSite();

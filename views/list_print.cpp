@@ -1,0 +1,191 @@
+#include "views/list_print.h"
+
+#include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/docview.h>
+
+#include <algorithm>
+
+#include "platform/host.h"
+#include "views/base_list_view.h"
+#include "views/wx_text.h"
+
+namespace {
+
+// One dimension cut into bands: an item that overflows starts the next band.
+std::vector<int> Cut(const std::vector<int>& sizes, int space) {
+    std::vector<int> starts;
+    int sum = 0, start = 0;
+    for (int i = 0; i < int(sizes.size()); ++i) {
+        const int size = std::abs(sizes[size_t(i)]);
+        if (i > start && sum + size > space) {
+            starts.push_back(i);
+            start = i;
+            sum = size;
+        } else {
+            sum += size;
+        }
+    }
+    return starts;
+}
+
+void Range(const std::vector<int>& starts, int band, int count, int& first, int& end) {
+    first = band == 0 ? 0 : starts[size_t(band - 1)];
+    end = band < int(starts.size()) ? starts[size_t(band)] : count;
+}
+
+constexpr double kMmPerHundredth = 0.254;
+
+}  // namespace
+
+void CListBands::PageBands(int page, int& columnBand, int& rowBand) const {
+    columnBand = (page - 1) / RowBands();
+    rowBand = (page - 1) % RowBands();
+}
+
+void CListBands::ColumnRange(int band, int columnCount, int& first, int& end) const {
+    Range(columnStarts, band, columnCount, first, end);
+}
+
+void CListBands::RowRange(int band, int rowCount, int& first, int& end) const {
+    Range(rowStarts, band, rowCount, first, end);
+}
+
+CListBands PaginateList(const std::vector<int>& columnWidths, const std::vector<int>& rowHeights,
+                        int printableWidth, int printableHeight) {
+    CListBands bands;
+    bands.columnStarts = Cut(columnWidths, printableWidth);
+    bands.rowStarts = Cut(rowHeights, printableHeight - kTitleRowHeight);
+    return bands;
+}
+
+std::vector<CGuideLine> MarginGuides(const wxRect& r, int paperWidth, int paperHeight, const CPageSetup& d) {
+    const auto sx = [&](int v) { return int(int64_t(v) * r.width / std::max(1, paperWidth)); };
+    const auto sy = [&](int v) { return int(int64_t(v) * r.height / std::max(1, paperHeight)); };
+    const int right = r.x + r.width;
+    const int bottom = r.y + r.height;
+    const auto vertical = [&](int x, bool gray) { return CGuideLine{{x, r.y + 1}, {x, bottom - 2}, gray}; };
+    const auto horizontal = [&](int y, bool gray) { return CGuideLine{{r.x + 1, y}, {right - 2, y}, gray}; };
+    return {
+        vertical(r.x + sx(d.m_nLeftMargin), true),        vertical(right - sx(d.m_nRightMargin), true),
+        horizontal(r.y + sy(d.m_nTopMargin), true),       horizontal(bottom - sy(d.m_nBottomMargin), true),
+        horizontal(r.y + sy(d.m_nHeaderDistance), false), horizontal(bottom - sy(d.m_nFooterDistance), false),
+    };
+}
+
+CListPrintout::CListPrintout(CBaseListView* view, const CPageSetup& setup, bool preview)
+    : wxPrintout(ToWx(view->GetTitle())),
+      m_view(view),
+      m_setup(CRefPtr<CPageSetup>::Adopt(new CPageSetup(setup))),
+      m_bPreview(preview) {}
+
+wxSize CListPrintout::ScreenPPI() const {
+    int x = 96, y = 96;
+    GetPPIScreen(&x, &y);
+    return wxSize(std::max(1, x), std::max(1, y));
+}
+
+void CListPrintout::OnPreparePrinting() {
+    const wxSize ppi = ScreenPPI();
+    wxListCtrl* list = m_view->GetListCtrl();
+    m_columnWidths.clear();
+    for (int i = 0; i < m_view->GetColumnCount(); ++i)
+        m_columnWidths.push_back(list->GetColumnWidth(i) * 100 / ppi.x);
+    wxRect item;
+    int rowPixels = list->GetCharHeight() + 4;
+    if (m_view->GetRowCount() > 0 && list->GetItemRect(0, item)) rowPixels = item.height;
+    m_rowHeights.assign(size_t(m_view->GetRowCount()), std::max(1, rowPixels * 100 / ppi.y));
+
+    int widthMm = 0, heightMm = 0;
+    GetPageSizeMM(&widthMm, &heightMm);
+    const int width = int(widthMm / kMmPerHundredth) - m_setup->m_nLeftMargin - m_setup->m_nRightMargin;
+    const int height = int(heightMm / kMmPerHundredth) - m_setup->m_nTopMargin - m_setup->m_nBottomMargin;
+    m_bands = PaginateList(m_columnWidths, m_rowHeights, width, height);
+}
+
+bool CListPrintout::HasPage(int page) {
+    return page >= 1 && page <= m_bands.PageCount();
+}
+
+void CListPrintout::GetPageInfo(int* minPage, int* maxPage, int* pageFrom, int* pageTo) {
+    *minPage = *pageFrom = 1;
+    *maxPage = *pageTo = m_bands.PageCount();
+}
+
+bool CListPrintout::OnPrintPage(int page) {
+    wxDC* dc = GetDC();
+    if (!dc || !HasPage(page)) return false;
+    // Drawn in screen pixels, so the list's font prints at its size; distances convert through the
+    // screen's resolution.
+    MapScreenSizeToPaper();
+    const wxSize ppi = ScreenPPI();
+    const auto px = [&](int hundredths) { return hundredths * ppi.x / 100; };
+    const auto py = [&](int hundredths) { return hundredths * ppi.y / 100; };
+    dc->SetFont(m_view->GetListCtrl()->GetFont());
+    dc->SetTextForeground(*wxBLACK);
+
+    int columnBand = 0, rowBand = 0;
+    m_bands.PageBands(page, columnBand, rowBand);
+    int firstColumn = 0, endColumn = 0, firstRow = 0, endRow = 0;
+    m_bands.ColumnRange(columnBand, m_view->GetColumnCount(), firstColumn, endColumn);
+    m_bands.RowRange(rowBand, int(m_view->GetRowCount()), firstRow, endRow);
+
+    const int left = px(m_setup->m_nLeftMargin);
+    int y = py(m_setup->m_nTopMargin);
+    const auto cell = [&](const WString& text, int x, int width, int height) {
+        const wxRect rect(x, y, width, height);
+        wxDCClipper clip(*dc, rect);
+        dc->DrawLabel(ToWx(text), rect, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
+    };
+    int x = left;
+    for (int c = firstColumn; c < endColumn; ++c) {
+        cell(m_view->GetColumnTitle(c), x, px(m_columnWidths[size_t(c)]), py(kTitleRowHeight));
+        x += px(m_columnWidths[size_t(c)]);
+    }
+    y += py(kTitleRowHeight);
+    for (int r = firstRow; r < endRow; ++r) {
+        x = left;
+        const int height = py(m_rowHeights[size_t(r)]);
+        for (int c = firstColumn; c < endColumn; ++c) {
+            cell(m_view->GetItemText(r, c), x, px(m_columnWidths[size_t(c)]), height);
+            x += px(m_columnWidths[size_t(c)]);
+        }
+        y += height;
+    }
+
+    if (m_bPreview && page == 1) {
+        int widthMm = 0, heightMm = 0;
+        GetPageSizeMM(&widthMm, &heightMm);
+        const wxRect paper = GetLogicalPaperRect();
+        const wxPen previous = dc->GetPen();
+        for (const CGuideLine& line :
+             MarginGuides(paper, int(widthMm / kMmPerHundredth), int(heightMm / kMmPerHundredth), *m_setup)) {
+            dc->SetPen(line.gray ? wxPen(wxColour(128, 128, 128), 1) : previous);
+            dc->DrawLine(line.from, line.to);
+        }
+        dc->SetPen(previous);
+    }
+    return true;
+}
+
+bool CListPrintout::ShowPreview(CBaseListView* view, const CPageSetup& setup) {
+    auto* preview =
+        new wxPrintPreview(new CListPrintout(view, setup, true), new CListPrintout(view, setup, false));
+    if (!preview->IsOk()) {
+        delete preview;
+        CvlMessageBoxText(u"Command failed.", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    auto* frame =
+        new wxPreviewFrame(preview, wxTheApp->GetTopWindow(),
+                           view->GetTitle().empty() ? wxString("Print Preview") : ToWx(view->GetTitle()));
+    frame->Initialize();
+    frame->Show();
+    return true;
+}
+
+bool CListPrintout::Print(CBaseListView* view, const CPageSetup& setup) {
+    wxPrinter printer;
+    CListPrintout printout(view, setup, false);
+    return printer.Print(view->GetFrame(), &printout, true);
+}

@@ -1,0 +1,14 @@
+// Text at the UI edge: the program's UTF-16 text to and from wxString.
+#pragma once
+
+#include <wx/string.h>
+
+#include "platform/text.h"
+
+inline wxString ToWx(WStringView text) {
+    return wxString::FromUTF8(WToUtf8(text));
+}
+inline WString FromWx(const wxString& text) {
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    return Utf8ToW(std::string_view(utf8.data(), utf8.length()));
+}
