@@ -217,7 +217,7 @@ WString CArchive::ReadString() {
             }
         }
         if (!haveLength) {
-            if (w < 0xFFFE) {
+            if (w < 0xFFFF) {  // after the marker, 0xFFFE is a length
                 n = w;
             } else {
                 uint32_t d;

@@ -67,7 +67,7 @@ std::string EncodeCDataField(WStringView text) {
         else
             out += text[i];
     }
-    return WToUtf8(out);
+    return CXMLObject::EncodeUTF8(out, true);
 }
 
 WString DecodeCDataField(WStringView text) {

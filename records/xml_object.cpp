@@ -1,5 +1,8 @@
 #include "records/xml_object.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/strings.h"
 
 IMPLEMENT_DYNCREATE(CXMLObject, CCmdTarget)
@@ -44,7 +47,19 @@ void CXMLObject::EscapeXML(std::string& text) {
 }
 
 std::string CXMLObject::EncodeUTF8(WStringView text, bool raw) {
-    std::string s = WToUtf8(text);
+    // XML cannot carry most control characters, not even as references: one in a comment or
+    // a tattoo would make the whole export unreadable, so they are left out.
+    auto carried = [](char16_t c) {
+        return c >= 0x20 ? (c != 0xFFFE && c != 0xFFFF) : (c == u'\t' || c == u'\n' || c == u'\r');
+    };
+    std::string s;
+    if (std::all_of(text.begin(), text.end(), carried)) {
+        s = WToUtf8(text);
+    } else {
+        WString kept;
+        std::copy_if(text.begin(), text.end(), std::back_inserter(kept), carried);
+        s = WToUtf8(kept);
+    }
     if (!raw) EscapeXML(s);
     return s;
 }

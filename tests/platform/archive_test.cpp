@@ -294,6 +294,17 @@ TEST(ArchiveString, LongerLengthFormsThanNeededStillRead) {
     }
 }
 
+TEST(ArchiveString, AfterTheMarkerASixteenBitFFFEIsALength) {
+    std::vector<uint8_t> b = {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF};
+    for (size_t i = 0; i < 0xFFFE; ++i) {
+        b.push_back('x');
+        b.push_back(0);
+    }
+    WString got;
+    Load(b, [&](CArchive& ar) { ar >> got; });
+    EXPECT_EQ(got, WString(0xFFFE, u'x'));
+}
+
 TEST(ArchiveString, HugeLengthInFewBytesFailsBeforeAllocating) {
     std::vector<std::vector<uint8_t>> inputs = {
         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0x7F, 'a', 0},

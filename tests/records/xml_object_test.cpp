@@ -62,6 +62,11 @@ TEST(XmlObjectDates, AnEmptyAttributeIsANullStampBothWays) {
     EXPECT_EQ(reader.errorNumber, 0u);
 }
 
+TEST(XmlObjectText, CharactersXmlCannotCarryAreLeftOut) {
+    EXPECT_EQ(CXMLObject::EncodeUTF8(u"a\u0001b\u000bc\u000c\ufffe", true), "abc");
+    EXPECT_EQ(CXMLObject::EncodeUTF8(u"a\tb\r\nc<", false), "a\tb\r\nc&lt;");
+}
+
 TEST(XmlObjectHooks, BaseAcceptsEverything) {
     CFakeReader reader;
     CXMLObject object(&reader, u"Thing", {}, nullptr);
