@@ -1,5 +1,6 @@
 #include "platform/archive.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -191,8 +192,13 @@ void CArchive::WriteString(WStringView s) {
     } else {
         *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(0xFFFFFFFF) << n;
     }
-    m_out->reserve(m_out->size() + 2 * s.size());
-    for (char16_t c : s) PutLE<uint16_t>(*m_out, uint16_t(c));
+    const size_t at = m_out->size();
+    m_out->resize(at + 2 * s.size());
+    uint8_t* out = m_out->data() + at;
+    for (char16_t c : s) {
+        *out++ = uint8_t(c);
+        *out++ = uint8_t(c >> 8);
+    }
 }
 
 WString CArchive::ReadString() {
@@ -239,6 +245,38 @@ WString CArchive::ReadString() {
     return s;
 }
 
+// ---- written classes and objects ----
+
+size_t CArchive::CStoreMap::Slot(const void* p) const {
+    // Fibonacci hashing spreads the aligned addresses over the power-of-two table.
+    const uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(p)) * 0x9E3779B97F4A7C15ull;
+    return size_t(h >> 32) & (m_slots.size() - 1);
+}
+
+uint32_t CArchive::CStoreMap::Find(const void* p) const {
+    if (m_slots.empty()) return 0;
+    for (size_t i = Slot(p);; i = (i + 1) & (m_slots.size() - 1)) {
+        if (m_slots[i].first == p) return m_slots[i].second;
+        if (!m_slots[i].first) return 0;
+    }
+}
+
+void CArchive::CStoreMap::Insert(const void* p, uint32_t index) {
+    if ((m_count + 1) * 2 > m_slots.size()) Grow();
+    size_t i = Slot(p);
+    while (m_slots[i].first && m_slots[i].first != p) i = (i + 1) & (m_slots.size() - 1);
+    if (!m_slots[i].first) ++m_count;
+    m_slots[i] = {p, index};
+}
+
+void CArchive::CStoreMap::Grow() {
+    std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 1024));
+    old.swap(m_slots);
+    m_count = 0;
+    for (const auto& [p, index] : old)
+        if (p) Insert(p, index);
+}
+
 uint32_t CArchive::NextMapIndex() {
     if (m_nMapCount >= nMaxMapCount) Fail(CArchiveException::badIndex);
     return m_nMapCount++;
@@ -247,9 +285,7 @@ uint32_t CArchive::NextMapIndex() {
 void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     CheckStoring();
     if (!pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
-    auto it = m_storeMap.find(pClassRef);
-    if (it != m_storeMap.end()) {
-        uint32_t idx = it->second;
+    if (const uint32_t idx = m_storeMap.Find(pClassRef)) {
         if (idx < wBigObjectTag) {
             *this << uint16_t(wClassTag | idx);
         } else {
@@ -261,7 +297,7 @@ void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     if (len > kMaxClassName) Fail(CArchiveException::badClass);
     *this << wNewClassTag << uint16_t(pClassRef->m_wSchema) << uint16_t(len);
     Write(pClassRef->m_lpszClassName, len);
-    m_storeMap[pClassRef] = NextMapIndex();
+    m_storeMap.Insert(pClassRef, NextMapIndex());
 }
 
 void CArchive::WriteObject(const CObject* pOb) {
@@ -270,9 +306,7 @@ void CArchive::WriteObject(const CObject* pOb) {
         *this << wNullTag;
         return;
     }
-    auto it = m_storeMap.find(pOb);
-    if (it != m_storeMap.end()) {
-        uint32_t idx = it->second;
+    if (const uint32_t idx = m_storeMap.Find(pOb)) {
         if (idx < wBigObjectTag) {
             *this << uint16_t(idx);
         } else {
@@ -281,7 +315,7 @@ void CArchive::WriteObject(const CObject* pOb) {
         return;
     }
     WriteClass(pOb->GetRuntimeClass());
-    m_storeMap[pOb] = NextMapIndex();
+    m_storeMap.Insert(pOb, NextMapIndex());
     const_cast<CObject*>(pOb)->Serialize(*this);
 }
 
