@@ -21,7 +21,9 @@ constexpr size_t kMaxClassName = 63;
 
 template <class U>
 void PutLE(std::vector<uint8_t>& out, U v) {
-    for (size_t i = 0; i < sizeof(U); ++i) out.push_back(uint8_t(v >> (8 * i)));
+    uint8_t bytes[sizeof(U)];
+    for (size_t i = 0; i < sizeof(U); ++i) bytes[i] = uint8_t(v >> (8 * i));
+    out.insert(out.end(), bytes, bytes + sizeof(U));
 }
 
 template <class U>
@@ -248,9 +250,9 @@ WString CArchive::ReadString() {
 // ---- written classes and objects ----
 
 size_t CArchive::CStoreMap::Slot(const void* p) const {
-    // Fibonacci hashing spreads the aligned addresses over the power-of-two table.
+    // Fibonacci hashing: the product's top bits spread the aligned addresses over the table.
     const uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(p)) * 0x9E3779B97F4A7C15ull;
-    return size_t(h >> 32) & (m_slots.size() - 1);
+    return size_t(h >> m_shift);
 }
 
 uint32_t CArchive::CStoreMap::Find(const void* p) const {
@@ -263,18 +265,32 @@ uint32_t CArchive::CStoreMap::Find(const void* p) const {
 
 void CArchive::CStoreMap::Insert(const void* p, uint32_t index) {
     if ((m_count + 1) * 2 > m_slots.size()) Grow();
+    Place(p) = index;
+}
+
+uint32_t& CArchive::CStoreMap::FindOrAdd(const void* p) {
+    // Room for one more entry after this one: an Insert in between moves nothing.
+    if ((m_count + 2) * 2 > m_slots.size()) Grow();
+    return Place(p);
+}
+
+uint32_t& CArchive::CStoreMap::Place(const void* p) {
     size_t i = Slot(p);
     while (m_slots[i].first && m_slots[i].first != p) i = (i + 1) & (m_slots.size() - 1);
-    if (!m_slots[i].first) ++m_count;
-    m_slots[i] = {p, index};
+    if (!m_slots[i].first) {
+        ++m_count;
+        m_slots[i] = {p, 0};
+    }
+    return m_slots[i].second;
 }
 
 void CArchive::CStoreMap::Grow() {
     std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 1024));
     old.swap(m_slots);
+    m_shift = 64 - std::countr_zero(m_slots.size());
     m_count = 0;
     for (const auto& [p, index] : old)
-        if (p) Insert(p, index);
+        if (p) Place(p) = index;
 }
 
 uint32_t CArchive::NextMapIndex() {
@@ -306,7 +322,9 @@ void CArchive::WriteObject(const CObject* pOb) {
         *this << wNullTag;
         return;
     }
-    if (const uint32_t idx = m_storeMap.Find(pOb)) {
+    // One probe finds the object or keeps its place, which the class written first leaves valid.
+    uint32_t& slot = m_storeMap.FindOrAdd(pOb);
+    if (const uint32_t idx = slot) {
         if (idx < wBigObjectTag) {
             *this << uint16_t(idx);
         } else {
@@ -315,7 +333,7 @@ void CArchive::WriteObject(const CObject* pOb) {
         return;
     }
     WriteClass(pOb->GetRuntimeClass());
-    m_storeMap.Insert(pOb, NextMapIndex());
+    slot = NextMapIndex();
     const_cast<CObject*>(pOb)->Serialize(*this);
 }
 

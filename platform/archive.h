@@ -157,13 +157,17 @@ private:
         // The index stored for p, or 0 when none.
         uint32_t Find(const void* p) const;
         void Insert(const void* p, uint32_t index);
+        // The index stored for p, made 0 when p is new; stays valid across one Insert.
+        uint32_t& FindOrAdd(const void* p);
 
     private:
         size_t Slot(const void* p) const;
+        uint32_t& Place(const void* p);  // with room for it
         void Grow();
 
         std::vector<std::pair<const void*, uint32_t>> m_slots;
         size_t m_count = 0;
+        int m_shift = 64;  // 64 - log2 of the table's size
     };
     CStoreMap m_storeMap;
     std::vector<LoadEntry> m_loadArray;
