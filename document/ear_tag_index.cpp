@@ -53,13 +53,30 @@ bool CEarTagIndex::Remove(WStringView tattoo) {
     bool removed = false;
     for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
         if (!EqualsNoCase(m_entries[size_t(i)].m_strTattoo, tattoo)) continue;
-        m_entries.erase(m_entries.begin() + i);
+        EraseAt(i);
         removed = true;
-        // What is left of the run sits at i (after) or at i - 1 (before).
-        if (i < int(m_entries.size())) RenumberRunAt(i);
-        if (i > 0) RenumberRunAt(i - 1);
     }
     return removed;
+}
+
+bool CEarTagIndex::Remove(WStringView key, WStringView tattoo) {
+    int first = 0, count = 0;
+    bool removed = false;
+    if (!key.empty() && FindRange(key, &first, &count)) {
+        for (int i = first + count - 1; i >= first; --i) {
+            if (!EqualsNoCase(m_entries[size_t(i)].m_strTattoo, tattoo)) continue;
+            EraseAt(i);
+            removed = true;
+        }
+    }
+    return removed || Remove(tattoo);
+}
+
+void CEarTagIndex::EraseAt(int position) {
+    m_entries.erase(m_entries.begin() + position);
+    // What is left of the run sits at position (after) or at position - 1 (before).
+    if (position < int(m_entries.size())) RenumberRunAt(position);
+    if (position > 0) RenumberRunAt(position - 1);
 }
 
 void CEarTagIndex::RenumberRunAt(int position) {

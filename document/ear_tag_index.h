@@ -28,6 +28,9 @@ public:
     // Takes every entry of the animal (its key compared without regard to case) out of the index and
     // renumbers what is left of their runs. True when there was one.
     bool Remove(WStringView tattoo);
+    // The same for an animal filed under key: its run is found by the binary search, and the whole
+    // index is walked only when the run does not hold the animal (a stored index may not match).
+    bool Remove(WStringView key, WStringView tattoo);
 
     const std::vector<CEarTagHashEntry>& Entries() const { return m_entries; }
     // Stored entries as read; Normalize makes them sorted with consistent runs.
@@ -41,6 +44,7 @@ public:
 
 private:
     void RenumberRunAt(int position);
+    void EraseAt(int position);
 
     std::vector<CEarTagHashEntry> m_entries;
 };

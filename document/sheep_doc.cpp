@@ -169,7 +169,7 @@ void CSheepDoc::DeleteSheep(int index) {
     uint64_t eid = sheep->GetElectronicID();
     auto it = eid ? m_eidMap.find(eid) : m_eidMap.end();
     if (it != m_eidMap.end() && EqualsNoCase(it->second, sheep->GetTattoo())) m_eidMap.erase(it);
-    m_earTags.Remove(sheep->GetTattoo());
+    m_earTags.Remove(EarTagKey(*sheep), sheep->GetTattoo());
 
     int previous = m_nCurrent == index ? -1 : (m_nCurrent > index ? m_nCurrent - 1 : m_nCurrent);
     CRefPtr<CSheep> removed = std::move(m_flock[size_t(index)]);
@@ -193,7 +193,7 @@ void CSheepDoc::UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WS
     if (sheep->GetEartagColour() == colour && sheep->GetEartagNumber() == number) return;
     int index = 0;
     bool inFlock = FindSheepIndex(sheep->GetTattoo(), &index) && m_flock[size_t(index)].Get() == sheep;
-    if (inFlock) m_earTags.Remove(sheep->GetTattoo());
+    if (inFlock) m_earTags.Remove(EarTagKey(*sheep), sheep->GetTattoo());
     sheep->StoreEarTag(colour, number);
     if (!inFlock) return;
     m_earTags.Insert(CEarTagIndex::MakeKey(colour, number), sheep->GetTattoo());
@@ -372,8 +372,15 @@ bool CSheepDoc::LookupAddress(const WString& name, WString* displayName) const {
 }
 
 void CSheepDoc::RebuildEarTagIndex() {
-    m_earTags.Clear();
-    for (auto& sheep : m_flock) m_earTags.Insert(EarTagKey(*sheep), sheep->GetTattoo());
+    // Filing the animals one by one in flock order gives the stable sort of their entries.
+    std::vector<CEarTagHashEntry> entries;
+    entries.reserve(m_flock.size());
+    for (auto& sheep : m_flock) {
+        WString key = EarTagKey(*sheep);
+        if (!key.empty()) entries.push_back({std::move(key), sheep->GetTattoo(), -1});
+    }
+    m_earTags.Assign(std::move(entries));
+    m_earTags.Normalize();
 }
 
 void CSheepDoc::AttachLoadedFlock(std::vector<CRefPtr<CSheep>> flock, std::vector<CEarTagHashEntry> earTags,

@@ -1,5 +1,6 @@
 #include "platform/archive.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -20,7 +21,9 @@ constexpr size_t kMaxClassName = 63;
 
 template <class U>
 void PutLE(std::vector<uint8_t>& out, U v) {
-    for (size_t i = 0; i < sizeof(U); ++i) out.push_back(uint8_t(v >> (8 * i)));
+    uint8_t bytes[sizeof(U)];
+    for (size_t i = 0; i < sizeof(U); ++i) bytes[i] = uint8_t(v >> (8 * i));
+    out.insert(out.end(), bytes, bytes + sizeof(U));
 }
 
 template <class U>
@@ -191,8 +194,13 @@ void CArchive::WriteString(WStringView s) {
     } else {
         *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(0xFFFFFFFF) << n;
     }
-    m_out->reserve(m_out->size() + 2 * s.size());
-    for (char16_t c : s) PutLE<uint16_t>(*m_out, uint16_t(c));
+    const size_t at = m_out->size();
+    m_out->resize(at + 2 * s.size());
+    uint8_t* out = m_out->data() + at;
+    for (char16_t c : s) {
+        *out++ = uint8_t(c);
+        *out++ = uint8_t(c >> 8);
+    }
 }
 
 WString CArchive::ReadString() {
@@ -239,6 +247,52 @@ WString CArchive::ReadString() {
     return s;
 }
 
+// ---- written classes and objects ----
+
+size_t CArchive::CStoreMap::Slot(const void* p) const {
+    // Fibonacci hashing: the product's top bits spread the aligned addresses over the table.
+    const uint64_t h = uint64_t(reinterpret_cast<uintptr_t>(p)) * 0x9E3779B97F4A7C15ull;
+    return size_t(h >> m_shift);
+}
+
+uint32_t CArchive::CStoreMap::Find(const void* p) const {
+    if (m_slots.empty()) return 0;
+    for (size_t i = Slot(p);; i = (i + 1) & (m_slots.size() - 1)) {
+        if (m_slots[i].first == p) return m_slots[i].second;
+        if (!m_slots[i].first) return 0;
+    }
+}
+
+void CArchive::CStoreMap::Insert(const void* p, uint32_t index) {
+    if ((m_count + 1) * 2 > m_slots.size()) Grow();
+    Place(p) = index;
+}
+
+uint32_t& CArchive::CStoreMap::FindOrAdd(const void* p) {
+    // Room for one more entry after this one: an Insert in between moves nothing.
+    if ((m_count + 2) * 2 > m_slots.size()) Grow();
+    return Place(p);
+}
+
+uint32_t& CArchive::CStoreMap::Place(const void* p) {
+    size_t i = Slot(p);
+    while (m_slots[i].first && m_slots[i].first != p) i = (i + 1) & (m_slots.size() - 1);
+    if (!m_slots[i].first) {
+        ++m_count;
+        m_slots[i] = {p, 0};
+    }
+    return m_slots[i].second;
+}
+
+void CArchive::CStoreMap::Grow() {
+    std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 1024));
+    old.swap(m_slots);
+    m_shift = 64 - std::countr_zero(m_slots.size());
+    m_count = 0;
+    for (const auto& [p, index] : old)
+        if (p) Place(p) = index;
+}
+
 uint32_t CArchive::NextMapIndex() {
     if (m_nMapCount >= nMaxMapCount) Fail(CArchiveException::badIndex);
     return m_nMapCount++;
@@ -247,9 +301,7 @@ uint32_t CArchive::NextMapIndex() {
 void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     CheckStoring();
     if (!pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
-    auto it = m_storeMap.find(pClassRef);
-    if (it != m_storeMap.end()) {
-        uint32_t idx = it->second;
+    if (const uint32_t idx = m_storeMap.Find(pClassRef)) {
         if (idx < wBigObjectTag) {
             *this << uint16_t(wClassTag | idx);
         } else {
@@ -261,7 +313,7 @@ void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     if (len > kMaxClassName) Fail(CArchiveException::badClass);
     *this << wNewClassTag << uint16_t(pClassRef->m_wSchema) << uint16_t(len);
     Write(pClassRef->m_lpszClassName, len);
-    m_storeMap[pClassRef] = NextMapIndex();
+    m_storeMap.Insert(pClassRef, NextMapIndex());
 }
 
 void CArchive::WriteObject(const CObject* pOb) {
@@ -270,9 +322,9 @@ void CArchive::WriteObject(const CObject* pOb) {
         *this << wNullTag;
         return;
     }
-    auto it = m_storeMap.find(pOb);
-    if (it != m_storeMap.end()) {
-        uint32_t idx = it->second;
+    // One probe finds the object or keeps its place, which the class written first leaves valid.
+    uint32_t& slot = m_storeMap.FindOrAdd(pOb);
+    if (const uint32_t idx = slot) {
         if (idx < wBigObjectTag) {
             *this << uint16_t(idx);
         } else {
@@ -281,7 +333,7 @@ void CArchive::WriteObject(const CObject* pOb) {
         return;
     }
     WriteClass(pOb->GetRuntimeClass());
-    m_storeMap[pOb] = NextMapIndex();
+    slot = NextMapIndex();
     const_cast<CObject*>(pOb)->Serialize(*this);
 }
 

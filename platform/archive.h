@@ -7,6 +7,7 @@
 #include <exception>
 #include <span>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/object.h"
@@ -149,7 +150,26 @@ private:
     std::span<const uint8_t> m_in;
     size_t m_pos = 0;
     uint32_t m_nMapCount = 1;  // classes and objects share one index; 0 is the null object
-    std::unordered_map<const void*, uint32_t> m_storeMap;
+    // The written classes and objects with their map indexes. A save writes every record once, so
+    // this is looked up for each of them: open addressing in one array, never shrinking.
+    class CStoreMap {
+    public:
+        // The index stored for p, or 0 when none.
+        uint32_t Find(const void* p) const;
+        void Insert(const void* p, uint32_t index);
+        // The index stored for p, made 0 when p is new; stays valid across one Insert.
+        uint32_t& FindOrAdd(const void* p);
+
+    private:
+        size_t Slot(const void* p) const;
+        uint32_t& Place(const void* p);  // with room for it
+        void Grow();
+
+        std::vector<std::pair<const void*, uint32_t>> m_slots;
+        size_t m_count = 0;
+        int m_shift = 64;  // 64 - log2 of the table's size
+    };
+    CStoreMap m_storeMap;
     std::vector<LoadEntry> m_loadArray;
     uint32_t m_nObjectSchema = uint32_t(-1);
     int m_depth = 0;

@@ -1,13 +1,17 @@
-// cvl-genflock: makes a sample flock.
+// cvl-genflock: makes a sample flock and saves it as a data file, through the document's own save.
 //   cvl-genflock [--animals N] [--seed S] [--events E] [--last-year Y] OUTPUT.cvl
+// The flock's breed must be registered in the Breeds list (CVL_MACHINE_CONFIG_DIR names the settings
+// when they are not the installation's).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "document/breed_plugin.h"
 #include "document/flock_generator.h"
 #include "document/sheep_doc.h"
+#include "records/breeds.h"
 
 namespace {
 
@@ -64,12 +68,31 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     CGeneratedFlock generated = GenerateFlock(options);
     const int64_t events = generated.eventCount;
-    CSheepDoc doc;
-    LoadGeneratedFlock(std::move(generated), doc);
+    CRefPtr<CSheepDoc> doc = MakeRef<CSheepDoc>();
+    LoadGeneratedFlock(std::move(generated), *doc);
+
+    // The file records the version of the breed's plug-in, as a new flock of that breed would.
+    const WString breed = doc->GetDocString(FARM_BREED);
+    std::string library;
+    if (!GetBreedLibraryPath(breed, &library)) {
+        std::fprintf(stderr,
+                     "cvl-genflock: the breed \"%s\" is not registered in the Breeds list (set "
+                     "CVL_MACHINE_CONFIG_DIR to the settings that register it); %s not written\n",
+                     WToUtf8(breed).c_str(), output.c_str());
+        return 1;
+    }
+    if (const int result = doc->LoadBreedPlugIn(breed, true); result != BREED_LOADED) {
+        std::fprintf(stderr, "cvl-genflock: the breed plug-in %s could not be loaded (%d); %s not written\n",
+                     library.c_str(), result, output.c_str());
+        return 1;
+    }
+    if (!doc->OnSaveDocument(output)) {
+        std::fprintf(stderr, "cvl-genflock: %s could not be saved\n", output.c_str());
+        return 1;
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "Generated %d animals with %lld events in %.2f s\n", doc.GetSheepCount(),
-                 static_cast<long long>(events), seconds);
-    std::fprintf(stderr, "cvl-genflock: this build cannot write data files yet; %s not written\n",
-                 output.c_str());
-    return 1;
+    std::fprintf(stderr, "Wrote %s: %d animals with %lld events in %.2f s\n", output.c_str(),
+                 doc->GetSheepCount(), static_cast<long long>(events), seconds);
+    doc->OnCloseDocument();
+    return 0;
 }

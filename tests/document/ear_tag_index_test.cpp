@@ -110,3 +110,21 @@ TEST(EarTagIndex, BadStoredOffsetNeverReachesOutsideTheIndex) {
     EXPECT_EQ(first, 0);
     EXPECT_EQ(count, 2);
 }
+
+TEST(EarTagIndex, RemovingUnderAKeyTakesTheAnimalFromItsRunOrWhereverItIs) {
+    CEarTagIndex index;
+    for (auto [key, tattoo] : std::vector<std::pair<const char16_t*, const char16_t*>>{
+             {u"Blue2", u"C"}, {u"Red1", u"A"}, {u"Red1", u"B"}, {u"Red1", u"D"}, {u"Red10", u"E"}})
+        index.Insert(key, tattoo);
+
+    EXPECT_TRUE(index.Remove(u"Red1", u"b"));
+    EXPECT_EQ(Tattoos(index), (std::vector<WString>{u"C", u"A", u"D", u"E"}));
+    EXPECT_EQ(Offsets(index), (std::vector<int>{-1, 0, 1, -1}));
+    // A stored index may file the animal under another tag than the one it wears.
+    EXPECT_TRUE(index.Remove(u"Green9", u"E"));
+    EXPECT_TRUE(index.Remove(u"Red1", u"C"));
+    EXPECT_EQ(Tattoos(index), (std::vector<WString>{u"A", u"D"}));
+    EXPECT_FALSE(index.Remove(u"Red1", u"Z"));
+    EXPECT_FALSE(index.Remove(u"", u"Z"));
+    EXPECT_TRUE(index.IsConsistent());
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <stdexcept>
 
 #include "records/event.h"
@@ -465,6 +467,31 @@ TEST_F(SheepDocTest, LoadedFlockIsFiledAndKeptInKeyOrder) {
     EXPECT_EQ(doc.GetCurrentKey(), u"c3");
     EXPECT_EQ(doc.GetCurrentIndex(), 2);
     EXPECT_EQ(RunOffsets(), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(SheepDocTest, ShuffledStoredIndexRebuildsAsTheDocumentFilesIt) {
+    // Shared tags, tags differing only in case, keys that are prefixes of others, a number without
+    // a colour and animals without a tag, filed one by one in key order.
+    const char16_t* colours[] = {u"Red", u"red", u"Blue", u""};
+    for (int i = 0; i < 60; ++i) {
+        const WString key = u"k" + Utf8ToW(std::to_string(100 + i));
+        const WString number = i % 9 == 0 ? WString() : Utf8ToW(std::to_string(1 + i * 7 % 12));
+        ASSERT_GE(doc.AddSheep(NewSheep(key.c_str(), colours[i % 4], number.c_str()), false), 0);
+    }
+    const std::vector<CEarTagHashEntry> filed = doc.GetEarTagIndex().Entries();
+    ASSERT_TRUE(doc.GetEarTagIndex().IsConsistent());
+
+    std::vector<CRefPtr<CSheep>> flock;
+    for (int i = 0; i < doc.GetSheepCount(); ++i) flock.emplace_back(doc.GetSheepAt(i));
+    std::vector<CEarTagHashEntry> shuffled = filed;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    ASSERT_NE(shuffled, filed);
+
+    CSheepDoc loaded;
+    loaded.AttachLoadedFlock(flock, shuffled, -1);
+    EXPECT_EQ(loaded.GetEarTagIndex().Entries(), filed);
+    loaded.RebuildEarTagIndex();
+    EXPECT_EQ(loaded.GetEarTagIndex().Entries(), filed);
 }
 
 TEST_F(SheepDocTest, PlugInCallsThroughTheDocument) {
