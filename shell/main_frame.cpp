@@ -4,12 +4,15 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
+#include "document/new_database_wizard.h"
+#include "document/ui/sheep_dialogs_wx.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "shell/progress_status_bar.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
+#include "views/sheep_document.h"
 #include "views/wx_text.h"
 
 namespace {
@@ -57,9 +60,11 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
                    ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
-    // Reading and writing data files comes with the data file itself.
-    for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
-        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateUnavailable, this, id);
+    Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, ID_FILE_SAVE);
+    Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
+    Bind(wxEVT_MENU, &CMainFrame::OnSheepAdd, this, ID_SHEEP_ADD);
+    for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateHasDocument, this, id);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -238,8 +243,29 @@ void CMainFrame::OnUpdateNeedsDocument(wxUpdateUIEvent& event) {
     event.Enable(false);
 }
 
-void CMainFrame::OnUpdateUnavailable(wxUpdateUIEvent& event) {
-    event.Enable(false);
+void CMainFrame::OnUpdateHasDocument(wxUpdateUIEvent& event) {
+    event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+}
+
+void CMainFrame::OnFileSave(wxCommandEvent&) {
+    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
+    if (!doc) return;
+    // A file another program holds is saved only under another name.
+    if (doc->GetCore().IsReadOnly())
+        doc->SaveAs();
+    else
+        doc->Save();
+}
+
+void CMainFrame::OnFileSaveAs(wxCommandEvent&) {
+    if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument()) doc->SaveAs();
+}
+
+void CMainFrame::OnSheepAdd(wxCommandEvent&) {
+    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
+    if (!doc) return;
+    WString key;
+    NewSheep(this, doc->GetCore(), -1, &key, nullptr);
 }
 
 void CMainFrame::OnFileClose(wxCommandEvent&) {
