@@ -18,6 +18,7 @@
 #include "records/event.h"
 #include "records/sheep.h"
 #include "shell_fixture.h"
+#include "support/modal_script.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
@@ -28,34 +29,6 @@
 namespace {
 
 constexpr const char16_t* kBreed = u"General Sheep";
-
-// Runs each modal dialog through the given steps in turn.
-class ModalScript {
-public:
-    explicit ModalScript(std::vector<std::function<int(wxDialog&)>> steps) : m_steps(std::move(steps)) {
-        CvlSetModalDriver([this](wxDialog& dialog) {
-            EXPECT_LT(m_next, m_steps.size()) << "a dialog nobody expected";
-            if (m_next >= m_steps.size()) return int(wxID_CANCEL);
-            return m_steps[m_next++](dialog);
-        });
-    }
-    ~ModalScript() {
-        CvlSetModalDriver({});
-        EXPECT_EQ(m_next, m_steps.size()) << "dialogs expected but not shown";
-    }
-
-private:
-    std::vector<std::function<int(wxDialog&)>> m_steps;
-    size_t m_next = 0;
-};
-
-void Click(wxWindow* radio) {
-    static_cast<wxRadioButton*>(radio)->SetValue(true);
-    wxCommandEvent event(wxEVT_RADIOBUTTON, radio->GetId());
-    event.SetEventObject(radio);
-    event.SetInt(1);
-    radio->GetEventHandler()->ProcessEvent(event);
-}
 
 std::string Bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
