@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "document/doc_commands.h"
 #include "document/midpoint_search.h"
 #include "platform/host.h"
 #include "records/event.h"
@@ -22,6 +23,7 @@ WString EarTagKey(const CSheep& sheep) {
 }  // namespace
 
 CSheepDoc::CSheepDoc() {
+    RegisterDocumentClipboardFormats();
     m_farmDetails[FARM_EARTAG_TEMPLATE] = kDefaultEartagTemplate;
 }
 

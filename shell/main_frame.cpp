@@ -9,6 +9,7 @@
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
+#include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
@@ -41,6 +42,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     m_statusBar->SetStatusText(ToWx(LoadCvlString(ID_INDICATOR_AUTOSCAN)), kScanPane);
 
     BuildMenus();
+    m_bars = std::make_unique<CFrameBars>(this, manager, GetMenuBar());
     LoadBarState();
     m_normalRect = GetRect();
 
@@ -159,6 +161,7 @@ void CMainFrame::LoadBarState() {
 
 void CMainFrame::SaveBarState() {
     WriteProfileInt(u"ToolBars", u"StatusBar", m_statusBar->IsShown() ? 1 : 0);
+    if (m_bars) m_bars->SaveState();
 }
 
 bool CMainFrame::BeginProgressText(const WString& text, int range) {
@@ -207,8 +210,8 @@ void CMainFrame::UpdateRecordPane() {
 }
 
 void CMainFrame::ShowContextBar(int kind) {
-    // The bars themselves come with the commands; the kind is kept for them.
     m_nContextBar = kind;
+    if (m_bars) m_bars->ShowContextBar(kind);
 }
 
 void CMainFrame::SetMessageText(const WString& text) {

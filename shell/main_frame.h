@@ -4,10 +4,13 @@
 
 #include <wx/docmdi.h>
 
+#include <memory>
+
 #include "platform/text.h"
 #include "shell/window_placement.h"
 #include "views/frame_site.h"
 
+class CFrameBars;
 class CProgressStatusBar;
 
 class CMainFrame : public wxDocMDIParentFrame, public IViewFrameSite {
@@ -27,6 +30,7 @@ public:
     void StepProgress();
     void EndProgress();
     CProgressStatusBar* GetProgressBar() const { return m_statusBar; }
+    CFrameBars* GetBars() const { return m_bars.get(); }
 
     // The record pane.
     void SetRecordTotal(int total) override;
@@ -64,6 +68,7 @@ private:
     void SaveBarState();
 
     CProgressStatusBar* m_statusBar = nullptr;
+    std::unique_ptr<CFrameBars> m_bars;
     int m_nRecordTotal = -1;
     int m_nCurrentRecord = 0;  // one-based
     int m_nContextBar = -1;

@@ -8,12 +8,15 @@
 
 #include <algorithm>
 
+#include "document/doc_commands.h"
 #include "platform/archive.h"
 #include "platform/host.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
+#include "views/bar_messages.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
+#include "views/record_paste.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -44,6 +47,12 @@ bool CFlockView::OnCreate(wxDocument* doc, long flags) {
     frame->SetSizer(sizer);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, ID_RECORD_DETAILS);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) {
+            if (CSheepDoc* core = GetCore()) PasteRecords(*core);
+        },
+        ID_EDIT_PASTE);
     OnInitialUpdate();
     frame->Show();
     Activate(true);
@@ -140,6 +149,14 @@ WString CFlockView::GetTitle() const {
     return core ? const_cast<CSheepDoc*>(core)->GetExtractionCriteria().GetDescription() : WString();
 }
 
+bool CFlockView::CanPaste() const {
+    return CanPasteRecords();
+}
+
+void CFlockView::PasteFromDataObject(wxDataObject& data) {
+    if (CSheepDoc* core = GetCore()) PasteRecords(*core, &data);
+}
+
 void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
     wxMenu menu;
     menu.Append(ID_RECORD_DETAILS, "Details");
@@ -150,11 +167,15 @@ void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
     const int id = window->GetPopupMenuSelectionFromUser(menu, window->ScreenToClient(screen));
     if (id == ID_RECORD_DETAILS) OnDetails();
     if (id == ID_EDIT_COPY) OnEditCopy();
+    if (id == ID_EDIT_PASTE)
+        if (CSheepDoc* core = GetCore()) PasteRecords(*core);
     if (id == ID_EDIT_SELECT_ALL) OnEditSelectAll();
 }
 
 const wxDataFormat& CFlockView::GetClipboardFormat() {
-    static const wxDataFormat format("Corvalen Dedov");
+    // The program-wide name, which the first document changes.
+    static wxDataFormat format;
+    format = GetClipboardDataFormat(GetSheepClipboardFormat());
     return format;
 }
 
@@ -237,6 +258,8 @@ void CFlockView::ShowSheep(CSheep* sheep) {
             criteria.m_nType = CRITERIA_ALL;
             criteria.m_bRams = criteria.m_bEwes = TRUE;
             criteria.m_bAdults = criteria.m_bShearlings = criteria.m_bLambs = TRUE;
+            // The filter bar shows them.
+            SendToMainWindow(CVL_EVT_UPDATE_FILTER_BAR, 0, &criteria);
         }
         FillList();
         row = FindRow(sheep);

@@ -36,6 +36,8 @@ public:
     WString GetTitle() const override;
     void ShowContextMenu(wxWindow* window, const wxPoint& screen) override;
     void CopyToDataSource(wxDataObjectComposite& source) override;
+    bool CanPaste() const override;
+    void PasteFromDataObject(wxDataObject& data) override;
     bool ConfirmDelete() override;
     void DeleteRow(long row) override;
     void OpenRow(long row) override;

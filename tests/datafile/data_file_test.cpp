@@ -35,7 +35,7 @@ TEST(DataFile, SavedFileOpensWithItsSummary) {
     CSummaryInfo summary;
     summary.m_title = "Home flock";
     summary.m_revNum = "7";
-    const std::string path = testing::TempDir() + "/datafile_roundtrip.cvl";
+    const std::string path = testing::TempDir() + "/" + std::to_string(getpid()) + "_datafile_roundtrip.cvl";
     SaveDataFile(path, Archive(0), &summary);
     CSummaryInfo back;
     EXPECT_EQ(ReadDataFile(path, &back), Archive(0));
@@ -59,7 +59,7 @@ TEST(DataFile, RefusedFiles) {
 }
 
 TEST(DataFile, FileWithEmbeddedItemsIsLeftUntouched) {
-    const std::string path = testing::TempDir() + "/datafile_embedded.cvl";
+    const std::string path = testing::TempDir() + "/" + std::to_string(getpid()) + "_datafile_embedded.cvl";
     auto bytes = BuildDataFile(Archive(2), nullptr);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     CSummaryInfo summary;

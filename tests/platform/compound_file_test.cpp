@@ -142,7 +142,7 @@ TEST(CompoundFile, WrittenFileReadsBack) {
         if (contentsSize > (8u << 20)) {
             EXPECT_GT(file[0x48], 0) << "expected sector-table index sectors";
         }
-        std::string path = testing::TempDir() + "/cf_roundtrip.cvl";
+        std::string path = testing::TempDir() + "/" + std::to_string(getpid()) + "_cf_roundtrip.cvl";
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
         auto r = CCompoundFileReader::OpenFile(path);
         std::vector<uint8_t> out{1, 2};

@@ -9,7 +9,7 @@
 namespace {
 
 std::string DataPath(const char* name) {
-    return testing::TempDir() + "/" + name;
+    return testing::TempDir() + "/" + std::to_string(getpid()) + "_" + name;
 }
 
 // Runs `body` in a child process that reports through a pipe once it holds the lock, then waits

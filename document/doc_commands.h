@@ -1,0 +1,80 @@
+// The document's own commands without any GUI: which are enabled or checked, the extraction filter
+// switches, moving through the flock, and paste of animals and addresses from clipboard blocks.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "platform/text.h"
+#include "platform/wintypes.h"
+
+class CCriteria;
+class CDocView;
+class CSheepDoc;
+
+// Command ids.
+constexpr int ID_FILE_IMPORT = 40003;
+constexpr int ID_FILE_EXPORT = 40004;
+constexpr int ID_FILE_PROPERTIES = 40082;
+constexpr int ID_FILE_UPLOAD = 40112;
+constexpr int ID_FILTER_RAMS = 40005;
+constexpr int ID_FILTER_EWES = 40006;
+constexpr int ID_FILTER_ADULTS = 40007;
+constexpr int ID_FILTER_SHEARLINGS = 40008;
+constexpr int ID_FILTER_LAMBS = 40009;
+constexpr int ID_EXTRACT_TYPE = 40020;
+constexpr int ID_EXTRACT_YEAR = 40021;
+constexpr int ID_EXTRACT_DATE = 277;
+constexpr int ID_PAGE_SETUP = 57605;
+constexpr int ID_SHEEP_FIRST = 40010;
+constexpr int ID_SHEEP_NEXT = 40011;
+constexpr int ID_SHEEP_PREVIOUS = 40012;
+constexpr int ID_SHEEP_LAST = 40013;
+constexpr int ID_SHEEP_ADD = 40014;
+constexpr int ID_SHEEP_GOTO = 40015;
+constexpr int ID_SHEEP_SIGNET = 40119;
+constexpr int ID_GO_BACK = 40085;
+constexpr int ID_GO_FORWARD = 40087;
+constexpr int ID_OPTIONS_FARM = 40017;
+constexpr int ID_OPTIONS_EVENTS = 40018;
+constexpr int ID_OPERATIONS_TUPPING = 40019;
+constexpr int ID_OPERATIONS_LAMBING = 40023;
+constexpr int ID_EID_DOWNLOAD = 40123;
+
+struct CCommandState {
+    bool handled = false;  // the document answers this command
+    bool enabled = false;
+    bool checked = false;
+};
+
+// The enabling of a document command. The upload rule reads the machine-wide SheepSyncURL.
+CCommandState GetDocCommandState(const CSheepDoc& doc, int command);
+
+// The criteria switch of a filter command (null for another command).
+BOOL* GetFilterSwitch(CCriteria& criteria, int command);
+// Inverts the switch of the document's criteria and tells the views that the shown set changed.
+void ToggleFilter(CSheepDoc& doc, int command);
+
+// Where First, Previous, Next and Last lead from the current index in a flock of count animals;
+// Previous from no current animal leads to the last.
+int GetNavigationTarget(int command, int current, int count);
+// Makes that animal current, the previous one pushed on the history; with update the views are
+// told (hint 8). False when the command leads nowhere.
+bool MoveToSheep(CSheepDoc& doc, int command, bool update, CDocView* sender = nullptr);
+
+// The program-wide names of the clipboard formats of animals and of addresses: the program's own
+// names at start, the document's once a document exists.
+const WString& GetSheepClipboardFormat();
+const WString& GetAddressClipboardFormat();
+// Each new document registers its own names.
+void RegisterDocumentClipboardFormats();
+
+// A block of animals: a text, a 32-bit count, then each animal in its archive form. Each is added
+// (an existing key asks first; the refused animal is dropped), then the views are told (hint 1).
+// A short or damaged block throws CArchiveException; the animals added before it stay and the views
+// are still told. Gives the number added.
+int PasteSheepBlock(CSheepDoc& doc, std::span<const uint8_t> block);
+// A block of addresses: a text, a 32-bit count, then each address object with its class, filed
+// under its display name (an existing name asks first; a refused address is dropped). Gives the
+// number filed.
+int PasteAddressBlock(CSheepDoc& doc, std::span<const uint8_t> block);
