@@ -4,8 +4,6 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
-#include "document/new_database_wizard.h"
-#include "document/ui/sheep_dialogs_wx.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
@@ -64,7 +62,6 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
     Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, ID_FILE_SAVE);
     Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
-    Bind(wxEVT_MENU, &CMainFrame::OnSheepAdd, this, ID_SHEEP_ADD);
     for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateHasDocument, this, id);
 }
@@ -262,13 +259,6 @@ void CMainFrame::OnFileSave(wxCommandEvent&) {
 
 void CMainFrame::OnFileSaveAs(wxCommandEvent&) {
     if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument()) doc->SaveAs();
-}
-
-void CMainFrame::OnSheepAdd(wxCommandEvent&) {
-    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
-    if (!doc) return;
-    WString key;
-    NewSheep(this, doc->GetCore(), -1, &key, nullptr);
 }
 
 void CMainFrame::OnFileClose(wxCommandEvent&) {

@@ -63,7 +63,6 @@ private:
     void OnFileSave(wxCommandEvent& event);
     void OnFileSaveAs(wxCommandEvent& event);
     void OnUpdateHasDocument(wxUpdateUIEvent& event);
-    void OnSheepAdd(wxCommandEvent& event);
     void LoadBarState();
     void SaveBarState();
 

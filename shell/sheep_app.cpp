@@ -309,6 +309,8 @@ wxDocument* CSheepApp::CreateNewDocument() {
         doc->DeleteAllViews();
         return nullptr;
     }
+    // The new document's window is the active one before anything posted by the wizard runs.
+    if (wxView* view = doc->GetFirstView()) view->Activate(true);
     AfterOpen();
     return doc;
 }
@@ -338,7 +340,7 @@ bool CSheepApp::RunNewDatabase(CSheepDocument& doc) {
     };
     services.postAddCommand = [] {
         if (CMainFrame* frame = CWxHost::GetMainFrame())
-            wxQueueEvent(frame, new wxCommandEvent(wxEVT_MENU, ID_SHEEP_ADD));
+            wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, ID_SHEEP_ADD));
     };
     return RunNewDatabaseWizard(GetMainFrame(), core, services) != NewDatabaseOutcome::Cancelled;
 }
