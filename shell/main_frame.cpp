@@ -11,6 +11,7 @@
 #include "shell/progress_status_bar.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
+#include "views/sheep_document.h"
 #include "views/wx_text.h"
 
 namespace {
@@ -59,9 +60,10 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
                    ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
-    // Reading and writing data files comes with the data file itself.
-    for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
-        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateUnavailable, this, id);
+    Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, ID_FILE_SAVE);
+    Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
+    for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateHasDocument, this, id);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -241,8 +243,22 @@ void CMainFrame::OnUpdateNeedsDocument(wxUpdateUIEvent& event) {
     event.Enable(false);
 }
 
-void CMainFrame::OnUpdateUnavailable(wxUpdateUIEvent& event) {
-    event.Enable(false);
+void CMainFrame::OnUpdateHasDocument(wxUpdateUIEvent& event) {
+    event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+}
+
+void CMainFrame::OnFileSave(wxCommandEvent&) {
+    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
+    if (!doc) return;
+    // A file another program holds is saved only under another name.
+    if (doc->GetCore().IsReadOnly())
+        doc->SaveAs();
+    else
+        doc->Save();
+}
+
+void CMainFrame::OnFileSaveAs(wxCommandEvent&) {
+    if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument()) doc->SaveAs();
 }
 
 void CMainFrame::OnFileClose(wxCommandEvent&) {

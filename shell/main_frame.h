@@ -60,7 +60,9 @@ private:
     void OnViewFlock(wxCommandEvent& event);
     void OnUpdateViewFlock(wxUpdateUIEvent& event);
     void OnUpdateNeedsDocument(wxUpdateUIEvent& event);
-    void OnUpdateUnavailable(wxUpdateUIEvent& event);
+    void OnFileSave(wxCommandEvent& event);
+    void OnFileSaveAs(wxCommandEvent& event);
+    void OnUpdateHasDocument(wxUpdateUIEvent& event);
     void LoadBarState();
     void SaveBarState();
 

@@ -5,9 +5,11 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
+#include <wx/utils.h>
 
 #include <clocale>
 
+#include "document/ui/new_database_pages.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
@@ -64,7 +66,60 @@ public:
     }
 };
 
+// No import exists in this build: the flock the wizard made is kept and the user told so.
+const char16_t kImportNotAvailable[] =
+    u"Importing a data file is not available in this version. The new flock has been kept.";
+
+std::vector<CSheepDocument*> OpenSheepDocuments() {
+    std::vector<CSheepDocument*> docs;
+    if (!wxTheApp) return docs;
+    CSheepDocManager* manager = wxGetApp().GetDocManager();
+    if (!manager) return docs;
+    for (wxDocument* doc : manager->GetDocumentsVector())
+        if (auto* sheepDoc = dynamic_cast<CSheepDocument*>(doc)) docs.push_back(sheepDoc);
+    return docs;
+}
+
 }  // namespace
+
+// ---- the open documents for automation ------------------------------------------------------------
+
+int CShellDocuments::GetDocumentCount() {
+    return int(OpenSheepDocuments().size());
+}
+
+CSheepDoc* CShellDocuments::GetDocumentAt(int index) {
+    const auto docs = OpenSheepDocuments();
+    return index >= 0 && size_t(index) < docs.size() ? &docs[size_t(index)]->GetCore() : nullptr;
+}
+
+CSheepDoc* CShellDocuments::CreateDocument() {
+    auto* doc = dynamic_cast<CSheepDocument*>(wxGetApp().CreateUntitledDocument(false));
+    return doc ? &doc->GetCore() : nullptr;
+}
+
+CSheepDoc* CShellDocuments::OpenDocument(const WString& path) {
+    auto* doc = dynamic_cast<CSheepDocument*>(wxGetApp().OpenDocumentFile(ToWx(path)));
+    if (!doc) return nullptr;
+    wxTheApp->ProcessIdle();
+    return &doc->GetCore();
+}
+
+CSheepDocument* CShellDocuments::FindDocument(const CSheepDoc* core) {
+    for (CSheepDocument* doc : OpenSheepDocuments())
+        if (&doc->GetCore() == core) return doc;
+    return nullptr;
+}
+
+void CShellDocuments::CloseDocument(CSheepDoc* core) {
+    if (CSheepDocument* doc = FindDocument(core)) doc->CloseDocument();
+}
+
+void CShellDocuments::CloseAllDocuments() {
+    for (CSheepDocument* doc : OpenSheepDocuments()) doc->CloseDocument();
+}
+
+// ---- the application --------------------------------------------------------------------------------
 
 CSheepApp::CSheepApp() {
     SetAppName("Corvalen");
@@ -129,6 +184,7 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     m_docManager->Initialize();
     m_docManager->SetMaxDocsOpen(1000);
     RegisterTemplates();
+    CSheepDocument::SetNewDocumentHook([this](CSheepDocument& doc) { return RunNewDatabase(doc); });
 
     auto* frame = new CMainFrame(m_docManager, "Corvalen");
     SetTopWindow(frame);
@@ -227,6 +283,7 @@ void CSheepApp::ShutDown() {
         DeletePendingObjects();
     }
     SetTopWindow(nullptr);
+    CSheepDocument::SetNewDocumentHook({});
     delete m_docManager;
     m_docManager = nullptr;
     if (m_bInitialised) CvlSetHost(m_previousHost);
@@ -252,8 +309,40 @@ wxDocument* CSheepApp::CreateNewDocument() {
         doc->DeleteAllViews();
         return nullptr;
     }
+    // The new document's window is the active one before anything posted by the wizard runs.
+    if (wxView* view = doc->GetFirstView()) view->Activate(true);
     AfterOpen();
     return doc;
+}
+
+wxDocument* CSheepApp::CreateUntitledDocument(bool show) {
+    CSheepDocument::SkipNewDatabaseWizard(true);
+    wxDocument* doc = CreateNewDocument();
+    CSheepDocument::SkipNewDatabaseWizard(false);
+    if (auto* sheepDoc = dynamic_cast<CSheepDocument*>(doc); sheepDoc && !show)
+        sheepDoc->ShowFirstView(false);
+    return doc;
+}
+
+bool CSheepApp::RunNewDatabase(CSheepDocument& doc) {
+    CSheepDoc& core = doc.GetCore();
+    CSummaryInfo& summary = core.GetSummaryInfo();
+    summary = CSummaryInfo();
+    summary.StartEditTimeCount();
+    summary.RecordCreateDate();
+    summary.m_author = WToAnsi(FromWx(wxGetUserId()));
+    summary.m_appName = "Corvalen";
+
+    CNewDocumentServices services;
+    services.runImport = [] {
+        CvlMessageBoxText(kImportNotAvailable, MB_OK | MB_ICONINFORMATION);
+        return false;
+    };
+    services.postAddCommand = [] {
+        if (CMainFrame* frame = CWxHost::GetMainFrame())
+            wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, ID_SHEEP_ADD));
+    };
+    return RunNewDatabaseWizard(GetMainFrame(), core, services) != NewDatabaseOutcome::Cancelled;
 }
 
 wxDocument* CSheepApp::OpenDocumentFile(const wxString& path) {

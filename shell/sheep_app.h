@@ -7,10 +7,12 @@
 
 #include <vector>
 
+#include "document/documents_collection.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
 
 class CMainFrame;
+class CSheepDocument;
 
 // The "View" setting decides which view a document opens in first: the record view when it equals
 // "Record" without regard to case, else the flock list. A missing value counts as "Record".
@@ -27,6 +29,20 @@ public:
     // The recent-file list is kept under the application title, as "File1".."File4".
     void LoadRecentFiles();
     void SaveRecentFiles();
+};
+
+// The program's open flock documents as the automation Documents collection sees them.
+class CShellDocuments : public IOpenDocuments {
+public:
+    int GetDocumentCount() override;
+    CSheepDoc* GetDocumentAt(int index) override;
+    CSheepDoc* CreateDocument() override;
+    CSheepDoc* OpenDocument(const WString& path) override;
+    void CloseDocument(CSheepDoc* doc) override;
+    void CloseAllDocuments() override;
+
+    // The window-side document of a core, or null.
+    static CSheepDocument* FindDocument(const CSheepDoc* doc);
 };
 
 class CSheepApp : public wxApp {
@@ -60,8 +76,12 @@ public:
     const std::vector<WString>& GetImageSearchPath();
     void SetImageSearchPath(const std::vector<WString>& folders);
 
-    // File New with the first template; the new document, or null.
+    // File New with the first template (the New Database wizard); the new document, or null.
     wxDocument* CreateNewDocument();
+    // A new empty document of the first template without the wizard, its window shown or hidden.
+    wxDocument* CreateUntitledDocument(bool show);
+    // The open documents for the automation Documents collection.
+    IOpenDocuments& GetOpenDocuments() { return m_openDocuments; }
     // Opens a data file; null when it cannot be opened (the reason has been shown).
     wxDocument* OpenDocumentFile(const wxString& path);
     // Opens the recent file of that index (0..3); a file that fails to open leaves the list.
@@ -77,8 +97,11 @@ private:
     void OnFileOpen(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
     void OnAppAbout(wxCommandEvent& event);
+    // What a new document runs: the New Database wizard and what its last page chose.
+    bool RunNewDatabase(CSheepDocument& doc);
 
     CWxHost m_host;
+    CShellDocuments m_openDocuments;
     CCvlHost* m_previousHost = nullptr;
     CSheepDocManager* m_docManager = nullptr;
     WString m_strView;

@@ -1,46 +1,105 @@
 #include "views/sheep_document.h"
 
+#include <wx/mdi.h>
+#include <wx/msgdlg.h>
+
 #include "platform/host.h"
+#include "views/frame_site.h"
 #include "views/wx_text.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CSheepDocument, wxDocument);
 
-CSheepDocument::CSheepDocument() = default;
-CSheepDocument::~CSheepDocument() = default;
+namespace {
+
+CSheepDocument::NewDocumentHook& NewHook() {
+    static CSheepDocument::NewDocumentHook hook;
+    return hook;
+}
+
+bool g_bSkipWizard = false;
+
+const char16_t kSaveChanges[] = u"Save changes to %1?";
+const char16_t kNoAddressBrowser[] = u"The address browser is not available in this version.";
+
+}  // namespace
+
+CSheepDocument::CSheepDocument() : m_core(CRefPtr<CSheepDoc>::Adopt(new CSheepDoc)) {
+    m_core->SetShell(this);
+    m_core->SetFrame(this);
+}
+
+CSheepDocument::~CSheepDocument() {
+    // An automation client may hold the core longer than the window lives: from now on its calls
+    // that need a window fail instead of reaching this object.
+    m_core->SetFrame(nullptr);
+    m_core->SetShell(nullptr);
+    m_core->DeleteContents();
+}
+
+void CSheepDocument::SetNewDocumentHook(NewDocumentHook hook) {
+    NewHook() = std::move(hook);
+}
+
+void CSheepDocument::SkipNewDatabaseWizard(bool skip) {
+    g_bSkipWizard = skip;
+}
 
 bool CSheepDocument::OnNewDocument() {
     if (!wxDocument::OnNewDocument()) return false;
-    m_core.SetTitle(FromWx(GetUserReadableName()));
-    m_core.SetModifiedFlag(false);
+    m_core->SetTitle(FromWx(GetUserReadableName()));
+    if (!g_bSkipWizard && NewHook() && !NewHook()(*this)) return false;
+    RefreshViews();
     return true;
 }
 
+bool CSheepDocument::OnOpenDocument(const wxString& file) {
+    if (!DoOpenDocument(file)) return false;
+    SetFilename(file, true);
+    SetDocumentSaved(true);
+    Modify(false);
+    RefreshViews();
+    return true;
+}
+
+bool CSheepDocument::DoOpenDocument(const wxString& file) {
+    return m_core->OnOpenDocument(WToUtf8(FromWx(file)));
+}
+
+bool CSheepDocument::DoSaveDocument(const wxString& file) {
+    // The core writes beside the file and replaces it only once the new one is complete.
+    return m_core->OnSaveDocument(WToUtf8(FromWx(file)));
+}
+
 bool CSheepDocument::OnCloseDocument() {
-    return wxDocument::OnCloseDocument();
+    NotifyClosing();
+    m_core->OnCloseDocument();
+    m_core->UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    wxDocument::Modify(false);
+    return true;
 }
 
 bool CSheepDocument::DeleteContents() {
-    m_core.DeleteContents();
+    m_core->DeleteContents();
     return true;
 }
 
 bool CSheepDocument::IsModified() const {
-    return m_core.IsModified();
+    return m_core->IsModified();
 }
 
 void CSheepDocument::Modify(bool modified) {
-    m_core.SetModifiedFlag(modified);
+    m_core->SetModifiedFlag(modified);
     wxDocument::Modify(modified);
 }
 
 void CSheepDocument::OnChangeFilename(bool notifyViews) {
     wxDocument::OnChangeFilename(notifyViews);
-    m_core.SetTitle(FromWx(GetUserReadableName()));
+    m_core->SetTitle(FromWx(GetUserReadableName()));
 }
 
 bool CSheepDocument::OnSaveModified() {
     if (!IsModified()) return true;
-    const int answer = CvlMessageBoxText(u"Save changes to " + FromWx(GetUserReadableName()) + u"?",
+    const int answer = CvlMessageBoxText(FormatPlaceholders(kSaveChanges, {FromWx(GetUserReadableName())}),
                                          MB_YESNOCANCEL | MB_ICONEXCLAMATION);
     if (answer == IDCANCEL) return false;
     if (answer == IDNO) {
@@ -50,16 +109,65 @@ bool CSheepDocument::OnSaveModified() {
     return Save();
 }
 
-bool CSheepDocument::Save() {
-    // Data files are written by the data-file layer, which this build does not have yet.
-    return false;
+void CSheepDocument::RefreshViews() {
+    m_core->UpdateAllViews(nullptr, HINT_COLUMNS | HINT_SHEEP_SET);
 }
 
-bool CSheepDocument::DoSaveDocument(const wxString&) {
-    // Data files are written by the data-file layer, which this build does not have yet.
-    return false;
+// ---- the core's shell ---------------------------------------------------------------------------
+
+int CSheepDocument::GetOpenDocumentCount() const {
+    const wxDocManager* manager = GetDocumentManager();
+    return manager ? int(manager->GetDocumentsVector().size()) : 1;
 }
 
-bool CSheepDocument::DoOpenDocument(const wxString&) {
+void CSheepDocument::ClearRecordPane() {
+    if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(-1);
+}
+
+// ---- the core's automation frame ----------------------------------------------------------------
+
+WString CSheepDocument::GetPathName() const {
+    return Utf8ToW(m_core->GetPathName());
+}
+
+bool CSheepDocument::IsFirstViewVisible() const {
+    const wxView* view = GetFirstView();
+    return view && view->GetFrame() && view->GetFrame()->IsShown();
+}
+
+void CSheepDocument::ShowFirstView(bool show) {
+    if (wxView* view = GetFirstView(); view && view->GetFrame()) view->GetFrame()->Show(show);
+}
+
+void CSheepDocument::ActivateFirstView() {
+    wxView* view = GetFirstView();
+    if (!view) return;
+    if (auto* child = wxDynamicCast(view->GetFrame(), wxMDIChildFrame)) child->Activate();
+    view->Activate(true);
+}
+
+bool CSheepDocument::SaveDocument(const WString& path) {
+    const wxString file = ToWx(path);
+    if (!OnSaveDocument(file)) return false;
+    if (wxDocManager* manager = GetDocumentManager()) manager->AddFileToHistory(file);
+    return true;
+}
+
+void CSheepDocument::CloseDocument() {
+    Modify(false);
+    if (wxDocManager* manager = GetDocumentManager()) {
+        manager->CloseDocument(this, true);
+    } else {
+        OnCloseDocument();
+        DeleteAllViews();
+    }
+}
+
+IDispatch* CSheepDocument::CreateWindows() {
+    AfxThrowOleDispatchExceptionSc(E_NOTIMPL, u"The windows collection is not available in this version.");
+}
+
+bool CSheepDocument::RunAddressBrowser(long, WString*) {
+    CvlMessageBoxText(kNoAddressBrowser, MB_OK | MB_ICONINFORMATION);
     return false;
 }

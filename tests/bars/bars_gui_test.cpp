@@ -86,7 +86,7 @@ protected:
         ShellTest::TearDown();
     }
 
-    CSheepDocument* NewDocument() { return dynamic_cast<CSheepDocument*>(App().CreateNewDocument()); }
+    CSheepDocument* NewDocument() { return dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true)); }
     CSheepDoc& core() { return doc->GetCore(); }
     CFrameBars& bars() { return *Frame()->GetBars(); }
     CFlockView* ViewOf(CSheepDocument* d) { return dynamic_cast<CFlockView*>(d->GetFirstView()); }

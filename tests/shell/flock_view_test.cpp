@@ -31,7 +31,7 @@ protected:
     void SetUp() override {
         ShellTest::SetUp();
         ASSERT_TRUE(Start());
-        doc = dynamic_cast<CSheepDocument*>(App().CreateNewDocument());
+        doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
         ASSERT_NE(doc, nullptr);
         view = dynamic_cast<CFlockView*>(doc->GetFirstView());
         ASSERT_NE(view, nullptr);

@@ -58,18 +58,6 @@ TEST_F(ShellTest, AMissingViewSettingMeansRecord) {
     EXPECT_FALSE(App().IsRecordViewFirst());
 }
 
-TEST_F(ShellTest, FileNewOpensTheFirstTemplateWithoutAskingWhichOne) {
-    ASSERT_TRUE(Start());
-    wxCommandEvent command(wxEVT_MENU, ID_FILE_NEW);
-    Frame()->GetEventHandler()->ProcessEvent(command);
-    Pump();
-    ASSERT_EQ(App().GetDocManager()->GetDocuments().GetCount(), 1u);
-    auto* doc = static_cast<wxDocument*>(App().GetDocManager()->GetDocuments().GetFirst()->GetData());
-    EXPECT_NE(dynamic_cast<CFlockView*>(doc->GetFirstView()), nullptr);
-    EXPECT_TRUE(doc->GetFirstView()->GetFrame()->GetLabel().EndsWith(": Flock View"));
-    EXPECT_TRUE(host.Messages().empty());
-}
-
 TEST(WindowPos, OnlyTenNumbersMakeAPlacement) {
     EXPECT_FALSE(ParseWindowPlacement(u""));
     EXPECT_FALSE(ParseWindowPlacement(u"0,1,-1,-1,-1,-1,10,20,410"));  // nine

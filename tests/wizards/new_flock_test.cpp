@@ -15,29 +15,10 @@
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
+#include "support/modal_script.h"
 #include "support/scripted_host_fixture.h"
 
 namespace {
-
-// Runs each modal dialog through the given steps in turn.
-class ModalScript {
-public:
-    explicit ModalScript(std::vector<std::function<int(wxDialog&)>> steps) : m_steps(std::move(steps)) {
-        CvlSetModalDriver([this](wxDialog& dialog) {
-            EXPECT_LT(m_next, m_steps.size()) << "a dialog nobody expected";
-            if (m_next >= m_steps.size()) return int(wxID_CANCEL);
-            return m_steps[m_next++](dialog);
-        });
-    }
-    ~ModalScript() {
-        CvlSetModalDriver({});
-        EXPECT_EQ(m_next, m_steps.size()) << "dialogs expected but not shown";
-    }
-
-private:
-    std::vector<std::function<int(wxDialog&)>> m_steps;
-    size_t m_next = 0;
-};
 
 void Type(wxTextCtrl* edit, const char* text) {
     edit->SetValue(text);  // sends the change notice, as typing does
@@ -50,14 +31,6 @@ void ChooseBreed(CFileNewWiz1* page, const char* breed) {
     wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
     event.SetEventObject(combo);
     combo->GetEventHandler()->ProcessEvent(event);
-}
-
-void Click(wxWindow* radio) {
-    static_cast<wxRadioButton*>(radio)->SetValue(true);
-    wxCommandEvent event(wxEVT_RADIOBUTTON, radio->GetId());
-    event.SetEventObject(radio);
-    event.SetInt(1);
-    radio->GetEventHandler()->ProcessEvent(event);
 }
 
 struct Animal {
