@@ -340,7 +340,7 @@ bool CSheepApp::RunNewDatabase(CSheepDocument& doc) {
     };
     services.postAddCommand = [] {
         if (CMainFrame* frame = CWxHost::GetMainFrame())
-            wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, ID_SHEEP_ADD));
+            wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, WxCommandId(ID_SHEEP_ADD)));
     };
     return RunNewDatabaseWizard(GetMainFrame(), core, services) != NewDatabaseOutcome::Cancelled;
 }

@@ -74,7 +74,7 @@ protected:
     CFlockView* View(CSheepDocument* doc) { return dynamic_cast<CFlockView*>(doc->GetFirstView()); }
 
     void Command(int id) {
-        wxCommandEvent command(wxEVT_MENU, id);
+        wxCommandEvent command(wxEVT_MENU, WxCommandId(id));
         command.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(command);
         Pump();
@@ -286,7 +286,7 @@ TEST_F(DocumentFileTest, FileNewUsesTheFirstTemplateAndKeepsTheFlockWhenImportIs
 }
 
 // Disabled: after the wizard the Add command does not reach its handler since main's command bars came in.
-TEST_F(DocumentFileTest, DISABLED_ANewFlockMadeThroughTheWizardIsSavedReopenedAndSearched) {
+TEST_F(DocumentFileTest, ANewFlockMadeThroughTheWizardIsSavedReopenedAndSearched) {
     ASSERT_TRUE(Start());
     // File New: the wizard, then the Add dialog its last page asked for.
     {
