@@ -758,7 +758,8 @@ CGeneratedFlock CFlockBuilder::Finish(CGeneratedFlock out) {
                 ++c.n[f];
             }
     }
-    for (auto& [key, c] : classes) {
+    for (auto& [key, entry] : classes) {
+        const auto& c = entry;  // clang cannot capture a structured binding
         auto avg = [&](SignetFigure f) {
             return c.n[f] ? std::round(c.sum[f] / c.n[f] * 100) / 100 : NotEnteredDouble();
         };
