@@ -286,6 +286,11 @@ bool CEvent::OnStartChildElement(CXMLContentHandler* handler, const WString& nam
 
 bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) {
     if (EqualsNoCase(name, u"Date")) {
+        // An event without a date is written with an empty Date element: it reads back undated.
+        if (Trim(text).empty()) {
+            m_dtDate = COleDateTime::Null();
+            return true;
+        }
         COleDateTime date;
         const bool parsed = date.ParseDateTime(text, VAR_DATEVALUEONLY);
         m_dtDate = date;

@@ -245,6 +245,8 @@ TEST_F(EventTest, XmlElementIsReadBack) {
     EXPECT_EQ(event->GetCreated(), COleDateTime(2003, 7, 15, 9, 30, 0));
     EXPECT_EQ(event->GetEdited().GetStatus(), COleDateTime::null);
 
+    EXPECT_TRUE(event->OnEndElement(&reader, u"Date", u""));  // what an undated event writes
+    EXPECT_EQ(event->GetDate().GetStatus(), COleDateTime::null);
     EXPECT_TRUE(event->OnEndElement(&reader, u"Date", u"2003-07-15"));
     EXPECT_EQ(event->GetDate(), kDay);
     // One Parameter with ID 3 gives four positions, the first three empty.
