@@ -97,11 +97,6 @@ WString FormatDate(const COleDateTime& date) {
 
 }  // namespace
 
-double SignetNotEntered() {
-    // The bits the original platform's log(-1) gives (sign set), which files keep.
-    return std::copysign(std::numeric_limits<double>::quiet_NaN(), -1.0);
-}
-
 bool ScrapieAlleleToText(int allele, WString& text) {
     if (allele < 1 || allele > 5) return false;
     text = kAlleles[allele - 1];
@@ -128,7 +123,7 @@ CSheep::CSheep()
       m_dtDateofDepart(COleDateTime::Null()),
       m_dtEdited(COleDateTime::GetCurrentTime()) {
     EnableAutomation();
-    for (double& f : m_figures) f = SignetNotEntered();
+    for (double& f : m_figures) f = NotEnteredDouble();
 }
 
 CSheep::CSheep(const char16_t* tattoo, int32_t sex, IFlockDocument* doc) : CSheep() {

@@ -69,8 +69,6 @@ enum SignetFigure : int {
     FIG_COUNT
 };
 
-// The "not entered" figure.
-double SignetNotEntered();
 
 // A scrapie allele's text (1 "ARR" .. 5 "VRQ"); false for any other number.
 bool ScrapieAlleleToText(int allele, WString& text);

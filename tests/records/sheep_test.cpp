@@ -1,4 +1,5 @@
 #include "records/sheep.h"
+#include "records/signet.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST_F(SheepTest, FieldTextOfEveryId) {
     const int32_t sold = DEPART_SOLD;
     s->SetFieldValue(SF_DEPART_REASON, &sold);
     for (int f = 0; f < FIG_COUNT; ++f) s->SetFigure(SignetFigure(f), f + 0.125);
-    s->SetFigure(FIG_MATURE_EBV, SignetNotEntered());
+    s->SetFigure(FIG_MATURE_EBV, NotEnteredDouble());
 
     const std::pair<unsigned, WString> expected[] = {
         {0, u""},
@@ -273,7 +274,7 @@ TEST_F(SheepTest, SetFieldValueChangesOnlyRealChanges) {
     const COleDateTime date = kDay, null = COleDateTime::Null();
     COleDateTime invalid = kDay;
     invalid.SetStatus(COleDateTime::invalid);
-    const double nan = SignetNotEntered(), one = 1.0;
+    const double nan = NotEnteredDouble(), one = 1.0;
     const int32_t two = 2, zero = 0, on = 5;
     struct Case {
         const char* what;
