@@ -16,9 +16,10 @@ inline constexpr uint32_t VAR_DATEVALUEONLY = 0x2;
 
 class COleDateTimeSpan;
 
-class COleDateTime {
+// Packed (nine bytes, no alignment) because a flock keeps millions of dates in its records.
+class [[gnu::packed]] COleDateTime {
 public:
-    enum DateTimeStatus { error = -1, valid = 0, invalid = 1, null = 2 };
+    enum DateTimeStatus : int8_t { error = -1, valid = 0, invalid = 1, null = 2 };
 
     double m_dt = 0.0;
     DateTimeStatus m_status = valid;

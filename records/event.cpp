@@ -68,7 +68,7 @@ CEvent::CEvent() : m_dtDate(COleDateTime::Null()), m_dtCreated(NowUtc()), m_dtEd
 
 CEvent::CEvent(const COleDateTime& date, uint32_t code, const char16_t* text1, const char16_t* text2,
                const char16_t* text3)
-    : m_dtDate(date), m_nCode(code), m_dtCreated(NowUtc()), m_dtEdited(COleDateTime::Null()) {
+    : m_nCode(code), m_dtDate(date), m_dtCreated(NowUtc()), m_dtEdited(COleDateTime::Null()) {
     EnableAutomation();
     for (const char16_t* text : {text1, text2, text3}) {
         if (text) m_arrParameters.emplace_back(text);
@@ -77,14 +77,14 @@ CEvent::CEvent(const COleDateTime& date, uint32_t code, const char16_t* text1, c
 
 CEvent::CEvent(const CEvent& other)
     : CXMLObject(),
-      m_dtDate(other.m_dtDate),
-      m_nCode(other.m_nCode),
       m_arrParameters(other.m_arrParameters),
+      m_pOwner(other.m_pOwner),
+      m_nCode(other.m_nCode),
+      m_dtDate(other.m_dtDate),
       m_dtCreated(other.m_dtCreated),
-      m_dtEdited(other.m_dtEdited),
-      m_pOwner(other.m_pOwner) {
+      m_dtEdited(other.m_dtEdited) {
     EnableAutomation();
-    m_strElementName = other.m_strElementName;
+    SetElementName(other.GetElementName());
 }
 
 CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
@@ -304,12 +304,12 @@ bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
         m_arrParameters[static_cast<size_t>(index)] = text;
         return true;
     }
-    if (EqualsNoCase(name, m_strElementName)) {
+    if (EqualsNoCase(name, GetElementName())) {
         OnElementComplete(handler, text);
         return handler ? handler->PopObject(name, text) : true;
     }
     if (!CXMLObject::OnEndElement(handler, name, text)) {
-        ReportBadChild(handler, name, m_strElementName);
+        ReportBadChild(handler, name, GetElementName());
         return false;
     }
     return true;

@@ -123,16 +123,17 @@ protected:
         HRESULT put_Parameters(VARIANT parameters) override;
         HRESULT Text(VARIANT includeDate, BSTR* pText) override;
     } m_xEvent{this};
-    CSupportErrorInfoImpl m_xSupportErrorInfo{this, IID_IEvent};
-    COleAppLock m_appLock;
+    CSupportErrorInfoImpl<IID_IEvent> m_xSupportErrorInfo{this};
 
-    // The automation form shares these with the dispatch and dual members.
-    COleDateTime m_dtDate;
-    uint32_t m_nCode = EVENT_CODE_NONE;
+    // The automation form shares these with the dispatch and dual members. Ordered widest first:
+    // a flock holds a million events.
     std::vector<WString> m_arrParameters;
+    CSheep* m_pOwner = nullptr;
+    uint32_t m_nCode = EVENT_CODE_NONE;
+    COleDateTime m_dtDate;
     COleDateTime m_dtCreated;
     COleDateTime m_dtEdited;
-    CSheep* m_pOwner = nullptr;
+    COleAppLock m_appLock;
 };
 
 // The code's name from a document's plug-in (two-call fetch); empty without the export.

@@ -101,7 +101,7 @@ protected:
         CRecords* m_pOwner;
     } m_xEnumVARIANT{this};
 
-    CSupportErrorInfoImpl m_xSupportErrorInfo{this, IID_IRecords};
+    CSupportErrorInfoImpl<IID_IRecords> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     IAutomationDocument* m_pDocument = nullptr;

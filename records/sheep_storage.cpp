@@ -295,7 +295,7 @@ WString CSheep::GetXml() {
 CSheep::CSheep(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
                bool* ok)
     : CSheep() {
-    m_strElementName = elementName;
+    SetElementName(elementName);
     m_pDocument = handler ? handler->GetDocument() : nullptr;
     for (const auto& [name, value] : attributes) {
         if (Is(name, u"Edited")) {

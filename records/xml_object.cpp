@@ -22,10 +22,35 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
 
 CXMLObject::CXMLObject() = default;
 
-CXMLObject::CXMLObject(CXMLContentHandler*, const WString& elementName, const CXMLAttributes&, bool*)
-    : m_strElementName(elementName) {}
+CXMLObject::CXMLObject(CXMLContentHandler*, const WString& elementName, const CXMLAttributes&, bool*) {
+    SetElementName(elementName);
+}
+
+CXMLObject::CXMLObject(const CXMLObject& other) : CCmdTarget(other) {
+    SetElementName(other.GetElementName());
+}
+
+CXMLObject& CXMLObject::operator=(const CXMLObject& other) {
+    if (this != &other) {
+        CCmdTarget::operator=(other);
+        SetElementName(other.GetElementName());
+    }
+    return *this;
+}
 
 CXMLObject::~CXMLObject() = default;
+
+const WString& CXMLObject::GetElementName() const {
+    static const WString kNone;
+    return m_pElementName ? *m_pElementName : kNone;
+}
+
+void CXMLObject::SetElementName(const WString& name) {
+    if (name.empty())
+        m_pElementName.reset();
+    else
+        m_pElementName = std::make_unique<WString>(name);
+}
 
 bool CXMLObject::OnStartChildElement(CXMLContentHandler*, const WString&, const CXMLAttributes&) {
     return true;

@@ -2,6 +2,7 @@
 // event-driven reader: the element name, the reader's hooks and the text routines of the format.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     // on a bad one.
     CXMLObject(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
                bool* ok);
+    CXMLObject(const CXMLObject& other);
+    CXMLObject& operator=(const CXMLObject& other);
     ~CXMLObject() override;
 
     // Reading hooks. A false answer stops the parse.
@@ -51,7 +54,8 @@ public:
     virtual bool OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text);
     virtual void OnElementComplete(CXMLContentHandler* handler, const WString& text);
 
-    const WString& GetElementName() const { return m_strElementName; }
+    // Empty for a record that did not come from an element.
+    const WString& GetElementName() const;
 
     // UTF-8, XML-escaped unless raw (raw text goes into CDATA sections).
     static std::string EncodeUTF8(WStringView text, bool raw);
@@ -76,5 +80,9 @@ public:
     static void ReportBadChild(CXMLContentHandler* handler, const WString& child, const WString& element);
 
 protected:
-    WString m_strElementName;
+    void SetElementName(const WString& name);
+
+private:
+    // Only records read from XML have one, so the others do not pay for it.
+    std::unique_ptr<WString> m_pElementName;
 };

@@ -77,14 +77,18 @@ protected:
                        VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
         CCmdTarget* m_pOwner;
     };
+
+private:
+    // Declared first so that they fill the reference count's padding.
+    bool m_bAutomation = false;
+    std::atomic<bool> m_bDetached{false};
+
+protected:
     XDispatch m_xDispatch{this};
 
 private:
     HRESULT InvokeEntry(const DispEntry& entry, WORD wFlags, DISPPARAMS* pDispParams, VARIANT* pVarResult,
                         UINT* puArgErr);
-
-    bool m_bAutomation = false;
-    std::atomic<bool> m_bDetached{false};
 };
 
 // A dual interface nested in its object: slots 0-6 go to the object's count, interface map and
@@ -145,19 +149,19 @@ private:
 };
 
 // ISupportErrorInfo nested in its object: S_OK for the object's own dual interface, S_FALSE else.
+template <const IID& kIid>
 class CSupportErrorInfoImpl final : public ISupportErrorInfo {
 public:
-    CSupportErrorInfoImpl(CCmdTarget* owner, const IID& iid) : m_pOwner(owner), m_piid(&iid) {}
+    explicit CSupportErrorInfoImpl(CCmdTarget* owner) : m_pOwner(owner) {}
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         return m_pOwner->ExternalQueryInterface(riid, ppv);
     }
     ULONG AddRef() override { return m_pOwner->ExternalAddRef(); }
     ULONG Release() override { return m_pOwner->ExternalRelease(); }
-    HRESULT InterfaceSupportsErrorInfo(REFIID riid) override { return riid == *m_piid ? S_OK : S_FALSE; }
+    HRESULT InterfaceSupportsErrorInfo(REFIID riid) override { return riid == kIid ? S_OK : S_FALSE; }
 
 private:
     CCmdTarget* m_pOwner;
-    const IID* m_piid;
 };
 
 // The interface map as macros (clang-format folds them together: prefer the function above).
