@@ -70,9 +70,11 @@ CEvent::CEvent(const COleDateTime& date, uint32_t code, const char16_t* text1, c
                const char16_t* text3)
     : m_nCode(code), m_dtDate(date), m_dtCreated(NowUtc()), m_dtEdited(COleDateTime::Null()) {
     EnableAutomation();
+    std::vector<WString> texts;
     for (const char16_t* text : {text1, text2, text3}) {
-        if (text) m_arrParameters.emplace_back(text);
+        if (text) texts.emplace_back(text);
     }
+    m_arrParameters.Assign(texts);
 }
 
 CEvent::CEvent(const CEvent& other)
@@ -190,7 +192,7 @@ WString CEvent::FormatText(bool includeDate) const {
         const size_t head = p == WString::npos ? templ.size() : p;
         result.append(templ, 0, head);
         if (!m_arrParameters.empty()) {
-            result += CSheepAppServices::Get().FormatMeasurement(&pounds, m_arrParameters[0]);
+            result += CSheepAppServices::Get().FormatMeasurement(&pounds, WString(m_arrParameters[0]));
             result += pounds ? u" lb" : u" kg";
         }
         if (p != WString::npos) result.append(templ, p + 2, WString::npos);
@@ -210,7 +212,7 @@ WString CEvent::FormatText(bool includeDate) const {
         if (index < m_arrParameters.size()) {
             WString displayName;
             if (k == 1 && IsAddressCode(m_nCode) && doc &&
-                doc->LookupAddress(m_arrParameters[0], &displayName))
+                doc->LookupAddress(WString(m_arrParameters[0]), &displayName))
                 result += displayName;
             else
                 result += m_arrParameters[index];
@@ -239,13 +241,16 @@ int CEvent::Compare(const CEvent& other) const {
 void CEvent::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         ar << m_dtDate;
-        SerializeStringArray(ar, m_arrParameters);
+        ar.WriteCount(uint32_t(m_arrParameters.size()));
+        for (size_t i = 0; i < m_arrParameters.size(); ++i) ar.WriteString(m_arrParameters[i]);
         ar << m_nCode;
         ar << m_dtCreated;
         ar << m_dtEdited;
     } else {
         ar >> m_dtDate;
-        SerializeStringArray(ar, m_arrParameters);
+        std::vector<WString> parameters;
+        SerializeStringArray(ar, parameters);
+        m_arrParameters.Assign(parameters);
         ar >> m_nCode;
         ar >> m_dtCreated;
         ar >> m_dtEdited;
@@ -264,7 +269,7 @@ std::string CEvent::WriteXML(CAddressKeySet& addressKeys) const {
         xml += "<Parameter ID=\"" + std::to_string(i) + "\">" +
                MakeCDATA(EncodeUTF8(m_arrParameters[i], true)) + "</Parameter>\r\n";
     }
-    if (IsAddressCode(m_nCode) && !m_arrParameters.empty()) addressKeys[m_arrParameters[0]] = 1;
+    if (IsAddressCode(m_nCode) && !m_arrParameters.empty()) addressKeys[WString(m_arrParameters[0])] = 1;
     xml += "</Event>\r\n";
     return xml;
 }
@@ -299,9 +304,10 @@ bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
     if (EqualsNoCase(name, u"Parameter")) {
         const int index = handler ? handler->ParameterIndex() : 0;
         if (index < 0 || index > kMaxParameterId) return false;
-        if (static_cast<size_t>(index) >= m_arrParameters.size())
-            m_arrParameters.resize(static_cast<size_t>(index) + 1);
-        m_arrParameters[static_cast<size_t>(index)] = text;
+        std::vector<WString> parameters = m_arrParameters.ToVector();
+        if (static_cast<size_t>(index) >= parameters.size()) parameters.resize(static_cast<size_t>(index) + 1);
+        parameters[static_cast<size_t>(index)] = text;
+        m_arrParameters.Assign(parameters);
         return true;
     }
     if (EqualsNoCase(name, GetElementName())) {

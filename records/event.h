@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/automation/automation.h"
+#include "platform/packed_texts.h"
 #include "records/record_interfaces.h"
 #include "records/xml_object.h"
 
@@ -52,11 +53,12 @@ public:
     void SetDate(const COleDateTime& date) { m_dtDate = date; }
     uint32_t GetCode() const { return m_nCode; }
     void SetCode(uint32_t code) { m_nCode = code; }
-    const std::vector<WString>& GetParameters() const { return m_arrParameters; }
-    void SetParameters(std::vector<WString> parameters) { m_arrParameters = std::move(parameters); }
+    std::vector<WString> GetParameters() const { return m_arrParameters.ToVector(); }
+    const CPackedTexts& GetParameterTexts() const { return m_arrParameters; }
+    void SetParameters(const std::vector<WString>& parameters) { m_arrParameters.Assign(parameters); }
     // The text at position i (parameter i + 1), or empty when the event has none there.
     WString GetParameter(size_t i) const {
-        return i < m_arrParameters.size() ? m_arrParameters[i] : WString();
+        return i < m_arrParameters.size() ? WString(m_arrParameters[i]) : WString();
     }
     const COleDateTime& GetCreated() const { return m_dtCreated; }
     void SetCreated(const COleDateTime& created) { m_dtCreated = created; }
@@ -127,7 +129,7 @@ protected:
 
     // The automation form shares these with the dispatch and dual members. Ordered widest first:
     // a flock holds a million events.
-    std::vector<WString> m_arrParameters;
+    CPackedTexts m_arrParameters;
     CSheep* m_pOwner = nullptr;
     uint32_t m_nCode = EVENT_CODE_NONE;
     COleDateTime m_dtDate;

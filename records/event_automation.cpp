@@ -34,7 +34,7 @@ DispProperty<VT_DATE, &CEvent::GetDateAuto, &CEvent::SetDateAuto>(u"Date"),
         }
     }
     CEvent* event = new CEvent(COleDateTime(date), code);
-    event->m_arrParameters = std::move(texts);
+    event->m_arrParameters.Assign(texts);
     event->m_dtEdited = COleDateTime();  // the valid zero date
     return event;
 }
@@ -58,7 +58,7 @@ void CEvent::SetValue(const WString& name) {
 }
 
 COleVariant CEvent::GetParametersAuto() const {
-    SAFEARRAY* array = SafeArrayFromStrings(m_arrParameters);
+    SAFEARRAY* array = SafeArrayFromStrings(m_arrParameters.ToVector());
     if (!array) AfxThrowOleException(E_OUTOFMEMORY);
     return COleVariant::FromSafeArray(array, VT_BSTR);
 }
@@ -67,7 +67,7 @@ void CEvent::SetParametersAuto(const VARIANT& parameters) {
     std::vector<WString> texts;
     if (ReadStringArray(parameters, texts) != StringArrayCheck::Ok)
         AfxThrowOleDispatchExceptionSc(E_INVALIDARG, LoadCvlString(IDS_INVALID_ARGUMENT));
-    m_arrParameters = std::move(texts);
+    m_arrParameters.Assign(texts);
     m_dtEdited = COleDateTime::GetCurrentTime();
 }
 

@@ -1,0 +1,65 @@
+#include "platform/packed_texts.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+CPackedTexts::CPackedTexts(const CPackedTexts& other) {
+    *this = other;
+}
+
+CPackedTexts& CPackedTexts::operator=(const CPackedTexts& other) {
+    if (this == &other) return *this;
+    if (!other.m_block) {
+        m_block.reset();
+        return *this;
+    }
+    const size_t units = other.Units();
+    auto block = std::make_unique_for_overwrite<char16_t[]>(units);
+    std::copy_n(other.m_block.get(), units, block.get());
+    m_block = std::move(block);
+    return *this;
+}
+
+size_t CPackedTexts::Units() const {
+    const size_t n = size();
+    return (1 + n) * kUnitsPerCount + Header(n);
+}
+
+void CPackedTexts::Assign(const std::vector<WString>& texts) {
+    if (texts.empty()) {
+        m_block.reset();
+        return;
+    }
+    size_t chars = 0;
+    for (const WString& t : texts) chars += t.size();
+    if (texts.size() >= UINT32_MAX || chars >= UINT32_MAX) throw std::length_error("texts too long");
+    const size_t head = (1 + texts.size()) * kUnitsPerCount;
+    auto block = std::make_unique_for_overwrite<char16_t[]>(head + chars);
+    const auto put = [&](size_t i, uint32_t v) { std::memcpy(block.get() + i * kUnitsPerCount, &v, sizeof v); };
+    put(0, uint32_t(texts.size()));
+    size_t end = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::copy(texts[i].begin(), texts[i].end(), block.get() + head + end);
+        end += texts[i].size();
+        put(1 + i, uint32_t(end));
+    }
+    m_block = std::move(block);
+}
+
+WStringView CPackedTexts::operator[](size_t i) const {
+    const uint32_t begin = i == 0 ? 0 : Header(i);
+    const char16_t* chars = m_block.get() + (1 + size()) * kUnitsPerCount;
+    return WStringView(chars + begin, Header(1 + i) - begin);
+}
+
+std::vector<WString> CPackedTexts::ToVector() const {
+    std::vector<WString> texts;
+    texts.reserve(size());
+    for (size_t i = 0; i < size(); ++i) texts.emplace_back((*this)[i]);
+    return texts;
+}
+
+bool CPackedTexts::operator==(const CPackedTexts& other) const {
+    if (size() != other.size()) return false;
+    return !m_block || std::equal(m_block.get(), m_block.get() + Units(), other.m_block.get());
+}

@@ -1,0 +1,42 @@
+// A short list of texts kept in one allocation. A flock holds a million events, each with a few
+// short parameters; a vector of strings would take two or three allocations for each.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/text.h"
+
+class CPackedTexts {
+public:
+    CPackedTexts() = default;
+    explicit CPackedTexts(const std::vector<WString>& texts) { Assign(texts); }
+    CPackedTexts(const CPackedTexts& other);
+    CPackedTexts& operator=(const CPackedTexts& other);
+    CPackedTexts(CPackedTexts&&) noexcept = default;
+    CPackedTexts& operator=(CPackedTexts&&) noexcept = default;
+
+    // An empty list and a list of one empty text differ.
+    void Assign(const std::vector<WString>& texts);
+    size_t size() const { return m_block ? Header(0) : 0; }
+    bool empty() const { return !m_block; }
+    // i must be below size().
+    WStringView operator[](size_t i) const;
+    std::vector<WString> ToVector() const;
+
+    bool operator==(const CPackedTexts& other) const;
+
+private:
+    // Counts take two units each: [count][end of text 1]..[end of text n], then the characters.
+    static constexpr size_t kUnitsPerCount = sizeof(uint32_t) / sizeof(char16_t);
+    uint32_t Header(size_t i) const {
+        uint32_t v;
+        std::memcpy(&v, m_block.get() + i * kUnitsPerCount, sizeof v);
+        return v;
+    }
+    size_t Units() const;
+
+    std::unique_ptr<char16_t[]> m_block;
+};
