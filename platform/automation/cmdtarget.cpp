@@ -19,12 +19,12 @@ IDispatch* CCmdTarget::GetIDispatch(bool bAddRef) {
 
 CCmdTarget* CCmdTarget::FromIDispatch(IDispatch* pDispatch) {
     if (pDispatch == nullptr) return nullptr;
-    if (auto* x = dynamic_cast<XDispatch*>(pDispatch)) return x->m_pOwner;
+    if (auto* x = dynamic_cast<XDispatch*>(pDispatch)) return x->Owner();
     // A dual interface of one of our objects: its IDispatch is the object's own.
     IDispatch* own = QueryInterfaceAs<IDispatch>(pDispatch, IID_IDispatch);
     if (own == nullptr) return nullptr;
     auto* x = dynamic_cast<XDispatch*>(own);
-    CCmdTarget* owner = x != nullptr ? x->m_pOwner : nullptr;
+    CCmdTarget* owner = x != nullptr ? x->Owner() : nullptr;
     own->Release();
     return owner;
 }
@@ -175,13 +175,13 @@ HRESULT CCmdTarget::InvokeEntry(const DispEntry& entry, WORD wFlags, DISPPARAMS*
 // ---- the nested IDispatch -----------------------------------------------------------------------
 
 HRESULT CCmdTarget::XDispatch::QueryInterface(REFIID riid, void** ppv) {
-    return m_pOwner->ExternalQueryInterface(riid, ppv);
+    return Owner()->ExternalQueryInterface(riid, ppv);
 }
 ULONG CCmdTarget::XDispatch::AddRef() {
-    return m_pOwner->ExternalAddRef();
+    return Owner()->ExternalAddRef();
 }
 ULONG CCmdTarget::XDispatch::Release() {
-    return m_pOwner->ExternalRelease();
+    return Owner()->ExternalRelease();
 }
 HRESULT CCmdTarget::XDispatch::GetTypeInfoCount(UINT* pctinfo) {
     if (pctinfo == nullptr) return E_POINTER;
@@ -194,12 +194,12 @@ HRESULT CCmdTarget::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
 }
 HRESULT CCmdTarget::XDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
                                              DISPID* rgDispId) {
-    return m_pOwner->DispGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
+    return Owner()->DispGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
 }
 HRESULT CCmdTarget::XDispatch::Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                                       DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                                       UINT* puArgErr) {
-    return m_pOwner->DispInvoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo,
+    return Owner()->DispInvoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo,
                                 puArgErr);
 }
 

@@ -4,10 +4,39 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/automation/dispatch.h"
 #include "platform/automation/errors.h"
 #include "platform/object.h"
+
+class CCmdTarget;
+
+// An interface nested in its object finds the object from its own address, as the framework's
+// nested classes do: a pointer back in each interface would cost every record of a large flock
+// several words. One offset per nested class, learnt from the first object built; an object whose
+// interface lies elsewhere would be a layout fault, so it stops the program rather than misroute.
+class CNestedOffset {
+public:
+    void Learn(const void* nested, const void* owner) {
+        const std::ptrdiff_t offset = static_cast<const char*>(nested) - static_cast<const char*>(owner);
+        std::ptrdiff_t known = kUnknown;
+        if (m_offset.compare_exchange_strong(known, offset, std::memory_order_relaxed) || known == offset)
+            return;
+        std::fputs("automation: a nested interface at two offsets in its object\n", stderr);
+        std::abort();
+    }
+    CCmdTarget* OwnerOf(const void* nested) const {
+        return reinterpret_cast<CCmdTarget*>(const_cast<char*>(static_cast<const char*>(nested)) -
+                                             m_offset.load(std::memory_order_relaxed));
+    }
+
+private:
+    static constexpr std::ptrdiff_t kUnknown = PTRDIFF_MIN;
+    std::atomic<std::ptrdiff_t> m_offset{kUnknown};
+};
 
 class CCmdTarget : public CObject {
     DECLARE_DYNAMIC(CCmdTarget)
@@ -65,7 +94,8 @@ public:
 protected:
     class XDispatch final : public IDispatch {
     public:
-        explicit XDispatch(CCmdTarget* owner) : m_pOwner(owner) {}
+        explicit XDispatch(CCmdTarget* owner) { s_offset.Learn(this, owner); }
+        CCmdTarget* Owner() const { return s_offset.OwnerOf(this); }
         HRESULT QueryInterface(REFIID riid, void** ppv) override;
         ULONG AddRef() override;
         ULONG Release() override;
@@ -75,7 +105,9 @@ protected:
                               DISPID* rgDispId) override;
         HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                        VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
-        CCmdTarget* m_pOwner;
+
+    private:
+        static inline CNestedOffset s_offset;
     };
 
 private:
@@ -108,13 +140,13 @@ private:
 template <class Owner, class Itf, const IID& kIid>
 class CDualImpl : public Itf {
 public:
-    explicit CDualImpl(CCmdTarget* owner) : m_pOwner(owner) {}
+    explicit CDualImpl(CCmdTarget* owner) { s_offset.Learn(this, owner); }
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        return m_pOwner->ExternalQueryInterface(riid, ppv);
+        return Target()->ExternalQueryInterface(riid, ppv);
     }
-    ULONG AddRef() override { return m_pOwner->ExternalAddRef(); }
-    ULONG Release() override { return m_pOwner->ExternalRelease(); }
+    ULONG AddRef() override { return Target()->ExternalAddRef(); }
+    ULONG Release() override { return Target()->ExternalRelease(); }
     HRESULT GetTypeInfoCount(UINT* pctinfo) override {
         if (pctinfo == nullptr) return E_POINTER;
         *pctinfo = 0;
@@ -126,42 +158,44 @@ public:
     }
     HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
                           DISPID* rgDispId) override {
-        return m_pOwner->DispGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
+        return Target()->DispGetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
     }
     HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
                    VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override {
-        return m_pOwner->DispInvoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo,
+        return Target()->DispInvoke(dispIdMember, riid, lcid, wFlags, pDispParams, pVarResult, pExcepInfo,
                                     puArgErr);
     }
 
     static constexpr const IID& kInterfaceId = kIid;
 
 protected:
-    Owner* This() const { return static_cast<Owner*>(m_pOwner); }
+    Owner* This() const { return static_cast<Owner*>(Target()); }
     // Runs a slot's body under the dual-method rules (errors.h, DualCall).
     template <class F>
     HRESULT Dual(F&& body) const {
-        return DualCall(m_pOwner, kIid, std::forward<F>(body));
+        return DualCall(Target(), kIid, std::forward<F>(body));
     }
 
 private:
-    CCmdTarget* m_pOwner;
+    CCmdTarget* Target() const { return s_offset.OwnerOf(this); }
+    static inline CNestedOffset s_offset;
 };
 
 // ISupportErrorInfo nested in its object: S_OK for the object's own dual interface, S_FALSE else.
 template <const IID& kIid>
 class CSupportErrorInfoImpl final : public ISupportErrorInfo {
 public:
-    explicit CSupportErrorInfoImpl(CCmdTarget* owner) : m_pOwner(owner) {}
+    explicit CSupportErrorInfoImpl(CCmdTarget* owner) { s_offset.Learn(this, owner); }
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        return m_pOwner->ExternalQueryInterface(riid, ppv);
+        return Target()->ExternalQueryInterface(riid, ppv);
     }
-    ULONG AddRef() override { return m_pOwner->ExternalAddRef(); }
-    ULONG Release() override { return m_pOwner->ExternalRelease(); }
+    ULONG AddRef() override { return Target()->ExternalAddRef(); }
+    ULONG Release() override { return Target()->ExternalRelease(); }
     HRESULT InterfaceSupportsErrorInfo(REFIID riid) override { return riid == kIid ? S_OK : S_FALSE; }
 
 private:
-    CCmdTarget* m_pOwner;
+    CCmdTarget* Target() const { return s_offset.OwnerOf(this); }
+    static inline CNestedOffset s_offset;
 };
 
 // The interface map as macros (clang-format folds them together: prefer the function above).

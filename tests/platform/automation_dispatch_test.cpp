@@ -152,6 +152,36 @@ TEST(AutomationObject, InterfacesShareOneCountAndOneIdentity) {
     plain->Release();
 }
 
+// The nested interfaces keep no pointer back: each must still reach its own object.
+TEST(AutomationObject, EachObjectsInterfacesReachThatObject) {
+    Held first, second;
+    EXPECT_EQ(CCmdTarget::FromIDispatch(first.Dual()), first.obj);
+    EXPECT_EQ(CCmdTarget::FromIDispatch(second.Dual()), second.obj);
+    EXPECT_EQ(CCmdTarget::FromIDispatch(second.Disp()), second.obj);
+    second.Dual()->AddRef();
+    EXPECT_EQ(second.obj->GetRefCount(), 2u);
+    EXPECT_EQ(first.obj->GetRefCount(), 1u);
+    second.Dual()->Release();
+}
+
+// One nested class placed at two offsets would send calls to the wrong address: it stops instead.
+TEST(AutomationObjectDeathTest, ANestedInterfaceAtTwoOffsetsStops) {
+    static constexpr IID kIid = {0x9a4e2c11, 0x51b0, 0x4c7e, {0x8f, 0x12, 0x6d, 0x3a, 0x90, 0x1b, 0x44, 0x7f}};
+    struct Near : CCmdTarget {
+        CSupportErrorInfoImpl<kIid> support{this};
+    };
+    struct Far : CCmdTarget {
+        char gap[64] = {};
+        CSupportErrorInfoImpl<kIid> support{this};
+    };
+    EXPECT_DEATH(
+        {
+            Near n;
+            Far f;
+        },
+        "two offsets");
+}
+
 TEST(AutomationDispatch, NamesAreFoundWithoutRegardToCaseAtTheirPositions) {
     Held h;
     struct Case {
