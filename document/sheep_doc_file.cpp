@@ -264,12 +264,9 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
     CSummaryInfo before = summary;
     summary.StampSave(GetSheepCount(), UserName());
     try {
-        std::vector<uint8_t> contents;
-        {
-            CArchive ar(contents, CArchive::store);
-            Serialize(ar);
-        }
-        SaveDataFile(path, contents, &summary, m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps());
+        SaveDataFile(
+            path, [this](CArchive& ar) { Serialize(ar); }, &summary,
+            m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps());
     } catch (const CFileException& e) {
         if (!e.NewFileInPlace()) {
             summary = before;

@@ -20,13 +20,6 @@ constexpr size_t kMaxClassName = 63;
 }
 
 template <class U>
-void PutLE(std::vector<uint8_t>& out, U v) {
-    uint8_t bytes[sizeof(U)];
-    for (size_t i = 0; i < sizeof(U); ++i) bytes[i] = uint8_t(v >> (8 * i));
-    out.insert(out.end(), bytes, bytes + sizeof(U));
-}
-
-template <class U>
 U GetLE(const uint8_t* p) {
     U v = 0;
     for (size_t i = 0; i < sizeof(U); ++i) v = U(v | (U(p[i]) << (8 * i)));
@@ -69,16 +62,26 @@ CArchive::CArchive(std::span<const uint8_t> data) : m_mode(load), m_in(data) {
     m_loadArray.emplace_back();  // index 0: the null object
 }
 
+CArchive::CArchive(CArchiveSink& sink, size_t bufferSize)
+    : m_mode(store),
+      m_sink(&sink),
+      m_buf(new uint8_t[std::max<size_t>(bufferSize, 64)]),
+      m_nBufSize(std::max<size_t>(bufferSize, 64)) {
+    m_cur = m_buf.get();
+    m_lim = m_cur + m_nBufSize;
+}
+
 CArchive::~CArchive() {
     for (LoadEntry& e : m_loadArray)
         if (e.pOb) e.pOb->InternalRelease();
 }
 
 size_t CArchive::GetPosition() const {
-    return IsLoading() ? m_pos : m_out->size();
+    if (IsLoading()) return m_pos;
+    return m_out ? m_out->size() : m_nFlushed + size_t(m_cur - m_buf.get());
 }
 size_t CArchive::GetSize() const {
-    return IsLoading() ? m_in.size() : m_out->size();
+    return IsLoading() ? m_in.size() : GetPosition();
 }
 size_t CArchive::GetRemaining() const {
     return IsLoading() ? m_in.size() - m_pos : 0;
@@ -105,18 +108,49 @@ void CArchive::Read(void* p, size_t n) {
     m_pos += n;
 }
 
-void CArchive::Write(const void* p, size_t n) {
+void CArchive::WriteSlow(const void* p, size_t n) {
     CheckStoring();
     const uint8_t* b = static_cast<const uint8_t*>(p);
-    m_out->insert(m_out->end(), b, b + n);
+    if (m_out) {
+        m_out->insert(m_out->end(), b, b + n);
+        return;
+    }
+    // Fill the buffer, hand it on, and pass what would fill it again straight through.
+    const size_t room = size_t(m_lim - m_cur);
+    if (n <= room) {
+        if (n) std::memcpy(m_cur, b, n);
+        m_cur += n;
+        return;
+    }
+    std::memcpy(m_cur, b, room);
+    m_cur += room;
+    b += room;
+    n -= room;
+    FlushBuffer();
+    if (n >= m_nBufSize) {
+        m_sink->Put(b, n);
+        m_nFlushed += n;
+        return;
+    }
+    std::memcpy(m_cur, b, n);
+    m_cur += n;
+}
+
+void CArchive::FlushBuffer() {
+    const size_t n = size_t(m_cur - m_buf.get());
+    // Nothing is handed on twice, even when the sink throws.
+    m_cur = m_buf.get();
+    if (n == 0) return;
+    m_nFlushed += n;
+    m_sink->Put(m_buf.get(), n);
+}
+
+void CArchive::Flush() {
+    CheckStoring();
+    if (m_sink) FlushBuffer();
 }
 
 #define CVL_ARCHIVE_INT(T, U)                 \
-    CArchive& CArchive::operator<<(T v) {     \
-        CheckStoring();                       \
-        PutLE<U>(*m_out, U(v));               \
-        return *this;                         \
-    }                                         \
     CArchive& CArchive::operator>>(T& v) {    \
         CheckAvailable(sizeof(U));            \
         v = T(GetLE<U>(m_in.data() + m_pos)); \
@@ -133,13 +167,6 @@ CVL_ARCHIVE_INT(int64_t, uint64_t)
 CVL_ARCHIVE_INT(uint64_t, uint64_t)
 #undef CVL_ARCHIVE_INT
 
-// Floating point values keep their bit patterns (NaN payloads included).
-CArchive& CArchive::operator<<(float v) {
-    return *this << std::bit_cast<uint32_t>(v);
-}
-CArchive& CArchive::operator<<(double v) {
-    return *this << std::bit_cast<uint64_t>(v);
-}
 CArchive& CArchive::operator>>(float& v) {
     uint32_t u;
     *this >> u;
@@ -183,23 +210,35 @@ uint32_t CArchive::ReadCountChecked(uint64_t minBytesEach) {
 }
 
 void CArchive::WriteString(WStringView s) {
-    uint64_t n = s.size();
-    *this << uint8_t(0xFF) << uint16_t(0xFFFE);  // Unicode marker
+    // The Unicode marker, then the length: a byte, or 0xFF and 16 bits, or 0xFFFF and 32 bits, or
+    // 0xFFFFFFFF and 64 bits.
+    uint8_t head[18] = {0xFF, 0xFE, 0xFF};
+    size_t k = 3;
+    auto put = [&](uint64_t v, size_t bytes) {
+        for (size_t i = 0; i < bytes; ++i) head[k++] = uint8_t(v >> (8 * i));
+    };
+    const uint64_t n = s.size();
     if (n < 0xFF) {
-        *this << uint8_t(n);
-    } else if (n < 0xFFFE) {
-        *this << uint8_t(0xFF) << uint16_t(n);
-    } else if (n < 0xFFFFFFFF) {
-        *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(n);
+        put(n, 1);
     } else {
-        *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(0xFFFFFFFF) << n;
+        put(0xFF, 1);
+        if (n < 0xFFFE) {
+            put(n, 2);
+        } else {
+            put(0xFFFF, 2);
+            if (n < 0xFFFFFFFF) {
+                put(n, 4);
+            } else {
+                put(0xFFFFFFFF, 4);
+                put(n, 8);
+            }
+        }
     }
-    const size_t at = m_out->size();
-    m_out->resize(at + 2 * s.size());
-    uint8_t* out = m_out->data() + at;
-    for (char16_t c : s) {
-        *out++ = uint8_t(c);
-        *out++ = uint8_t(c >> 8);
+    Write(head, k);
+    if constexpr (std::endian::native == std::endian::little) {
+        Write(s.data(), 2 * s.size());
+    } else {
+        for (char16_t c : s) *this << uint16_t(c);
     }
 }
 

@@ -2,9 +2,12 @@
 // as the Windows program wrote them (little-endian).
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <span>
 #include <unordered_map>
 #include <utility>
@@ -33,12 +36,26 @@ public:
     int m_cause;
 };
 
+// Where a buffering archive hands on what it stores: the bytes in order, a buffer at a time.
+class CArchiveSink {
+public:
+    // May throw; the archive stores nothing more then.
+    virtual void Put(const uint8_t* data, size_t size) = 0;
+
+protected:
+    ~CArchiveSink() = default;
+};
+
 class CArchive {
 public:
     enum Mode { store = 0, load = 1 };
+    static constexpr size_t kDefaultBufferSize = 256 * 1024;
 
     // Storing appends to buf; loading reads buf from its start. buf must outlive the archive.
     CArchive(std::vector<uint8_t>& buf, Mode mode);
+    // Storing into sink through a buffer of bufferSize bytes (at least 64). Flush() hands on what
+    // is buffered; call it once everything is stored: the destructor drops what it still holds.
+    explicit CArchive(CArchiveSink& sink, size_t bufferSize = kDefaultBufferSize);
     // Loading: reads data, which must outlive the archive.
     explicit CArchive(std::span<const uint8_t> data);
     CArchive(const uint8_t* data, size_t size) : CArchive(std::span<const uint8_t>(data, size)) {}
@@ -50,28 +67,39 @@ public:
     bool IsStoring() const { return m_mode == store; }
     bool IsLoading() const { return m_mode == load; }
 
-    // Loading: bytes consumed so far, total input size, bytes left. Storing: bytes written.
+    // Loading: bytes consumed so far, total input size, bytes left. Storing: bytes stored.
     size_t GetPosition() const;
     size_t GetSize() const;
     size_t GetRemaining() const;
+    // Storing into a sink: hands the buffered bytes on.
+    void Flush();
     // Throws endOfFile unless n items of at least bytesEach bytes can still be read. Call it
     // before sizing anything from a count read from the archive.
     void CheckAvailable(uint64_t n, uint64_t bytesEach = 1) const;
 
     // Raw bytes. Read throws endOfFile when fewer than n bytes are left (nothing is consumed).
     void Read(void* p, size_t n);
-    void Write(const void* p, size_t n);
+    void Write(const void* p, size_t n) {
+        // Strictly less: an empty write on an archive without room still checks the direction.
+        if (n < size_t(m_lim - m_cur)) {
+            std::memcpy(m_cur, p, n);
+            m_cur += n;
+        } else {
+            WriteSlow(p, n);
+        }
+    }
 
-    CArchive& operator<<(int8_t v);
-    CArchive& operator<<(uint8_t v);
-    CArchive& operator<<(int16_t v);
-    CArchive& operator<<(uint16_t v);
-    CArchive& operator<<(int32_t v);
-    CArchive& operator<<(uint32_t v);
-    CArchive& operator<<(int64_t v);
-    CArchive& operator<<(uint64_t v);
-    CArchive& operator<<(float v);
-    CArchive& operator<<(double v);
+    CArchive& operator<<(int8_t v) { return Put(uint8_t(v)); }
+    CArchive& operator<<(uint8_t v) { return Put(v); }
+    CArchive& operator<<(int16_t v) { return Put(uint16_t(v)); }
+    CArchive& operator<<(uint16_t v) { return Put(v); }
+    CArchive& operator<<(int32_t v) { return Put(uint32_t(v)); }
+    CArchive& operator<<(uint32_t v) { return Put(v); }
+    CArchive& operator<<(int64_t v) { return Put(uint64_t(v)); }
+    CArchive& operator<<(uint64_t v) { return Put(v); }
+    // Floating point values keep their bit patterns (NaN payloads included).
+    CArchive& operator<<(float v) { return Put(std::bit_cast<uint32_t>(v)); }
+    CArchive& operator<<(double v) { return Put(std::bit_cast<uint64_t>(v)); }
     CArchive& operator<<(bool) = delete;  // say which width
     CArchive& operator>>(int8_t& v);
     CArchive& operator>>(uint8_t& v);
@@ -138,6 +166,23 @@ private:
     void CheckStoring() const;
     uint32_t NextMapIndex();
 
+    // Little-endian whatever the machine.
+    template <class U>
+    CArchive& Put(U v) {
+        uint8_t bytes[sizeof(U)];
+        for (size_t i = 0; i < sizeof(U); ++i) bytes[i] = uint8_t(v >> (8 * i));
+        if (sizeof(U) <= size_t(m_lim - m_cur)) {
+            std::memcpy(m_cur, bytes, sizeof(U));
+            m_cur += sizeof(U);
+        } else {
+            WriteSlow(bytes, sizeof(U));
+        }
+        return *this;
+    }
+    // Writes that do not fit the buffer's free room, and every write without a buffer.
+    void WriteSlow(const void* p, size_t n);
+    void FlushBuffer();
+
     struct LoadEntry {
         const CRuntimeClass* pClass = nullptr;  // a class entry
         CObject* pOb = nullptr;                 // an object entry (the archive holds one reference)
@@ -146,7 +191,14 @@ private:
     };
 
     Mode m_mode;
+    // Storing: the buffer's free room (both null when storing into a vector, and when loading).
+    uint8_t* m_cur = nullptr;
+    uint8_t* m_lim = nullptr;
     std::vector<uint8_t>* m_out = nullptr;
+    CArchiveSink* m_sink = nullptr;
+    std::unique_ptr<uint8_t[]> m_buf;
+    size_t m_nBufSize = 0;
+    size_t m_nFlushed = 0;  // bytes handed to the sink
     std::span<const uint8_t> m_in;
     size_t m_pos = 0;
     uint32_t m_nMapCount = 1;  // classes and objects share one index; 0 is the null object

@@ -31,6 +31,8 @@ public:
     virtual ~IFileOps() = default;
     virtual int Open(const char* path, int flags, mode_t mode);
     virtual ssize_t Write(int fd, const void* data, size_t size);
+    // Writes at an offset, leaving the file position as it is.
+    virtual ssize_t PWrite(int fd, const void* data, size_t size, off_t offset);
     virtual int Fsync(int fd);
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
@@ -39,9 +41,43 @@ public:
 
 IFileOps& SystemFileOps();
 
-// Writes `bytes` as the new content of `path` (a symbolic link is followed: the file it names is
-// replaced). The new file gets `mode` when given, else an existing target's permission bits (a new
-// one: 0666 less the umask). Throws CFileException; on any failure the temporary file is removed.
+// A save in progress: the new content goes to a temporary file beside the target, and Commit()
+// puts it in the target's place. Destroyed without Commit() (a failure, or an exception while the
+// content was made), it removes the temporary file and the target stays byte-identical.
+// `path`: a symbolic link is followed (the file it names is replaced). The new file gets `mode`
+// when given, else an existing target's permission bits (a new one: 0666 less the umask).
+// Every step throws CFileException; the temporary file is gone then.
+class CSafeSaveFile {
+public:
+    explicit CSafeSaveFile(const std::string& path, IFileOps& ops = SystemFileOps(),
+                           std::optional<mode_t> mode = std::nullopt);
+    ~CSafeSaveFile();
+    CSafeSaveFile(const CSafeSaveFile&) = delete;
+    CSafeSaveFile& operator=(const CSafeSaveFile&) = delete;
+
+    // Appends to the new content.
+    void Write(std::span<const uint8_t> bytes);
+    // Writes over bytes already appended (offset + size at most Size()).
+    void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+    uint64_t Size() const { return m_size; }
+    // Flushes the new file to the disk, renames it over the target and flushes the folder.
+    void Commit();
+
+    // The file being written (for tests).
+    const std::string& TempPath() const { return m_temp; }
+
+private:
+    [[noreturn]] void Abandon(CFileException::Step step, int err);
+
+    IFileOps& m_ops;
+    std::optional<mode_t> m_mode;
+    std::string m_target, m_temp;
+    int m_fd = -1;
+    uint64_t m_size = 0;
+    bool m_bDone = false;  // committed, or abandoned
+};
+
+// Writes `bytes` as the new content of `path` in one CSafeSaveFile.
 void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops = SystemFileOps(),
                   std::optional<mode_t> mode = std::nullopt);
 
