@@ -61,8 +61,8 @@ private:
 };
 
 // The streams of a data file.
-void WriteDataFile(CCompoundFileStreamWriter& writer, const StoreContentsFn& storeContents,
-                   const CSummaryInfo* summary) {
+void WriteStreams(CCompoundFileStreamWriter& writer, const StoreContentsFn& storeContents,
+                  const CSummaryInfo* summary) {
     writer.BeginStream(kContentsStream);
     {
         CStreamSink sink(writer);
@@ -95,17 +95,22 @@ private:
 
 std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSummaryInfo* summary) {
     return BuildCompoundFile(
-        [&](CCompoundFileStreamWriter& writer) { WriteDataFile(writer, StoreBytes(contents), summary); });
+        [&](CCompoundFileStreamWriter& writer) { WriteStreams(writer, StoreBytes(contents), summary); });
 }
 
 void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
                   IFileOps& ops) {
     CSafeSaveFile file(path, ops);
     CSaveTarget target(file);
-    CCompoundFileStreamWriter writer(target);
-    WriteDataFile(writer, storeContents, summary);
-    writer.Finish();
+    WriteDataFile(target, storeContents, summary);
     file.Commit();
+}
+
+void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
+                   const CSummaryInfo* summary) {
+    CCompoundFileStreamWriter writer(target);
+    WriteStreams(writer, storeContents, summary);
+    writer.Finish();
 }
 
 void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,

@@ -13,6 +13,7 @@
 #include "platform/safe_save.h"
 
 class CArchive;
+class ICompoundFileTarget;
 class CSummaryInfo;
 
 class CDataFileException : public std::runtime_error {
@@ -47,6 +48,9 @@ void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents,
                   IFileOps& ops = SystemFileOps());
 void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops = SystemFileOps());
+// The save's file written into another target.
+void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
+                   const CSummaryInfo* summary);
 
 // True when the archive starts with a count of embedded items above 0.
 bool HasEmbeddedItems(std::span<const uint8_t> contents);

@@ -307,12 +307,6 @@ void CArchive::CStoreMap::Insert(const void* p, uint32_t index) {
     Place(p) = index;
 }
 
-uint32_t& CArchive::CStoreMap::FindOrAdd(const void* p) {
-    // Room for one more entry after this one: an Insert in between moves nothing.
-    if ((m_count + 2) * 2 > m_slots.size()) Grow();
-    return Place(p);
-}
-
 uint32_t& CArchive::CStoreMap::Place(const void* p) {
     size_t i = Slot(p);
     while (m_slots[i].first && m_slots[i].first != p) i = (i + 1) & (m_slots.size() - 1);
@@ -324,12 +318,55 @@ uint32_t& CArchive::CStoreMap::Place(const void* p) {
 }
 
 void CArchive::CStoreMap::Grow() {
-    std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 1024));
+    std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 64));
     old.swap(m_slots);
     m_shift = 64 - std::countr_zero(m_slots.size());
     m_count = 0;
     for (const auto& [p, index] : old)
         if (p) Place(p) = index;
+}
+
+bool CArchive::CMarks::TestAndMark(const void* p) {
+    const uint64_t a = uint64_t(reinterpret_cast<uintptr_t>(p));
+    const uint64_t area = a >> kAreaShift;
+    if (area != m_lastArea) {
+        m_lastWords = AreaWords(area);
+        m_lastArea = area;
+    }
+    const size_t granule = size_t(a >> 4) & ((size_t(1) << (kAreaShift - 4)) - 1);
+    uint64_t& word = m_bits[m_lastWords + granule / 64];
+    const uint64_t bit = uint64_t(1) << (granule % 64);
+    const bool marked = (word & bit) != 0;
+    word |= bit;
+    return marked;
+}
+
+size_t CArchive::CMarks::AreaWords(uint64_t area) {
+    if ((m_nAreas + 1) * 2 > m_areas.size()) Grow();
+    const size_t mask = m_areas.size() - 1;
+    size_t i = size_t(area * 0x9E3779B97F4A7C15ull >> 32) & mask;
+    while (m_areas[i].first != area) {
+        if (m_areas[i].first == kNoArea) {
+            m_areas[i] = {area, uint32_t(m_bits.size() / kWordsPerArea)};
+            m_bits.resize(m_bits.size() + kWordsPerArea);
+            ++m_nAreas;
+            break;
+        }
+        i = (i + 1) & mask;
+    }
+    return size_t(m_areas[i].second) * kWordsPerArea;
+}
+
+void CArchive::CMarks::Grow() {
+    std::vector<std::pair<uint64_t, uint32_t>> old(std::max<size_t>(m_areas.size() * 2, 256), {kNoArea, 0});
+    old.swap(m_areas);
+    const size_t mask = m_areas.size() - 1;
+    for (const auto& e : old) {
+        if (e.first == kNoArea) continue;
+        size_t i = size_t(e.first * 0x9E3779B97F4A7C15ull >> 32) & mask;
+        while (m_areas[i].first != kNoArea) i = (i + 1) & mask;
+        m_areas[i] = e;
+    }
 }
 
 uint32_t CArchive::NextMapIndex() {
@@ -340,7 +377,7 @@ uint32_t CArchive::NextMapIndex() {
 void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     CheckStoring();
     if (!pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
-    if (const uint32_t idx = m_storeMap.Find(pClassRef)) {
+    if (const uint32_t idx = m_classMap.Find(pClassRef)) {
         if (idx < wBigObjectTag) {
             *this << uint16_t(wClassTag | idx);
         } else {
@@ -352,7 +389,18 @@ void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     if (len > kMaxClassName) Fail(CArchiveException::badClass);
     *this << wNewClassTag << uint16_t(pClassRef->m_wSchema) << uint16_t(len);
     Write(pClassRef->m_lpszClassName, len);
-    m_storeMap.Insert(pClassRef, NextMapIndex());
+    m_classMap.Insert(pClassRef, NextMapIndex());
+    m_objectsByIndex.push_back(nullptr);
+}
+
+uint32_t CArchive::WrittenObjectIndex(const CObject* pOb) {
+    // Objects are rarely written twice: their indexes are put in a map only then.
+    if (!m_bObjectMap) {
+        for (size_t i = 0; i < m_objectsByIndex.size(); ++i)
+            if (m_objectsByIndex[i]) m_objectMap.Insert(m_objectsByIndex[i], uint32_t(i + 1));
+        m_bObjectMap = true;
+    }
+    return m_objectMap.Find(pOb);
 }
 
 void CArchive::WriteObject(const CObject* pOb) {
@@ -361,9 +409,8 @@ void CArchive::WriteObject(const CObject* pOb) {
         *this << wNullTag;
         return;
     }
-    // One probe finds the object or keeps its place, which the class written first leaves valid.
-    uint32_t& slot = m_storeMap.FindOrAdd(pOb);
-    if (const uint32_t idx = slot) {
+    if (m_marks.TestAndMark(pOb)) {
+        const uint32_t idx = WrittenObjectIndex(pOb);
         if (idx < wBigObjectTag) {
             *this << uint16_t(idx);
         } else {
@@ -372,7 +419,10 @@ void CArchive::WriteObject(const CObject* pOb) {
         return;
     }
     WriteClass(pOb->GetRuntimeClass());
-    slot = NextMapIndex();
+    // Indexed before its contents, which may refer back to it.
+    const uint32_t idx = NextMapIndex();
+    m_objectsByIndex.push_back(pOb);
+    if (m_bObjectMap) m_objectMap.Insert(pOb, idx);
     const_cast<CObject*>(pOb)->Serialize(*this);
 }
 

@@ -202,15 +202,12 @@ private:
     std::span<const uint8_t> m_in;
     size_t m_pos = 0;
     uint32_t m_nMapCount = 1;  // classes and objects share one index; 0 is the null object
-    // The written classes and objects with their map indexes. A save writes every record once, so
-    // this is looked up for each of them: open addressing in one array, never shrinking.
+    // Map indexes by pointer: the written classes, and the written objects once one is written again.
     class CStoreMap {
     public:
         // The index stored for p, or 0 when none.
         uint32_t Find(const void* p) const;
         void Insert(const void* p, uint32_t index);
-        // The index stored for p, made 0 when p is new; stays valid across one Insert.
-        uint32_t& FindOrAdd(const void* p);
 
     private:
         size_t Slot(const void* p) const;
@@ -221,7 +218,34 @@ private:
         size_t m_count = 0;
         int m_shift = 64;  // 64 - log2 of the table's size
     };
-    CStoreMap m_storeMap;
+    // The objects written so far. Objects never overlap and take at least 16 bytes, so one bit for
+    // every 16 bytes of memory marks them exactly; the bits of each 64 KiB of memory lie together, so
+    // that the objects a save walks through one after the other mostly mark the same few words.
+    class CMarks {
+    public:
+        // True when p was marked before; marks it.
+        bool TestAndMark(const void* p);
+
+    private:
+        static constexpr unsigned kAreaShift = 16;
+        static constexpr size_t kWordsPerArea = (size_t(1) << (kAreaShift - 4)) / 64;
+        static constexpr uint64_t kNoArea = ~uint64_t(0);
+        size_t AreaWords(uint64_t area);  // the first word of the area's bits, made when new
+        void Grow();
+
+        std::vector<std::pair<uint64_t, uint32_t>> m_areas;  // open addressing: area, its bits' block
+        size_t m_nAreas = 0;
+        std::vector<uint64_t> m_bits;
+        uint64_t m_lastArea = kNoArea;
+        size_t m_lastWords = 0;
+    };
+    uint32_t WrittenObjectIndex(const CObject* pOb);
+
+    CStoreMap m_classMap;
+    CMarks m_marks;
+    std::vector<const CObject*> m_objectsByIndex;  // index -> the object written under it (null: a class)
+    CStoreMap m_objectMap;                         // made when an object is written again
+    bool m_bObjectMap = false;
     std::vector<LoadEntry> m_loadArray;
     uint32_t m_nObjectSchema = uint32_t(-1);
     int m_depth = 0;
@@ -243,12 +267,21 @@ CArchive& operator>>(CArchive& ar, CRefPtr<T>& p) {
 }
 
 // An owning object array: the count, then each object with its class. Loading refuses null
-// elements (badIndex) unless allowNull, and objects not derived from T (badClass).
+// elements (badIndex) unless allowNull, and objects not derived from T (badClass). Storing asks a T
+// that has `void PrefetchForStoring() const` to fetch ahead what it keeps apart from itself.
 template <class T>
 void SerializeObjectArray(CArchive& ar, std::vector<CRefPtr<T>>& items, bool allowNull = false) {
     if (ar.IsStoring()) {
         ar.WriteCount(uint32_t(items.size()));
-        for (const auto& p : items) ar.WriteObject(p.Get());
+        // Records lie scattered in memory: those a few places ahead are fetched while one is
+        // written, and then what they keep in memory of their own.
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (i + 4 < items.size()) __builtin_prefetch(items[i + 4].Get());
+            if constexpr (requires(const T& t) { t.PrefetchForStoring(); }) {
+                if (i + 2 < items.size() && items[i + 2]) items[i + 2]->PrefetchForStoring();
+            }
+            ar.WriteObject(items[i].Get());
+        }
         return;
     }
     uint32_t n = ar.ReadCountChecked(2);  // every object takes at least a 2-byte tag
