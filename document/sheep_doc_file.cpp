@@ -79,8 +79,9 @@ void CSheepDoc::Serialize(CArchive& ar) {
     ar.WriteCount(uint32_t(m_flock.size()));
     {
         CProgressScope progress(IDS_SAVING, GetSheepCount());
-        for (const auto& sheep : m_flock) {
-            ar.WriteObject(sheep.Get());
+        for (size_t i = 0; i < m_flock.size(); ++i) {
+            PrefetchForStoring(m_flock, i);
+            ar.WriteObject(m_flock[i].Get());
             progress.Step();
         }
     }

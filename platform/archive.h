@@ -266,20 +266,41 @@ CArchive& operator>>(CArchive& ar, CRefPtr<T>& p) {
     return ar;
 }
 
+// Fetches [p, p + size) into the cache ahead of its use.
+inline void PrefetchMemory(const void* p, size_t size) {
+    for (size_t at = 0; at < size; at += 64) __builtin_prefetch(static_cast<const char*>(p) + at);
+}
+
+// Storing arrays of records that lie scattered in memory: before items[i] is written, the record
+// three places ahead is fetched, and what the records nearer to it keep apart from themselves
+// through T's `void PrefetchForStoring(int depth) const`, when it has one: depth 0 (two places
+// ahead) the blocks the record points to, depth 1 (next) what those point to, depth 2 (items[i]
+// itself) what those point to in turn. Each depth may read what the one before fetched.
+template <class T>
+void PrefetchForStoring(const std::vector<CRefPtr<T>>& items, size_t i) {
+    constexpr size_t kAhead = 3;
+    if (i == 0) {
+        // The start of the array: the first records at once.
+        for (size_t k = 0; k < kAhead && k < items.size(); ++k)
+            if (items[k]) PrefetchMemory(items[k].Get(), sizeof(T));
+    }
+    if (i + kAhead < items.size() && items[i + kAhead]) PrefetchMemory(items[i + kAhead].Get(), sizeof(T));
+    if constexpr (requires(const T& t) { t.PrefetchForStoring(0); }) {
+        for (int depth = 0; depth <= 2; ++depth) {
+            const size_t k = i + kAhead - 1 - size_t(depth);
+            if (k < items.size() && items[k]) items[k]->PrefetchForStoring(depth);
+        }
+    }
+}
+
 // An owning object array: the count, then each object with its class. Loading refuses null
-// elements (badIndex) unless allowNull, and objects not derived from T (badClass). Storing asks a T
-// that has `void PrefetchForStoring() const` to fetch ahead what it keeps apart from itself.
+// elements (badIndex) unless allowNull, and objects not derived from T (badClass).
 template <class T>
 void SerializeObjectArray(CArchive& ar, std::vector<CRefPtr<T>>& items, bool allowNull = false) {
     if (ar.IsStoring()) {
         ar.WriteCount(uint32_t(items.size()));
-        // Records lie scattered in memory: those a few places ahead are fetched while one is
-        // written, and then what they keep in memory of their own.
         for (size_t i = 0; i < items.size(); ++i) {
-            if (i + 4 < items.size()) __builtin_prefetch(items[i + 4].Get());
-            if constexpr (requires(const T& t) { t.PrefetchForStoring(); }) {
-                if (i + 2 < items.size() && items[i + 2]) items[i + 2]->PrefetchForStoring();
-            }
+            PrefetchForStoring(items, i);
             ar.WriteObject(items[i].Get());
         }
         return;

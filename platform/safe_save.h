@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -34,6 +35,9 @@ public:
     // Writes at an offset, leaving the file position as it is.
     virtual ssize_t PWrite(int fd, const void* data, size_t size, off_t offset);
     virtual int Fsync(int fd);
+    // Starts writing a range of the file to the disk without waiting for it; a hint (the save's
+    // fsync is what counts), whose failure changes nothing.
+    virtual int StartWriteBack(int fd, off_t offset, off_t size);
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
     virtual int Unlink(const char* path);
@@ -55,7 +59,8 @@ public:
     CSafeSaveFile(const CSafeSaveFile&) = delete;
     CSafeSaveFile& operator=(const CSafeSaveFile&) = delete;
 
-    // Appends to the new content.
+    // Appends to the new content. Once a save is large, the bytes are copied and written by a thread
+    // of its own while the caller makes the rest: a failed write is then reported by a later call.
     void Write(std::span<const uint8_t> bytes);
     // Writes over bytes already appended (offset + size at most Size()).
     void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
@@ -67,13 +72,22 @@ public:
     const std::string& TempPath() const { return m_temp; }
 
 private:
+    class CBackgroundWriter;
+
     [[noreturn]] void Abandon(CFileException::Step step, int err);
+    // Writes at the end of the file; 0, or the error.
+    int WriteNow(const uint8_t* data, size_t size);
+    // Waits for the bytes the background writer holds.
+    void FinishBackground();
 
     IFileOps& m_ops;
     std::optional<mode_t> m_mode;
     std::string m_target, m_temp;
     int m_fd = -1;
-    uint64_t m_size = 0;
+    uint64_t m_size = 0;            // appended
+    uint64_t m_nWritten = 0;        // in the file (by whoever writes: the caller or the background writer)
+    uint64_t m_nWriteBackFrom = 0;  // the bytes before it are on their way to the disk
+    std::unique_ptr<CBackgroundWriter> m_background;
     bool m_bDone = false;  // committed, or abandoned
 };
 

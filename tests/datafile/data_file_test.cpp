@@ -111,8 +111,9 @@ std::vector<std::string> FolderNames(const std::string& dir) {
 
 }  // namespace
 
-// The archive goes into the file while it is made: a failure at any call, including the header written
-// last, or an archive that stops half-way, leaves the old file and nothing beside it.
+// The archive goes into the file while it is made (by a thread of the save's own, at this size): a
+// failure at any call, including the header written last, or an archive that stops half-way, leaves
+// the old file and nothing beside it.
 TEST(DataFile, StreamedSaveFailingAnywhereLeavesTheOldFile) {
     const std::string dir = testing::TempDir() + "/" + std::to_string(getpid()) + "_datafile_streamed";
     std::filesystem::create_directories(dir);
@@ -121,7 +122,7 @@ TEST(DataFile, StreamedSaveFailingAnywhereLeavesTheOldFile) {
     const std::vector<uint8_t> old = ReadFileBytes(path);
 
     std::vector<uint8_t> contents = Archive(0);
-    for (size_t i = 0; contents.size() < 700000; ++i) contents.push_back(uint8_t(i * 31));
+    for (size_t i = 0; contents.size() < 2500000; ++i) contents.push_back(uint8_t(i * 31));
     CSummaryInfo summary;
     summary.m_title = "Streamed";
     bool saved = false;
