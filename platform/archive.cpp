@@ -186,14 +186,6 @@ bool CArchive::ReadBool32() {
     return v != 0;
 }
 
-void CArchive::WriteCount(uint32_t n) {
-    if (n < 0xFFFF) {
-        *this << uint16_t(n);
-    } else {
-        *this << uint16_t(0xFFFF) << n;
-    }
-}
-
 uint32_t CArchive::ReadCount() {
     uint16_t w;
     *this >> w;
@@ -209,37 +201,22 @@ uint32_t CArchive::ReadCountChecked(uint64_t minBytesEach) {
     return n;
 }
 
-void CArchive::WriteString(WStringView s) {
-    // The Unicode marker, then the length: a byte, or 0xFF and 16 bits, or 0xFFFF and 32 bits, or
-    // 0xFFFFFFFF and 64 bits.
-    uint8_t head[18] = {0xFF, 0xFE, 0xFF};
-    size_t k = 3;
-    auto put = [&](uint64_t v, size_t bytes) {
-        for (size_t i = 0; i < bytes; ++i) head[k++] = uint8_t(v >> (8 * i));
-    };
+void CArchive::WriteLongString(WStringView s) {
+    // The Unicode marker, then the length: 0xFF and 16 bits, or 0xFFFF and 32 bits, or 0xFFFFFFFF
+    // and 64 bits.
     const uint64_t n = s.size();
-    if (n < 0xFF) {
-        put(n, 1);
+    *this << uint8_t(0xFF) << uint16_t(0xFFFE) << uint8_t(0xFF);
+    if (n < 0xFFFE) {
+        *this << uint16_t(n);
     } else {
-        put(0xFF, 1);
-        if (n < 0xFFFE) {
-            put(n, 2);
+        *this << uint16_t(0xFFFF);
+        if (n < 0xFFFFFFFF) {
+            *this << uint32_t(n);
         } else {
-            put(0xFFFF, 2);
-            if (n < 0xFFFFFFFF) {
-                put(n, 4);
-            } else {
-                put(0xFFFFFFFF, 4);
-                put(n, 8);
-            }
+            *this << uint32_t(0xFFFFFFFF) << n;
         }
     }
-    Write(head, k);
-    if constexpr (std::endian::native == std::endian::little) {
-        Write(s.data(), 2 * s.size());
-    } else {
-        for (char16_t c : s) *this << uint16_t(c);
-    }
+    WriteChars(s);
 }
 
 WString CArchive::ReadString() {
@@ -376,8 +353,19 @@ uint32_t CArchive::NextMapIndex() {
 
 void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     CheckStoring();
+    // Runs of objects of one class: the class written last needs no look-up.
+    if (pClassRef == m_pLastClass) {
+        if (m_nLastClass < wBigObjectTag) {
+            Put(uint16_t(wClassTag | m_nLastClass));
+        } else {
+            *this << wBigObjectTag << uint32_t(dwBigClassTag | m_nLastClass);
+        }
+        return;
+    }
     if (!pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
     if (const uint32_t idx = m_classMap.Find(pClassRef)) {
+        m_pLastClass = pClassRef;
+        m_nLastClass = idx;
         if (idx < wBigObjectTag) {
             *this << uint16_t(wClassTag | idx);
         } else {

@@ -118,14 +118,29 @@ public:
     bool ReadBool32();
 
     // The framework's count: 16-bit, or 0xFFFF then 32-bit when the count is 0xFFFF or more.
-    void WriteCount(uint32_t n);
+    void WriteCount(uint32_t n) {
+        if (n < 0xFFFF) {
+            Put(uint16_t(n));
+        } else {
+            Put(uint16_t(0xFFFF));
+            Put(n);
+        }
+    }
     uint32_t ReadCount();
     // ReadCount, then CheckAvailable(count, minBytesEach).
     uint32_t ReadCountChecked(uint64_t minBytesEach);
 
     // Texts in the framework's string form. Writing always gives the Unicode form (FF FE FF,
     // length escapes, UTF-16LE, no terminator); reading also takes the 8-bit form (Windows-1252).
-    void WriteString(WStringView s);
+    void WriteString(WStringView s) {
+        // Most texts are short: the marker and a one-byte length in one go.
+        if (s.size() < 0xFF) {
+            Put(uint32_t(0x00FFFEFFu | uint32_t(s.size()) << 24));
+            WriteChars(s);
+        } else {
+            WriteLongString(s);
+        }
+    }
     WString ReadString();
     CArchive& operator<<(WStringView s) {
         WriteString(s);
@@ -181,6 +196,15 @@ private:
     }
     // Writes that do not fit the buffer's free room, and every write without a buffer.
     void WriteSlow(const void* p, size_t n);
+    void WriteLongString(WStringView s);
+    // UTF-16LE.
+    void WriteChars(WStringView s) {
+        if constexpr (std::endian::native == std::endian::little) {
+            Write(s.data(), 2 * s.size());
+        } else {
+            for (char16_t c : s) Put(uint16_t(c));
+        }
+    }
     void FlushBuffer();
 
     struct LoadEntry {
@@ -242,6 +266,8 @@ private:
     uint32_t WrittenObjectIndex(const CObject* pOb);
 
     CStoreMap m_classMap;
+    const CRuntimeClass* m_pLastClass = nullptr;  // a class written before, and its index
+    uint32_t m_nLastClass = 0;
     CMarks m_marks;
     std::vector<const CObject*> m_objectsByIndex;  // index -> the object written under it (null: a class)
     CStoreMap m_objectMap;                         // made when an object is written again
@@ -272,13 +298,13 @@ inline void PrefetchMemory(const void* p, size_t size) {
 }
 
 // Storing arrays of records that lie scattered in memory: before items[i] is written, the record
-// three places ahead is fetched, and what the records nearer to it keep apart from themselves
-// through T's `void PrefetchForStoring(int depth) const`, when it has one: depth 0 (two places
-// ahead) the blocks the record points to, depth 1 (next) what those point to, depth 2 (items[i]
-// itself) what those point to in turn. Each depth may read what the one before fetched.
+// four places ahead is fetched, and what the records nearer to it keep apart from themselves,
+// through T's `void PrefetchForStoring(int depth) const` when it has one: depth 0 (three places
+// ahead) the blocks the record points to, depth 1 (two places ahead) what those point to, and so on
+// to depth 3 (items[i] itself). Each depth may read what the one before it fetched.
 template <class T>
 void PrefetchForStoring(const std::vector<CRefPtr<T>>& items, size_t i) {
-    constexpr size_t kAhead = 3;
+    constexpr size_t kAhead = 4;
     if (i == 0) {
         // The start of the array: the first records at once.
         for (size_t k = 0; k < kAhead && k < items.size(); ++k)
@@ -286,7 +312,7 @@ void PrefetchForStoring(const std::vector<CRefPtr<T>>& items, size_t i) {
     }
     if (i + kAhead < items.size() && items[i + kAhead]) PrefetchMemory(items[i + kAhead].Get(), sizeof(T));
     if constexpr (requires(const T& t) { t.PrefetchForStoring(0); }) {
-        for (int depth = 0; depth <= 2; ++depth) {
+        for (int depth = 0; depth < int(kAhead); ++depth) {
             const size_t k = i + kAhead - 1 - size_t(depth);
             if (k < items.size() && items[k]) items[k]->PrefetchForStoring(depth);
         }

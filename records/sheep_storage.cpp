@@ -232,11 +232,14 @@ void CSheep::PrefetchForStoring(int depth) const {
             break;
         case 1:
             for (size_t i = 0; i < events; ++i) PrefetchMemory(m_events[i].Get(), sizeof(CEvent));
-            for (const auto& r : m_lambingRecords) __builtin_prefetch(r.Get());
-            for (const auto& r : m_tuppingRecords) __builtin_prefetch(r.Get());
+            for (const auto& r : m_lambingRecords) PrefetchMemory(r.Get(), sizeof(CEweLambingData));
+            for (const auto& r : m_tuppingRecords) PrefetchMemory(r.Get(), sizeof(CRamLambingData));
             break;
         default:
-            for (size_t i = 0; i < events; ++i) m_events[i]->PrefetchForStoring(0);
+            for (size_t i = 0; i < events; ++i)
+                if (m_events[i]) m_events[i]->PrefetchForStoring(depth - 2);
+            for (const auto& r : m_lambingRecords)
+                if (r) r->PrefetchForStoring(depth - 2);
             break;
     }
 }
