@@ -150,36 +150,6 @@ void CArchive::Flush() {
     if (m_sink) FlushBuffer();
 }
 
-#define CVL_ARCHIVE_INT(T, U)                 \
-    CArchive& CArchive::operator>>(T& v) {    \
-        CheckAvailable(sizeof(U));            \
-        v = T(GetLE<U>(m_in.data() + m_pos)); \
-        m_pos += sizeof(U);                   \
-        return *this;                         \
-    }
-CVL_ARCHIVE_INT(int8_t, uint8_t)
-CVL_ARCHIVE_INT(uint8_t, uint8_t)
-CVL_ARCHIVE_INT(int16_t, uint16_t)
-CVL_ARCHIVE_INT(uint16_t, uint16_t)
-CVL_ARCHIVE_INT(int32_t, uint32_t)
-CVL_ARCHIVE_INT(uint32_t, uint32_t)
-CVL_ARCHIVE_INT(int64_t, uint64_t)
-CVL_ARCHIVE_INT(uint64_t, uint64_t)
-#undef CVL_ARCHIVE_INT
-
-CArchive& CArchive::operator>>(float& v) {
-    uint32_t u;
-    *this >> u;
-    v = std::bit_cast<float>(u);
-    return *this;
-}
-CArchive& CArchive::operator>>(double& v) {
-    uint64_t u;
-    *this >> u;
-    v = std::bit_cast<double>(u);
-    return *this;
-}
-
 bool CArchive::ReadBool32() {
     int32_t v;
     *this >> v;
@@ -259,7 +229,11 @@ WString CArchive::ReadString() {
     m_pos += size_t(n) * (wide ? 2 : 1);
     if (!wide) return AnsiToW(std::string_view(reinterpret_cast<const char*>(p), size_t(n)));
     WString s(size_t(n), u'\0');
-    for (size_t i = 0; i < n; ++i) s[i] = char16_t(GetLE<uint16_t>(p + 2 * i));
+    if constexpr (std::endian::native == std::endian::little) {
+        if (n) std::memcpy(s.data(), p, 2 * size_t(n));
+    } else {
+        for (size_t i = 0; i < n; ++i) s[i] = char16_t(GetLE<uint16_t>(p + 2 * i));
+    }
     return s;
 }
 

@@ -101,16 +101,26 @@ public:
     CArchive& operator<<(float v) { return Put(std::bit_cast<uint32_t>(v)); }
     CArchive& operator<<(double v) { return Put(std::bit_cast<uint64_t>(v)); }
     CArchive& operator<<(bool) = delete;  // say which width
-    CArchive& operator>>(int8_t& v);
-    CArchive& operator>>(uint8_t& v);
-    CArchive& operator>>(int16_t& v);
-    CArchive& operator>>(uint16_t& v);
-    CArchive& operator>>(int32_t& v);
-    CArchive& operator>>(uint32_t& v);
-    CArchive& operator>>(int64_t& v);
-    CArchive& operator>>(uint64_t& v);
-    CArchive& operator>>(float& v);
-    CArchive& operator>>(double& v);
+    CArchive& operator>>(int8_t& v) { return Get<uint8_t>(v); }
+    CArchive& operator>>(uint8_t& v) { return Get<uint8_t>(v); }
+    CArchive& operator>>(int16_t& v) { return Get<uint16_t>(v); }
+    CArchive& operator>>(uint16_t& v) { return Get<uint16_t>(v); }
+    CArchive& operator>>(int32_t& v) { return Get<uint32_t>(v); }
+    CArchive& operator>>(uint32_t& v) { return Get<uint32_t>(v); }
+    CArchive& operator>>(int64_t& v) { return Get<uint64_t>(v); }
+    CArchive& operator>>(uint64_t& v) { return Get<uint64_t>(v); }
+    CArchive& operator>>(float& v) {
+        uint32_t u;
+        Get<uint32_t>(u);
+        v = std::bit_cast<float>(u);
+        return *this;
+    }
+    CArchive& operator>>(double& v) {
+        uint64_t u;
+        Get<uint64_t>(u);
+        v = std::bit_cast<double>(u);
+        return *this;
+    }
     CArchive& operator>>(bool&) = delete;
 
     // A BOOL: 32-bit, nonzero is true; written as 1 or 0.
@@ -192,6 +202,17 @@ private:
         } else {
             WriteSlow(bytes, sizeof(U));
         }
+        return *this;
+    }
+    // Little-endian whatever the machine; an archive that is not loading has no input left.
+    template <class U, class T>
+    CArchive& Get(T& v) {
+        if (m_in.size() - m_pos < sizeof(U)) CheckAvailable(sizeof(U));  // throws
+        const uint8_t* p = m_in.data() + m_pos;
+        U u = 0;
+        for (size_t i = 0; i < sizeof(U); ++i) u = U(u | (U(p[i]) << (8 * i)));
+        m_pos += sizeof(U);
+        v = T(u);
         return *this;
     }
     // Writes that do not fit the buffer's free room, and every write without a buffer.
