@@ -80,8 +80,8 @@ public:
     // Raw bytes. Read throws endOfFile when fewer than n bytes are left (nothing is consumed).
     void Read(void* p, size_t n);
     void Write(const void* p, size_t n) {
-        // Strictly less: an empty write on an archive without room still checks the direction.
-        if (n < size_t(m_lim - m_cur)) {
+        // Empty writes take the long way, which checks the direction.
+        if (n - 1 < size_t(m_lim - m_cur)) {
             std::memcpy(m_cur, p, n);
             m_cur += n;
         } else {
