@@ -1,6 +1,7 @@
 #include "document/data_file.h"
 
 #include "document/summary_info.h"
+#include "platform/archive.h"
 #include "platform/compound_file.h"
 
 namespace {
@@ -47,14 +48,72 @@ std::vector<uint8_t> ReadDataFileBytes(std::vector<uint8_t> fileBytes, CSummaryI
     return Read([&] { return CCompoundFileReader::OpenMemory(std::move(fileBytes)); }, summary);
 }
 
+namespace {
+
+// The archive's bytes into the stream being written.
+class CStreamSink : public CArchiveSink {
+public:
+    explicit CStreamSink(CCompoundFileStreamWriter& writer) : m_writer(writer) {}
+    void Put(const uint8_t* data, size_t size) override { m_writer.Write({data, size}); }
+
+private:
+    CCompoundFileStreamWriter& m_writer;
+};
+
+// The streams of a data file.
+void WriteStreams(CCompoundFileStreamWriter& writer, const StoreContentsFn& storeContents,
+                  const CSummaryInfo* summary) {
+    writer.BeginStream(kContentsStream);
+    {
+        CStreamSink sink(writer);
+        CArchive ar(sink);
+        storeContents(ar);
+        ar.Flush();
+    }
+    if (summary) {
+        CCompoundFileWriter streams;
+        summary->WriteToStorage(&streams);
+        streams.WriteTo(writer);
+    }
+}
+
+StoreContentsFn StoreBytes(std::span<const uint8_t> contents) {
+    return [contents](CArchive& ar) { ar.Write(contents.data(), contents.size()); };
+}
+
+class CSaveTarget : public ICompoundFileTarget {
+public:
+    explicit CSaveTarget(CSafeSaveFile& file) : m_file(file) {}
+    void Append(std::span<const uint8_t> b) override { m_file.Write(b); }
+    void Overwrite(uint64_t offset, std::span<const uint8_t> b) override { m_file.WriteAt(offset, b); }
+
+private:
+    CSafeSaveFile& m_file;
+};
+
+}  // namespace
+
 std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSummaryInfo* summary) {
-    CCompoundFileWriter writer;
-    writer.SetStream(kContentsStream, std::vector<uint8_t>(contents.begin(), contents.end()));
-    if (summary) summary->WriteToStorage(&writer);
-    return writer.Build();
+    return BuildCompoundFile(
+        [&](CCompoundFileStreamWriter& writer) { WriteStreams(writer, StoreBytes(contents), summary); });
+}
+
+void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
+                  IFileOps& ops) {
+    CSafeSaveFile file(path, ops);
+    CSaveTarget target(file);
+    WriteDataFile(target, storeContents, summary);
+    file.Commit();
+}
+
+void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
+                   const CSummaryInfo* summary) {
+    CCompoundFileStreamWriter writer(target);
+    WriteStreams(writer, storeContents, summary);
+    writer.Finish();
 }
 
 void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops) {
-    SafeSaveFile(path, BuildDataFile(contents, summary), ops);
+    SaveDataFile(path, StoreBytes(contents), summary, ops);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,8 @@
 
 #include "platform/safe_save.h"
 
+class CArchive;
+class ICompoundFileTarget;
 class CSummaryInfo;
 
 class CDataFileException : public std::runtime_error {
@@ -32,12 +35,22 @@ public:
 std::vector<uint8_t> ReadDataFile(const std::string& path, CSummaryInfo* summary);
 std::vector<uint8_t> ReadDataFileBytes(std::vector<uint8_t> fileBytes, CSummaryInfo* summary);
 
+// Stores a data file's archive.
+using StoreContentsFn = std::function<void(CArchive&)>;
+
 // The bytes of a data file holding `contents` as its archive and the summary information (none when
 // null).
 std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSummaryInfo* summary);
-// Builds the file and saves it over `path` safely. Throws CFileException (see safe_save.h).
+// Saves over `path` safely a data file whose archive storeContents stores; the archive goes
+// straight into the file as it is made. Throws CFileException (see safe_save.h) and whatever
+// storeContents throws; the file on disk is the old one then.
+void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
+                  IFileOps& ops = SystemFileOps());
 void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops = SystemFileOps());
+// The save's file written into another target.
+void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
+                   const CSummaryInfo* summary);
 
 // True when the archive starts with a count of embedded items above 0.
 bool HasEmbeddedItems(std::span<const uint8_t> contents);

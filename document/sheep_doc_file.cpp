@@ -79,8 +79,9 @@ void CSheepDoc::Serialize(CArchive& ar) {
     ar.WriteCount(uint32_t(m_flock.size()));
     {
         CProgressScope progress(IDS_SAVING, GetSheepCount());
-        for (const auto& sheep : m_flock) {
-            ar.WriteObject(sheep.Get());
+        for (size_t i = 0; i < m_flock.size(); ++i) {
+            PrefetchForStoring(m_flock, i);
+            ar.WriteObject(m_flock[i].Get());
             progress.Step();
         }
     }
@@ -264,12 +265,9 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
     CSummaryInfo before = summary;
     summary.StampSave(GetSheepCount(), UserName());
     try {
-        std::vector<uint8_t> contents;
-        {
-            CArchive ar(contents, CArchive::store);
-            Serialize(ar);
-        }
-        SaveDataFile(path, contents, &summary, m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps());
+        SaveDataFile(
+            path, [this](CArchive& ar) { Serialize(ar); }, &summary,
+            m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps());
     } catch (const CFileException& e) {
         if (!e.NewFileInPlace()) {
             summary = before;

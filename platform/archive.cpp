@@ -20,13 +20,6 @@ constexpr size_t kMaxClassName = 63;
 }
 
 template <class U>
-void PutLE(std::vector<uint8_t>& out, U v) {
-    uint8_t bytes[sizeof(U)];
-    for (size_t i = 0; i < sizeof(U); ++i) bytes[i] = uint8_t(v >> (8 * i));
-    out.insert(out.end(), bytes, bytes + sizeof(U));
-}
-
-template <class U>
 U GetLE(const uint8_t* p) {
     U v = 0;
     for (size_t i = 0; i < sizeof(U); ++i) v = U(v | (U(p[i]) << (8 * i)));
@@ -69,16 +62,26 @@ CArchive::CArchive(std::span<const uint8_t> data) : m_mode(load), m_in(data) {
     m_loadArray.emplace_back();  // index 0: the null object
 }
 
+CArchive::CArchive(CArchiveSink& sink, size_t bufferSize)
+    : m_mode(store),
+      m_sink(&sink),
+      m_buf(new uint8_t[std::max<size_t>(bufferSize, 64)]),
+      m_nBufSize(std::max<size_t>(bufferSize, 64)) {
+    m_cur = m_buf.get();
+    m_lim = m_cur + m_nBufSize;
+}
+
 CArchive::~CArchive() {
     for (LoadEntry& e : m_loadArray)
         if (e.pOb) e.pOb->InternalRelease();
 }
 
 size_t CArchive::GetPosition() const {
-    return IsLoading() ? m_pos : m_out->size();
+    if (IsLoading()) return m_pos;
+    return m_out ? m_out->size() : m_nFlushed + size_t(m_cur - m_buf.get());
 }
 size_t CArchive::GetSize() const {
-    return IsLoading() ? m_in.size() : m_out->size();
+    return IsLoading() ? m_in.size() : GetPosition();
 }
 size_t CArchive::GetRemaining() const {
     return IsLoading() ? m_in.size() - m_pos : 0;
@@ -105,66 +108,52 @@ void CArchive::Read(void* p, size_t n) {
     m_pos += n;
 }
 
-void CArchive::Write(const void* p, size_t n) {
+void CArchive::WriteSlow(const void* p, size_t n) {
     CheckStoring();
     const uint8_t* b = static_cast<const uint8_t*>(p);
-    m_out->insert(m_out->end(), b, b + n);
-}
-
-#define CVL_ARCHIVE_INT(T, U)                 \
-    CArchive& CArchive::operator<<(T v) {     \
-        CheckStoring();                       \
-        PutLE<U>(*m_out, U(v));               \
-        return *this;                         \
-    }                                         \
-    CArchive& CArchive::operator>>(T& v) {    \
-        CheckAvailable(sizeof(U));            \
-        v = T(GetLE<U>(m_in.data() + m_pos)); \
-        m_pos += sizeof(U);                   \
-        return *this;                         \
+    if (m_out) {
+        m_out->insert(m_out->end(), b, b + n);
+        return;
     }
-CVL_ARCHIVE_INT(int8_t, uint8_t)
-CVL_ARCHIVE_INT(uint8_t, uint8_t)
-CVL_ARCHIVE_INT(int16_t, uint16_t)
-CVL_ARCHIVE_INT(uint16_t, uint16_t)
-CVL_ARCHIVE_INT(int32_t, uint32_t)
-CVL_ARCHIVE_INT(uint32_t, uint32_t)
-CVL_ARCHIVE_INT(int64_t, uint64_t)
-CVL_ARCHIVE_INT(uint64_t, uint64_t)
-#undef CVL_ARCHIVE_INT
+    // Fill the buffer, hand it on, and pass what would fill it again straight through.
+    const size_t room = size_t(m_lim - m_cur);
+    if (n <= room) {
+        if (n) std::memcpy(m_cur, b, n);
+        m_cur += n;
+        return;
+    }
+    std::memcpy(m_cur, b, room);
+    m_cur += room;
+    b += room;
+    n -= room;
+    FlushBuffer();
+    if (n >= m_nBufSize) {
+        m_sink->Put(b, n);
+        m_nFlushed += n;
+        return;
+    }
+    std::memcpy(m_cur, b, n);
+    m_cur += n;
+}
 
-// Floating point values keep their bit patterns (NaN payloads included).
-CArchive& CArchive::operator<<(float v) {
-    return *this << std::bit_cast<uint32_t>(v);
+void CArchive::FlushBuffer() {
+    const size_t n = size_t(m_cur - m_buf.get());
+    // Nothing is handed on twice, even when the sink throws.
+    m_cur = m_buf.get();
+    if (n == 0) return;
+    m_nFlushed += n;
+    m_sink->Put(m_buf.get(), n);
 }
-CArchive& CArchive::operator<<(double v) {
-    return *this << std::bit_cast<uint64_t>(v);
-}
-CArchive& CArchive::operator>>(float& v) {
-    uint32_t u;
-    *this >> u;
-    v = std::bit_cast<float>(u);
-    return *this;
-}
-CArchive& CArchive::operator>>(double& v) {
-    uint64_t u;
-    *this >> u;
-    v = std::bit_cast<double>(u);
-    return *this;
+
+void CArchive::Flush() {
+    CheckStoring();
+    if (m_sink) FlushBuffer();
 }
 
 bool CArchive::ReadBool32() {
     int32_t v;
     *this >> v;
     return v != 0;
-}
-
-void CArchive::WriteCount(uint32_t n) {
-    if (n < 0xFFFF) {
-        *this << uint16_t(n);
-    } else {
-        *this << uint16_t(0xFFFF) << n;
-    }
 }
 
 uint32_t CArchive::ReadCount() {
@@ -182,25 +171,22 @@ uint32_t CArchive::ReadCountChecked(uint64_t minBytesEach) {
     return n;
 }
 
-void CArchive::WriteString(WStringView s) {
-    uint64_t n = s.size();
-    *this << uint8_t(0xFF) << uint16_t(0xFFFE);  // Unicode marker
-    if (n < 0xFF) {
-        *this << uint8_t(n);
-    } else if (n < 0xFFFE) {
-        *this << uint8_t(0xFF) << uint16_t(n);
-    } else if (n < 0xFFFFFFFF) {
-        *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(n);
+void CArchive::WriteLongString(WStringView s) {
+    // The Unicode marker, then the length: 0xFF and 16 bits, or 0xFFFF and 32 bits, or 0xFFFFFFFF
+    // and 64 bits.
+    const uint64_t n = s.size();
+    *this << uint8_t(0xFF) << uint16_t(0xFFFE) << uint8_t(0xFF);
+    if (n < 0xFFFE) {
+        *this << uint16_t(n);
     } else {
-        *this << uint8_t(0xFF) << uint16_t(0xFFFF) << uint32_t(0xFFFFFFFF) << n;
+        *this << uint16_t(0xFFFF);
+        if (n < 0xFFFFFFFF) {
+            *this << uint32_t(n);
+        } else {
+            *this << uint32_t(0xFFFFFFFF) << n;
+        }
     }
-    const size_t at = m_out->size();
-    m_out->resize(at + 2 * s.size());
-    uint8_t* out = m_out->data() + at;
-    for (char16_t c : s) {
-        *out++ = uint8_t(c);
-        *out++ = uint8_t(c >> 8);
-    }
+    WriteChars(s);
 }
 
 WString CArchive::ReadString() {
@@ -243,7 +229,11 @@ WString CArchive::ReadString() {
     m_pos += size_t(n) * (wide ? 2 : 1);
     if (!wide) return AnsiToW(std::string_view(reinterpret_cast<const char*>(p), size_t(n)));
     WString s(size_t(n), u'\0');
-    for (size_t i = 0; i < n; ++i) s[i] = char16_t(GetLE<uint16_t>(p + 2 * i));
+    if constexpr (std::endian::native == std::endian::little) {
+        if (n) std::memcpy(s.data(), p, 2 * size_t(n));
+    } else {
+        for (size_t i = 0; i < n; ++i) s[i] = char16_t(GetLE<uint16_t>(p + 2 * i));
+    }
     return s;
 }
 
@@ -268,12 +258,6 @@ void CArchive::CStoreMap::Insert(const void* p, uint32_t index) {
     Place(p) = index;
 }
 
-uint32_t& CArchive::CStoreMap::FindOrAdd(const void* p) {
-    // Room for one more entry after this one: an Insert in between moves nothing.
-    if ((m_count + 2) * 2 > m_slots.size()) Grow();
-    return Place(p);
-}
-
 uint32_t& CArchive::CStoreMap::Place(const void* p) {
     size_t i = Slot(p);
     while (m_slots[i].first && m_slots[i].first != p) i = (i + 1) & (m_slots.size() - 1);
@@ -285,12 +269,55 @@ uint32_t& CArchive::CStoreMap::Place(const void* p) {
 }
 
 void CArchive::CStoreMap::Grow() {
-    std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 1024));
+    std::vector<std::pair<const void*, uint32_t>> old(std::max<size_t>(m_slots.size() * 2, 64));
     old.swap(m_slots);
     m_shift = 64 - std::countr_zero(m_slots.size());
     m_count = 0;
     for (const auto& [p, index] : old)
         if (p) Place(p) = index;
+}
+
+bool CArchive::CMarks::TestAndMark(const void* p) {
+    const uint64_t a = uint64_t(reinterpret_cast<uintptr_t>(p));
+    const uint64_t area = a >> kAreaShift;
+    if (area != m_lastArea) {
+        m_lastWords = AreaWords(area);
+        m_lastArea = area;
+    }
+    const size_t granule = size_t(a >> 4) & ((size_t(1) << (kAreaShift - 4)) - 1);
+    uint64_t& word = m_bits[m_lastWords + granule / 64];
+    const uint64_t bit = uint64_t(1) << (granule % 64);
+    const bool marked = (word & bit) != 0;
+    word |= bit;
+    return marked;
+}
+
+size_t CArchive::CMarks::AreaWords(uint64_t area) {
+    if ((m_nAreas + 1) * 2 > m_areas.size()) Grow();
+    const size_t mask = m_areas.size() - 1;
+    size_t i = size_t(area * 0x9E3779B97F4A7C15ull >> 32) & mask;
+    while (m_areas[i].first != area) {
+        if (m_areas[i].first == kNoArea) {
+            m_areas[i] = {area, uint32_t(m_bits.size() / kWordsPerArea)};
+            m_bits.resize(m_bits.size() + kWordsPerArea);
+            ++m_nAreas;
+            break;
+        }
+        i = (i + 1) & mask;
+    }
+    return size_t(m_areas[i].second) * kWordsPerArea;
+}
+
+void CArchive::CMarks::Grow() {
+    std::vector<std::pair<uint64_t, uint32_t>> old(std::max<size_t>(m_areas.size() * 2, 256), {kNoArea, 0});
+    old.swap(m_areas);
+    const size_t mask = m_areas.size() - 1;
+    for (const auto& e : old) {
+        if (e.first == kNoArea) continue;
+        size_t i = size_t(e.first * 0x9E3779B97F4A7C15ull >> 32) & mask;
+        while (m_areas[i].first != kNoArea) i = (i + 1) & mask;
+        m_areas[i] = e;
+    }
 }
 
 uint32_t CArchive::NextMapIndex() {
@@ -300,8 +327,19 @@ uint32_t CArchive::NextMapIndex() {
 
 void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     CheckStoring();
+    // Runs of objects of one class: the class written last needs no look-up.
+    if (pClassRef == m_pLastClass) {
+        if (m_nLastClass < wBigObjectTag) {
+            Put(uint16_t(wClassTag | m_nLastClass));
+        } else {
+            *this << wBigObjectTag << uint32_t(dwBigClassTag | m_nLastClass);
+        }
+        return;
+    }
     if (!pClassRef->IsSerializable()) Fail(CArchiveException::badClass);
-    if (const uint32_t idx = m_storeMap.Find(pClassRef)) {
+    if (const uint32_t idx = m_classMap.Find(pClassRef)) {
+        m_pLastClass = pClassRef;
+        m_nLastClass = idx;
         if (idx < wBigObjectTag) {
             *this << uint16_t(wClassTag | idx);
         } else {
@@ -313,7 +351,18 @@ void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
     if (len > kMaxClassName) Fail(CArchiveException::badClass);
     *this << wNewClassTag << uint16_t(pClassRef->m_wSchema) << uint16_t(len);
     Write(pClassRef->m_lpszClassName, len);
-    m_storeMap.Insert(pClassRef, NextMapIndex());
+    m_classMap.Insert(pClassRef, NextMapIndex());
+    m_objectsByIndex.push_back(nullptr);
+}
+
+uint32_t CArchive::WrittenObjectIndex(const CObject* pOb) {
+    // Objects are rarely written twice: their indexes are put in a map only then.
+    if (!m_bObjectMap) {
+        for (size_t i = 0; i < m_objectsByIndex.size(); ++i)
+            if (m_objectsByIndex[i]) m_objectMap.Insert(m_objectsByIndex[i], uint32_t(i + 1));
+        m_bObjectMap = true;
+    }
+    return m_objectMap.Find(pOb);
 }
 
 void CArchive::WriteObject(const CObject* pOb) {
@@ -322,9 +371,8 @@ void CArchive::WriteObject(const CObject* pOb) {
         *this << wNullTag;
         return;
     }
-    // One probe finds the object or keeps its place, which the class written first leaves valid.
-    uint32_t& slot = m_storeMap.FindOrAdd(pOb);
-    if (const uint32_t idx = slot) {
+    if (m_marks.TestAndMark(pOb)) {
+        const uint32_t idx = WrittenObjectIndex(pOb);
         if (idx < wBigObjectTag) {
             *this << uint16_t(idx);
         } else {
@@ -333,7 +381,10 @@ void CArchive::WriteObject(const CObject* pOb) {
         return;
     }
     WriteClass(pOb->GetRuntimeClass());
-    slot = NextMapIndex();
+    // Indexed before its contents, which may refer back to it.
+    const uint32_t idx = NextMapIndex();
+    m_objectsByIndex.push_back(pOb);
+    if (m_bObjectMap) m_objectMap.Insert(pOb, idx);
     const_cast<CObject*>(pOb)->Serialize(*this);
 }
 

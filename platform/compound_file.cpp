@@ -6,12 +6,14 @@
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-memory.h>
+#include <gsf/gsf-output.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <memory>
 
 namespace {
@@ -351,25 +353,225 @@ bool CCompoundFileReader::ReadStream(std::string_view name, std::vector<uint8_t>
     return true;
 }
 
-std::vector<uint8_t> BuildCompoundFile(std::span<const CompoundStream> streams) {
-    GPtr<GsfOutput> sink(gsf_output_memory_new());
-    GPtr<GsfOutfile> outfile(gsf_outfile_msole_new(sink.get()));
-    if (!outfile)
-        throw CCompoundFileException(CCompoundFileException::ioError, "Cannot create compound file");
-    for (const auto& s : streams) {
-        GPtr<GsfOutput> child(gsf_outfile_new_child(outfile.get(), s.name.c_str(), FALSE));
-        if (!child)
-            throw CCompoundFileException(CCompoundFileException::ioError, "Cannot create stream " + s.name);
-        if (!s.data.empty() && !gsf_output_write(child.get(), s.data.size(), s.data.data()))
-            throw CCompoundFileException(CCompoundFileException::ioError, "Cannot write stream " + s.name);
-        gsf_output_close(child.get());
+// ---- writing ----
+
+namespace {
+
+// The end of a libgsf output that libgsf writes the compound file into: the bytes go on to the
+// target in order, gathered in a buffer; the header (written first and filled in last) is kept
+// apart so that filling it in costs one write. libgsf sees a failure as a false return; the
+// exception is kept for the writer to throw once libgsf has returned.
+class CTargetOutput {
+public:
+    static constexpr size_t kBufferSize = 256 * 1024;
+    static constexpr size_t kHeadSize = kHeaderSize;
+
+    explicit CTargetOutput(ICompoundFileTarget& target) : m_target(target) { m_buf.reserve(kBufferSize); }
+
+    bool Write(uint64_t pos, const uint8_t* data, size_t n) {
+        if (m_error || m_bAbandoned) return false;
+        try {
+            const uint64_t end = m_nFlushed + m_buf.size();
+            if (pos > end) return false;  // libgsf writes no holes
+            if (pos < kHeadSize)
+                std::memcpy(m_head + pos, data, size_t(std::min<uint64_t>(n, kHeadSize - pos)));
+            // Over bytes written before: in the target (the header's through the kept copy), or
+            // still in the buffer.
+            if (pos < m_nFlushed && n > 0) {
+                const size_t k = size_t(std::min<uint64_t>(n, m_nFlushed - pos));
+                if (pos < kHeadSize) m_bHeadChanged = true;
+                if (pos + k > kHeadSize) {
+                    const uint64_t from = std::max<uint64_t>(pos, kHeadSize);
+                    m_target.Overwrite(from, {data + (from - pos), size_t(pos + k - from)});
+                }
+                pos += k;
+                data += k;
+                n -= k;
+            }
+            if (pos < end && n > 0) {
+                const size_t k = size_t(std::min<uint64_t>(n, end - pos));
+                std::memcpy(m_buf.data() + (pos - m_nFlushed), data, k);
+                pos += k;
+                data += k;
+                n -= k;
+            }
+            if (n == 0) return true;
+            // Appended: gathered in the buffer, or passed straight on when that is as large.
+            if (m_buf.size() + n > kBufferSize) FlushBuffer();
+            if (n >= kBufferSize) {
+                m_target.Append({data, n});
+                m_nFlushed += n;
+            } else {
+                m_buf.insert(m_buf.end(), data, data + n);
+            }
+            return true;
+        } catch (...) {
+            m_error = std::current_exception();
+            return false;
+        }
     }
-    if (!gsf_output_close(GSF_OUTPUT(outfile.get())))
-        throw CCompoundFileException(CCompoundFileException::ioError, "Cannot finish compound file");
-    auto* mem = GSF_OUTPUT_MEMORY(sink.get());
-    const guint8* data = gsf_output_memory_get_bytes(mem);
-    gsf_off_t size = gsf_output_size(sink.get());
-    return std::vector<uint8_t>(data, data + size);
+
+    bool Close() {
+        if (m_error || m_bAbandoned) return false;
+        try {
+            FlushBuffer();
+            if (m_bHeadChanged)
+                m_target.Overwrite(0, {m_head, size_t(std::min<uint64_t>(m_nFlushed, kHeadSize))});
+            m_bHeadChanged = false;
+            return true;
+        } catch (...) {
+            m_error = std::current_exception();
+            return false;
+        }
+    }
+
+    // After a libgsf call: its failure as the target's exception, or as `what`.
+    void Check(bool ok, const std::string& what) {
+        if (m_error) std::rethrow_exception(m_error);
+        if (!ok) throw CCompoundFileException(CCompoundFileException::ioError, what);
+    }
+    // Nothing more reaches the target.
+    void Abandon() { m_bAbandoned = true; }
+
+private:
+    void FlushBuffer() {
+        if (m_buf.empty()) return;
+        m_target.Append(m_buf);
+        m_nFlushed += m_buf.size();
+        m_buf.clear();
+    }
+
+    ICompoundFileTarget& m_target;
+    std::vector<uint8_t> m_buf;
+    uint64_t m_nFlushed = 0;  // bytes appended to the target
+    uint8_t m_head[kHeadSize] = {};
+    bool m_bHeadChanged = false;  // m_head differs from what the target holds
+    bool m_bAbandoned = false;
+    std::exception_ptr m_error;
+};
+
+// The GObject that carries a CTargetOutput into libgsf.
+struct CvlTargetOutput {
+    GsfOutput base;
+    CTargetOutput* out;
+};
+struct CvlTargetOutputClass {
+    GsfOutputClass base;
+};
+
+G_DEFINE_TYPE(CvlTargetOutput, cvl_target_output, GSF_OUTPUT_TYPE)
+
+CTargetOutput* Of(GsfOutput* output) {
+    return reinterpret_cast<CvlTargetOutput*>(output)->out;
+}
+
+gboolean TargetWrite(GsfOutput* output, size_t n, const guint8* data) {
+    return Of(output)->Write(uint64_t(output->cur_offset), data, n);
+}
+
+// libgsf keeps the position; writing takes it from there.
+gboolean TargetSeek(GsfOutput* output, gsf_off_t offset, GSeekType whence) {
+    gsf_off_t pos = offset;
+    if (whence == G_SEEK_CUR) pos += output->cur_offset;
+    if (whence == G_SEEK_END) pos += output->cur_size;
+    return pos >= 0 && pos <= output->cur_size;
+}
+
+gboolean TargetClose(GsfOutput* output) {
+    return Of(output)->Close();
+}
+
+void cvl_target_output_class_init(CvlTargetOutputClass* cls) {
+    cls->base.Write = TargetWrite;
+    cls->base.Seek = TargetSeek;
+    cls->base.Close = TargetClose;
+}
+
+void cvl_target_output_init(CvlTargetOutput* self) {
+    self->out = nullptr;
+}
+
+}  // namespace
+
+struct CCompoundFileStreamWriter::Impl {
+    explicit Impl(ICompoundFileTarget& target) : out(target) {
+        sink.reset(GSF_OUTPUT(g_object_new(cvl_target_output_get_type(), nullptr)));
+        reinterpret_cast<CvlTargetOutput*>(sink.get())->out = &out;
+        root.reset(gsf_outfile_msole_new(sink.get()));
+        out.Check(root != nullptr, "Cannot create compound file");
+    }
+    ~Impl() {
+        // libgsf finishes an unclosed file when it is released: none of that reaches the target.
+        out.Abandon();
+    }
+    void EndStream() {
+        if (!stream) return;
+        const bool ok = gsf_output_close(stream.get());
+        stream.reset();
+        out.Check(ok, "Cannot write stream " + name);
+    }
+
+    // Released in the reverse order: the stream, the file, the output.
+    CTargetOutput out;
+    GPtr<GsfOutput> sink;
+    GPtr<GsfOutfile> root;
+    GPtr<GsfOutput> stream;
+    std::string name;
+};
+
+CCompoundFileStreamWriter::CCompoundFileStreamWriter(ICompoundFileTarget& target)
+    : m_impl(std::make_unique<Impl>(target)) {}
+
+CCompoundFileStreamWriter::~CCompoundFileStreamWriter() = default;
+
+void CCompoundFileStreamWriter::BeginStream(std::string_view name) {
+    m_impl->EndStream();
+    m_impl->name = std::string(name);
+    m_impl->stream.reset(gsf_outfile_new_child(m_impl->root.get(), m_impl->name.c_str(), FALSE));
+    m_impl->out.Check(m_impl->stream != nullptr, "Cannot create stream " + m_impl->name);
+}
+
+void CCompoundFileStreamWriter::Write(std::span<const uint8_t> bytes) {
+    if (!m_impl->stream) throw std::logic_error("compound file: no stream begun");
+    if (bytes.empty()) return;
+    const bool ok = gsf_output_write(m_impl->stream.get(), bytes.size(), bytes.data());
+    m_impl->out.Check(ok, "Cannot write stream " + m_impl->name);
+}
+
+void CCompoundFileStreamWriter::Finish() {
+    m_impl->EndStream();
+    const bool ok = gsf_output_close(GSF_OUTPUT(m_impl->root.get()));
+    m_impl->out.Check(ok, "Cannot finish compound file");
+}
+
+namespace {
+
+class CVectorTarget : public ICompoundFileTarget {
+public:
+    void Append(std::span<const uint8_t> b) override { bytes.insert(bytes.end(), b.begin(), b.end()); }
+    void Overwrite(uint64_t offset, std::span<const uint8_t> b) override {
+        std::copy(b.begin(), b.end(), bytes.begin() + ptrdiff_t(offset));
+    }
+    std::vector<uint8_t> bytes;
+};
+
+}  // namespace
+
+std::vector<uint8_t> BuildCompoundFile(const std::function<void(CCompoundFileStreamWriter&)>& write) {
+    CVectorTarget target;
+    CCompoundFileStreamWriter writer(target);
+    write(writer);
+    writer.Finish();
+    return std::move(target.bytes);
+}
+
+std::vector<uint8_t> BuildCompoundFile(std::span<const CompoundStream> streams) {
+    return BuildCompoundFile([&](CCompoundFileStreamWriter& writer) {
+        for (const auto& s : streams) {
+            writer.BeginStream(s.name);
+            writer.Write(s.data);
+        }
+    });
 }
 
 void CCompoundFileWriter::SetStream(std::string_view name, std::vector<uint8_t> data) {
@@ -387,8 +589,13 @@ const std::vector<uint8_t>* CCompoundFileWriter::FindStream(std::string_view nam
     return nullptr;
 }
 
+void CCompoundFileWriter::WriteTo(CCompoundFileStreamWriter& out) const {
+    for (const auto& [n, d] : m_streams) {
+        out.BeginStream(n);
+        out.Write(d);
+    }
+}
+
 std::vector<uint8_t> CCompoundFileWriter::Build() const {
-    std::vector<CompoundStream> streams;
-    for (const auto& [n, d] : m_streams) streams.push_back({n, d});
-    return BuildCompoundFile(streams);
+    return BuildCompoundFile([this](CCompoundFileStreamWriter& writer) { WriteTo(writer); });
 }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -60,8 +62,45 @@ struct CompoundStream {
     std::span<const uint8_t> data;
 };
 
+// Where a compound file being written goes. Each call throws what it likes on failure; the writer
+// hands it on unchanged.
+class ICompoundFileTarget {
+public:
+    virtual void Append(std::span<const uint8_t> bytes) = 0;
+    // Writes over bytes appended before.
+    virtual void Overwrite(uint64_t offset, std::span<const uint8_t> bytes) = 0;
+
+protected:
+    ~ICompoundFileTarget() = default;
+};
+
+// A compound file written front to back into a target, one root-level stream after the other, with
+// no stream held in memory; only the header is written again at the end. The bytes are those of
+// BuildCompoundFile for the same streams.
+class CCompoundFileStreamWriter {
+public:
+    explicit CCompoundFileStreamWriter(ICompoundFileTarget& target);
+    // Unfinished, nothing more reaches the target.
+    ~CCompoundFileStreamWriter();
+    CCompoundFileStreamWriter(const CCompoundFileStreamWriter&) = delete;
+    CCompoundFileStreamWriter& operator=(const CCompoundFileStreamWriter&) = delete;
+
+    // Starts a root-level stream (names are unique); the stream before it is complete.
+    void BeginStream(std::string_view name);
+    // Appends to the stream begun last.
+    void Write(std::span<const uint8_t> bytes);
+    // Writes the directory, the sector tables and the header.
+    void Finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
 // A new compound file holding the given streams in its root storage, as bytes.
 std::vector<uint8_t> BuildCompoundFile(std::span<const CompoundStream> streams);
+// A new compound file holding the streams `write` writes, as bytes.
+std::vector<uint8_t> BuildCompoundFile(const std::function<void(CCompoundFileStreamWriter&)>& write);
 
 // The streams of a compound file being made, in the order they were first set.
 class CCompoundFileWriter {
@@ -70,6 +109,8 @@ public:
     void SetStream(std::string_view name, std::vector<uint8_t> data);
     const std::vector<uint8_t>* FindStream(std::string_view name) const;
     std::vector<uint8_t> Build() const;
+    // Writes the streams, in order, into a file being written.
+    void WriteTo(CCompoundFileStreamWriter& out) const;
 
 private:
     std::vector<std::pair<std::string, std::vector<uint8_t>>> m_streams;

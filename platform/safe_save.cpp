@@ -6,9 +6,16 @@
 
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <random>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 int IFileOps::Open(const char* path, int flags, mode_t mode) {
     return ::open(path, flags, mode);
@@ -16,8 +23,14 @@ int IFileOps::Open(const char* path, int flags, mode_t mode) {
 ssize_t IFileOps::Write(int fd, const void* data, size_t size) {
     return ::write(fd, data, size);
 }
+ssize_t IFileOps::PWrite(int fd, const void* data, size_t size, off_t offset) {
+    return ::pwrite(fd, data, size, offset);
+}
 int IFileOps::Fsync(int fd) {
     return ::fsync(fd);
+}
+int IFileOps::StartWriteBack(int fd, off_t offset, off_t size) {
+    return ::sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
 }
 int IFileOps::Close(int fd) {
     return ::close(fd);
@@ -37,6 +50,11 @@ IFileOps& SystemFileOps() {
 namespace {
 
 const char kTempSuffix[] = ".tmp";
+// A large file goes to the disk in steps of this size while it is written, so that the fsync at the
+// end has little left to wait for.
+constexpr uint64_t kWriteBackStep = 8 << 20;
+// A save that has appended this much hands its writes to a thread of their own.
+constexpr uint64_t kBackgroundFrom = 1 << 20;
 constexpr size_t kRandomChars = 6;
 
 std::string Folder(const std::string& path) {
@@ -95,53 +113,218 @@ bool IsSaveTempFileFor(const std::string& path, const std::string& candidateName
                                  kTempSuffix) == 0;
 }
 
-void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops,
-                  std::optional<mode_t> mode) {
-    std::string target = path;
+// Takes the appends of a large save into a few buffers, which a thread of its own writes in order
+// while the caller goes on. After a failed write it writes nothing more and reports the error.
+class CSafeSaveFile::CBackgroundWriter {
+public:
+    static constexpr size_t kBufferSize = 1 << 20;
+    static constexpr size_t kBuffers = 4;
+
+    explicit CBackgroundWriter(CSafeSaveFile& file) : m_file(file) {
+        for (size_t i = 0; i < kBuffers; ++i) m_free.push_back(std::make_unique<uint8_t[]>(kBufferSize));
+        m_thread = std::thread([this] { Run(); });
+    }
+    // Unfinished (the save is abandoned): what is still held is dropped.
+    ~CBackgroundWriter() {
+        if (!m_thread.joinable()) return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_bStop = true;
+            m_bDrop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    // Copies the bytes in; 0, or the error of a write that failed.
+    int Append(const uint8_t* data, size_t size) {
+        while (size > 0) {
+            if (!m_fill) {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [&] { return !m_free.empty() || m_error; });
+                if (m_error) return m_error;
+                m_fill = std::move(m_free.back());
+                m_free.pop_back();
+                m_nFill = 0;
+            }
+            const size_t k = std::min(size, kBufferSize - m_nFill);
+            std::memcpy(m_fill.get() + m_nFill, data, k);
+            m_nFill += k;
+            data += k;
+            size -= k;
+            if (m_nFill == kBufferSize) Pass();
+        }
+        std::lock_guard lock(m_mutex);
+        return m_error;
+    }
+
+    // Waits until everything appended is written; 0, or the error.
+    int Finish() {
+        if (m_fill && m_nFill > 0) Pass();
+        {
+            std::lock_guard lock(m_mutex);
+            m_bStop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+        return m_error;
+    }
+
+private:
+    void Pass() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.emplace_back(std::move(m_fill), m_nFill);
+        }
+        m_wake.notify_all();
+        m_nFill = 0;
+    }
+
+    void Run() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [&] { return !m_queue.empty() || m_bStop; });
+            if (m_queue.empty() || m_bDrop) return;
+            auto [buffer, size] = std::move(m_queue.front());
+            m_queue.pop_front();
+            if (!m_error) {
+                lock.unlock();
+                int err;
+                try {
+                    err = m_file.WriteNow(buffer.get(), size);
+                } catch (...) {
+                    err = EIO;
+                }
+                lock.lock();
+                m_error = err;
+            }
+            m_free.push_back(std::move(buffer));
+            m_wake.notify_all();
+        }
+    }
+
+    CSafeSaveFile& m_file;
+    std::unique_ptr<uint8_t[]> m_fill;  // being filled by the caller
+    size_t m_nFill = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;  // both ways: a buffer to write, a buffer free, an error
+    std::vector<std::unique_ptr<uint8_t[]>> m_free;
+    std::deque<std::pair<std::unique_ptr<uint8_t[]>, size_t>> m_queue;
+    int m_error = 0;
+    bool m_bStop = false, m_bDrop = false;
+    std::thread m_thread;
+};
+
+CSafeSaveFile::CSafeSaveFile(const std::string& path, IFileOps& ops, std::optional<mode_t> mode)
+    : m_ops(ops), m_mode(mode), m_target(path) {
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved)) target = resolved;
+        if (realpath(path.c_str(), resolved)) m_target = resolved;
     }
-    const bool exists = stat(target.c_str(), &st) == 0;
+    const bool exists = stat(m_target.c_str(), &st) == 0;
     // A file the user may not write stays as it is, although the folder would allow replacing it.
-    if (exists && access(target.c_str(), W_OK) != 0) Fail(CFileException::access, errno, target);
-    const std::string folder = Folder(target);
-    const std::string prefix = folder + "/." + FileName(target) + ".";
-
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temp = prefix + RandomChars() + kTempSuffix;
-        fd = ops.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt == 100)) Fail(CFileException::create, errno, target);
+    if (exists && access(m_target.c_str(), W_OK) != 0) Fail(CFileException::access, errno, m_target);
+    if (!m_mode && exists) m_mode = st.st_mode & 07777;
+    const std::string prefix = Folder(m_target) + "/." + FileName(m_target) + ".";
+    for (int attempt = 0; m_fd < 0; ++attempt) {
+        m_temp = prefix + RandomChars() + kTempSuffix;
+        m_fd = m_ops.Open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && (errno != EEXIST || attempt == 100)) Fail(CFileException::create, errno, m_target);
     }
+}
 
-    auto abandon = [&](CFileException::Step step, int err, bool open) {
-        if (open) ops.Close(fd);
-        ops.Unlink(temp.c_str());
-        Fail(step, err, target);
-    };
+CSafeSaveFile::~CSafeSaveFile() {
+    if (m_bDone) return;
+    m_background.reset();
+    m_ops.Close(m_fd);
+    m_ops.Unlink(m_temp.c_str());
+}
 
+void CSafeSaveFile::Abandon(CFileException::Step step, int err) {
+    m_background.reset();
+    if (m_fd >= 0) m_ops.Close(m_fd);
+    m_ops.Unlink(m_temp.c_str());
+    m_bDone = true;
+    Fail(step, err, m_target);
+}
+
+int CSafeSaveFile::WriteNow(const uint8_t* data, size_t size) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ops.Write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        ssize_t n = m_ops.Write(m_fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) abandon(CFileException::write, n < 0 ? errno : EIO, true);
+        if (n <= 0) return n < 0 ? errno : EIO;
         done += size_t(n);
     }
-    // Best effort: a file system without permission bits still takes the save.
-    if (mode || exists) (void)fchmod(fd, mode ? *mode : st.st_mode & 07777);
-    if (ops.Fsync(fd) != 0) abandon(CFileException::flush, errno, true);
-    if (ops.Close(fd) != 0) abandon(CFileException::close, errno, false);
-    if (ops.Rename(temp.c_str(), target.c_str()) != 0) abandon(CFileException::rename, errno, false);
-
-    int dfd = ops.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (dfd < 0) Fail(CFileException::folderFlush, errno, target);
-    if (ops.Fsync(dfd) != 0) {
-        int err = errno;
-        ops.Close(dfd);
-        Fail(CFileException::folderFlush, err, target);
+    m_nWritten += size;
+    if (m_nWritten - m_nWriteBackFrom >= kWriteBackStep) {
+        (void)m_ops.StartWriteBack(m_fd, off_t(m_nWriteBackFrom), off_t(m_nWritten - m_nWriteBackFrom));
+        m_nWriteBackFrom = m_nWritten;
     }
-    ops.Close(dfd);
+    return 0;
+}
+
+void CSafeSaveFile::Write(std::span<const uint8_t> bytes) {
+    if (m_bDone) Fail(CFileException::write, EBADF, m_target);
+    if (!m_background && m_size + bytes.size() >= kBackgroundFrom) {
+        try {
+            m_background = std::make_unique<CBackgroundWriter>(*this);
+        } catch (const std::system_error&) {
+            // No thread to be had: the caller writes.
+        }
+    }
+    const int err = m_background ? m_background->Append(bytes.data(), bytes.size())
+                                 : WriteNow(bytes.data(), bytes.size());
+    if (err) Abandon(CFileException::write, err);
+    m_size += bytes.size();
+}
+
+void CSafeSaveFile::FinishBackground() {
+    if (!m_background) return;
+    const int err = m_background->Finish();
+    m_background.reset();
+    if (err) Abandon(CFileException::write, err);
+}
+
+void CSafeSaveFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
+    if (m_bDone) Fail(CFileException::write, EBADF, m_target);
+    if (offset > m_size || bytes.size() > m_size - offset) Abandon(CFileException::write, EINVAL);
+    FinishBackground();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = m_ops.PWrite(m_fd, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Abandon(CFileException::write, n < 0 ? errno : EIO);
+        done += size_t(n);
+    }
+}
+
+void CSafeSaveFile::Commit() {
+    if (m_bDone) Fail(CFileException::write, EBADF, m_target);
+    FinishBackground();
+    // Best effort: a file system without permission bits still takes the save.
+    if (m_mode) (void)fchmod(m_fd, *m_mode);
+    if (m_ops.Fsync(m_fd) != 0) Abandon(CFileException::flush, errno);
+    const int fd = std::exchange(m_fd, -1);
+    if (m_ops.Close(fd) != 0) Abandon(CFileException::close, errno);
+    if (m_ops.Rename(m_temp.c_str(), m_target.c_str()) != 0) Abandon(CFileException::rename, errno);
+    m_bDone = true;
+
+    const std::string folder = Folder(m_target);
+    int dfd = m_ops.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (dfd < 0) Fail(CFileException::folderFlush, errno, m_target);
+    if (m_ops.Fsync(dfd) != 0) {
+        int err = errno;
+        m_ops.Close(dfd);
+        Fail(CFileException::folderFlush, err, m_target);
+    }
+    m_ops.Close(dfd);
+}
+
+void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops,
+                  std::optional<mode_t> mode) {
+    CSafeSaveFile file(path, ops, mode);
+    file.Write(bytes);
+    file.Commit();
 }

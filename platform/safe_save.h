@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -31,7 +32,12 @@ public:
     virtual ~IFileOps() = default;
     virtual int Open(const char* path, int flags, mode_t mode);
     virtual ssize_t Write(int fd, const void* data, size_t size);
+    // Writes at an offset, leaving the file position as it is.
+    virtual ssize_t PWrite(int fd, const void* data, size_t size, off_t offset);
     virtual int Fsync(int fd);
+    // Starts writing a range of the file to the disk without waiting for it; a hint (the save's
+    // fsync is what counts), whose failure changes nothing.
+    virtual int StartWriteBack(int fd, off_t offset, off_t size);
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
     virtual int Unlink(const char* path);
@@ -39,9 +45,53 @@ public:
 
 IFileOps& SystemFileOps();
 
-// Writes `bytes` as the new content of `path` (a symbolic link is followed: the file it names is
-// replaced). The new file gets `mode` when given, else an existing target's permission bits (a new
-// one: 0666 less the umask). Throws CFileException; on any failure the temporary file is removed.
+// A save in progress: the new content goes to a temporary file beside the target, and Commit()
+// puts it in the target's place. Destroyed without Commit() (a failure, or an exception while the
+// content was made), it removes the temporary file and the target stays byte-identical.
+// `path`: a symbolic link is followed (the file it names is replaced). The new file gets `mode`
+// when given, else an existing target's permission bits (a new one: 0666 less the umask).
+// Every step throws CFileException; the temporary file is gone then.
+class CSafeSaveFile {
+public:
+    explicit CSafeSaveFile(const std::string& path, IFileOps& ops = SystemFileOps(),
+                           std::optional<mode_t> mode = std::nullopt);
+    ~CSafeSaveFile();
+    CSafeSaveFile(const CSafeSaveFile&) = delete;
+    CSafeSaveFile& operator=(const CSafeSaveFile&) = delete;
+
+    // Appends to the new content. Once a save is large, the bytes are copied and written by a thread
+    // of its own while the caller makes the rest: a failed write is then reported by a later call.
+    void Write(std::span<const uint8_t> bytes);
+    // Writes over bytes already appended (offset + size at most Size()).
+    void WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+    uint64_t Size() const { return m_size; }
+    // Flushes the new file to the disk, renames it over the target and flushes the folder.
+    void Commit();
+
+    // The file being written (for tests).
+    const std::string& TempPath() const { return m_temp; }
+
+private:
+    class CBackgroundWriter;
+
+    [[noreturn]] void Abandon(CFileException::Step step, int err);
+    // Writes at the end of the file; 0, or the error.
+    int WriteNow(const uint8_t* data, size_t size);
+    // Waits for the bytes the background writer holds.
+    void FinishBackground();
+
+    IFileOps& m_ops;
+    std::optional<mode_t> m_mode;
+    std::string m_target, m_temp;
+    int m_fd = -1;
+    uint64_t m_size = 0;            // appended
+    uint64_t m_nWritten = 0;        // in the file (by whoever writes: the caller or the background writer)
+    uint64_t m_nWriteBackFrom = 0;  // the bytes before it are on their way to the disk
+    std::unique_ptr<CBackgroundWriter> m_background;
+    bool m_bDone = false;  // committed, or abandoned
+};
+
+// Writes `bytes` as the new content of `path` in one CSafeSaveFile.
 void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops = SystemFileOps(),
                   std::optional<mode_t> mode = std::nullopt);
 

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/archive.h"
 #include "platform/strings.h"
 #include "records/record_xml.h"
 
@@ -287,6 +288,25 @@ void CEweLambingData::Serialize(CArchive& ar) {
         RemoveAllLambs();
     }
     SerializeObjectArray(ar, m_lambs);
+}
+
+void CEweLambingData::PrefetchForStoring(int depth) const {
+    switch (depth) {
+        case 0:
+            __builtin_prefetch(m_lambs.data());
+            __builtin_prefetch(m_strComments.data());
+            __builtin_prefetch(m_strTup.data());
+            break;
+        case 1:
+            for (const auto& lamb : m_lambs) PrefetchMemory(lamb.Get(), sizeof(CLambData));
+            break;
+        case 2:
+            for (const auto& lamb : m_lambs)
+                if (lamb) lamb->PrefetchForStoring(0);
+            break;
+        default:
+            break;
+    }
 }
 
 bool CEweLambingData::OnStartChildElement(CXMLContentHandler* handler, const WString& name,

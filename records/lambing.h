@@ -64,6 +64,12 @@ public:
     std::string WriteXml() const;
 
     void Serialize(CArchive& ar) override;
+    // Its texts (see PrefetchForStoring in archive.h).
+    void PrefetchForStoring(int depth) const {
+        if (depth != 0) return;
+        for (const WString* s : {&m_strTattoo, &m_strBirthWeight, &m_strComments})
+            __builtin_prefetch(s->data());
+    }
     bool OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) override;
 
 protected:
@@ -128,6 +134,8 @@ public:
     std::string WriteXML() const;
 
     void Serialize(CArchive& ar) override;
+    // The lamb list, the texts and the lambs (see PrefetchForStoring in archive.h).
+    void PrefetchForStoring(int depth) const;
     bool OnStartChildElement(CXMLContentHandler* handler, const WString& name,
                              const CXMLAttributes& attributes) override;
     bool OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) override;

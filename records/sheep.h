@@ -69,7 +69,6 @@ enum SignetFigure : int {
     FIG_COUNT
 };
 
-
 // A scrapie allele's text (1 "ARR" .. 5 "VRQ"); false for any other number.
 bool ScrapieAlleleToText(int allele, WString& text);
 // The allele of a text, without regard to case; 0 for any other text.
@@ -204,6 +203,9 @@ public:
     CSheep(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
            bool* ok);
     void Serialize(CArchive& ar) override;
+    // Its texts and record lists, their records, and what the records keep apart from themselves
+    // (see PrefetchForStoring in archive.h).
+    void PrefetchForStoring(int depth) const;
     // The Dedov element, UTF-8. Events whose code is excluded are left out; the address keys that
     // the events name are entered in addresses; with pictures, each picture's path is mapped to its
     // reference in an export's image folder.

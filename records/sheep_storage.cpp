@@ -1,7 +1,9 @@
 // The animal's archive record, its Dedov element and the lookups over its lambing and tupping
 // records.
+#include <algorithm>
 #include <stdexcept>
 
+#include "platform/archive.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
@@ -213,6 +215,32 @@ void CSheep::Serialize(CArchive& ar) {
     SerializeObjectArray(ar, m_lambingRecords);
     if (ar.IsLoading()) {
         for (auto& event : m_events) event->SetOwner(this);
+    }
+}
+
+void CSheep::PrefetchForStoring(int depth) const {
+    // The first events: later ones are fetched while the first are written.
+    const size_t events = std::min<size_t>(m_events.size(), 24);
+    switch (depth) {
+        case 0:
+            for (const WString* s : {&m_strTattoo, &m_strSire, &m_strDam, &m_strName, &m_strEartagColour,
+                                     &m_strEartagNumber, &m_strComments})
+                __builtin_prefetch(s->data());
+            __builtin_prefetch(m_events.data());
+            __builtin_prefetch(m_tuppingRecords.data());
+            __builtin_prefetch(m_lambingRecords.data());
+            break;
+        case 1:
+            for (size_t i = 0; i < events; ++i) PrefetchMemory(m_events[i].Get(), sizeof(CEvent));
+            for (const auto& r : m_lambingRecords) PrefetchMemory(r.Get(), sizeof(CEweLambingData));
+            for (const auto& r : m_tuppingRecords) PrefetchMemory(r.Get(), sizeof(CRamLambingData));
+            break;
+        default:
+            for (size_t i = 0; i < events; ++i)
+                if (m_events[i]) m_events[i]->PrefetchForStoring(depth - 2);
+            for (const auto& r : m_lambingRecords)
+                if (r) r->PrefetchForStoring(depth - 2);
+            break;
     }
 }
 

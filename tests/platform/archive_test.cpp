@@ -495,6 +495,30 @@ TEST(ArchiveObjects, BigIndexEscape) {
     EXPECT_EQ(g_live, 0);
 }
 
+TEST(ArchiveObjects, AdjacentObjectsAcrossMuchMemoryAreToldApart) {
+    // Objects of the smallest size side by side over several 64 KiB stretches: each is new once; then
+    // some again (back references), then new ones, then those again.
+    static_assert(sizeof(CTestOther) == 16);
+    std::vector<CTestOther> first(9000), second(9000);
+    const size_t order[] = {8999, 0, 1, 4096, 4095, 17, 16, 4097};
+    Bytes b;
+    b.newClass("CTestOther");  // class 1
+    for (size_t i = 1; i < first.size(); ++i) b.u16(0x8001);
+    for (size_t i : order) b.u16(uint16_t(2 + i));
+    for (size_t i = 0; i < second.size(); ++i) b.u16(0x8001);
+    for (size_t i : order) b.u16(uint16_t(2 + first.size() + i)).u16(uint16_t(2 + i));
+    EXPECT_EQ(Store([&](CArchive& ar) {
+                  for (const auto& o : first) ar.WriteObject(&o);
+                  for (size_t i : order) ar.WriteObject(&first[i]);
+                  for (const auto& o : second) ar.WriteObject(&o);
+                  for (size_t i : order) {
+                      ar.WriteObject(&second[i]);
+                      ar.WriteObject(&first[i]);
+                  }
+              }),
+              b.v);
+}
+
 TEST(ArchiveObjects, DamagedTagsAreRefused) {
     using E = CArchiveException;
     struct Case {

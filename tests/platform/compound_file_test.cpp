@@ -1,11 +1,15 @@
 #include "platform/compound_file.h"
 
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-memory.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -87,6 +91,41 @@ struct Image {
     }
 };
 
+// libgsf's own file in memory, each stream written whole: what the streamed writer must match.
+std::vector<uint8_t> LibgsfFile(std::span<const CompoundStream> streams) {
+    GsfOutput* sink = gsf_output_memory_new();
+    GsfOutfile* root = gsf_outfile_msole_new(sink);
+    for (const auto& s : streams) {
+        GsfOutput* child = gsf_outfile_new_child(root, s.name.c_str(), FALSE);
+        gsf_output_write(child, s.data.size(), s.data.data());
+        gsf_output_close(child);
+        g_object_unref(child);
+    }
+    gsf_output_close(GSF_OUTPUT(root));
+    g_object_unref(root);
+    const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
+    std::vector<uint8_t> bytes(data, data + gsf_output_size(sink));
+    g_object_unref(sink);
+    return bytes;
+}
+
+// Keeps what is written, as a file would; Append fails once `failAfter` bytes would be passed.
+struct RecordingTarget : ICompoundFileTarget {
+    void Append(std::span<const uint8_t> b) override {
+        if (bytes.size() + b.size() > failAfter) throw std::runtime_error("disk full");
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        ++appends;
+    }
+    void Overwrite(uint64_t offset, std::span<const uint8_t> b) override {
+        ASSERT_LE(offset + b.size(), bytes.size());
+        std::copy(b.begin(), b.end(), bytes.begin() + ptrdiff_t(offset));
+        ++overwrites;
+    }
+    std::vector<uint8_t> bytes;
+    size_t failAfter = SIZE_MAX;
+    int appends = 0, overwrites = 0;
+};
+
 CCompoundFileException::Cause OpenFailure(std::vector<uint8_t> bytes) {
     try {
         auto r = CCompoundFileReader::OpenMemory(std::move(bytes));
@@ -152,6 +191,66 @@ TEST(CompoundFile, WrittenFileReadsBack) {
         EXPECT_EQ(out, summary);
         unlink(path.c_str());
     }
+}
+
+TEST(CompoundFile, StreamedFileHasLibgsfsBytesWhateverThePieces) {
+    // Sizes around the small-stream cutoff, the writer's buffer (256 KiB) and past the 109 sector-table
+    // sectors the header lists; pieces from single bytes to larger than the buffer.
+    const size_t sizes[] = {0, 1, 4095, 4096, 4097, 262143, 262144, 262145, 600000, (size_t(7) << 20) + 3};
+    const size_t pieces[] = {1, 4093, 65536, 262144, 300001};
+    for (size_t size : sizes) {
+        const auto contents = Bytes(size, 11);
+        const auto summary = Bytes(180, 5);
+        const CompoundStream streams[] = {{std::string(kContentsStream), contents},
+                                          {std::string(kSummaryInformationStream), summary}};
+        const std::vector<uint8_t> expected = LibgsfFile(streams);
+        EXPECT_EQ(BuildCompoundFile(streams), expected) << size;
+        for (size_t piece : pieces) {
+            if (piece == 1 && size > 300000) continue;  // slow, and nothing new
+            RecordingTarget target;
+            CCompoundFileStreamWriter writer(target);
+            writer.BeginStream(kContentsStream);
+            for (size_t at = 0; at < size; at += piece)
+                writer.Write(std::span(contents).subspan(at, std::min(piece, size - at)));
+            writer.BeginStream(kSummaryInformationStream);
+            writer.Write(summary);
+            writer.Finish();
+            ASSERT_EQ(target.bytes, expected) << size << " in pieces of " << piece;
+            EXPECT_LE(target.overwrites, 1) << "only the header is written again";
+        }
+    }
+}
+
+TEST(CompoundFile, StreamedFileStopsAtTheTargetsFailure) {
+    const auto contents = Bytes(1 << 20, 2);
+    for (size_t failAfter : {size_t(0), size_t(512), size_t(300000), size_t(1 << 20)}) {
+        RecordingTarget target;
+        target.failAfter = failAfter;
+        bool thrown = false;
+        {
+            CCompoundFileStreamWriter writer(target);
+            try {
+                writer.BeginStream(kContentsStream);
+                for (size_t at = 0; at < contents.size(); at += 70000)
+                    writer.Write(
+                        std::span(contents).subspan(at, std::min<size_t>(70000, contents.size() - at)));
+                writer.Finish();
+            } catch (const std::runtime_error& e) {
+                thrown = std::string(e.what()) == "disk full";
+            }
+        }  // released unfinished: nothing more is written
+        EXPECT_TRUE(thrown) << failAfter;
+        EXPECT_LE(target.bytes.size(), failAfter);
+    }
+    // Abandoned half-way without a failure: what was passed stays, nothing is added.
+    RecordingTarget target;
+    {
+        CCompoundFileStreamWriter writer(target);
+        writer.BeginStream(kContentsStream);
+        writer.Write(contents);
+    }
+    EXPECT_EQ(target.overwrites, 0);
+    EXPECT_LE(target.bytes.size(), 512 + contents.size());
 }
 
 TEST(CompoundFile, EmptyShortAndForeignFilesAreNotCompoundFiles) {

@@ -99,6 +99,98 @@ TEST_F(SaveFolder, FailureAtEveryStepLeavesTheOldFileAndNoTemporaryFile) {
     }
 }
 
+// Also fails a write over bytes already written.
+struct FaultyOpsWithPWrite : FaultyOps {
+    ssize_t PWrite(int fd, const void* d, size_t n, off_t at) override {
+        return Fail() ? -1 : IFileOps::PWrite(fd, d, std::min(n, chunk), at);
+    }
+};
+
+TEST_F(SaveFolder, StreamedSaveFailingAtEveryStepLeavesTheOldFile) {
+    // Written in pieces, then its start written again, as a file whose header comes last.
+    const std::string old = "old flock bytes";
+    std::string fresh(300, 'n');
+    fresh.replace(0, 6, "HEADER");
+    bool reachedEnd = false;
+    for (int failAt = 0; !reachedEnd; ++failAt) {
+        WriteOld(old);
+        FaultyOpsWithPWrite ops;
+        ops.failAt = failAt;
+        ops.chunk = 16;  // several writes each, the one over the start as well
+        try {
+            CSafeSaveFile file(m_file, ops);
+            EXPECT_TRUE(IsSaveTempFileFor(m_file, file.TempPath().substr(m_dir.size() + 1)));
+            file.Write(Bytes("xxxxxx"));
+            file.Write(Bytes(fresh.substr(6, 100)));
+            file.Write(Bytes(fresh.substr(106)));
+            EXPECT_EQ(file.Size(), fresh.size());
+            file.WriteAt(0, Bytes("HEADER" + std::string(20, 'n')));
+            EXPECT_THROW(file.WriteAt(fresh.size() - 2, Bytes("abc")), CFileException);
+            reachedEnd = true;
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.m_lOsError, EIO);
+        }
+        EXPECT_EQ(Read(m_file), old);
+        EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"}) << "failing call " << failAt;
+    }
+    reachedEnd = false;
+    for (int failAt = 0; !reachedEnd; ++failAt) {
+        WriteOld(old);
+        FaultyOpsWithPWrite ops;
+        ops.failAt = failAt;
+        try {
+            CSafeSaveFile file(m_file, ops);
+            file.Write(Bytes("xxxxxx" + fresh.substr(6)));
+            file.WriteAt(0, Bytes("HEADER"));
+            file.Commit();
+            reachedEnd = true;
+            EXPECT_EQ(Read(m_file), fresh);
+        } catch (const CFileException& e) {
+            EXPECT_EQ(Read(m_file), e.NewFileInPlace() ? fresh : old) << "step " << e.m_step;
+        }
+        EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"}) << "failing call " << failAt;
+    }
+}
+
+TEST_F(SaveFolder, LargeSaveWrittenWhileMadeFailingAtEveryStepLeavesTheOldFile) {
+    // Several megabytes in uneven pieces: a thread of the save's own writes them, in short writes.
+    std::vector<uint8_t> fresh(3 * 1024 * 1024 + 12345);
+    for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = uint8_t(i * 13 + (i >> 16));
+    const std::string old = "old flock bytes";
+    bool reachedEnd = false;
+    int failures = 0;
+    for (int failAt = 0; !reachedEnd; ++failAt) {
+        WriteOld(old);
+        FaultyOpsWithPWrite ops;
+        ops.failAt = failAt;
+        ops.chunk = 300000;
+        try {
+            CSafeSaveFile file(m_file, ops);
+            for (size_t at = 0; at < fresh.size(); at += 70001)
+                file.Write(std::span(fresh).subspan(at, std::min<size_t>(70001, fresh.size() - at)));
+            file.WriteAt(1, std::span(fresh).subspan(1, 600));
+            file.Commit();
+            reachedEnd = true;
+            EXPECT_EQ(Read(m_file), std::string(fresh.begin(), fresh.end()));
+        } catch (const CFileException& e) {
+            ++failures;
+            EXPECT_EQ(e.m_lOsError, EIO);
+            EXPECT_EQ(Read(m_file), e.NewFileInPlace() ? std::string(fresh.begin(), fresh.end()) : old)
+                << "step " << e.m_step;
+        }
+        EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"}) << "failing call " << failAt;
+    }
+    EXPECT_GT(failures, 12);
+    // Given up half-way, with bytes still on their way: nothing is left of it.
+    WriteOld(old);
+    {
+        CSafeSaveFile file(m_file);
+        file.Write(fresh);
+    }
+    EXPECT_EQ(Read(m_file), old);
+    EXPECT_EQ(Names(), std::set<std::string>{"flock.cvl"});
+}
+
 TEST_F(SaveFolder, NewFileShortWritesAndInterruptedWrites) {
     FaultyOps ops;
     ops.chunk = 7;
