@@ -27,6 +27,8 @@ public:
     std::vector<WString> ToVector() const;
 
     bool operator==(const CPackedTexts& other) const;
+    // The one block the texts lie in (null when there are none), for fetching ahead.
+    const void* Data() const { return m_block.get(); }
 
 private:
     // Counts take two units each: [count][end of text 1]..[end of text n], then the characters.

@@ -79,13 +79,9 @@ public:
     int Compare(const CEvent& other) const;
 
     void Serialize(CArchive& ar) override;
-    // The parameter list and its texts lie apart from the event (see PrefetchForStoring in archive.h).
+    // The parameter texts lie apart from the event (see PrefetchForStoring in archive.h).
     void PrefetchForStoring(int depth) const {
-        if (depth == 0) {
-            __builtin_prefetch(m_arrParameters.data());
-        } else if (depth == 1) {
-            for (const WString& p : m_arrParameters) __builtin_prefetch(p.data());
-        }
+        if (depth == 0) __builtin_prefetch(m_arrParameters.Data());
     }
     // The Event element; enters the address key of codes 0, 1, 19, 20 and 21 in addressKeys.
     std::string WriteXML(CAddressKeySet& addressKeys) const;
