@@ -118,7 +118,8 @@ bool IsSaveTempFileFor(const std::string& path, const std::string& candidateName
 class CSafeSaveFile::CBackgroundWriter {
 public:
     static constexpr size_t kBufferSize = 1 << 20;
-    static constexpr size_t kBuffers = 4;
+    // Room for the page cache to fall behind the archive for a while without holding it up.
+    static constexpr size_t kBuffers = 16;
 
     explicit CBackgroundWriter(CSafeSaveFile& file) : m_file(file) {
         for (size_t i = 0; i < kBuffers; ++i) m_free.push_back(std::make_unique<uint8_t[]>(kBufferSize));
