@@ -61,5 +61,7 @@ std::vector<WString> CPackedTexts::ToVector() const {
 
 bool CPackedTexts::operator==(const CPackedTexts& other) const {
     if (size() != other.size()) return false;
-    return !m_block || std::equal(m_block.get(), m_block.get() + Units(), other.m_block.get());
+    if (!m_block) return true;
+    const size_t units = Units();
+    return units == other.Units() && std::equal(m_block.get(), m_block.get() + units, other.m_block.get());
 }

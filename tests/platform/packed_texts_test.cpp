@@ -33,6 +33,10 @@ TEST(PackedTexts, CopiesAreIndependentAndEqual) {
 
     // No texts and one empty text are different lists.
     EXPECT_FALSE(CPackedTexts() == CPackedTexts(std::vector<WString>{u""}));
+    // Lists of one text each whose lengths differ: compared without reading past the shorter.
+    EXPECT_FALSE(CPackedTexts(std::vector<WString>{u"abcdefghijklmnopqrstuvwxyz0123456789"}) ==
+                 CPackedTexts(std::vector<WString>{u"a"}));
+    EXPECT_FALSE(CPackedTexts(std::vector<WString>{u"a"}) == CPackedTexts(std::vector<WString>{u"abc"}));
     // The same characters split differently are different lists.
     EXPECT_FALSE(CPackedTexts(std::vector<WString>{u"ab", u"c"}) == CPackedTexts(std::vector<WString>{u"a", u"bc"}));
 
