@@ -250,14 +250,20 @@ void CSafeSaveFile::Abandon(CFileException::Step step, int err) {
     Fail(step, err, m_target);
 }
 
-int CSafeSaveFile::WriteNow(const uint8_t* data, size_t size) {
+int CSafeSaveFile::WriteAll(const uint8_t* data, size_t size, std::optional<uint64_t> offset) {
     size_t done = 0;
     while (done < size) {
-        ssize_t n = m_ops.Write(m_fd, data + done, size - done);
+        const ssize_t n = offset ? m_ops.PWrite(m_fd, data + done, size - done, off_t(*offset + done))
+                                 : m_ops.Write(m_fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return n < 0 ? errno : EIO;
         done += size_t(n);
     }
+    return 0;
+}
+
+int CSafeSaveFile::WriteNow(const uint8_t* data, size_t size) {
+    if (const int err = WriteAll(data, size, std::nullopt)) return err;
     m_nWritten += size;
     if (m_nWritten - m_nWriteBackFrom >= kWriteBackStep) {
         (void)m_ops.StartWriteBack(m_fd, off_t(m_nWriteBackFrom), off_t(m_nWritten - m_nWriteBackFrom));
@@ -292,13 +298,7 @@ void CSafeSaveFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
     if (m_bDone) Fail(CFileException::write, EBADF, m_target);
     if (offset > m_size || bytes.size() > m_size - offset) Abandon(CFileException::write, EINVAL);
     FinishBackground();
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = m_ops.PWrite(m_fd, bytes.data() + done, bytes.size() - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) Abandon(CFileException::write, n < 0 ? errno : EIO);
-        done += size_t(n);
-    }
+    if (const int err = WriteAll(bytes.data(), bytes.size(), offset)) Abandon(CFileException::write, err);
 }
 
 void CSafeSaveFile::Commit() {

@@ -75,7 +75,9 @@ private:
     class CBackgroundWriter;
 
     [[noreturn]] void Abandon(CFileException::Step step, int err);
-    // Writes at the end of the file; 0, or the error.
+    // Writes all of it at offset, or at the end of the file without one; 0, or the error.
+    int WriteAll(const uint8_t* data, size_t size, std::optional<uint64_t> offset);
+    // Appends, and starts the disk on what is written; 0, or the error.
     int WriteNow(const uint8_t* data, size_t size);
     // Waits for the bytes the background writer holds.
     void FinishBackground();

@@ -78,7 +78,7 @@ CEvent::CEvent(const COleDateTime& date, uint32_t code, const char16_t* text1, c
 }
 
 CEvent::CEvent(const CEvent& other)
-    : CXMLObject(),
+    : CXMLObject(other),
       m_arrParameters(other.m_arrParameters),
       m_pOwner(other.m_pOwner),
       m_nCode(other.m_nCode),
@@ -86,7 +86,6 @@ CEvent::CEvent(const CEvent& other)
       m_dtCreated(other.m_dtCreated),
       m_dtEdited(other.m_dtEdited) {
     EnableAutomation();
-    SetElementName(other.GetElementName());
 }
 
 CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CXMLAttributes& attributes,
