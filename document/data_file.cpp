@@ -1,5 +1,6 @@
 #include "document/data_file.h"
 
+#include "document/document_automation.h"
 #include "document/summary_info.h"
 #include "platform/archive.h"
 #include "platform/compound_file.h"
@@ -17,10 +18,10 @@ std::vector<uint8_t> ReadOpened(const CCompoundFileReader& reader, CSummaryInfo*
     return contents;
 }
 
-template <class Open>
-std::vector<uint8_t> Read(Open open, CSummaryInfo* summary) {
+template <class Open, class Take>
+auto ReadWith(Open open, Take take) {
     try {
-        return ReadOpened(open(), summary);
+        return take(open());
     } catch (const CCompoundFileException& e) {
         switch (e.GetCause()) {
             case CCompoundFileException::ioError:
@@ -34,7 +35,44 @@ std::vector<uint8_t> Read(Open open, CSummaryInfo* summary) {
     }
 }
 
+template <class Open>
+std::vector<uint8_t> Read(Open open, CSummaryInfo* summary) {
+    return ReadWith(open, [summary](const CCompoundFileReader& reader) { return ReadOpened(reader, summary); });
+}
+
 }  // namespace
+
+CompoundClassId DocumentClassId() {
+    const CLSID& id = CLSID_Document;
+    CompoundClassId out{};
+    for (int i = 0; i < 4; ++i) out[size_t(i)] = uint8_t(id.Data1 >> (8 * i));
+    for (int i = 0; i < 2; ++i) {
+        out[size_t(4 + i)] = uint8_t(id.Data2 >> (8 * i));
+        out[size_t(6 + i)] = uint8_t(id.Data3 >> (8 * i));
+    }
+    for (int i = 0; i < 8; ++i) out[size_t(8 + i)] = id.Data4[i];
+    return out;
+}
+
+std::vector<uint8_t>* CDataFileStreams::Find(std::string_view name) {
+    for (auto& [n, data] : streams)
+        if (n == name) return &data;
+    return nullptr;
+}
+
+CDataFileStreams ReadDataFileStreams(const std::string& path) {
+    return ReadWith([&] { return CCompoundFileReader::OpenFile(path); },
+                    [](const CCompoundFileReader& reader) {
+                        CDataFileStreams file;
+                        file.classId = reader.ClassId();
+                        for (const std::string& name : reader.StreamNames()) {
+                            std::vector<uint8_t> data;
+                            reader.ReadStream(name, data);
+                            file.streams.emplace_back(name, std::move(data));
+                        }
+                        return file;
+                    });
+}
 
 bool HasEmbeddedItems(std::span<const uint8_t> contents) {
     return contents.size() >= 4 && (contents[0] | contents[1] | contents[2] | contents[3]) != 0;
@@ -94,8 +132,10 @@ private:
 }  // namespace
 
 std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSummaryInfo* summary) {
-    return BuildCompoundFile(
-        [&](CCompoundFileStreamWriter& writer) { WriteStreams(writer, StoreBytes(contents), summary); });
+    return BuildCompoundFile([&](CCompoundFileStreamWriter& writer) {
+        writer.SetClassId(DocumentClassId());
+        WriteStreams(writer, StoreBytes(contents), summary);
+    });
 }
 
 void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
@@ -109,6 +149,7 @@ void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents,
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
                    const CSummaryInfo* summary) {
     CCompoundFileStreamWriter writer(target);
+    writer.SetClassId(DocumentClassId());
     WriteStreams(writer, storeContents, summary);
     writer.Finish();
 }
@@ -116,4 +157,17 @@ void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeCont
 void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops) {
     SaveDataFile(path, StoreBytes(contents), summary, ops);
+}
+
+void SaveDataFileStreams(const std::string& path, const CDataFileStreams& file, IFileOps& ops) {
+    CSafeSaveFile out(path, ops);
+    CSaveTarget target(out);
+    CCompoundFileStreamWriter writer(target);
+    writer.SetClassId(file.classId);
+    for (const auto& [name, data] : file.streams) {
+        writer.BeginStream(name);
+        writer.Write(data);
+    }
+    writer.Finish();
+    out.Commit();
 }

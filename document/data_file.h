@@ -8,8 +8,11 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/compound_file.h"
 #include "platform/safe_save.h"
 
 class CArchive;
@@ -51,6 +54,23 @@ void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, co
 // The save's file written into another target.
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
                    const CSummaryInfo* summary);
+
+// The class id a data file's root storage carries: the document class of the program.
+CompoundClassId DocumentClassId();
+
+// Every root-level stream of a data file with the root's class id, as read: what a writer that
+// changes only "Contents" must put back unchanged.
+struct CDataFileStreams {
+    CompoundClassId classId{};
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> streams;
+
+    std::vector<uint8_t>* Find(std::string_view name);
+};
+// Throws CDataFileException; a sound compound file without "Contents" reads all the same.
+CDataFileStreams ReadDataFileStreams(const std::string& path);
+// Saves the streams and the class id over `path` safely. Throws CFileException; the file on disk is
+// the old one then.
+void SaveDataFileStreams(const std::string& path, const CDataFileStreams& file, IFileOps& ops = SystemFileOps());
 
 // True when the archive starts with a count of embedded items above 0.
 bool HasEmbeddedItems(std::span<const uint8_t> contents);

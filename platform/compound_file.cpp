@@ -75,6 +75,8 @@ class Checker {
 public:
     Checker(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
 
+    CompoundClassId m_rootClassId{};
+
     std::vector<std::string> Run() {
         ReadHeader();
         ReadFat();
@@ -87,6 +89,7 @@ public:
         if (root.type != typeRoot) Damaged("no root entry");
         if (root.left != kNoStream || root.right != kNoStream) Damaged("root with siblings");
         if (root.size > m_size) Damaged("root size beyond the file");
+        std::memcpy(m_rootClassId.data(), EntryBytes(0) + 0x50, m_rootClassId.size());
         m_visited.assign(m_entryCount, false);
         m_visited[0] = true;
         std::vector<uint32_t> rootChildren;
@@ -208,10 +211,13 @@ private:
         if (uint64_t(sectors) * sectorSize < size) Damaged("stream shorter than its size");
     }
 
-    Entry ReadEntry(uint32_t index) const {
+    const uint8_t* EntryBytes(uint32_t index) const {
         if (index >= m_entryCount) Damaged("directory entry out of range");
-        const uint8_t* p =
-            Sector(m_dirSectors[index / kEntriesPerSector]) + (index % kEntriesPerSector) * kEntrySize;
+        return Sector(m_dirSectors[index / kEntriesPerSector]) + (index % kEntriesPerSector) * kEntrySize;
+    }
+
+    Entry ReadEntry(uint32_t index) const {
+        const uint8_t* p = EntryBytes(index);
         Entry e;
         e.type = p[0x42];
         uint16_t nameLen = Get16(p + 0x40);
@@ -325,7 +331,9 @@ CCompoundFileReader CCompoundFileReader::OpenMemory(std::vector<uint8_t> bytes) 
 }
 
 void CCompoundFileReader::Check() {
-    m_streams = Checker(m_bytes.data(), m_size).Run();
+    Checker checker(m_bytes.data(), m_size);
+    m_streams = checker.Run();
+    m_classId = checker.m_rootClassId;
     // Zero bytes after the end, so that no scan for a terminator can run off the buffer.
     m_bytes.resize(m_size + kTailPadding, 0);
     OpenWithGsf(m_bytes, m_size);  // libgsf's own checks agree before anyone relies on it
@@ -523,6 +531,11 @@ CCompoundFileStreamWriter::CCompoundFileStreamWriter(ICompoundFileTarget& target
     : m_impl(std::make_unique<Impl>(target)) {}
 
 CCompoundFileStreamWriter::~CCompoundFileStreamWriter() = default;
+
+void CCompoundFileStreamWriter::SetClassId(const CompoundClassId& classId) {
+    const bool ok = gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(m_impl->root.get()), classId.data());
+    m_impl->out.Check(ok, "Cannot set the class id");
+}
 
 void CCompoundFileStreamWriter::BeginStream(std::string_view name) {
     m_impl->EndStream();

@@ -4,6 +4,7 @@
 // read out of bounds).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,6 +18,9 @@
 // Names of the root-level streams a data file holds (UTF-8, as libgsf spells them).
 inline constexpr std::string_view kContentsStream = "Contents";
 inline constexpr std::string_view kSummaryInformationStream = "\005SummaryInformation";
+
+// A class id in its stored form (the GUID's fields little-endian, as in a directory entry).
+using CompoundClassId = std::array<uint8_t, 16>;
 
 class CCompoundFileException : public std::runtime_error {
 public:
@@ -47,6 +51,8 @@ public:
     bool ReadStream(std::string_view name, std::vector<uint8_t>& out) const;
     // Names of the root storage's streams (not storages).
     std::vector<std::string> StreamNames() const;
+    // The root storage's class id as stored (16 bytes, all zero when none was set).
+    const CompoundClassId& ClassId() const { return m_classId; }
 
 private:
     CCompoundFileReader() = default;
@@ -55,6 +61,7 @@ private:
     std::vector<uint8_t> m_bytes;  // the file, followed by a few zero bytes (see Check)
     size_t m_size = 0;             // the file's own length
     std::vector<std::string> m_streams;
+    CompoundClassId m_classId{};
 };
 
 struct CompoundStream {
@@ -85,6 +92,8 @@ public:
     CCompoundFileStreamWriter(const CCompoundFileStreamWriter&) = delete;
     CCompoundFileStreamWriter& operator=(const CCompoundFileStreamWriter&) = delete;
 
+    // The root storage's class id (none, all zero, unless set).
+    void SetClassId(const CompoundClassId& classId);
     // Starts a root-level stream (names are unique); the stream before it is complete.
     void BeginStream(std::string_view name);
     // Appends to the stream begun last.

@@ -486,6 +486,49 @@ bool CSheep::SetFieldValue(const unsigned& id, const void* value) {
     return true;
 }
 
+bool CSheep::CopyFieldFrom(const CSheep& source, unsigned id) {
+    switch (KindOf(id)) {
+        case FieldKind::None:
+            return false;
+        case FieldKind::Text: {
+            const WString* v = id == 1    ? &source.m_strTattoo
+                               : id == 2  ? &source.m_strEartagNumber
+                               : id == 3  ? &source.m_strEartagColour
+                               : id == 10 ? &source.m_strSire
+                               : id == 11 ? &source.m_strDam
+                               : id == 12 ? &source.m_strName
+                                          : &source.m_strComments;
+            return SetFieldValue(id, v);
+        }
+        case FieldKind::Date: {
+            const COleDateTime& v =
+                id == 4 ? source.m_dtDateofBirth : (id == 5 ? source.m_dtDateofPurchase : source.m_dtDateofDepart);
+            return SetFieldValue(id, &v);
+        }
+        case FieldKind::Integer:
+        case FieldKind::Scrapie: {
+            const int32_t v = id == 7   ? source.m_nDepartReason
+                              : id == 8 ? source.m_nSex
+                              : id == 9 ? source.m_nOneOf
+                                        : source.m_nGeneticScrapie;
+            return SetFieldValue(id, &v);
+        }
+        case FieldKind::Figure: {
+            const double v = source.m_figures[kFigureOfField[id - 16]];
+            return SetFieldValue(id, &v);
+        }
+        case FieldKind::Flag: {
+            const int32_t v = source.TestFlag(id - SF_FLAG_FIRST) ? 1 : 0;
+            return SetFieldValue(id, &v);
+        }
+        case FieldKind::Eid: {
+            const uint64_t v = source.m_nElectronicID;
+            return v != m_nElectronicID && SetFieldValue(id, &v);
+        }
+    }
+    return false;
+}
+
 // ---- genotype --------------------------------------------------------------------------------
 
 WString CSheep::FormatScrapie() const {

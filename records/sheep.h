@@ -142,6 +142,8 @@ public:
     int CompareField(const CSheep* other, unsigned id, bool ascending) const;
     // value points to the id's type: WString, COleDateTime, int32_t, double or uint64_t.
     bool SetFieldValue(const unsigned& id, const void* value);
+    // Stores source's value of the field through SetFieldValue; false when nothing changed.
+    bool CopyFieldFrom(const CSheep& source, unsigned id);
 
     // ---- events -------------------------------------------------------------------------------
     int GetEventCount() const { return static_cast<int>(m_events.size()); }
@@ -187,6 +189,9 @@ public:
     CRamLambingData* GetTuppingAt(int index) const;
     void AddLambingRecord(CRefPtr<CEweLambingData> record);
     void AddTuppingRecord(CRefPtr<CRamLambingData> record);
+    // At index (clamped to the list).
+    void InsertLambingRecord(int index, CRefPtr<CEweLambingData> record);
+    void InsertTuppingRecord(int index, CRefPtr<CRamLambingData> record);
     // Release the record and detach it from clients still holding it.
     void RemoveLambingAt(int index);
     void RemoveTuppingAt(int index);

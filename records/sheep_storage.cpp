@@ -125,6 +125,18 @@ void CSheep::AddTuppingRecord(CRefPtr<CRamLambingData> record) {
     if (record) m_tuppingRecords.push_back(std::move(record));
 }
 
+void CSheep::InsertLambingRecord(int index, CRefPtr<CEweLambingData> record) {
+    if (!record) return;
+    index = std::clamp(index, 0, GetLambingCount());
+    m_lambingRecords.insert(m_lambingRecords.begin() + index, std::move(record));
+}
+
+void CSheep::InsertTuppingRecord(int index, CRefPtr<CRamLambingData> record) {
+    if (!record) return;
+    index = std::clamp(index, 0, GetTuppingCount());
+    m_tuppingRecords.insert(m_tuppingRecords.begin() + index, std::move(record));
+}
+
 void CSheep::RemoveLambingAt(int index) {
     GetLambingAt(index);
     m_lambingRecords.RemoveAt(static_cast<size_t>(index));

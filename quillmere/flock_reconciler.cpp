@@ -1,0 +1,451 @@
+#include "quillmere/flock_reconciler.h"
+
+#include <cstring>
+#include <vector>
+
+#include "document/document_automation.h"
+#include "document/sheep_doc.h"
+#include "platform/archive.h"
+#include "platform/host.h"
+#include "platform/strings.h"
+
+namespace {
+
+std::atomic<long> g_nLiveObjects{0};
+
+constexpr unsigned IDS_LOADING = 15;
+constexpr char16_t kContents[] = u"Contents";
+
+std::atomic<MergeDialogRunnerFactory> g_runnerFactory{nullptr};
+
+// While a call runs, what the document code asks goes to the owner the host gave that call.
+class COwnerHost : public CCvlHost {
+public:
+    explicit COwnerHost(IReconcileOwner* owner) : m_owner(owner), m_previous(CvlSetHost(this)) {}
+    ~COwnerHost() override { CvlSetHost(m_previous); }
+    int DoMessageBox(const CvlMessage& msg) override {
+        if (!m_owner) return CvlDefaultButton(msg.type);
+        return m_owner->ShowMessage(msg.caption.c_str(), msg.text.c_str(), msg.type);
+    }
+
+protected:
+    // The reconciler has no status bar.
+    bool OnBeginProgress(const WString&, int) override { return false; }
+
+private:
+    IReconcileOwner* m_owner;
+    CCvlHost* m_previous;
+};
+
+}  // namespace
+
+// ---- decisions -----------------------------------------------------------------------------------
+
+int CScriptedDecisionRunner::RunMergeDialog(CStateInfo& node) {
+    return m_bStop && node.GetOpenItems() > 0 ? IDCANCEL : IDOK;
+}
+
+void SetMergeDialogRunnerFactory(MergeDialogRunnerFactory factory) {
+    g_runnerFactory.store(factory);
+}
+
+std::unique_ptr<IMergeDialogRunner> CreateMergeDialogRunner(IReconcileOwner* owner) {
+    const UINT decisions = owner ? owner->GetDecisions() : IReconcileOwner::stopWhenUndecided;
+    if (decisions == IReconcileOwner::acceptAssessed) return std::make_unique<CScriptedDecisionRunner>(false);
+    if (decisions == IReconcileOwner::decideInDialogs)
+        if (MergeDialogRunnerFactory factory = g_runnerFactory.load())
+            if (auto runner = factory(owner)) return runner;
+    // Without dialogs nobody can settle a conflict: stop rather than guess.
+    return std::make_unique<CScriptedDecisionRunner>(true);
+}
+
+// ---- object --------------------------------------------------------------------------------------
+
+CFlockReconciler::CFlockReconciler() : m_pDoc(CRefPtr<CSheepDoc>::Adopt(new CSheepDoc)) {
+    m_xSupportErrorInfo.m_pOuter = this;
+    m_xReconcilableObject.m_pOuter = this;
+    m_xPersistStorage.m_pOuter = this;
+    m_xNotifyReplica.m_pOuter = this;
+    m_root.SetDocument(SIDE_THIS, m_pDoc.Get());
+    ++g_nLiveObjects;
+}
+
+CFlockReconciler::~CFlockReconciler() {
+    m_root.RemoveAllChildren();
+    m_pDoc->DeleteContents();
+    m_stm.Reset();
+    m_stg.Reset();
+    m_handsOffStg.Reset();
+    --g_nLiveObjects;
+}
+
+HRESULT CFlockReconciler::Create(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    auto* object = new CFlockReconciler;
+    const HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+}
+
+HRESULT CFlockReconciler::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_ISupportErrorInfo)
+        *ppv = static_cast<ISupportErrorInfo*>(&m_xSupportErrorInfo);
+    else if (riid == IID_IReconcilableObject)
+        *ppv = static_cast<IReconcilableObject*>(&m_xReconcilableObject);
+    else if (riid == IID_IPersistStorage || riid == IID_IPersist)
+        *ppv = static_cast<IPersistStorage*>(&m_xPersistStorage);
+    else if (riid == IID_INotifyReplica)
+        *ppv = static_cast<INotifyReplica*>(&m_xNotifyReplica);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG CFlockReconciler::AddRef() {
+    return m_ref.fetch_add(1) + 1;
+}
+
+ULONG CFlockReconciler::Release() {
+    const ULONG left = m_ref.fetch_sub(1) - 1;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT CFlockReconciler::InterfaceSupportsErrorInfo(REFIID riid) {
+    return std::memcmp(&riid, &IID_IReconcilableObject, sizeof(IID)) == 0 ? S_OK : S_FALSE;
+}
+
+HRESULT CFlockReconciler::GetProgressFeedbackMaxEstimate(ULONG* pulProgressMax) {
+    if (!pulProgressMax) return E_POINTER;
+    *pulProgressMax = 10;
+    return S_OK;
+}
+
+// ---- persistence ---------------------------------------------------------------------------------
+
+HRESULT CFlockReconciler::GetClassID(CLSID* pClassID) {
+    if (m_nState == stateUninitialized) return E_UNEXPECTED;
+    if (!pClassID) return E_POINTER;
+    *pClassID = CLSID_Document;
+    return S_OK;
+}
+
+HRESULT CFlockReconciler::IsDirty() {
+    if (m_nState == stateUninitialized) return E_UNEXPECTED;
+    return m_pDoc->IsModified() ? S_OK : S_FALSE;
+}
+
+HRESULT CFlockReconciler::InitNew(IStorage* pStg) {
+    if (m_nState != stateUninitialized) return E_UNEXPECTED;
+    if (!pStg) return E_POINTER;
+    if (m_stg) return CO_E_ALREADYINITIALIZED;
+    m_stg.Set(pStg);
+    if (FAILED(pStg->CreateStream(kContents, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out())))
+        return E_FAIL;
+    m_nState = stateNormal;
+    return S_OK;
+}
+
+HRESULT CFlockReconciler::Load(IStorage* pStg) {
+    if (m_nState != stateUninitialized) return E_UNEXPECTED;
+    if (!pStg) return E_POINTER;
+    if (m_stg) return CO_E_ALREADYINITIALIZED;
+    m_stg.Set(pStg);
+    if (FAILED(pStg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out()))) {
+        m_stg.Reset();
+        return E_FAIL;
+    }
+    COwnerHost host(nullptr);
+    LoadDocument(*m_pDoc, m_stm.Get());
+    m_nState = stateNormal;
+    return S_OK;
+}
+
+HRESULT CFlockReconciler::Save(IStorage* pStgSave, BOOL fSameAsLoad) {
+    if (m_nState != stateNormal) return E_UNEXPECTED;
+    if (!pStgSave && !fSameAsLoad) return E_POINTER;
+    if (pStgSave && !fSameAsLoad) {
+        // The old storage is kept until the new one has its stream.
+        CComPtr<IStream> stream;
+        const HRESULT hr = pStgSave->CreateStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_WRITE, stream.Out());
+        if (FAILED(hr)) return hr;
+        m_stm = stream;
+        m_stg.Set(pStgSave);
+    }
+    if (!m_stm) return E_UNEXPECTED;
+    SaveDocument(*m_pDoc, m_stm.Get());
+    m_nState = stateNoScribble;
+    return S_OK;
+}
+
+HRESULT CFlockReconciler::SaveCompleted(IStorage* pStgNew) {
+    if (m_nState != stateNoScribble && m_nState != stateHandsOff && m_nState != stateHandsOffAfterSave)
+        return E_INVALIDARG;
+    if (pStgNew) {
+        m_stm.Reset();
+        m_stg.Reset();
+        m_handsOffStg.Reset();
+        m_stg.Set(pStgNew);
+        pStgNew->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out());
+    } else if (m_nState == stateHandsOff) {
+        return E_UNEXPECTED;
+    } else if (m_nState == stateHandsOffAfterSave) {
+        m_stg = m_handsOffStg;
+        m_handsOffStg.Reset();
+        m_stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out());
+    }
+    m_nState = stateNormal;
+    return S_OK;
+}
+
+HRESULT CFlockReconciler::HandsOffStorage() {
+    if (m_nState != stateNormal && m_nState != stateNoScribble) return E_UNEXPECTED;
+    m_stm.Reset();
+    if (m_nState == stateNoScribble) {
+        m_handsOffStg = m_stg;
+        m_nState = stateHandsOffAfterSave;
+    } else {
+        m_nState = stateHandsOff;
+    }
+    m_stg.Reset();
+    return S_OK;
+}
+
+int CFlockReconciler::LoadDocument(CSheepDoc& doc, IStream* stream) {
+    if (!stream) return 1;
+    std::vector<uint8_t> bytes;
+    try {
+        if (FAILED(stream->Seek(0, STREAM_SEEK_SET, nullptr))) return 1;
+        uint8_t buffer[4096];
+        ULONG n = 0;
+        do {
+            if (FAILED(stream->Read(buffer, sizeof buffer, &n))) return 1;
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        } while (n == sizeof buffer);
+        CArchive ar{std::span<const uint8_t>(bytes)};
+        doc.Serialize(ar);
+    } catch (const CArchiveException& e) {
+        return e.m_cause ? e.m_cause : 1;
+    } catch (...) {
+        return 1;
+    }
+    // Without its plug-in the flock still merges; only event names and texts are empty.
+    doc.LoadBreedPlugIn(doc.GetDocString(FARM_BREED), false);
+    return 0;
+}
+
+int CFlockReconciler::SaveDocument(CSheepDoc& doc, IStream* stream) {
+    if (!stream) return 1;
+    std::vector<uint8_t> bytes;
+    try {
+        CArchive ar(bytes, CArchive::store);
+        doc.Serialize(ar);
+    } catch (const CArchiveException& e) {
+        return e.m_cause ? e.m_cause : 1;
+    } catch (...) {
+        return 1;
+    }
+    // From the start, cut to the new length: loading always reads from the start.
+    ULONG written = 0;
+    if (FAILED(stream->Seek(0, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(stream->Write(bytes.data(), ULONG(bytes.size()), &written)) || written != bytes.size() ||
+        FAILED(stream->SetSize(bytes.size())))
+        return 1;
+    doc.SetModifiedFlag(false);
+    return 0;
+}
+
+// ---- reconciliation ------------------------------------------------------------------------------
+
+void CFlockReconciler::ShowBindError(IReconcileOwner* owner, HRESULT hr) {
+    const char16_t* text = u"";
+    switch (hr) {
+        case MK_E_NOSTORAGE:
+            text = u"The object identified by this moniker does not have its own storage.";
+            break;
+        case MK_E_EXCEEDEDDEADLINE:
+            text = u"The operation could not be completed within the time limit specified";
+            break;
+        case MK_E_CONNECTMANUALLY:
+            text =
+                u"The operation was unable to connect to the storage, possibly because a network device could "
+                u"not be connected to.";
+            break;
+        case MK_E_INTERMEDIATEINTERFACENOTSUPPORTED:
+            text = u"An intermediate object was found but it did not support an interface required for an operation.";
+            break;
+        case STG_E_ACCESSDENIED:
+            text = u"Access Denied";
+            break;
+        default:
+            break;
+    }
+    if (owner) owner->ShowMessage(u"Error", text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+CMergeContext CFlockReconciler::MakeContext(IReconcileInitiator* initiator, IProgressText* progress) const {
+    CMergeContext ctx;
+    ctx.initiator = initiator;
+    ctx.progress = progress;
+    ctx.window = m_window;
+    return ctx;
+}
+
+HRESULT CFlockReconciler::ApplyReconciliation(CMergeContext& ctx) {
+    m_root.ApplyChanges(ctx);
+    return m_root.GetOpenItems() > 0 ? REC_S_NOTCOMPLETE : REC_S_IDIDTHEUPDATES;
+}
+
+HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags, IReconcileOwner* owner,
+                                    IProgressText* progress, ULONG ulcInput, IMoniker** rgpmkOtherInput,
+                                    LONG* plOutIndex, IStorage* pstgNewResidues, void*) {
+    if (!(flags & RECONCILEF_NORESIDUESOK) && pstgNewResidues) return REC_E_NORESIDUES;
+    if (!(flags & RECONCILEF_YOUMAYDOTHEUPDATES)) return REC_E_INEEDTODOTHEUPDATES;
+    if (flags & RECONCILEF_ONLYYOUWERECHANGED) return S_FALSE;
+    // Every copy is merged into this object's own; more than one other copy would share one tree
+    // whose changes reach only the copy loaded last.
+    if (ulcInput > 1) return E_INVALIDARG;
+    if (ulcInput && (!rgpmkOtherInput || !rgpmkOtherInput[0])) return E_POINTER;
+    if (m_nState != stateNormal || !m_stg) return E_UNEXPECTED;
+
+    COwnerHost host(owner);
+    if (!(flags & RECONCILEF_FEEDBACKWINDOWVALID)) progress = nullptr;
+    CMergeContext ctx = MakeContext(initiator, progress);
+    const BIND_OPTS bindOpts = {sizeof(BIND_OPTS), BIND_MAYBOTHERUSER, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0};
+
+    std::vector<CRefPtr<CSheepDoc>> docs(ulcInput);
+    auto endCall = [&](HRESULT hr) {
+        m_root.RemoveAllChildren();
+        m_root.SetDocument(SIDE_OTHER, nullptr);
+        for (auto& doc : docs)
+            if (doc) {
+                doc->UnloadBreedPlugIn();
+                doc->DeleteContents();
+            }
+        return hr;
+    };
+
+    for (ULONG i = 0; i < ulcInput; ++i) {
+        CComPtr<IStorage> stg;
+        const HRESULT hr = rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
+        if (FAILED(hr) || !stg) {
+            ShowBindError(owner, hr);
+            return endCall(E_UNEXPECTED);
+        }
+        docs[i] = CRefPtr<CSheepDoc>::Adopt(new CSheepDoc);
+        CComPtr<IStream> stm;
+        if (FAILED(stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READ, stm.Out()))) return endCall(E_UNEXPECTED);
+        ctx.SetText(FormatPlaceholders(LoadCvlString(CvlStringTable::Quillmere, IDS_LOADING), {docs[i]->GetTitle()}));
+        // A copy whose flock cannot be read is not merged: its data would be lost when it is written.
+        if (LoadDocument(*docs[i], stm.Get()) != 0) return endCall(E_UNEXPECTED);
+        m_root.SetDocument(SIDE_OTHER, docs[i].Get());
+        m_root.DetermineMergeState(ctx);
+    }
+
+    if (!m_root.GetChildren().empty()) {
+        std::unique_ptr<IMergeDialogRunner> own;
+        IMergeDialogRunner* runner = m_pRunner;
+        if (!runner) runner = (own = CreateMergeDialogRunner(owner)).get();
+        if (runner->RunMergeDialog(m_root) != IDOK) return endCall(REC_E_ABORTED);
+    }
+
+    HRESULT result = ApplyReconciliation(ctx);
+    const COleDateTime now = COleDateTime::GetCurrentTime();
+
+    for (ULONG i = 0; i < ulcInput; ++i) {
+        CComPtr<IStorage> stg;
+        const HRESULT hr = rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
+        if (FAILED(hr) || !stg) {
+            ShowBindError(owner, hr);
+            result = E_UNEXPECTED;
+            break;
+        }
+        CComPtr<IStream> stm;
+        if (FAILED(stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, stm.Out()))) {
+            result = REC_E_ABORTED;
+            break;
+        }
+        docs[i]->GetFile().m_date = now;
+        if (SaveDocument(*docs[i], stm.Get()) != 0 || FAILED(stm->Commit(STGC_DEFAULT)) ||
+            FAILED(stg->Commit(STGC_DEFAULT))) {
+            // Reported, not taken for done: the copy on disk is the old one.
+            result = E_FAIL;
+            stg->Revert();
+            break;
+        }
+    }
+
+    m_stm.Reset();
+    if (FAILED(m_stg->CreateStream(kContents, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_WRITE, m_stm.Out())))
+        return endCall(E_FAIL);
+    m_pDoc->GetFile().m_date = now;
+    const bool saved = SaveDocument(*m_pDoc, m_stm.Get()) == 0;
+    m_pDoc->UnloadBreedPlugIn();
+    if (!saved || FAILED(m_stm->Commit(STGC_DEFAULT)) || FAILED(m_stg->Commit(STGC_DEFAULT))) {
+        m_stg->Revert();
+        result = E_FAIL;
+    }
+    if (plOutIndex) *plOutIndex = -1;
+    return endCall(result);
+}
+
+HRESULT CFlockReconciler::YouAreAReplica(ULONG, IMoniker**) {
+    m_pDoc->GetFile().m_date = COleDateTime::GetCurrentTime();
+    m_pDoc->SetModifiedFlag();
+    if (const HRESULT hr = Save(nullptr, TRUE); FAILED(hr)) return hr;
+    SaveCompleted(nullptr);
+    SaveDocument(*m_pDoc, m_stm.Get());
+    return S_OK;
+}
+
+// ---- class factory -------------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<long> g_nServerLocks{0};
+
+class CReconcilerFactory : public IClassFactory {
+public:
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+        *ppv = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    // The factories are the library's own and live as long as it.
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return CFlockReconciler::Create(riid, ppv);
+    }
+    HRESULT LockServer(BOOL lock) override {
+        lock ? ++g_nServerLocks : --g_nServerLocks;
+        return S_OK;
+    }
+};
+
+CReconcilerFactory g_reconcilerFactory;
+CReconcilerFactory g_notifyFactory;
+
+}  // namespace
+
+HRESULT GetReconcilerClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    IClassFactory* factory = rclsid == CLSID_FlockReconciler      ? &g_reconcilerFactory
+                             : rclsid == CLSID_FlockReplicaNotify ? &g_notifyFactory
+                                                                  : nullptr;
+    if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory->QueryInterface(riid, ppv);
+}
+
+HRESULT CanUnloadReconciler() {
+    return g_nLiveObjects.load() == 0 && g_nServerLocks.load() == 0 ? S_OK : S_FALSE;
+}
