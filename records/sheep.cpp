@@ -10,6 +10,7 @@
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "records/app_services.h"
+#include "records/electronic_id.h"
 #include "records/flock_document.h"
 #include "records/record_interfaces.h"
 #include "records/scan.h"
@@ -297,9 +298,7 @@ WString CSheep::GetFieldText(const unsigned& id) const {
         case 15:
             return m_strComments;
         case 29:
-            return m_nElectronicID == 0
-                       ? WString()
-                       : FormatW("%016llu", static_cast<unsigned long long>(m_nElectronicID));
+            return m_nElectronicID == 0 ? WString() : FormatElectronicID(m_nElectronicID);
         case 30:
             return FormatScrapie();
         default:

@@ -199,20 +199,23 @@ TEST_F(SheepAutomationTest, ElectronicIdTextAndNumber) {
     ASSERT_EQ(InvokePut(disp_, 33, COleVariant(u"12345")).hr, S_OK);
     EXPECT_EQ(sheep_->GetElectronicID(), 12345u);
     EXPECT_EQ(BstrToW(InvokeByName(disp_, u"ElectronicID").value.bstrVal), u"0000000000012345");
-    // At most sixteen digits are read.
-    ASSERT_EQ(InvokePut(disp_, 33, COleVariant(u"123456789012345678")).hr, S_OK);
-    EXPECT_EQ(sheep_->GetElectronicID(), 1234567890123456u);
+    // All the digits are read, not the first sixteen.
+    ASSERT_EQ(InvokePut(disp_, 33, COleVariant(u"12345678901234567")).hr, S_OK);
+    EXPECT_EQ(sheep_->GetElectronicID(), 12345678901234567u);
     InvokeResult number = InvokeByName(disp_, u"_ElectronicID");
     EXPECT_EQ(number.value.vt, VT_UI8);
-    EXPECT_EQ(number.value.ullVal, 1234567890123456u);
-    // No number: error 160, Edited stamped all the same, the EID kept.
-    AgeEdited();
-    InvokeResult bad = InvokePut(disp_, 33, COleVariant(u"abc"));
-    EXPECT_EQ(bad.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(bad.wCode, 160);
-    EXPECT_EQ(bad.description, LoadCvlString(106));
-    EXPECT_TRUE(Stamped());
-    EXPECT_EQ(sheep_->GetElectronicID(), 1234567890123456u);
+    EXPECT_EQ(number.value.ullVal, 12345678901234567u);
+    // Anything but a whole number: error 160, Edited stamped all the same, the EID kept.
+    for (const char16_t* text : {u"abc", u"-1", u"0x10", u"12a", u"", u"18446744073709551616"}) {
+        SCOPED_TRACE(WToUtf8(text));
+        AgeEdited();
+        InvokeResult bad = InvokePut(disp_, 33, COleVariant(text));
+        EXPECT_EQ(bad.hr, DISP_E_EXCEPTION);
+        EXPECT_EQ(bad.wCode, 160);
+        EXPECT_EQ(bad.description, LoadCvlString(106));
+        EXPECT_TRUE(Stamped());
+        EXPECT_EQ(sheep_->GetElectronicID(), 12345678901234567u);
+    }
     // The same through the dual slot, with its error information.
     CComBSTR text(u"xyz");
     EXPECT_EQ(CallSlot(dual_, 65, BSTR(text)), DualErrorOf(160));
