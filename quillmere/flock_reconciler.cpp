@@ -143,7 +143,8 @@ HRESULT CFlockReconciler::InitNew(IStorage* pStg) {
     if (!pStg) return E_POINTER;
     if (m_stg) return CO_E_ALREADYINITIALIZED;
     m_stg.Set(pStg);
-    if (FAILED(pStg->CreateStream(kContents, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out())))
+    if (FAILED(
+            pStg->CreateStream(kContents, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out())))
         return E_FAIL;
     m_nState = stateNormal;
     return S_OK;
@@ -271,11 +272,14 @@ void CFlockReconciler::ShowBindError(IReconcileOwner* owner, HRESULT hr) {
             break;
         case MK_E_CONNECTMANUALLY:
             text =
-                u"The operation was unable to connect to the storage, possibly because a network device could "
+                u"The operation was unable to connect to the storage, possibly because a network device "
+                u"could "
                 u"not be connected to.";
             break;
         case MK_E_INTERMEDIATEINTERFACENOTSUPPORTED:
-            text = u"An intermediate object was found but it did not support an interface required for an operation.";
+            text =
+                u"An intermediate object was found but it did not support an interface required for an "
+                u"operation.";
             break;
         case STG_E_ACCESSDENIED:
             text = u"Access Denied";
@@ -314,7 +318,8 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
     COwnerHost host(owner);
     if (!(flags & RECONCILEF_FEEDBACKWINDOWVALID)) progress = nullptr;
     CMergeContext ctx = MakeContext(initiator, progress);
-    const BIND_OPTS bindOpts = {sizeof(BIND_OPTS), BIND_MAYBOTHERUSER, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0};
+    const BIND_OPTS bindOpts = {sizeof(BIND_OPTS), BIND_MAYBOTHERUSER, STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                0};
 
     std::vector<CRefPtr<CSheepDoc>> docs(ulcInput);
     auto endCall = [&](HRESULT hr) {
@@ -330,15 +335,18 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
 
     for (ULONG i = 0; i < ulcInput; ++i) {
         CComPtr<IStorage> stg;
-        const HRESULT hr = rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
+        const HRESULT hr =
+            rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
         if (FAILED(hr) || !stg) {
             ShowBindError(owner, hr);
             return endCall(E_UNEXPECTED);
         }
         docs[i] = CRefPtr<CSheepDoc>::Adopt(new CSheepDoc);
         CComPtr<IStream> stm;
-        if (FAILED(stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READ, stm.Out()))) return endCall(E_UNEXPECTED);
-        ctx.SetText(FormatPlaceholders(LoadCvlString(CvlStringTable::Quillmere, IDS_LOADING), {docs[i]->GetTitle()}));
+        if (FAILED(stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READ, stm.Out())))
+            return endCall(E_UNEXPECTED);
+        ctx.SetText(
+            FormatPlaceholders(LoadCvlString(CvlStringTable::Quillmere, IDS_LOADING), {docs[i]->GetTitle()}));
         // A copy whose flock cannot be read is not merged: its data would be lost when it is written.
         if (LoadDocument(*docs[i], stm.Get()) != 0) return endCall(E_UNEXPECTED);
         m_root.SetDocument(SIDE_OTHER, docs[i].Get());
@@ -357,7 +365,8 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
 
     for (ULONG i = 0; i < ulcInput; ++i) {
         CComPtr<IStorage> stg;
-        const HRESULT hr = rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
+        const HRESULT hr =
+            rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
         if (FAILED(hr) || !stg) {
             ShowBindError(owner, hr);
             result = E_UNEXPECTED;

@@ -42,7 +42,13 @@ HRESULT CanUnloadReconciler();
 
 class CFlockReconciler {
 public:
-    enum PersistState { stateUninitialized, stateNormal, stateNoScribble, stateHandsOff, stateHandsOffAfterSave };
+    enum PersistState {
+        stateUninitialized,
+        stateNormal,
+        stateNoScribble,
+        stateHandsOff,
+        stateHandsOffAfterSave
+    };
 
     // A new object with one reference, answering riid.
     static HRESULT Create(REFIID riid, void** ppv);
@@ -54,9 +60,9 @@ public:
     // ISupportErrorInfo
     HRESULT InterfaceSupportsErrorInfo(REFIID riid);
     // IReconcilableObject
-    HRESULT Reconcile(IReconcileInitiator* initiator, DWORD flags, IReconcileOwner* owner, IProgressText* progress,
-                      ULONG ulcInput, IMoniker** rgpmkOtherInput, LONG* plOutIndex, IStorage* pstgNewResidues,
-                      void* pvReserved);
+    HRESULT Reconcile(IReconcileInitiator* initiator, DWORD flags, IReconcileOwner* owner,
+                      IProgressText* progress, ULONG ulcInput, IMoniker** rgpmkOtherInput, LONG* plOutIndex,
+                      IStorage* pstgNewResidues, void* pvReserved);
     HRESULT GetProgressFeedbackMaxEstimate(ULONG* pulProgressMax);
     // IPersistStorage
     HRESULT GetClassID(CLSID* pClassID);
@@ -86,20 +92,26 @@ private:
     template <class I>
     struct CPart : I {
         CFlockReconciler* Outer() const { return m_pOuter; }
-        HRESULT QueryInterface(REFIID riid, void** ppv) override { return Outer()->QueryInterface(riid, ppv); }
+        HRESULT QueryInterface(REFIID riid, void** ppv) override {
+            return Outer()->QueryInterface(riid, ppv);
+        }
         ULONG AddRef() override { return Outer()->AddRef(); }
         ULONG Release() override { return Outer()->Release(); }
         CFlockReconciler* m_pOuter = nullptr;
     };
     struct XSupportErrorInfo : CPart<ISupportErrorInfo> {
-        HRESULT InterfaceSupportsErrorInfo(REFIID riid) override { return Outer()->InterfaceSupportsErrorInfo(riid); }
+        HRESULT InterfaceSupportsErrorInfo(REFIID riid) override {
+            return Outer()->InterfaceSupportsErrorInfo(riid);
+        }
     };
     struct XReconcilableObject : CPart<IReconcilableObject> {
         HRESULT Reconcile(IReconcileInitiator* a, DWORD b, IReconcileOwner* c, IProgressText* d, ULONG e,
                           IMoniker** f, LONG* g, IStorage* h, void* i) override {
             return Outer()->Reconcile(a, b, c, d, e, f, g, h, i);
         }
-        HRESULT GetProgressFeedbackMaxEstimate(ULONG* p) override { return Outer()->GetProgressFeedbackMaxEstimate(p); }
+        HRESULT GetProgressFeedbackMaxEstimate(ULONG* p) override {
+            return Outer()->GetProgressFeedbackMaxEstimate(p);
+        }
     };
     struct XPersistStorage : CPart<IPersistStorage> {
         HRESULT GetClassID(CLSID* p) override { return Outer()->GetClassID(p); }

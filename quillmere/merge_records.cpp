@@ -110,8 +110,8 @@ int FindPartner(const CObject* mine, const CRecordList& theirs, const std::vecto
 }
 
 template <class Node>
-void PairRecords(CSheepStateInfo& animal, const CRecordList& mine, const CRecordList& theirs, CMergeContext& ctx,
-                 std::vector<std::unique_ptr<CStateInfo>>& out) {
+void PairRecords(CSheepStateInfo& animal, const CRecordList& mine, const CRecordList& theirs,
+                 CMergeContext& ctx, std::vector<std::unique_ptr<CStateInfo>>& out) {
     std::vector<bool> taken(theirs.records.size(), false);
     for (CObject* record : mine.records) {
         auto node = std::make_unique<Node>(&animal);
@@ -185,7 +185,8 @@ void CSheepStateInfo::DetermineInitialMergeState(CMergeContext& ctx) {
         if (node->GetAssessedState() != STATE_UP_TO_DATE) AppendChild(std::move(node));
     }
     // A whole animal is never added where it exists: it replaces the other.
-    if ((m_nAssessed & STATE_ACTION_MASK) == ACTION_ADD) m_nAssessed = (m_nAssessed & ~STATE_ACTION_MASK) | ACTION_OVERWRITE;
+    if ((m_nAssessed & STATE_ACTION_MASK) == ACTION_ADD)
+        m_nAssessed = (m_nAssessed & ~STATE_ACTION_MASK) | ACTION_OVERWRITE;
     m_nCurrent = m_nAssessed;
 }
 
@@ -198,7 +199,8 @@ WString CSheepStateInfo::GetTooltip(int side) const {
     CSheep* s = GetSheep(side);
     if (!s) return {};
     const WString name = s->GetName().empty() ? QString(IDS_UNKNOWN_NAME) : s->GetName();
-    return FormatPlaceholders(QString(IDS_NAME_SEX), {name, QString(s->GetSex() == SEX_RAM ? IDS_RAM : IDS_EWE)});
+    return FormatPlaceholders(QString(IDS_NAME_SEX),
+                              {name, QString(s->GetSex() == SEX_RAM ? IDS_RAM : IDS_EWE)});
 }
 
 COleDateTime CSheepStateInfo::GetModificationTime(int side) const {
@@ -215,14 +217,17 @@ void CSheepStateInfo::DeleteFromChild(CStateInfo&, bool inThisCopy, CObject* obj
         return false;
     };
     if (dynamic_cast<CEvent*>(object)) {
-        removeFrom(target->GetEventCount(), [&](int i) { return static_cast<CObject*>(target->GetEventAt(i)); },
-                   [&](int i) { target->RemoveEventAt(i, true); });
+        removeFrom(
+            target->GetEventCount(), [&](int i) { return static_cast<CObject*>(target->GetEventAt(i)); },
+            [&](int i) { target->RemoveEventAt(i, true); });
     } else if (dynamic_cast<CEweLambingData*>(object)) {
-        removeFrom(target->GetLambingCount(), [&](int i) { return static_cast<CObject*>(target->GetLambingAt(i)); },
-                   [&](int i) { target->RemoveLambingAt(i); });
+        removeFrom(
+            target->GetLambingCount(), [&](int i) { return static_cast<CObject*>(target->GetLambingAt(i)); },
+            [&](int i) { target->RemoveLambingAt(i); });
     } else if (dynamic_cast<CRamLambingData*>(object)) {
-        removeFrom(target->GetTuppingCount(), [&](int i) { return static_cast<CObject*>(target->GetTuppingAt(i)); },
-                   [&](int i) { target->RemoveTuppingAt(i); });
+        removeFrom(
+            target->GetTuppingCount(), [&](int i) { return static_cast<CObject*>(target->GetTuppingAt(i)); },
+            [&](int i) { target->RemoveTuppingAt(i); });
     }
 }
 
@@ -230,7 +235,8 @@ void CSheepStateInfo::InsertFromChild(CStateInfo& child, bool intoOtherCopy, COb
     CSheep* target = GetSheep(intoOtherCopy ? SIDE_OTHER : SIDE_THIS);
     if (!target) return;
     if (auto* source = dynamic_cast<CSheep*>(object)) {
-        if (auto* field = dynamic_cast<CStaticStateInfo*>(&child)) target->CopyFieldFrom(*source, field->GetFieldId());
+        if (auto* field = dynamic_cast<CStaticStateInfo*>(&child))
+            target->CopyFieldFrom(*source, field->GetFieldId());
     } else if (dynamic_cast<CEvent*>(object)) {
         CRefPtr<CObject> copy = CopyRecord(*object);
         auto* event = static_cast<CEvent*>(copy.Get());
@@ -313,7 +319,8 @@ WString CEweLambingDataStateInfo::GetTooltip(int side) const {
         case LAMBING_FAILED:
             return QString(IDS_FAILED_TO_LAMB);
         default:
-            return FormatPrintf(QString(IDS_LAMBED_ON), {l->GetDate().Format("%x"), Number(l->GetLambCount())});
+            return FormatPrintf(QString(IDS_LAMBED_ON),
+                                {l->GetDate().Format("%x"), Number(l->GetLambCount())});
     }
 }
 
@@ -324,9 +331,12 @@ WString CRamLambingDataStateInfo::GetTitle() const {
 WString CRamLambingDataStateInfo::GetTooltip(int side) const {
     auto* t = static_cast<CRamLambingData*>(GetSide(side));
     if (!t) return {};
-    const unsigned id = t->GetMethod() == TUPPING_NATURAL ? IDS_TUPPED : t->GetMethod() == TUPPING_AI ? IDS_INSEMINATED : 0;
+    const unsigned id = t->GetMethod() == TUPPING_NATURAL ? IDS_TUPPED
+                        : t->GetMethod() == TUPPING_AI    ? IDS_INSEMINATED
+                                                          : 0;
     if (!id) return {};
-    return FormatPrintf(QString(id), {Number(static_cast<long long>(t->GetEwes().size())), t->GetDateIn().Format("%x")});
+    return FormatPrintf(QString(id),
+                        {Number(static_cast<long long>(t->GetEwes().size())), t->GetDateIn().Format("%x")});
 }
 
 // ---- addresses and Signet entries ----------------------------------------------------------------

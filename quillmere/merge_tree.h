@@ -28,12 +28,12 @@ constexpr int32_t ACTION_UNKNOWN = 32;
 constexpr int32_t STATE_TO_OTHER = 0x40;
 
 constexpr int32_t STATE_UP_TO_DATE = 2;
-constexpr int32_t STATE_ADD_HERE = 9;           // only in the other copy
-constexpr int32_t STATE_ADD_THERE = 72;         // only in this copy
-constexpr int32_t STATE_OVERWRITE_HERE = 17;    // the other copy's is newer
-constexpr int32_t STATE_OVERWRITE_THERE = 80;   // this copy's is newer
-constexpr int32_t STATE_MERGE = 27;             // changes both ways inside
-constexpr int32_t STATE_UNDECIDED = 36;         // both changed
+constexpr int32_t STATE_ADD_HERE = 9;          // only in the other copy
+constexpr int32_t STATE_ADD_THERE = 72;        // only in this copy
+constexpr int32_t STATE_OVERWRITE_HERE = 17;   // the other copy's is newer
+constexpr int32_t STATE_OVERWRITE_THERE = 80;  // this copy's is newer
+constexpr int32_t STATE_MERGE = 27;            // changes both ways inside
+constexpr int32_t STATE_UNDECIDED = 36;        // both changed
 
 constexpr int SIDE_OTHER = 0;
 constexpr int SIDE_THIS = 1;
@@ -119,7 +119,8 @@ protected:
 };
 
 // The Edited-stamp rule: 2 the same, 80 this copy's changed alone, 17 the other's, else 36.
-int32_t AssessStamps(const COleDateTime& thisEdited, const COleDateTime& otherEdited, const CMergeContext& ctx);
+int32_t AssessStamps(const COleDateTime& thisEdited, const COleDateTime& otherEdited,
+                     const CMergeContext& ctx);
 
 class CDocumentStateInfo : public CStateInfo {
 public:

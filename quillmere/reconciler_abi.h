@@ -184,9 +184,9 @@ protected:
 class IReconcileOwner {
 public:
     enum Decisions : UINT {
-        decideInDialogs = 0,       // the merge dialogs
-        acceptAssessed = 1,        // the assessed actions as they are; undecided items stay undecided
-        stopWhenUndecided = 2,     // the assessed actions, or cancel when anything is undecided
+        decideInDialogs = 0,    // the merge dialogs
+        acceptAssessed = 1,     // the assessed actions as they are; undecided items stay undecided
+        stopWhenUndecided = 2,  // the assessed actions, or cancel when anything is undecided
     };
     // A message box (MB_ styles of platform/host.h); the button chosen.
     virtual int ShowMessage(LPCOLESTR pszCaption, LPCOLESTR pszText, UINT uType) = 0;

@@ -166,7 +166,8 @@ public:
             IFileOps* ops = g_fileOps.load();
             SaveDataFileStreams(m_state->path, m_state->file, ops ? *ops : SystemFileOps());
         } catch (const CFileException& e) {
-            if (!e.NewFileInPlace()) return e.m_step == CFileException::write ? STG_E_WRITEFAULT : FromErrno(e.m_lOsError);
+            if (!e.NewFileInPlace())
+                return e.m_step == CFileException::write ? STG_E_WRITEFAULT : FromErrno(e.m_lOsError);
         } catch (const std::exception&) {
             return STG_E_WRITEFAULT;
         }

@@ -35,7 +35,7 @@ TEST(MergeTree, CombineStateRules) {
     struct Case {
         int32_t parent, child, result;
     } cases[] = {
-        {9, 17, 9},  {9, 80, 27},  {17, 72, 27}, {72, 9, 27}, {80, 17, 27}, {2, 80, 80}, {2, 36, 36},
+        {9, 17, 9},   {9, 80, 27}, {17, 72, 27}, {72, 9, 27},  {80, 17, 27}, {2, 80, 80}, {2, 36, 36},
         {27, 36, 36}, {36, 2, 36}, {80, 27, 27}, {72, 80, 72}, {17, 9, 17},  {2, 2, 2},
     };
     for (const Case& c : cases) {
@@ -62,11 +62,18 @@ TEST(MergeTree, EditedStampRule) {
         double window;
         int32_t state;
     } cases[] = {
-        {before, before, 0, 2},      {null, null, 0, 2},          {after, before, 0, 80},
-        {before, after, 0, 17},      {after, after2, 0, 36},      {before, kBefore - 1, 0, 36},
-        {after, null, 0, 36},        {null, after, 0, 36},
+        {before, before, 0, 2},
+        {null, null, 0, 2},
+        {after, before, 0, 80},
+        {before, after, 0, 17},
+        {after, after2, 0, 36},
+        {before, kBefore - 1, 0, 36},
+        {after, null, 0, 36},
+        {null, after, 0, 36},
         // Within the machine's distance to UTC of the reference a stamp may be a later change.
-        {nearBefore, before, 0, 36}, {nearBefore, before, 0.125, 80}, {nearBefore, after, 0.125, 36},
+        {nearBefore, before, 0, 36},
+        {nearBefore, before, 0.125, 80},
+        {nearBefore, after, 0.125, 36},
     };
     for (const Case& c : cases) {
         CMergeContext ctx;
@@ -187,7 +194,7 @@ TEST(MergeTree, FieldsComparedByTheirTextAndCopiedWhenApplied) {
         const char16_t *mine, *theirs;
         int32_t state;
     } cases[] = {
-        {SF_NAME, u"Daisy", u"Daisy", 2},  {SF_NAME, u"", u"Daisy", 17},   {SF_NAME, u"Daisy", u"", 80},
+        {SF_NAME, u"Daisy", u"Daisy", 2},  {SF_NAME, u"", u"Daisy", 17},    {SF_NAME, u"Daisy", u"", 80},
         {SF_NAME, u"Daisy", u"Maisy", 36}, {SF_COMMENTS, u"", u"lame", 17}, {SF_SIRE, u"R1", u"", 80},
     };
     for (const Case& c : cases) {
@@ -217,7 +224,8 @@ TEST(MergeTree, FieldsComparedByTheirTextAndCopiedWhenApplied) {
         const WString expected = c.state == STATE_UNDECIDED ? mine : (mine.empty() ? theirs : mine);
         // A change on one side only replaces the whole animal.
         EXPECT_EQ(p.mine->FindSheep(u"A1")->GetFieldText(c.field), expected);
-        EXPECT_EQ(p.theirs->FindSheep(u"A1")->GetFieldText(c.field), c.state == STATE_UNDECIDED ? theirs : expected);
+        EXPECT_EQ(p.theirs->FindSheep(u"A1")->GetFieldText(c.field),
+                  c.state == STATE_UNDECIDED ? theirs : expected);
     }
 }
 
@@ -326,8 +334,7 @@ TEST(MergeTree, LambingRecordsGoInByDate) {
     CSheep sheep(u"E1", SEX_EWE, nullptr);
     auto dated = [](double d) {
         auto r = MakeRef<CEweLambingData>();
-        if (d > 0)
-            r->SetDate(COleDateTime(d));
+        if (d > 0) r->SetDate(COleDateTime(d));
         return r;
     };
     sheep.AddLambingRecord(dated(100));

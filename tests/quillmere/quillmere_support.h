@@ -32,7 +32,8 @@ inline CRefPtr<CSheepDoc> NewFlock(double lastReconciled = kReference) {
     return doc;
 }
 
-inline CSheep* AddAnimal(CSheepDoc& doc, const char16_t* tattoo, double edited = kBefore, const char16_t* name = u"") {
+inline CSheep* AddAnimal(CSheepDoc& doc, const char16_t* tattoo, double edited = kBefore,
+                         const char16_t* name = u"") {
     auto* sheep = new CSheep(tattoo, SEX_EWE, nullptr);
     if (*name) sheep->SetName(name);
     sheep->SetEdited(COleDateTime(edited));
@@ -40,7 +41,8 @@ inline CSheep* AddAnimal(CSheepDoc& doc, const char16_t* tattoo, double edited =
     return sheep;
 }
 
-inline CEvent* AddEvent(CSheep& sheep, uint32_t code, double created, double edited, const char16_t* text = nullptr) {
+inline CEvent* AddEvent(CSheep& sheep, uint32_t code, double created, double edited,
+                        const char16_t* text = nullptr) {
     auto* event = new CEvent(COleDateTime(created), code, text);
     event->SetCreated(COleDateTime(created));
     event->SetEdited(COleDateTime(edited));

@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr DWORD kFlags = RECONCILEF_MAYBOTHERUSER | RECONCILEF_FEEDBACKWINDOWVALID | RECONCILEF_YOUMAYDOTHEUPDATES;
+constexpr DWORD kFlags =
+    RECONCILEF_MAYBOTHERUSER | RECONCILEF_FEEDBACKWINDOWVALID | RECONCILEF_YOUMAYDOTHEUPDATES;
 
 // The briefcase copy held by a reconciler, and the file copy named by a moniker.
 struct CCopies {
@@ -18,12 +19,14 @@ struct CCopies {
     CRecordingOwner owner{IReconcileOwner::acceptAssessed};
     CRecordingText text;
 
-    CCopies(const std::function<void(CSheepDoc&)>& fillMine, const std::function<void(CSheepDoc&)>& fillTheirs) {
+    CCopies(const std::function<void(CSheepDoc&)>& fillMine,
+            const std::function<void(CSheepDoc&)>& fillTheirs) {
         SaveFlock(mine, fillMine);
         SaveFlock(theirs, fillTheirs);
     }
 
-    HRESULT Reconcile(DWORD flags = kFlags, ULONG copies = 1, IStorage* residues = nullptr, LONG* out = nullptr) {
+    HRESULT Reconcile(DWORD flags = kFlags, ULONG copies = 1, IStorage* residues = nullptr,
+                      LONG* out = nullptr) {
         void* raw = nullptr;
         EXPECT_EQ(CFlockReconciler::Create(IID_IPersistStorage, &raw), S_OK);
         auto persist = CComPtr<IPersistStorage>::Adopt(static_cast<IPersistStorage*>(raw));
@@ -49,7 +52,8 @@ void TwoAnimalsApart(CSheepDoc& d, const char16_t* own) {
 }  // namespace
 
 TEST(Reconcile, RefusalsWriteNothing) {
-    CCopies c([](CSheepDoc& d) { TwoAnimalsApart(d, u"MINE"); }, [](CSheepDoc& d) { TwoAnimalsApart(d, u"THEIRS"); });
+    CCopies c([](CSheepDoc& d) { TwoAnimalsApart(d, u"MINE"); },
+              [](CSheepDoc& d) { TwoAnimalsApart(d, u"THEIRS"); });
     const auto mineBefore = FileBytes(c.mine), theirsBefore = FileBytes(c.theirs);
     CTempFolder scratch;
     SaveFlock(scratch.Path("residue.cvl"), [](CSheepDoc&) {});
@@ -140,7 +144,8 @@ TEST(Reconcile, UndecidedItemsStopOrStayOpen) {
 }
 
 TEST(Reconcile, UnreachableOtherCopyShowsTheBindErrorAndWritesNothing) {
-    CCopies c([](CSheepDoc& d) { TwoAnimalsApart(d, u"MINE"); }, [](CSheepDoc& d) { TwoAnimalsApart(d, u"THEIRS"); });
+    CCopies c([](CSheepDoc& d) { TwoAnimalsApart(d, u"MINE"); },
+              [](CSheepDoc& d) { TwoAnimalsApart(d, u"THEIRS"); });
     const auto mineBefore = FileBytes(c.mine);
     {
         CFileLock lock;  // the program has the file copy open

@@ -1,5 +1,3 @@
-#include "quillmere/flock_reconciler.h"
-
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +6,7 @@
 #include "platform/automation/slot_call.h"
 #include "platform/compound_file.h"
 #include "platform/file_lock.h"
+#include "quillmere/flock_reconciler.h"
 #include "quillmere/storage.h"
 #include "quillmere_support.h"
 
@@ -95,23 +94,45 @@ TEST(ReconcilerObject, PersistStateMachine) {
         HRESULT hr;
     };
     const std::vector<std::vector<Step>> scripts = {
-        {{Save, none, E_UNEXPECTED}, {SaveSame, none, E_UNEXPECTED}, {HandsOff, none, E_UNEXPECTED},
-         {SaveCompleted, none, E_INVALIDARG}, {IsDirty, none, E_UNEXPECTED}},
-        {{Load, none, E_POINTER}, {Load, bare, E_FAIL}, {Load, good, S_OK}, {Load, good, E_UNEXPECTED},
+        {{Save, none, E_UNEXPECTED},
+         {SaveSame, none, E_UNEXPECTED},
+         {HandsOff, none, E_UNEXPECTED},
+         {SaveCompleted, none, E_INVALIDARG},
+         {IsDirty, none, E_UNEXPECTED}},
+        {{Load, none, E_POINTER},
+         {Load, bare, E_FAIL},
+         {Load, good, S_OK},
+         {Load, good, E_UNEXPECTED},
          {InitNew, good, E_UNEXPECTED}},
-        {{Load, good, S_OK}, {Save, none, E_POINTER}, {SaveCompleted, none, E_INVALIDARG},
-         {SaveSame, none, S_OK}, {SaveSame, none, E_UNEXPECTED}, {SaveCompleted, none, S_OK},
+        {{Load, good, S_OK},
+         {Save, none, E_POINTER},
+         {SaveCompleted, none, E_INVALIDARG},
+         {SaveSame, none, S_OK},
+         {SaveSame, none, E_UNEXPECTED},
+         {SaveCompleted, none, S_OK},
          {IsDirty, none, S_FALSE}},
         // Hands off from the normal state: the former storage is not taken up again.
-        {{Load, good, S_OK}, {HandsOff, none, S_OK}, {HandsOff, none, E_UNEXPECTED},
-         {SaveCompleted, none, E_UNEXPECTED}, {SaveCompleted, good, S_OK}, {SaveSame, none, S_OK}},
+        {{Load, good, S_OK},
+         {HandsOff, none, S_OK},
+         {HandsOff, none, E_UNEXPECTED},
+         {SaveCompleted, none, E_UNEXPECTED},
+         {SaveCompleted, good, S_OK},
+         {SaveSame, none, S_OK}},
         // Hands off after a save: the former storage comes back.
-        {{Load, good, S_OK}, {SaveSame, none, S_OK}, {HandsOff, none, S_OK}, {SaveSame, none, E_UNEXPECTED},
-         {SaveCompleted, none, S_OK}, {SaveSame, none, S_OK}},
+        {{Load, good, S_OK},
+         {SaveSame, none, S_OK},
+         {HandsOff, none, S_OK},
+         {SaveSame, none, E_UNEXPECTED},
+         {SaveCompleted, none, S_OK},
+         {SaveSame, none, S_OK}},
         // Saving into another storage that already holds "Contents" fails with its own code and keeps
         // the current one; one without it takes the document.
-        {{Load, good, S_OK}, {Save, other, STG_E_FILEALREADYEXISTS}, {SaveSame, none, S_OK},
-         {SaveCompleted, none, S_OK}, {Save, blank, S_OK}, {SaveCompleted, none, S_OK}},
+        {{Load, good, S_OK},
+         {Save, other, STG_E_FILEALREADYEXISTS},
+         {SaveSame, none, S_OK},
+         {SaveCompleted, none, S_OK},
+         {Save, blank, S_OK},
+         {SaveCompleted, none, S_OK}},
         {{InitNew, none, E_POINTER}, {InitNew, blank, S_OK}, {InitNew, blank, E_UNEXPECTED}},
     };
     for (size_t n = 0; n < scripts.size(); ++n) {
@@ -121,8 +142,11 @@ TEST(ReconcilerObject, PersistStateMachine) {
         SaveFlock(dir.Path("other.cvl"), [](CSheepDoc&) {});
         WriteBareFile(dir.Path("bare.cvl"));
         WriteBareFile(dir.Path("blank.cvl"));
-        CComPtr<IStorage> stgs[] = {{}, OpenStorage(dir.Path("good.cvl")), OpenStorage(dir.Path("bare.cvl")),
-                                    OpenStorage(dir.Path("other.cvl")), OpenStorage(dir.Path("blank.cvl"))};
+        CComPtr<IStorage> stgs[] = {{},
+                                    OpenStorage(dir.Path("good.cvl")),
+                                    OpenStorage(dir.Path("bare.cvl")),
+                                    OpenStorage(dir.Path("other.cvl")),
+                                    OpenStorage(dir.Path("blank.cvl"))};
         auto p = NewReconciler();
         for (size_t i = 0; i < scripts[n].size(); ++i) {
             const Step& s = scripts[n][i];
@@ -204,7 +228,8 @@ TEST(ReconcilerObject, StoragesHonourTheWriterLock) {
         CFileLock lock;
         ASSERT_EQ(lock.Lock(path), CFileLock::acquired);
         CComPtr<IStorage> stg;
-        EXPECT_EQ(OpenDataFileStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, stg.Out()), STG_E_ACCESSDENIED);
+        EXPECT_EQ(OpenDataFileStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, stg.Out()),
+                  STG_E_ACCESSDENIED);
         EXPECT_FALSE(stg);
     }
     CComPtr<IStorage> stg;
@@ -213,11 +238,13 @@ TEST(ReconcilerObject, StoragesHonourTheWriterLock) {
     EXPECT_EQ(OpenDataFileStorage(dir.Path("text.cvl"), STGM_READWRITE, stg.Out()), STG_E_FILEFORMAT);
 
     auto held = OpenStorage(path);
-    EXPECT_EQ(OpenDataFileStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, stg.Out()), STG_E_ACCESSDENIED);
+    EXPECT_EQ(OpenDataFileStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, stg.Out()),
+              STG_E_ACCESSDENIED);
     CComPtr<IStream> a, b;
     EXPECT_EQ(held->OpenStream(u"Contents", STGM_READ | STGM_SHARE_EXCLUSIVE, a.Out()), S_OK);
     EXPECT_EQ(held->OpenStream(u"Contents", STGM_READ | STGM_SHARE_EXCLUSIVE, b.Out()), STG_E_ACCESSDENIED);
-    EXPECT_EQ(held->CreateStream(u"Contents", STGM_WRITE | STGM_SHARE_EXCLUSIVE, b.Out()), STG_E_FILEALREADYEXISTS);
+    EXPECT_EQ(held->CreateStream(u"Contents", STGM_WRITE | STGM_SHARE_EXCLUSIVE, b.Out()),
+              STG_E_FILEALREADYEXISTS);
     EXPECT_EQ(held->OpenStream(u"Nothing", STGM_READ | STGM_SHARE_EXCLUSIVE, b.Out()), STG_E_FILENOTFOUND);
 }
 
