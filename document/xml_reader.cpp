@@ -24,19 +24,21 @@ constexpr uint32_t kEFail = 0x80004005u;
 
 const char16_t kNoDoctype[] = u"A document type declaration is not allowed in this file";
 
-// Every name and text handed on has its line ends as CR LF.
-void AppendXMLString(WString& out, std::string_view utf8) {
-    const WString text = Utf8ToW(utf8);
-    out.reserve(out.size() + text.size());
-    for (char16_t c : text) {
-        if (c == u'\n') out.push_back(u'\r');
-        out.push_back(c);
-    }
-}
-
+// Every name and text handed on has its line ends as CR LF (a CR LF that the parser kept, as it
+// does inside CDATA sections, stays one line end).
 WString MakeXMLString(std::string_view utf8) {
+    const WString text = Utf8ToW(utf8);
     WString s;
-    AppendXMLString(s, utf8);
+    s.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            s += u"\r\n";
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        } else {
+            s.push_back(c);
+        }
+    }
     return s;
 }
 
@@ -179,14 +181,14 @@ struct CXmlReader::Callbacks {
             if (self.m_pOwner) ok = self.m_pOwner->OnImportElement(self, name);
         } else {
             CRefPtr<CXMLObject> top = self.m_stack.back();
-            const WString text = self.m_text;
+            const WString text = MakeXMLString(self.m_text);
             ok = top->OnEndElement(&self, name, text);
         }
         if (!ok) Refused(self, name);
     }
 
     static void OnCharacters(void* ctx, const xmlChar* ch, int len) {
-        AppendXMLString(Self(ctx).m_text, View(ch, len));
+        Self(ctx).m_text.append(View(ch, len));
     }
 
     static void OnDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {

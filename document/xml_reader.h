@@ -77,7 +77,7 @@ private:
     IXmlImportOwner* m_pOwner;
     IFlockDocument* m_pDocument;
     CXMLAttributes m_attributes;
-    WString m_text;
+    std::string m_text;  // as read; its line ends are made CR LF when it is handed on
     std::vector<CRefPtr<CXMLObject>> m_stack;
     WString m_strErrorText;
     unsigned m_nErrorCode = 0;
