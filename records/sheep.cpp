@@ -6,7 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "records/app_services.h"
