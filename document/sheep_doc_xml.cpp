@@ -86,6 +86,7 @@ bool CSheepDoc::ImportXML(const std::string& path) {
             return false;
         }
     }
+    CDroppedEIDReport dropped(*this);
     CProgressScope progress(IDS_IMPORTING, check.topLevelRecords);
     CXmlReader reader(1, this, this);
     m_importedAddresses.clear();
@@ -95,6 +96,7 @@ bool CSheepDoc::ImportXML(const std::string& path) {
 }
 
 bool CSheepDoc::ReadXMLText(std::string_view utf8) {
+    CDroppedEIDReport dropped(*this);
     CXmlReader reader(2, this, this);
     m_importedAddresses.clear();
     if (reader.Parse(utf8)) return true;

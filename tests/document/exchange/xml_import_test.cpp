@@ -315,3 +315,18 @@ TEST_F(XmlImport, ThePropertyAndWebRepliesReadTopLevelDetailsAddressesAndReplies
         EXPECT_EQ(host.Messages()[1].text, u"Failed to import file");
     }
 }
+
+TEST_F(XmlImport, ASecondAnimalWithATakenEIDComesInWithoutIt) {
+    CSheepDoc doc;
+    BindBreed(doc, kNoValidator);
+    const std::string eid = "<EID>0000000000012345</EID>\r\n";
+    const std::string file = FlockFile(
+        "<Dedov Sex=\"Ewe\" Edited=\"\" Flags=\"0\"><Tattoo>A1</Tattoo>" + eid + "<OneOf>0</OneOf></Dedov>" +
+            "<Dedov Sex=\"Ewe\" Edited=\"\" Flags=\"0\"><Tattoo>A2</Tattoo>" + eid + "<OneOf>0</OneOf></Dedov>",
+        "Lean");
+    EXPECT_TRUE(doc.ImportXML(folder.Write("flock.xml", file)));
+    ASSERT_EQ(doc.GetSheepCount(), 2);
+    EXPECT_EQ(doc.FindSheep(u"A1")->GetElectronicID(), 12345u);
+    EXPECT_EQ(doc.FindSheep(u"A2")->GetElectronicID(), 0u);
+    EXPECT_EQ(host.Messages().size(), 1u);  // told once, after the reading
+}
