@@ -16,6 +16,7 @@
 #include "shell/about_dlg.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
+#include "views/file_commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
@@ -65,10 +66,6 @@ public:
         return true;
     }
 };
-
-// No import exists in this build: the flock the wizard made is kept and the user told so.
-const char16_t kImportNotAvailable[] =
-    u"Importing a data file is not available in this version. The new flock has been kept.";
 
 std::vector<CSheepDocument*> OpenSheepDocuments() {
     std::vector<CSheepDocument*> docs;
@@ -334,10 +331,7 @@ bool CSheepApp::RunNewDatabase(CSheepDocument& doc) {
     summary.m_appName = "Corvalen";
 
     CNewDocumentServices services;
-    services.runImport = [] {
-        CvlMessageBoxText(kImportNotAvailable, MB_OK | MB_ICONINFORMATION);
-        return false;
-    };
+    services.runImport = [this, &core] { return RunFileImport(GetMainFrame(), core); };
     services.postAddCommand = [] {
         if (CMainFrame* frame = CWxHost::GetMainFrame())
             wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, WxCommandId(ID_SHEEP_ADD)));
