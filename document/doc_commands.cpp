@@ -161,6 +161,7 @@ std::vector<uint8_t> BuildSheepBlock(const WString& title, const std::vector<CSh
 
 int PasteSheepBlock(CSheepDoc& doc, std::span<const uint8_t> block) {
     int added = 0;
+    CDroppedEIDReport report(doc);
     try {
         CArchive ar(block);
         WString description;
