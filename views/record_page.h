@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/object.h"
-#include "views/record_view_model.h"
+#include "document/record_navigation.h"
 
 class CSheep;
 class CSheepDoc;

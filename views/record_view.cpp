@@ -19,7 +19,7 @@
 #include "views/record_page.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
-#include "views/window_automation.h"
+#include "document/window_automation.h"
 #include "views/wx_text.h"
 #include "document/windows_collection.h"
 

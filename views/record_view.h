@@ -9,8 +9,8 @@
 
 #include "document/doc_views.h"
 #include "platform/object.h"
-#include "views/record_view_model.h"
-#include "views/window_automation.h"
+#include "document/record_navigation.h"
+#include "document/window_automation.h"
 
 class CSheep;
 class CSheepDoc;

@@ -1,4 +1,4 @@
-#include "views/window_automation.h"
+#include "document/window_automation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "views/record_view_model.h"
+#include "document/record_navigation.h"
 
 #include <gtest/gtest.h>
 
