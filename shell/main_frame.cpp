@@ -9,6 +9,7 @@
 #include "platform/strings.h"
 #include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
+#include "shell/sheep_app.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
@@ -144,6 +145,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 }
 
 bool CMainFrame::Destroy() {
+    if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) app->RevokeApplicationObject();
     if (!m_bBarStateSaved) {
         SaveBarState();
         m_bBarStateSaved = true;
