@@ -5,7 +5,7 @@
 #include "records/event.h"
 #include "records/sheep.h"
 #include "shell/application_site.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
