@@ -1,5 +1,7 @@
 #include "document/application_automation.h"
 
+#include "abi/dual_slots.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -149,6 +151,7 @@ TEST_F(ApplicationTest, SlotsInTheirFixedOrder) {
         SlotIndexOf(&IApplication::get_DecimalPrecision), SlotIndexOf(&IApplication::Quit),
         SlotIndexOf(&IApplication::Help)};
     for (std::size_t i = 0; i < std::size(slots); ++i) EXPECT_EQ(slots[i], 7 + i);
+    EXPECT_EQ(SlotIndexOf(&IApplication::get_DecimalPrecision), size_t(dual_slots::application::kGetDecimalPrecision));
 
     // Called the way the reader plug-in calls: by number through the raw table.
     BSTR text = nullptr;
