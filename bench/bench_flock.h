@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "document/flock_generator.h"
+#include "tools/flock_generator.h"
 #include "document/sheep_doc.h"
 
 namespace bench {

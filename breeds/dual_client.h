@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "breeds/dual_slots.h"
+#include "abi/dual_slots.h"
 #include "platform/automation/slot_call.h"
 #include "platform/automation/variant.h"
 #include "platform/text.h"

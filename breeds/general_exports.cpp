@@ -1,9 +1,9 @@
 // The exports of the general sheep breed plug-in.
 #include <vector>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "breeds/dual_client.h"
-#include "breeds/dual_slots.h"
+#include "abi/dual_slots.h"
 #include "breeds/general_breed.h"
 #include "breeds/general_resources.h"
 

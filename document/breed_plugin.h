@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "platform/module.h"
 #include "platform/text.h"
 

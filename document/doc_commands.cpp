@@ -152,6 +152,7 @@ void RegisterDocumentClipboardFormats() {
 
 int PasteSheepBlock(CSheepDoc& doc, std::span<const uint8_t> block) {
     int added = 0;
+    CDroppedEIDReport report(doc);
     try {
         CArchive ar(block);
         WString description;

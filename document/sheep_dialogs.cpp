@@ -5,6 +5,7 @@
 #include "document/sheep_doc.h"
 #include "platform/host.h"
 #include "platform/settings.h"
+#include "records/electronic_id.h"
 #include "records/event.h"
 #include "records/sheep.h"
 
@@ -101,9 +102,9 @@ std::vector<WString> CGotoSheepModel::Search() {
     const WString number = TrimRight(m_strNumber);
     switch (m_nMode) {
         case MODE_EID: {
-            unsigned long long eid = 0;
+            uint64_t eid = 0;
             WString tattoo;
-            if (std::sscanf(WToUtf8(key).c_str(), "%llu", &eid) == 1 &&
+            if (ParseElectronicID(key, eid) &&
                 m_pDoc->LookupTattooByEID(eid, &tattoo))
                 m_results.push_back(tattoo);
             break;

@@ -12,7 +12,7 @@
 #include "records/app_services.h"
 #include "records/sheep.h"
 #include "records/signet.h"
-#include "tests/records2/records2_support.h"
+#include "tests/support/attached_records.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "platform/module.h"
 #include "platform/settings.h"
 #include "records/event_codes.h"

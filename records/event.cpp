@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "platform/archive.h"
 #include "platform/archive_date.h"
 #include "platform/host.h"

@@ -1,6 +1,6 @@
 #include "records/event_codes.h"
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "records/breeds.h"
 #include "records/record_interfaces.h"
 

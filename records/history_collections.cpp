@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "records/event.h"
 #include "records/flock_document.h"
 #include "records/lambing.h"

@@ -2,7 +2,7 @@
 // plug-in, breed plug-ins) call by slot. The slot order of each is a fixed contract.
 #pragma once
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "platform/automation/cmdtarget.h"
 #include "platform/automation/com.h"
 

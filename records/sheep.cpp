@@ -6,10 +6,11 @@
 #include <cmath>
 #include <filesystem>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "records/app_services.h"
+#include "records/electronic_id.h"
 #include "records/flock_document.h"
 #include "records/record_interfaces.h"
 #include "records/scan.h"
@@ -236,7 +237,14 @@ void CSheep::SetElectronicID(uint64_t v) {
         if (m_nElectronicID != 0 && m_pDocument->LookupTattooByEID(m_nElectronicID, &holder) &&
             holder == m_strTattoo)
             m_pDocument->RemoveEID(m_nElectronicID);
-        if (v != 0) m_pDocument->SetEIDTattoo(v, m_strTattoo);
+        // An animal being made for the flock must not take the entry of one already in it: the
+        // flock refuses the EID when the new animal is filed.
+        const CSheep* other =
+            v != 0 && m_pDocument->LookupTattooByEID(v, &holder) && !EqualsNoCase(holder, m_strTattoo)
+                ? m_pDocument->FindSheep(holder)
+                : nullptr;
+        if (v != 0 && (other == nullptr || other->m_nElectronicID != v))
+            m_pDocument->SetEIDTattoo(v, m_strTattoo);
     }
     m_nElectronicID = v;
 }
@@ -297,9 +305,7 @@ WString CSheep::GetFieldText(const unsigned& id) const {
         case 15:
             return m_strComments;
         case 29:
-            return m_nElectronicID == 0
-                       ? WString()
-                       : FormatW("%016llu", static_cast<unsigned long long>(m_nElectronicID));
+            return m_nElectronicID == 0 ? WString() : FormatElectronicID(m_nElectronicID);
         case 30:
             return FormatScrapie();
         default:

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/strings.h"
+#include "records/electronic_id.h"
 #include "records/flock_document.h"
 #include "records/history_collections.h"
 #include "records/sheep.h"
@@ -173,15 +174,13 @@ void CSheepAutomation::SetGeneticScrapieAuto(SHORT v) {
 }
 
 WString CSheepAutomation::GetElectronicIDAuto() {
-    char text[32];
-    std::snprintf(text, sizeof text, "%016llu", static_cast<unsigned long long>(Sheep()->GetElectronicID()));
-    return Utf8ToW(text);
+    return FormatElectronicID(Sheep()->GetElectronicID());
 }
 
 void CSheepAutomation::SetElectronicIDAuto(const WString& text) {
     StampEditedLocal();  // also when the text turns out to hold no number
-    unsigned long long eid = 0;
-    if (std::sscanf(WToUtf8(text).c_str(), "%16llu", &eid) != 1) ThrowInvalidArgument();
+    uint64_t eid = 0;
+    if (!ParseElectronicID(text, eid)) ThrowInvalidArgument();
     StoreElectronicID(eid);
 }
 

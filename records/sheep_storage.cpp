@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
+#include "records/electronic_id.h"
 #include "records/record_xml.h"
 #include "records/scan.h"
 #include "records/sheep.h"
@@ -58,24 +59,6 @@ constexpr FigureElement kXmlFigures[] = {
 };
 
 const char* const kDepartWords[] = {"Sold", "Died", "Killed"};
-
-bool IsSpace(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
-bool ScanUInt64(WStringView text, uint64_t& out) {
-    size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    uint64_t v = 0;
-    size_t digits = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i, ++digits) {
-        const uint64_t d = static_cast<uint64_t>(text[i] - u'0');
-        v = v > (UINT64_MAX - d) / 10 ? UINT64_MAX : v * 10 + d;
-    }
-    if (!digits) return false;
-    out = v;
-    return true;
-}
 
 // The scanf reading of a leading decimal number in the C locale; a decimal comma from a machine
 // that wrote one is read as the point.
@@ -253,7 +236,7 @@ std::string CSheep::WriteXML(const CExcludedCodes& excluded, CAddressKeySet& add
                     std::to_string(static_cast<int32_t>(m_nFlags)) + "\">\r\n";
     s += EscapedLine("Tattoo", m_strTattoo);
     if (m_nElectronicID != 0)
-        s += WToUtf8(FormatW("<EID>%016llu</EID>\r\n", static_cast<unsigned long long>(m_nElectronicID)));
+        s += "<EID>" + WToUtf8(FormatElectronicID(m_nElectronicID)) + "</EID>\r\n";
     if (!m_strSire.empty()) s += EscapedLine("Sire", m_strSire);
     if (!m_strDam.empty()) s += EscapedLine("Dam", m_strDam);
     s += "<OneOf>" + std::to_string(m_nOneOf) + "</OneOf>\r\n";
@@ -374,7 +357,7 @@ bool CSheep::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
             return true;
         }
     }
-    if (Is(name, u"EID")) return ScanUInt64(text, m_nElectronicID);
+    if (Is(name, u"EID")) return ParseElectronicID(text, m_nElectronicID);
     if (Is(name, u"OneOf")) {
         long oneOf = 0;
         if (!ScanDecimalInt(text, oneOf)) return false;

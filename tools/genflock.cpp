@@ -9,7 +9,7 @@
 #include <string>
 
 #include "document/breed_plugin.h"
-#include "document/flock_generator.h"
+#include "tools/flock_generator.h"
 #include "document/sheep_doc.h"
 #include "records/breeds.h"
 

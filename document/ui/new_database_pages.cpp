@@ -7,7 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "breeds/breed_abi.h"
+#include "abi/breed_abi.h"
 #include "document/sheep_doc.h"
 #include "document/ui/wx_strings.h"
 #include "platform/strings.h"

@@ -5,7 +5,7 @@
 #include "document/breed_plugin.h"
 #include "document/sheep_doc.h"
 #include "support/scripted_host_fixture.h"
-#include "tests/breeds/breed_plugin.h"
+#include "support/breed_plugin.h"
 
 class BreedThroughTheDocument : public ::testing::Test {
 protected:

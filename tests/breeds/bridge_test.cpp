@@ -1,6 +1,6 @@
 #include "records/event.h"
 #include "records/sheep.h"
-#include "tests/breeds/breed_document.h"
+#include "breed_document.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <set>
 
-#include "tests/breeds/breed_plugin.h"
+#include "support/breed_plugin.h"
 
 namespace {
 

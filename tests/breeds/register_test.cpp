@@ -1,7 +1,7 @@
 #include <filesystem>
 
 #include "platform/settings.h"
-#include "tests/breeds/breed_plugin.h"
+#include "support/breed_plugin.h"
 
 namespace fs = std::filesystem;
 

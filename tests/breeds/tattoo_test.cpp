@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "tests/breeds/breed_plugin.h"
+#include "support/breed_plugin.h"
 
 namespace {
 

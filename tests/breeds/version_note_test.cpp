@@ -1,5 +1,5 @@
 #include "platform/module.h"
-#include "tests/breeds/breed_plugin.h"
+#include "support/breed_plugin.h"
 
 namespace {
 

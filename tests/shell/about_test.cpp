@@ -2,7 +2,7 @@
 
 #include "platform/settings.h"
 #include "shell/about_dlg.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 #include "views/wx_text.h"
 
 TEST(AboutBox, DiskSizesChangeUnitAtEachPowerOf1024) {

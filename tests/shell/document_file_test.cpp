@@ -17,7 +17,7 @@
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 #include "support/modal_script.h"
 #include "views/commands.h"
 #include "views/flock_view.h"

@@ -4,7 +4,7 @@
 #include "platform/settings.h"
 #include "records/app_services.h"
 #include "shell/window_placement.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/wx_text.h"

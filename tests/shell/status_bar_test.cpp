@@ -1,5 +1,5 @@
 #include "shell/progress_status_bar.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 #include "views/wx_text.h"
 
 TEST_F(ShellTest, RecordPaneShowsPositionAndTotal) {

@@ -1,0 +1,3 @@
+#include "document/sheep_doc.h"
+#include <wx/string.h>
+#include "sheet.h"

@@ -1,0 +1,2 @@
+#include "abi/reader_abi.h"
+#include "document/sheep_doc.h"

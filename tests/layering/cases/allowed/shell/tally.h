@@ -1,0 +1,2 @@
+#include "abi/breed_abi.h"
+#include "views/flock_view.h"

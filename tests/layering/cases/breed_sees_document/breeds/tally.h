@@ -1,0 +1,1 @@
+#include "document/sheep_doc.h"

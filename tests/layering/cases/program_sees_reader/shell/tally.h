@@ -1,0 +1,1 @@
+#include "wyndrace/reader.h"

@@ -1,0 +1,1 @@
+#include "views/flock_view.h"

@@ -1,0 +1,98 @@
+#include "support/shell_fixture.h"
+
+#include <wx/init.h>
+
+#include <cstdlib>
+#include <fstream>
+
+// The toolkit's libraries keep caches for the life of the process (fonts, the session bus).
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\nleak:libdbus-1.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
+           "leak:libgtk-3.so\nleak:libgdk-3.so\nleak:libpango\nleak:libcairo\n";
+}
+
+namespace {
+
+// One application object for the test process; each test starts and stops the program on it.
+class CWxEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        // No accessibility bus: the tests run on a bare virtual display.
+        setenv("NO_AT_BRIDGE", "1", 1);
+        wxApp::SetInstance(new CSheepApp);
+        static int argc = 1;
+        static char name[] = "test_shell";
+        static char* argv[] = {name, nullptr};
+        m_started = wxEntryStart(argc, argv);
+        // Without a display every test fails here at once rather than hanging.
+        ASSERT_TRUE(m_started) << "no display: run the GUI tests under xvfb-run";
+    }
+    void TearDown() override {
+        if (m_started) wxEntryCleanup();
+    }
+
+private:
+    bool m_started = false;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new CWxEnvironment);
+
+}  // namespace
+
+CTestFolders::CTestFolders(bool installed) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    m_root = std::filesystem::temp_directory_path() / ("cvl_shell_" + std::to_string(getpid()) + "_" +
+                                                       (info ? std::string(info->name()) : std::string("x")));
+    std::filesystem::remove_all(m_root);
+    std::filesystem::create_directories(m_root / "user");
+    std::filesystem::create_directories(m_root / "machine");
+    std::filesystem::create_directories(m_root / "prefix");
+    setenv("CVL_USER_CONFIG_DIR", (m_root / "user").c_str(), 1);
+    setenv("CVL_MACHINE_CONFIG_DIR", (m_root / "machine").c_str(), 1);
+    setenv("CVL_INSTALL_PREFIX", (m_root / "prefix").c_str(), 1);
+    SetInstalled(installed);
+}
+
+CTestFolders::~CTestFolders() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_root, ec);
+}
+
+void CTestFolders::SetInstalled(bool installed) {
+    const auto list = m_root / "prefix" / kCvlComponentList;
+    if (installed) {
+        std::filesystem::create_directories(list.parent_path());
+        std::ofstream(list) << "Dedov=bin/Dedov\n";
+    } else {
+        std::filesystem::remove(list);
+    }
+}
+
+void ShellTest::SetUp() {
+    App().GetHost().SetAnswerer([this](const CvlMessage& msg) { return host.DoMessageBox(msg); });
+}
+
+void ShellTest::TearDown() {
+    if (m_running) Stop();
+    App().GetHost().SetAnswerer(nullptr);
+}
+
+bool ShellTest::Start(const wxArrayString& args) {
+    m_running = App().InitInstance(args);
+    Pump();
+    return m_running;
+}
+
+void ShellTest::Stop() {
+    if (CMainFrame* frame = Frame()) frame->Close(true);
+    Pump();
+    App().ExitInstance();
+    Pump();
+    m_running = false;
+}
+
+void ShellTest::Pump() {
+    wxTheApp->Yield(true);
+    wxTheApp->ProcessPendingEvents();
+    wxTheApp->ProcessIdle();
+}

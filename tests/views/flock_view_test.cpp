@@ -1,0 +1,312 @@
+#include "views/flock_view.h"
+
+#include <wx/dcmemory.h>
+
+#include <set>
+#include <sstream>
+
+#include "document/sheep_doc.h"
+#include "platform/archive.h"
+#include "records/criteria.h"
+#include "records/sheep.h"
+#include "support/shell_fixture.h"
+#include "views/commands.h"
+#include "views/list_print.h"
+#include "views/sheep_document.h"
+
+namespace {
+
+// A small flock: tattoo, sex, name.
+const struct {
+    const char16_t* tattoo;
+    int32_t sex;
+    const char16_t* name;
+} kFlock[] = {
+    {u"A100", SEX_EWE, u"Mabel"},  {u"a101", SEX_RAM, u"Hector"}, {u"B200", SEX_EWE, u"Ivy"},
+    {u"C300", SEX_EWE, u"Clover"}, {u"D400", SEX_RAM, u"Basil"},
+};
+
+class FlockViewTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Start());
+        doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
+        ASSERT_NE(doc, nullptr);
+        view = dynamic_cast<CFlockView*>(doc->GetFirstView());
+        ASSERT_NE(view, nullptr);
+        for (const auto& a : kFlock) {
+            auto* sheep = new CSheep(a.tattoo, a.sex, &core());
+            sheep->SetName(a.name);
+            ASSERT_GE(core().AddSheep(sheep, false), 0);
+        }
+        // These animals have no events, so only the whole flock shows them.
+        core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
+        core().SetModifiedFlag(false);
+        core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+        Pump();
+    }
+
+    void TearDown() override {
+        // What a test left modified is thrown away when the program stops.
+        for (wxObject* open : App().GetDocManager()->GetDocuments())
+            static_cast<wxDocument*>(open)->Modify(false);
+        ShellTest::TearDown();
+    }
+
+    CSheepDoc& core() { return doc->GetCore(); }
+
+    std::vector<WString> Column(unsigned kind) {
+        int column = -1;
+        for (int i = 0; i < view->GetColumnCount(); ++i)
+            if (view->GetColumnKind(i) == kind) column = i;
+        std::vector<WString> texts;
+        for (long row = 0; row < view->GetRowCount(); ++row) texts.push_back(view->GetItemText(row, column));
+        return texts;
+    }
+    int ColumnOf(unsigned kind) {
+        for (int i = 0; i < view->GetColumnCount(); ++i)
+            if (view->GetColumnKind(i) == kind) return i;
+        return -1;
+    }
+    // Every row shows an animal of the document, and every animal has its row.
+    void ExpectListMatchesDocument() {
+        std::set<const CSheep*> rows, animals;
+        for (long row = 0; row < view->GetRowCount(); ++row) rows.insert(view->GetRowSheep(row));
+        for (int i = 0; i < core().GetSheepCount(); ++i) animals.insert(core().GetSheepAt(i));
+        EXPECT_EQ(rows, animals);
+        EXPECT_EQ(view->GetRowCount(), long(view->GetListCtrl()->GetItemCount()));
+    }
+
+    CSheepDocument* doc = nullptr;
+    CFlockView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FlockViewTest, ShowsEveryAnimalWithTheLayoutsCaptions) {
+    EXPECT_EQ(view->GetRowCount(), 5);
+    std::vector<WString> titles;
+    for (int i = 0; i < view->GetColumnCount(); ++i) titles.push_back(view->GetColumnTitle(i));
+    EXPECT_EQ(titles, (std::vector<WString>{u"Tattoo", u"Eartag Number", u"Eartag Colour", u"Sex", u"Name",
+                                            u"Sire", u"Dam"}));
+    EXPECT_EQ(Column(SF_TATTOO), (std::vector<WString>{u"A100", u"a101", u"B200", u"C300", u"D400"}));
+    EXPECT_EQ(Frame()->GetRecordPaneText().substr(0, 7), u"Record:");
+    EXPECT_NE(Frame()->GetRecordPaneText().find(u"Total: 5"), WString::npos);
+}
+
+TEST_F(FlockViewTest, ColumnClicksSortAscendingThenDescendingAndSelectionFollows) {
+    view->SelectOnly(view->FindRow(core().FindSheep(u"B200")));
+    view->OnColumnClick(ColumnOf(SF_NAME));
+    EXPECT_EQ(Column(SF_NAME), (std::vector<WString>{u"Basil", u"Clover", u"Hector", u"Ivy", u"Mabel"}));
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"B200");
+
+    view->OnColumnClick(ColumnOf(SF_NAME));
+    EXPECT_EQ(Column(SF_NAME).front(), u"Mabel");
+    EXPECT_FALSE(view->IsSortAscending());
+    // Another column starts ascending again; a refill keeps the chosen order.
+    view->OnColumnClick(ColumnOf(SF_SEX));
+    EXPECT_TRUE(view->IsSortAscending());
+    view->OnColumnClick(ColumnOf(SF_NAME));
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    EXPECT_EQ(Column(SF_NAME).front(), u"Basil");
+}
+
+TEST_F(FlockViewTest, ColumnHeadSortTakesTheColumnUnderThePoint) {
+    const int width0 = view->GetListCtrl()->GetColumnWidth(0);
+    EXPECT_EQ(view->ColumnAtX(0), -1);
+    EXPECT_EQ(view->ColumnAtX(1), 0);
+    EXPECT_EQ(view->ColumnAtX(width0), 0);
+    EXPECT_EQ(view->ColumnAtX(width0 + 1), 1);
+    EXPECT_EQ(view->ColumnAtX(100000), -1);
+    view->SetContextPoint(wxPoint(100000, 5));
+    view->OnColumnHeadSort();
+    EXPECT_EQ(view->GetSortKind(), int(SF_KEY));
+}
+
+TEST_F(FlockViewTest, DeletingSelectedAnimalsAsksAndKeepsListAndDocumentInStep) {
+    view->GetListCtrl()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    view->GetListCtrl()->SetItemState(3, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    host.Reply(143, IDNO);
+    view->OnDeleteRecords();
+    EXPECT_EQ(core().GetSheepCount(), 5);
+
+    host.Reply(143, IDYES);
+    view->OnDeleteRecords();
+    EXPECT_EQ(core().GetSheepCount(), 3);
+    EXPECT_EQ(core().FindSheep(u"a101"), nullptr);
+    EXPECT_EQ(core().FindSheep(u"C300"), nullptr);
+    EXPECT_EQ(Column(SF_TATTOO), (std::vector<WString>{u"A100", u"B200", u"D400"}));
+    ExpectListMatchesDocument();
+    EXPECT_NE(Frame()->GetRecordPaneText().find(u"Total: 3"), WString::npos);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_FALSE(App().GetHost().IsProgressShown());
+}
+
+TEST_F(FlockViewTest, DeletingOneAnimalNamesIt) {
+    view->SelectOnly(view->FindRow(core().FindSheep(u"D400")));
+    host.Reply(1020, IDYES);
+    view->OnDeleteRecords();
+    ASSERT_FALSE(host.Messages().empty());
+    EXPECT_NE(host.Messages().back().text.find(u"D400"), WString::npos);
+    EXPECT_EQ(host.Messages().back().helpId, CvlPromptHelpId(1020));
+    ExpectListMatchesDocument();
+}
+
+TEST_F(FlockViewTest, AnAnimalDeletedElsewhereLeavesNoRow) {
+    int index = -1;
+    ASSERT_TRUE(core().FindSheep(u"B200", &index));
+    core().DeleteSheep(index);
+    ExpectListMatchesDocument();
+    // Every cell of every row can still be drawn.
+    for (long row = 0; row < view->GetRowCount(); ++row)
+        for (int column = 0; column < view->GetColumnCount(); ++column) view->GetItemText(row, column);
+}
+
+TEST_F(FlockViewTest, TheCurrentAnimalIsShownAndClicksMakeAnimalsCurrent) {
+    core().SelectSheep(u"C300", true, false, nullptr);
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"C300");
+
+    view->OnRowClicked(view->FindRow(core().FindSheep(u"a101")));
+    EXPECT_EQ(core().GetCurrentKey(), u"a101");
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 2 Total: 5");
+    // Down moves the current animal to the row below the focused one.
+    view->SelectOnly(1);
+    view->OnKey(WXK_DOWN);
+    EXPECT_EQ(core().GetCurrentKey(), u"B200");
+}
+
+TEST_F(FlockViewTest, ExportWritesCommaAndTabSeparatedLines) {
+    std::ostringstream csv, tab;
+    view->Export(1, csv);
+    view->Export(2, tab);
+    const std::string firstCsv = csv.str().substr(0, csv.str().find("\r\n"));
+    EXPECT_EQ(firstCsv, "\"A100\",\"\",\"\",\"" + WToUtf8(core().FindSheep(u"A100")->GetFieldText(SF_SEX)) +
+                            "\",\"Mabel\",\"\",\"\"");
+    EXPECT_EQ(tab.str().substr(0, tab.str().find("\r\n")),
+              "A100\t\t\t" + WToUtf8(core().FindSheep(u"A100")->GetFieldText(SF_SEX)) + "\tMabel\t\t");
+    size_t lines = 0;
+    for (size_t at = 0; (at = csv.str().find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    EXPECT_EQ(lines, 5u);
+}
+
+TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
+    const std::vector<long> rows{0, 2};
+    const WString text = view->BuildClipboardText(rows);
+    EXPECT_EQ(text.front(), u'\xFEFF');
+    EXPECT_NE(text.find(u"A100\t"), WString::npos);
+    EXPECT_NE(text.find(u"\tIvy\t"), WString::npos);
+    EXPECT_EQ(text.substr(text.size() - 2), u"\r\n");
+    // The private block: the title as a Unicode archive string, the count, then each animal.
+    const std::vector<uint8_t> block = view->BuildClipboardBlock(rows);
+    ASSERT_GE(block.size(), 3u);
+    EXPECT_EQ(block[0], 0xFF);
+    EXPECT_EQ(block[1], 0xFE);
+    EXPECT_EQ(block[2], 0xFF);
+    CArchive ar(block.data(), block.size());
+    WString title;
+    ar >> title;
+    EXPECT_EQ(title, core().GetTitle());
+    uint32_t count = 0;
+    ar >> count;
+    ASSERT_EQ(count, 2u);
+    for (const char16_t* tattoo : {u"A100", u"B200"}) {
+        CRefPtr<CSheep> copy = CRefPtr<CSheep>::Adopt(new CSheep);
+        copy->Serialize(ar);
+        EXPECT_EQ(copy->GetTattoo(), tattoo);
+    }
+    EXPECT_EQ(ar.GetRemaining(), 0u);
+}
+
+TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
+    doc->Modify(true);
+    host.Reply(IDCANCEL);
+    wxCommandEvent close(wxEVT_MENU, ID_FILE_CLOSE);
+    Frame()->GetEventHandler()->ProcessEvent(close);
+    Pump();
+    EXPECT_EQ(App().GetDocManager()->GetDocuments().GetCount(), 1u);
+
+    host.Reply(IDNO);
+    Frame()->GetEventHandler()->ProcessEvent(close);
+    Pump();
+    EXPECT_EQ(App().GetDocManager()->GetDocuments().GetCount(), 0u);
+}
+
+TEST_F(FlockViewTest, MultipleRecordsActivatesTheListThatIsThere) {
+    wxCommandEvent command(wxEVT_MENU, ID_VIEW_FLOCK);
+    Frame()->GetEventHandler()->ProcessEvent(command);
+    Pump();
+    EXPECT_EQ(doc->GetViewsVector().size(), 1u);
+    EXPECT_EQ(Frame()->GetContextBarKind(), 1);
+}
+
+TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
+    wxBitmap paper(850, 1100);
+    wxMemoryDC dc(paper);
+    // The document's layout for flock lists.
+    CPageSetup* setup = view->GetPageSetup();
+    ASSERT_EQ(setup, core().GetPageSetup(view));
+    for (bool preview : {false, true}) {
+        CListPrintout printout(view, *setup, preview);
+        printout.SetDC(&dc);
+        printout.SetPPIScreen(100, 100);
+        printout.SetPPIPrinter(100, 100);
+        printout.SetPageSizePixels(850, 1100);
+        printout.SetPageSizeMM(216, 279);
+        printout.SetPaperRectPixels(wxRect(0, 0, 850, 1100));
+        printout.OnPreparePrinting();
+        EXPECT_EQ(printout.GetBands().PageCount(), 1);
+        EXPECT_TRUE(printout.OnPrintPage(1));
+        EXPECT_FALSE(printout.HasPage(2));
+    }
+}
+
+TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {
+    ASSERT_GE(core().AddSheep(new CSheep(u"E500", SEX_EWE, &core()), false), 0);
+    host.Reply(18, IDNO);
+    core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 5);
+
+    host.Reply(18, IDYES);
+    core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 6);
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");
+}
+
+TEST_F(FlockViewTest, EventsReachTheListThroughTheFrameAndTheControl) {
+    // A click on a column head, as the control reports it.
+    wxListEvent click(wxEVT_LIST_COL_CLICK, view->GetListCtrl()->GetId());
+    click.SetEventObject(view->GetListCtrl());
+    click.m_col = ColumnOf(SF_NAME);
+    view->GetListCtrl()->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(Column(SF_NAME).front(), u"Basil");
+
+    // Edit | Delete from the main window's menu goes to the active list.
+    view->SelectOnly(0);
+    host.Reply(1020, IDYES);
+    wxCommandEvent del(wxEVT_MENU, ID_EDIT_DELETE_RECORDS);
+    Frame()->GetEventHandler()->ProcessEvent(del);
+    EXPECT_EQ(core().GetSheepCount(), 4);
+    EXPECT_EQ(core().FindSheep(u"D400"), nullptr);
+    ExpectListMatchesDocument();
+}
+
+TEST_F(FlockViewTest, AClickOnARowMakesItsAnimalCurrent) {
+    wxListCtrl* list = view->GetListCtrl();
+    wxRect rect, first;
+    ASSERT_TRUE(list->GetItemRect(2, rect));
+    ASSERT_TRUE(list->GetItemRect(0, first));
+    wxWindow* rows = list;
+    for (wxWindow* child : list->GetChildren())
+        if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow") rows = child;
+    wxMouseEvent click(wxEVT_LEFT_DOWN);
+    // The rows' rectangles count the header in; the click is in the rows' window, below it.
+    click.SetPosition(wxPoint(rect.x + 4, rect.y - first.y + rect.height / 2));
+    click.SetEventObject(rows);
+    rows->GetEventHandler()->ProcessEvent(click);
+    EXPECT_EQ(core().GetCurrentKey(), view->GetRowSheep(2)->GetTattoo());
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 3 Total: 5");
+}
