@@ -14,6 +14,7 @@
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/sheet.h"
 #include "platform/archive.h"
+#include "platform/settings.h"
 #include "records/criteria.h"
 #include "records/event.h"
 #include "records/sheep.h"
@@ -58,6 +59,8 @@ class BarsTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        // These tests work in the flock list, so it is the window a flock opens in.
+        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
         ASSERT_TRUE(Start());
         doc = NewDocument();
         ASSERT_NE(doc, nullptr);

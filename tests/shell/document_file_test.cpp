@@ -39,6 +39,8 @@ class DocumentFileTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        // These tests work in the flock list, so it is the window a flock opens in.
+        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
         CRegistrySettings::SetString(HKEY_LOCAL_MACHINE, u"Breeds", kBreed, Utf8ToW(CVL_GENERAL_BREED));
         fixture = folders.Root() / "flock.cvl";
     }

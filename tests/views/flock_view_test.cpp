@@ -11,6 +11,7 @@
 #include "document/sheep_dialogs.h"
 #include "document/sheep_doc.h"
 #include "platform/archive.h"
+#include "platform/settings.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "support/shell_fixture.h"
@@ -36,6 +37,8 @@ class FlockViewTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        // These tests work in the flock list, so it is the window a flock opens in.
+        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
         ASSERT_TRUE(Start());
         doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
         ASSERT_NE(doc, nullptr);
