@@ -18,6 +18,7 @@
 #include "shell/main_frame.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
+#include "views/record_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -269,14 +270,21 @@ void CSheepApp::RegisterTemplates() {
 }
 
 void CSheepApp::RegisterTemplate(int id) {
+    // Files are opened through the first template; the other view of a flock is only switched to.
+    const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
     switch (id) {
         case IDR_FLOCKTYPE:
             new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
                               wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView));
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
+            break;
+        case IDR_SHEEPTYPE:
+            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+                              wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
             break;
         default:
-            // The record view, reports, pedigree and address browser register themselves here once built.
+            // The reports, pedigree and address browser register themselves here once built.
             break;
     }
 }
