@@ -65,9 +65,15 @@ public:
     const CEarTagIndex& GetEarTagIndex() const { return m_earTags; }
     const std::unordered_map<uint64_t, WString>& GetEIDMap() const { return m_eidMap; }
 
+    // An EID names one animal: true, with the holder's key, when an animal of the flock other than
+    // the one filed under key holds eid.
+    bool IsEIDHeldByOther(uint64_t eid, const WString& key, WString* holder = nullptr) const;
+
     // ---- changes -------------------------------------------------------------------------------
     // Takes over the caller's reference to a new animal and files it; an equal key asks 1040 first.
     // Gives its index, or -1 when the user kept the existing animal (the caller keeps the new one).
+    // A new animal whose EID another animal holds is filed without it and the user is told: at
+    // once, or once for them all while a CDroppedEIDReport is open.
     int AddSheep(CSheep* sheep, bool makeCurrent) override;
     // Removes the animal at index from the flock and its indexes and releases it.
     void DeleteSheep(int index) override;
@@ -210,6 +216,14 @@ public:
     void SetFileOps(IFileOps* ops) { m_file.m_pFileOps = ops; }
 
 private:
+    friend class CDroppedEIDReport;
+    struct DroppedEID {
+        WString tattoo;
+        uint64_t eid;
+        WString holder;
+    };
+    void TellDroppedEIDs();
+
     void InsertAt(int index, CSheep* sheep);
     void FileSheep(CSheep* sheep);
     void SetCurrent(int index);
@@ -233,4 +247,19 @@ private:
     CBreedPlugIn m_plugIn;
     IReportsMenuSite* m_pReportsSite = nullptr;
     CDocumentFile m_file;
+    std::vector<DroppedEID> m_droppedEIDs;
+    int m_nEIDReports = 0;
+};
+
+// Animals filed while it is open that lose their EID are told of in one message when it closes:
+// for paste, import and downloads, which file many animals at a time.
+class CDroppedEIDReport {
+public:
+    explicit CDroppedEIDReport(CSheepDoc& doc) : m_doc(doc) { ++doc.m_nEIDReports; }
+    ~CDroppedEIDReport();
+    CDroppedEIDReport(const CDroppedEIDReport&) = delete;
+    CDroppedEIDReport& operator=(const CDroppedEIDReport&) = delete;
+
+private:
+    CSheepDoc& m_doc;
 };

@@ -237,7 +237,14 @@ void CSheep::SetElectronicID(uint64_t v) {
         if (m_nElectronicID != 0 && m_pDocument->LookupTattooByEID(m_nElectronicID, &holder) &&
             holder == m_strTattoo)
             m_pDocument->RemoveEID(m_nElectronicID);
-        if (v != 0) m_pDocument->SetEIDTattoo(v, m_strTattoo);
+        // An animal being made for the flock must not take the entry of one already in it: the
+        // flock refuses the EID when the new animal is filed.
+        const CSheep* other =
+            v != 0 && m_pDocument->LookupTattooByEID(v, &holder) && !EqualsNoCase(holder, m_strTattoo)
+                ? m_pDocument->FindSheep(holder)
+                : nullptr;
+        if (v != 0 && (other == nullptr || other->m_nElectronicID != v))
+            m_pDocument->SetEIDTattoo(v, m_strTattoo);
     }
     m_nElectronicID = v;
 }

@@ -4,7 +4,9 @@
 #include <wx/msgdlg.h>
 
 #include "platform/host.h"
+#include "document/windows_collection.h"
 #include "views/frame_site.h"
+#include "views/record_view.h"
 #include "views/wx_text.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CSheepDocument, wxDocument);
@@ -169,7 +171,7 @@ void CSheepDocument::CloseDocument() {
 }
 
 IDispatch* CSheepDocument::CreateWindows() {
-    AfxThrowOleDispatchExceptionSc(E_NOTIMPL, u"The windows collection is not available in this version.");
+    return (new CWindows(&GetRecordWindowList(), IID_IWindow))->GetIDispatch(false);
 }
 
 bool CSheepDocument::RunAddressBrowser(long, WString*) {
