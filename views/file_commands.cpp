@@ -9,6 +9,7 @@
 #include "document/doc_views.h"
 #include "document/file_exchange.h"
 #include "document/sheep_doc.h"
+#include "document/ui/sheet.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
@@ -44,7 +45,7 @@ bool RunFileImport(wxWindow* parent, CSheepDoc& doc) {
     wxFileDialog dialog(parent, "Import", wxEmptyString, wxEmptyString, FileFilter(),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     dialog.SetFilterIndex(StoredFilterIndex());
-    if (dialog.ShowModal() != wxID_OK) return false;
+    if (CvlRunModal(dialog) != wxID_OK) return false;
     StoreFilterIndex(dialog.GetFilterIndex());
     return ImportFile(doc, dialog.GetPath().utf8_string());
 }
@@ -53,7 +54,7 @@ void RunFileExport(wxWindow* parent, CSheepDoc& doc, wxView* activeView) {
     wxFileDialog dialog(parent, "Export", wxEmptyString, wxEmptyString, FileFilter(),
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     dialog.SetFilterIndex(StoredFilterIndex());
-    if (dialog.ShowModal() != wxID_OK) return;
+    if (CvlRunModal(dialog) != wxID_OK) return;
     StoreFilterIndex(dialog.GetFilterIndex());
     std::string path = dialog.GetPath().utf8_string();
     if (wxFileName(dialog.GetPath()).GetExt().empty()) path += ".TXT";
