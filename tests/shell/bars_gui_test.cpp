@@ -356,8 +356,10 @@ TEST_F(BarsTest, AddRunsTheAddDialogAndTheNewAnimalBecomesCurrent) {
         add.PressOk();
         return dialog.GetReturnCode();
     });
-    // No breed plug-in checks the tattoo here: it is kept on asking.
+    // No breed plug-in checks the tattoo here: it is kept on asking. Without events the new
+    // animal is not on the farm, and the list offers to show every animal.
     host.Reply(114, IDYES);
+    host.Reply(18, IDYES);
     Command(ID_SHEEP_ADD);
     CvlSetModalDriver({});
     EXPECT_EQ(runs, 1);

@@ -1,10 +1,14 @@
 #include "views/flock_view.h"
 
 #include <wx/dcmemory.h>
+#include <wx/msgdlg.h>
+#include <wx/timer.h>
 
 #include <set>
 #include <sstream>
 
+#include "document/doc_commands.h"
+#include "document/sheep_dialogs.h"
 #include "document/sheep_doc.h"
 #include "platform/archive.h"
 #include "platform/settings.h"
@@ -13,7 +17,9 @@
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/list_print.h"
+#include "views/record_paste.h"
 #include "views/sheep_document.h"
+#include "views/wx_text.h"
 
 namespace {
 
@@ -223,6 +229,41 @@ TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
     EXPECT_EQ(ar.GetRemaining(), 0u);
 }
 
+namespace {
+std::vector<wxString>* g_asserts = nullptr;
+}  // namespace
+
+TEST_F(FlockViewTest, PasteAsksItsQuestionWithTheClipboardClosed) {
+    ASSERT_TRUE(CopyBlockToClipboard(GetSheepClipboardFormat(), view->BuildClipboardBlock({2})));
+    core().FindSheep(u"B200")->SetName(u"Changed");
+
+    std::vector<wxString> asserts;
+    g_asserts = &asserts;
+    const wxAssertHandler_t previous =
+        wxSetAssertHandler([](const wxString&, int, const wxString&, const wxString& cond,
+                              const wxString& msg) { g_asserts->push_back(cond + ": " + msg); });
+    // A real modal box: while it is up the frame updates its buttons, Paste among them.
+    bool canPasteDuringQuestion = false;
+    App().GetHost().SetAnswerer([&](const CvlMessage& msg) {
+        wxGenericMessageDialog box(Frame(), ToWx(msg.text), "Corvalen", wxYES_NO);
+        wxTimer timer;
+        timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+            canPasteDuringQuestion = CanPasteRecords();
+            box.EndModal(wxID_YES);
+        });
+        timer.StartOnce(50);
+        return box.ShowModal() == wxID_YES ? IDYES : IDNO;
+    });
+    PasteRecords(core());
+    App().GetHost().SetAnswerer([this](const CvlMessage& msg) { return host.DoMessageBox(msg); });
+    wxSetAssertHandler(previous);
+
+    for (const wxString& text : asserts) ADD_FAILURE() << text;
+    EXPECT_TRUE(canPasteDuringQuestion);
+    EXPECT_EQ(core().FindSheep(u"B200")->GetName(), u"Ivy");
+}
+
 TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
     doc->Modify(true);
     host.Reply(IDCANCEL);
@@ -274,6 +315,20 @@ TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {
 
     host.Reply(18, IDYES);
     core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 6);
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");
+}
+
+TEST_F(FlockViewTest, AnAnimalAddedWithoutEventsIsOfferedWhenTheFilterHidesIt) {
+    core().GetExtractionCriteria().m_nType = CRITERIA_ON_FARM;
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    ASSERT_EQ(view->GetRowCount(), 0);
+    CAddSheepModel add(&core());
+    add.m_strTattoo = u"E500";
+    host.Reply(18, IDYES);
+    ASSERT_TRUE(AddSheepFromDialog(core(), add, SEX_EWE, 0, nullptr));
+    EXPECT_EQ(host.MessageIds(), std::vector<unsigned>{18});
     EXPECT_EQ(view->GetRowCount(), 6);
     ASSERT_EQ(view->GetSelectedRows().size(), 1u);
     EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");

@@ -282,9 +282,28 @@ TEST_F(RecordViewTest, ScriptsReachTheWindowThroughTheDocumentsWindows) {
     EXPECT_EQ(window->get_Index(&value), S_OK);
     EXPECT_EQ(value, 1);
     EXPECT_EQ(window->get_Top(&value), E_FAIL);
+    IDispatch* application = nullptr;
+    ASSERT_EQ(window->get_Application(&application), S_OK);
+    ASSERT_NE(application, nullptr);
+    application->Release();
     IDispatch* setup = nullptr;
     ASSERT_EQ(window->get_PageSetup(&setup), S_OK);
     EXPECT_NE(setup, nullptr);
     setup->Release();
     window->Release();
+}
+
+TEST_F(RecordViewTest, TheApplicationsActiveWindowAndWindowsAreTheRecordView) {
+    COleDispatchDriver app(AfxOleGetApplicationDispatch());
+    ASSERT_NE(app.m_lpDispatch, nullptr);
+    COleVariant active = app.Get(u"ActiveWindow");
+    EXPECT_EQ(CCmdTarget::FromIDispatch(active.pdispVal), view->GetAutomation());
+    COleVariant windows = app.Get(u"Windows");
+    COleDispatchDriver collection(windows.pdispVal, false);
+    EXPECT_EQ(collection.Get(u"Count").lVal, 1);
+    // The flock list is no automation object: it is active, so no window is.
+    ASSERT_TRUE(Frame()->SwitchView(wxCLASSINFO(CFlockView)));
+    Pump();
+    EXPECT_EQ(app.Get(u"ActiveWindow").pdispVal, nullptr);
+    EXPECT_EQ(collection.Get(u"Count").lVal, 1);
 }
