@@ -191,9 +191,9 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     SetTopWindow(frame);
     frame->SetDropTarget(new CFileDropTarget);
     if (wxMenuBar* bar = frame->GetMenuBar()) {
+        // Each file loaded into the history is put on the menus it already uses.
         m_docManager->FileHistoryUseMenu(bar->GetMenu(0));
         m_docManager->LoadRecentFiles();
-        m_docManager->FileHistoryAddFilesToMenu();
     }
 
     // Started by an automation client: the frame stays hidden.
@@ -270,12 +270,12 @@ void CSheepApp::RegisterTemplate(int id) {
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
     switch (id) {
         case IDR_FLOCKTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
                               wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
                               wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
             break;
         case IDR_SHEEPTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
                               wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
                               wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
             break;
