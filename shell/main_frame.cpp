@@ -254,13 +254,7 @@ void CMainFrame::OnUpdateHasDocument(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnFileSave(wxCommandEvent&) {
-    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
-    if (!doc) return;
-    // A file another program holds is saved only under another name.
-    if (doc->GetCore().IsReadOnly())
-        doc->SaveAs();
-    else
-        doc->Save();
+    if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument()) doc->Save();
 }
 
 void CMainFrame::OnFileSaveAs(wxCommandEvent&) {
