@@ -98,12 +98,13 @@ std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSum
         [&](CCompoundFileStreamWriter& writer) { WriteStreams(writer, StoreBytes(contents), summary); });
 }
 
-void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
+bool SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
                   IFileOps& ops) {
     CSafeSaveFile file(path, ops);
     CSaveTarget target(file);
     WriteDataFile(target, storeContents, summary);
     file.Commit();
+    return file.OwnershipKept();
 }
 
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
@@ -113,9 +114,9 @@ void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeCont
     writer.Finish();
 }
 
-void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
+bool SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops) {
-    SaveDataFile(path, StoreBytes(contents), summary, ops);
+    return SaveDataFile(path, StoreBytes(contents), summary, ops);
 }
 
 std::string WithDataFileExtension(const std::string& path) {

@@ -171,7 +171,7 @@ BOOL CDocumentAutomation::GetSaved() {
 
 BOOL CDocumentAutomation::GetReadOnly() {
     const WString path = GetFullName();
-    if (path.empty()) return TRUE;
+    if (path.empty() || Doc().IsReadOnly()) return TRUE;
     struct stat st {};
     // Attributes that cannot be read count as read-only.
     if (stat(WToUtf8(path).c_str(), &st) != 0) return TRUE;

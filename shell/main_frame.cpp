@@ -9,6 +9,7 @@
 #include "platform/strings.h"
 #include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
+#include "shell/sheep_app.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
@@ -148,6 +149,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 }
 
 bool CMainFrame::Destroy() {
+    if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) app->RevokeApplicationObject();
     if (!m_bBarStateSaved) {
         SaveBarState();
         m_bBarStateSaved = true;
@@ -252,13 +254,7 @@ void CMainFrame::OnUpdateHasDocument(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnFileSave(wxCommandEvent&) {
-    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
-    if (!doc) return;
-    // A file another program holds is saved only under another name.
-    if (doc->GetCore().IsReadOnly())
-        doc->SaveAs();
-    else
-        doc->Save();
+    if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument()) doc->Save();
 }
 
 void CMainFrame::OnFileSaveAs(wxCommandEvent&) {

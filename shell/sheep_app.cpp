@@ -8,12 +8,14 @@
 #include <wx/utils.h>
 
 #include <clocale>
+#include <cstdio>
 
 #include "document/ui/new_database_pages.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
 #include "shell/about_dlg.h"
+#include "shell/application_site.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
@@ -196,10 +198,13 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
         m_docManager->LoadRecentFiles();
     }
 
+    RegisterApplicationObject();
+
     // Started by an automation client: the frame stays hidden.
     if (IsAutomationStart()) return true;
 
     frame->ShowWithPlacement();
+    m_site->NoteShown();
     const WString defaultPath =
         CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Default Path", u"");
     if (!defaultPath.empty()) wxSetWorkingDirectory(ToWx(defaultPath));
@@ -285,7 +290,50 @@ void CSheepApp::RegisterTemplate(int id) {
     }
 }
 
+void CSheepApp::RegisterApplicationObject() {
+    const auto help = CvlGetComponentPath("Help");
+    AfxSetAutomationAppInfo(u"Corvalen", help ? Utf8ToW(*help) : WString());
+    m_site = std::make_unique<CApplicationSite>(*this);
+    // A program the user started is theirs: no script ends it by letting go.
+    m_site->SetUserControl(!IsAutomationStart());
+    m_automation = CRefPtr<CApplicationAutomation>::Adopt(new CApplicationAutomation(m_site.get()));
+    AfxOleRegisterApplication(m_automation.Get(), IID_IApplication);
+
+    // Scripts in other processes reach the same object through the bus; the first program keeps the
+    // name, so they always meet the running one.
+    IDispatch* root = m_automation->GetIDispatch(true);
+    std::string why;
+    if (!m_bus.Start(root, &why))
+        std::fprintf(stderr, "Dedov: scripts cannot reach this program over D-Bus (%s)\n", why.c_str());
+    root->Release();
+    m_bus.SetLastClientGoneHandler([this] { CallAfter([this] { OnLastClientGone(); }); });
+}
+
+void CSheepApp::RevokeApplicationObject() {
+    if (!m_automation) return;
+    m_bus.Stop();
+    AfxOleRevokeApplication(m_automation.Get());
+    // Scripts and plug-ins that still hold it get a refusal from now on.
+    m_automation->DetachSite();
+    m_automation.Reset();
+    m_site.reset();
+}
+
+void CSheepApp::CloseForAutomation() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame || frame->IsBeingDeleted()) return;
+    const bool seen = frame->IsShown() || (m_site && (m_site->WasShown() || m_site->GetUserControl()));
+    if (!seen)
+        for (wxDocument* doc : m_docManager->GetDocumentsVector()) doc->Modify(false);
+    frame->Close();
+}
+
+void CSheepApp::OnLastClientGone() {
+    if (m_site && !m_site->GetUserControl() && IsAutomationStart()) CloseForAutomation();
+}
+
 void CSheepApp::ShutDown() {
+    RevokeApplicationObject();
     if (CMainFrame* frame = GetMainFrame()) {
         frame->Destroy();
         DeletePendingObjects();

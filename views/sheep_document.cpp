@@ -113,6 +113,11 @@ bool CSheepDocument::OnSaveModified() {
     return Save();
 }
 
+bool CSheepDocument::Save() {
+    if (m_core->IsReadOnly()) return SaveAs();
+    return wxDocument::Save();
+}
+
 void CSheepDocument::RefreshViews() {
     m_core->UpdateAllViews(nullptr, HINT_COLUMNS | HINT_SHEEP_SET);
 }
