@@ -118,3 +118,13 @@ bool SaveDataFile(const std::string& path, std::span<const uint8_t> contents, co
                   IFileOps& ops) {
     return SaveDataFile(path, StoreBytes(contents), summary, ops);
 }
+
+std::string WithDataFileExtension(const std::string& path) {
+    const size_t name = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1) &&
+                              dot + 1 < path.size();
+    if (hasExtension || path.empty() || path.back() == '/') return path;
+    // "flock." becomes "flock.cvl", not "flock..cvl".
+    return path.back() == '.' ? path + "cvl" : path + ".cvl";
+}

@@ -55,3 +55,6 @@ void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeCont
 
 // True when the archive starts with a count of embedded items above 0.
 bool HasEmbeddedItems(std::span<const uint8_t> contents);
+
+// A name chosen for a data file without an extension of its own gets ".cvl".
+std::string WithDataFileExtension(const std::string& path);

@@ -3,8 +3,10 @@
 #include <wx/filename.h>
 #include <wx/html/helpctrl.h>
 
+#include "document/windows_collection.h"
 #include "shell/main_frame.h"
 #include "shell/sheep_app.h"
+#include "views/record_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -41,8 +43,12 @@ CCmdTarget* CApplicationSite::GetActiveDocument() {
 }
 
 CCmdTarget* CApplicationSite::GetActiveWindow() {
-    // No document window is an automation object yet.
-    return nullptr;
+    // The record views are the document windows that are automation objects; the active one
+    // comes first when it is one of them.
+    CMainFrame* frame = m_app.GetMainFrame();
+    const std::vector<CSheepView*> views = GetRecordViewsInWindowOrder();
+    if (!frame || views.empty() || views.front()->GetFrame() != frame->GetActiveChild()) return nullptr;
+    return views.front()->GetAutomation();
 }
 
 IOpenDocuments& CApplicationSite::GetOpenDocuments() {
@@ -50,7 +56,7 @@ IOpenDocuments& CApplicationSite::GetOpenDocuments() {
 }
 
 IDispatch* CApplicationSite::CreateWindows() {
-    return nullptr;
+    return (new CWindows(&GetRecordWindowList(), IID_IWindow))->GetIDispatch(false);
 }
 
 std::vector<WString> CApplicationSite::GetImageSearchPath() {

@@ -8,6 +8,7 @@
 #include <wx/utils.h>
 
 #include <clocale>
+#include <cstdio>
 
 #include "document/ui/new_database_pages.h"
 #include "platform/install.h"
@@ -189,9 +190,9 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     SetTopWindow(frame);
     frame->SetDropTarget(new CFileDropTarget);
     if (wxMenuBar* bar = frame->GetMenuBar()) {
+        // Each file loaded into the history is put on the menus it already uses.
         m_docManager->FileHistoryUseMenu(bar->GetMenu(0));
         m_docManager->LoadRecentFiles();
-        m_docManager->FileHistoryAddFilesToMenu();
     }
 
     RegisterApplicationObject();
@@ -271,12 +272,12 @@ void CSheepApp::RegisterTemplate(int id) {
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
     switch (id) {
         case IDR_FLOCKTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
                               wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
                               wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
             break;
         case IDR_SHEEPTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
                               wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
                               wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
             break;
@@ -294,10 +295,20 @@ void CSheepApp::RegisterApplicationObject() {
     m_site->SetUserControl(!IsAutomationStart());
     m_automation = CRefPtr<CApplicationAutomation>::Adopt(new CApplicationAutomation(m_site.get()));
     AfxOleRegisterApplication(m_automation.Get(), IID_IApplication);
+
+    // Scripts in other processes reach the same object through the bus; the first program keeps the
+    // name, so they always meet the running one.
+    IDispatch* root = m_automation->GetIDispatch(true);
+    std::string why;
+    if (!m_bus.Start(root, &why))
+        std::fprintf(stderr, "Dedov: scripts cannot reach this program over D-Bus (%s)\n", why.c_str());
+    root->Release();
+    m_bus.SetLastClientGoneHandler([this] { CallAfter([this] { OnLastClientGone(); }); });
 }
 
 void CSheepApp::RevokeApplicationObject() {
     if (!m_automation) return;
+    m_bus.Stop();
     AfxOleRevokeApplication(m_automation.Get());
     // Scripts and plug-ins that still hold it get a refusal from now on.
     m_automation->DetachSite();

@@ -10,6 +10,7 @@
 
 #include "document/application_automation.h"
 #include "document/documents_collection.h"
+#include "platform/automation/dbus_server.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
 
@@ -93,6 +94,8 @@ public:
     // The automation Application object, registered while the main window exists.
     CApplicationAutomation* GetApplicationObject() const { return m_automation.Get(); }
     CApplicationSite* GetApplicationSite() const { return m_site.get(); }
+    // Serves the Application object to scripts on the session bus, when this program got the name.
+    const CDBusAutomationServer& GetBusServer() const { return m_bus; }
     // Ends the program for a script (Quit, or the last script letting go): documents the user has
     // seen get the ordinary save question; those of a hidden automation start are discarded.
     void CloseForAutomation();
@@ -120,6 +123,7 @@ private:
     CShellDocuments m_openDocuments;
     std::unique_ptr<CApplicationSite> m_site;
     CRefPtr<CApplicationAutomation> m_automation;
+    CDBusAutomationServer m_bus;
     CCvlHost* m_previousHost = nullptr;
     CSheepDocManager* m_docManager = nullptr;
     WString m_strView;

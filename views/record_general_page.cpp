@@ -6,13 +6,13 @@
 #include <wx/textctrl.h>
 #include <wx/valtext.h>
 
-#include <climits>
+#include <limits>
 
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
 #include "platform/host.h"
 #include "platform/strings.h"
-#include "records/eid_text.h"
+#include "records/electronic_id.h"
 #include "records/sheep.h"
 #include "views/record_pages.h"
 #include "views/record_view.h"
@@ -31,11 +31,19 @@ using GeneralHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER
                                    IDC_GENERAL_EARTAG_COLOUR, IDC_GENERAL_EARTAG_NUMBER, IDC_GENERAL_EID,
                                    IDC_GENERAL_COMMENTS, 1433, 1434, 1435, 1436>;
 
-// Digits only, within the 32-bit range; an empty text is 0.
-bool ParseCount(const wxString& text, int32_t* value) {
+// The EID edit: empty for none (0), else the sixteen-digit form.
+wxString ShowEid(uint64_t eid) {
+    return eid == 0 ? wxString() : ToWx(FormatElectronicID(eid));
+}
+
+// A whole number that fits; an empty text is 0.
+template <class T>
+bool ParseWhole(const wxString& text, T* value) {
     uint64_t number = 0;
-    if (!ParseElectronicIdText(FromWx(text), &number) || number > uint64_t(INT32_MAX)) return false;
-    *value = int32_t(number);
+    if (!wxString(text).Trim().Trim(false).empty() &&
+        (!ParseElectronicID(FromWx(text), number) || number > uint64_t(std::numeric_limits<T>::max())))
+        return false;
+    *value = T(number);
     return true;
 }
 
@@ -149,7 +157,7 @@ void CSheepViewGeneralTab::ShowSheep(CSheep* sheep) {
     m_pEartagNumber->ChangeValue(any ? ToWx(sheep->GetEartagNumber()) : wxString());
     m_pComments->ChangeValue(any ? ToWx(sheep->GetComments()) : wxString());
     m_nShownEid = any ? sheep->GetElectronicID() : 0;
-    m_pEid->ChangeValue(ToWx(FormatElectronicIdText(m_nShownEid)));
+    m_pEid->ChangeValue(ShowEid(m_nShownEid));
 
     const int32_t reason = any ? sheep->GetDepartReason() : DEPART_NONE;
     WString departText;
@@ -197,7 +205,7 @@ bool CSheepViewGeneralTab::WriteText(wxTextCtrl* edit, unsigned field) {
 
 bool CSheepViewGeneralTab::WriteOneOf() {
     int32_t count = 0;
-    if (!ParseCount(GetOneOfEdit()->GetValue(), &count)) {
+    if (!ParseWhole(GetOneOfEdit()->GetValue(), &count)) {
         CvlMessageBoxText(kPositiveInteger, MB_OK | MB_ICONEXCLAMATION);
         GetOneOfEdit()->ChangeValue(wxString::Format("%d", m_shown->GetOneOf()));
         Veto();
@@ -218,20 +226,20 @@ bool CSheepViewGeneralTab::WriteSex() {
 bool CSheepViewGeneralTab::WriteElectronicId() {
     uint64_t eid = 0;
     const uint64_t old = m_shown->GetElectronicID();
-    if (!ParseElectronicIdText(FromWx(m_pEid->GetValue()), &eid)) {
+    if (!ParseWhole(m_pEid->GetValue(), &eid)) {
         CvlMessageBoxText(kPositiveInteger, MB_OK | MB_ICONEXCLAMATION);
-        m_pEid->ChangeValue(ToWx(FormatElectronicIdText(old)));
+        m_pEid->ChangeValue(ShowEid(old));
         Veto();
         return true;
     }
     // Another animal wearing the EID refuses it (the animal has said so): the old one comes back.
     if (!m_shown->SetFieldValue(SF_ELECTRONIC_ID, &eid)) {
         Veto();
-        m_pEid->ChangeValue(ToWx(FormatElectronicIdText(old)));
+        m_pEid->ChangeValue(ShowEid(old));
         return true;
     }
     if (eid != old) AnimalChanged(m_shown.Get());
-    m_pEid->ChangeValue(ToWx(FormatElectronicIdText(eid)));
+    m_pEid->ChangeValue(ShowEid(eid));
     return true;
 }
 

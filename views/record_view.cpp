@@ -57,9 +57,9 @@ CSheepDoc* CSheepView::GetCore() const {
 }
 
 CSheep* CSheepView::GetCurrentSheep() const {
+    // The document's index follows animals added and removed before it, even unannounced.
     CSheepDoc* core = GetCore();
-    if (!core || m_nCurrent < 0 || m_nCurrent >= core->GetSheepCount()) return nullptr;
-    return core->GetSheepAt(m_nCurrent);
+    return core ? core->GetCurrentSheep() : nullptr;
 }
 
 bool CSheepView::OnCreate(wxDocument* doc, long flags) {
@@ -70,12 +70,14 @@ bool CSheepView::OnCreate(wxDocument* doc, long flags) {
     SetFrame(frame);
     m_pCanvas = new wxPanel(frame, wxID_ANY);
     m_pSheet = new wxNotebook(m_pCanvas, wxID_ANY);
-    for (int id = 0; id < PAGE_COUNT; ++id) {
+    for (int id = 0; id < PAGE_COUNT; ++id)
         m_pages[size_t(id)] = CreateRecordPage(RecordPageId(id), m_pSheet, this);
-        if (m_pages[size_t(id)]) m_pages[size_t(id)]->Hide();
-    }
     for (RecordPageId id : kFixedRecordPages)
         if (CSheepViewPage* page = GetPage(id)) m_pSheet->AddPage(page, page->GetCaption());
+    // GTK's notebook shows only visible pages: those out of the sheet wait hidden.
+    for (RecordPageId id : {PAGE_LAMBING, PAGE_TUPPING})
+        if (CSheepViewPage* page = GetPage(id)) page->Hide();
+    if (m_pSheet->GetPageCount() > 0) m_pSheet->ChangeSelection(0);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_pSheet, 1, wxEXPAND);
     m_pCanvas->SetSizer(sizer);
@@ -129,16 +131,15 @@ void CSheepView::OnUpdate(CDocView*, uint32_t, CObject*) {
     CSheepDoc* core = GetCore();
     CSheepViewPage* page = GetActivePage();
     if (core && page) {
+        // Whatever another view or a script changed, the page is about to load again: the edit
+        // still pending belongs to the animal shown, unless that animal has left the document.
         CSheep* shown = page->GetShownSheep();
-        // Another view or a script moved the document on: the edit still pending belongs to the
-        // animal shown, unless that animal has left the document.
-        if (shown && shown != core->GetCurrentSheep()) {
-            if (shown->GetDocument() == core)
-                page->CommitPendingEdits();
-            else
-                page->DiscardPendingEdits();
-            m_navigator.ClearVeto();
-        }
+        if (shown && shown->GetDocument() == core)
+            page->CommitPendingEdits();
+        else
+            page->DiscardPendingEdits();
+        // A move made elsewhere is not the user's next move.
+        if (shown != core->GetCurrentSheep()) m_navigator.ClearVeto();
     }
     RefreshPages();
 }
@@ -187,6 +188,7 @@ void CSheepView::RefreshPages() {
         CSheepViewPage* page = GetPage(change.page);
         if (!page) continue;
         if (change.append) {
+            page->Show();
             m_pSheet->AddPage(page, page->GetCaption(), false);
         } else {
             const auto current = GetTabs();
@@ -262,7 +264,7 @@ void CSheepView::OnDelete() {
     if (CvlMessageBox(IDS_DELETE_ONE, {sheep->GetTattoo()}, MB_YESNO | MB_ICONQUESTION | MB_HELP) != IDYES) return;
     // The edit pending on the animal goes with it.
     if (CSheepViewPage* page = GetActivePage()) page->DiscardPendingEdits();
-    core->DeleteSheep(m_nCurrent);
+    core->DeleteSheep(core->GetCurrentIndex());
     RefreshPages();
 }
 

@@ -1,10 +1,12 @@
 #include "views/sheep_document.h"
 
+#include <wx/filedlg.h>
 #include <wx/mdi.h>
 #include <wx/msgdlg.h>
 
-#include "platform/host.h"
+#include "document/data_file.h"
 #include "document/windows_collection.h"
+#include "platform/host.h"
 #include "views/frame_site.h"
 #include "views/record_view.h"
 #include "views/wx_text.h"
@@ -157,6 +159,23 @@ bool CSheepDocument::SaveDocument(const WString& path) {
     const wxString file = ToWx(path);
     if (!OnSaveDocument(file)) return false;
     if (wxDocManager* manager = GetDocumentManager()) manager->AddFileToHistory(file);
+    return true;
+}
+
+bool CSheepDocument::SaveAs() {
+    wxDocTemplate* docTemplate = GetDocumentTemplate();
+    if (!docTemplate) return false;
+    wxString folder = wxPathOnly(GetFilename());
+    if (folder.empty() && GetDocumentManager()) folder = GetDocumentManager()->GetLastDirectory();
+    const wxString chosen = wxFileSelector(
+        "Save As", folder, wxFileNameFromPath(GetFilename()), docTemplate->GetDefaultExtension(),
+        docTemplate->GetDescription() + " (*.cvl)|" + docTemplate->GetFileFilter(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
+        GetDocumentWindow());
+    if (chosen.empty()) return false;
+    const wxString path = wxString::FromUTF8(WithDataFileExtension(chosen.ToStdString(wxConvUTF8)));
+    if (!SaveDocument(FromWx(path))) return false;
+    SetTitle(wxFileNameFromPath(path));
+    SetFilename(path, true);
     return true;
 }
 

@@ -49,6 +49,8 @@ public:
     void ShowFirstView(bool show) override;
     void ActivateFirstView() override;
     bool SaveDocument(const WString& path) override;
+    // Save As that gives a name typed without an extension the data file's.
+    bool SaveAs() override;
     void CloseDocument() override;
     IDispatch* CreateWindows() override;
     bool RunAddressBrowser(long windowHandle, WString* name) override;
