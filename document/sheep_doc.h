@@ -210,6 +210,8 @@ public:
     bool ImportFarmDetailElement(int32_t key, const WString& value);
     bool ImportAddressElement(CRefPtr<CAddress> address);
     bool ImportHeaderElement(CXmlReader& reader, const CXMLSheepDocHeader& header);
+    // The views learn of the animals a reading brought in, and the last of them becomes current.
+    void ShowLastImported();
 
     // ---- lifecycle -----------------------------------------------------------------------------
     // Empties the document before a new or opened flock fills it.
@@ -275,6 +277,7 @@ private:
     IReportsMenuSite* m_pReportsSite = nullptr;
     CDocumentFile m_file;
     std::set<WString> m_importedAddresses;  // names taken in the current XML reading
+    WString m_strLastImported;              // the key of the reading's last animal
     CRefPtr<CWebXMLResponse> m_lastResponse;
     std::vector<DroppedEID> m_droppedEIDs;
     int m_nEIDReports = 0;

@@ -90,7 +90,9 @@ bool CSheepDoc::ImportXML(const std::string& path) {
     CProgressScope progress(IDS_IMPORTING, check.topLevelRecords);
     CXmlReader reader(1, this, this);
     m_importedAddresses.clear();
+    m_strLastImported.clear();
     const bool read = reader.ParseFile(path);
+    ShowLastImported();
     if (!read) reader.ShowFailure();
     return read;
 }
@@ -99,9 +101,11 @@ bool CSheepDoc::ReadXMLText(std::string_view utf8) {
     CDroppedEIDReport dropped(*this);
     CXmlReader reader(2, this, this);
     m_importedAddresses.clear();
-    if (reader.Parse(utf8)) return true;
-    reader.ShowFailure();
-    return false;
+    m_strLastImported.clear();
+    const bool read = reader.Parse(utf8);
+    ShowLastImported();
+    if (!read) reader.ShowFailure();
+    return read;
 }
 
 void CSheepDoc::PutXMLText(const WString& xml) {
@@ -155,13 +159,23 @@ bool CSheepDoc::OnImportElement(CXmlReader& reader, const WString&) {
     return true;
 }
 
+void CSheepDoc::ShowLastImported() {
+    if (m_strLastImported.empty()) return;
+    UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    SelectSheep(m_strLastImported, true, true, nullptr);
+    m_strLastImported.clear();
+}
+
 bool CSheepDoc::ImportSheepElement(CXmlReader& reader, CRefPtr<CSheep> sheep) {
     CvlGetHost().StepProgress();
-    if (AddSheep(sheep.Get(), true) < 0) {
+    // Made current once the reading ends: a history entry per animal would make a large import
+    // take quadratic time, every entry moving at each insertion.
+    if (AddSheep(sheep.Get(), false) < 0) {
         // The farmer kept the animal already there and was asked: nothing more to say.
         reader.SetReported();
         return false;
     }
+    m_strLastImported = sheep->GetTattoo();
     sheep.Detach();
     return true;
 }

@@ -150,6 +150,8 @@ TEST_F(XmlImport, AnExportReadIntoAnEmptyFlockOfTheBreedIsTheSameFlock) {
     EXPECT_EQ(address->GetAddress(), u"Low Farm\r\n]]> Dale & Sons");
     EXPECT_EQ(target.GetDocString(1025), WString());  // the source had none
     EXPECT_TRUE(target.IsModified());
+    // The last animal read is current.
+    EXPECT_EQ(target.GetCurrentKey(), u"UK 0123/45");
 }
 
 TEST_F(XmlImport, RefusedFilesSayWhyAndChangeNothing) {
