@@ -187,11 +187,12 @@ void CDocumentAutomation::SetVisible(VARIANT_BOOL visible) {
 }
 
 WString CDocumentAutomation::GetXML() {
-    AfxThrowOleException(E_NOTIMPL);
+    // The text is UTF-8 in memory; clients get it as the property's wide string.
+    return Utf8ToW(Doc().GetXMLText());
 }
 
-void CDocumentAutomation::SetXML(const WString&) {
-    AfxThrowOleException(E_NOTIMPL);
+void CDocumentAutomation::SetXML(const WString& xml) {
+    Doc().PutXMLText(xml);
 }
 
 IDispatch* CDocumentAutomation::LookupSignetAverages(SHORT sex, SHORT year) {

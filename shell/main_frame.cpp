@@ -4,6 +4,7 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
+#include "document/doc_commands.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
@@ -79,6 +80,9 @@ void CMainFrame::BuildMenus() {
     file->Append(ID_FILE_CLOSE, "&Close");
     file->Append(ID_FILE_SAVE, "&Save\tCtrl+S");
     file->Append(ID_FILE_SAVE_AS, "Save &As...");
+    file->AppendSeparator();
+    file->Append(WxCommandId(ID_FILE_IMPORT), "&Import...");
+    file->Append(WxCommandId(ID_FILE_EXPORT), "&Export...");
     file->AppendSeparator();
     file->Append(ID_FILE_PRINT, "&Print...\tCtrl+P");
     file->Append(ID_FILE_PRINT_PREVIEW, "Print Pre&view");

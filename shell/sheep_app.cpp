@@ -18,6 +18,7 @@
 #include "shell/application_site.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
+#include "views/file_commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
 #include "views/sheep_document.h"
@@ -68,10 +69,6 @@ public:
         return true;
     }
 };
-
-// No import exists in this build: the flock the wizard made is kept and the user told so.
-const char16_t kImportNotAvailable[] =
-    u"Importing a data file is not available in this version. The new flock has been kept.";
 
 std::vector<CSheepDocument*> OpenSheepDocuments() {
     std::vector<CSheepDocument*> docs;
@@ -390,10 +387,7 @@ bool CSheepApp::RunNewDatabase(CSheepDocument& doc) {
     summary.m_appName = "Corvalen";
 
     CNewDocumentServices services;
-    services.runImport = [] {
-        CvlMessageBoxText(kImportNotAvailable, MB_OK | MB_ICONINFORMATION);
-        return false;
-    };
+    services.runImport = [this, &core] { return RunFileImport(GetMainFrame(), core); };
     services.postAddCommand = [] {
         if (CMainFrame* frame = CWxHost::GetMainFrame())
             wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, WxCommandId(ID_SHEEP_ADD)));

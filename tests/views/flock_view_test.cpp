@@ -4,6 +4,8 @@
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -16,6 +18,7 @@
 #include "records/sheep.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
+#include "views/file_commands.h"
 #include "views/list_print.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
@@ -199,6 +202,35 @@ TEST_F(FlockViewTest, ExportWritesCommaAndTabSeparatedLines) {
     size_t lines = 0;
     for (size_t at = 0; (at = csv.str().find("\r\n", at)) != std::string::npos; at += 2) ++lines;
     EXPECT_EQ(lines, 5u);
+}
+
+TEST_F(FlockViewTest, FileExportFromTheListFollowsTheExtension) {
+    char tmpl[] = "/tmp/cvl-export-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string folder = tmpl;
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto count = [](const std::string& text, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    // The flock list writes the exchange file of its selection.
+    EXPECT_EQ(ExportToPath(core(), view, folder + "/flock.xml"), 5);
+    EXPECT_EQ(count(read(folder + "/flock.xml"), "<Dedov "), 5u);
+    // Text and CSV are the list's rows.
+    EXPECT_EQ(ExportToPath(core(), view, folder + "/flock.csv"), 5);
+    EXPECT_EQ(count(read(folder + "/flock.csv"), "\r\n"), 5u);
+    EXPECT_EQ(read(folder + "/flock.csv").substr(0, 7), "\"A100\",");
+    // Another kind of file is refused by name and not made.
+    const size_t shown = host.Messages().size();
+    EXPECT_EQ(ExportToPath(core(), view, folder + "/flock.doc"), -1);
+    ASSERT_EQ(host.Messages().size(), shown + 1);
+    EXPECT_EQ(host.Messages().back().stringId, 125u);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/flock.doc"));
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
