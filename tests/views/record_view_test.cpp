@@ -1,8 +1,10 @@
 #include "views/record_view.h"
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/notebook.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "document/doc_commands.h"
@@ -306,4 +308,54 @@ TEST_F(RecordViewTest, TheApplicationsActiveWindowAndWindowsAreTheRecordView) {
     Pump();
     EXPECT_EQ(app.Get(u"ActiveWindow").pdispVal, nullptr);
     EXPECT_EQ(collection.Get(u"Count").lVal, 1);
+}
+
+TEST_F(RecordViewTest, SignetFiguresAreCheckedStampedAndShown) {
+    ASSERT_TRUE(view->ActivatePage(PAGE_SIGNET));
+    auto* signet = static_cast<CSheepViewSignetTab*>(view->GetPage(PAGE_SIGNET));
+    signet->ShowSheep(core().GetCurrentSheep());
+    wxTextCtrl* lean = signet->GetFigureEdit(16);
+    EXPECT_TRUE(lean->IsEnabled());
+    // A text that is no number is refused with its message, and the animal stays once.
+    Type(lean, "abc");
+    Command(ID_SHEEP_NEXT);
+    EXPECT_EQ(host.MessageIds(), (std::vector<unsigned>{156}));
+    EXPECT_EQ(core().GetCurrentIndex(), 0);
+    EXPECT_EQ(lean->GetValue(), "");
+    Type(lean, "12.5");
+    Command(ID_SHEEP_NEXT);
+    EXPECT_EQ(core().GetSheepAt(0)->GetFigure(FIG_LEAN_INDEX), 12.5);
+    EXPECT_EQ(core().GetCurrentIndex(), 1);
+    Command(ID_SHEEP_PREVIOUS);
+    EXPECT_EQ(lean->GetValue(), "12.50");
+    // No class averages and not born on the farm: neither the label nor the button shows.
+    EXPECT_FALSE(signet->GetAverageLabel()->IsShown());
+    EXPECT_FALSE(signet->GetEnterAveragesButton()->IsShown());
+}
+
+TEST_F(RecordViewTest, TheGeneralPageShowsOnlyTheDatesAndFlagsThereAre) {
+    CSheep* sheep = core().GetSheepAt(0);
+    COleDateTime born;
+    born.SetDate(2024, 3, 1);
+    sheep->SetFieldValue(SF_DATE_OF_BIRTH, &born);
+    const int32_t died = DEPART_DIED;
+    sheep->SetFieldValue(SF_DEPART_REASON, &died);
+    general()->ShowSheep(sheep);
+    const auto shown = [this](int id) { return general()->FindWindow(id)->IsShown(); };
+    EXPECT_TRUE(shown(IDC_GENERAL_BIRTH));
+    EXPECT_FALSE(shown(IDC_GENERAL_PURCHASE));
+    EXPECT_FALSE(shown(IDC_GENERAL_PURCHASE_LABEL));
+    EXPECT_TRUE(shown(IDC_GENERAL_DEPART));
+    EXPECT_EQ(general()->FindWindow(IDC_GENERAL_DEPART_LABEL)->GetLabel(), "Died:");
+    // The dates are shown, never edited here.
+    EXPECT_FALSE(dynamic_cast<wxTextCtrl*>(general()->FindWindow(IDC_GENERAL_BIRTH))->IsEditable());
+    // Without a breed plug-in no flag has a name, so no box shows.
+    for (int box = 0; box < 4; ++box) EXPECT_FALSE(general()->GetFlagBox(box)->IsShown()) << box;
+
+    // No animal: every editing control is disabled.
+    general()->ShowSheep(nullptr);
+    EXPECT_FALSE(general()->GetNameEdit()->IsEnabled());
+    EXPECT_FALSE(general()->FindWindow(IDC_GENERAL_EID)->IsEnabled());
+    EXPECT_FALSE(shown(IDC_GENERAL_DEPART));
+    EXPECT_TRUE(general()->GetTattooEdit()->IsEditable());
 }
