@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+#include "abi/version_note.h"
+
 struct ISheep;      // an animal's dual interface
 struct IEvent;      // an event's dual interface
 struct IDocument;   // the document's dual interface
@@ -76,22 +78,6 @@ typedef uint16_t (*PFN_CVLGetXMLValidator)();
 typedef const void* (*PFN_CVLGetResource)(uint16_t type, uint16_t id, uint32_t* size);
 }
 
-// The version note: an ELF note in section ".note.cvl.version", owner "Corvalen", type 1, whose
-// descriptor is four 16-bit parts (major, minor, build, revision, little-endian) followed by the
-// product version text in UTF-8 (NUL-terminated). Declare one in a plug-in with
+// The version note (abi/version_note.h). Declare one in a plug-in with
 //   CVL_BREED_VERSION_NOTE(2, 0, 0, 0, "2.0.0.0");
-#define CVL_VERSION_NOTE_SECTION ".note.cvl.version"
-#define CVL_VERSION_NOTE_OWNER "Corvalen"
-#define CVL_VERSION_NOTE_TYPE 1
-
-#define CVL_VN_STR2(x) #x
-#define CVL_VN_STR(x) CVL_VN_STR2(x)
-// The product text must be a string literal of at most 31 characters.
-#define CVL_BREED_VERSION_NOTE(maj, min, bld, rev, product)                                               \
-    extern "C" __attribute__((used, section(CVL_VERSION_NOTE_SECTION), aligned(4))) const struct {        \
-        uint32_t namesz, descsz, type;                                                                    \
-        char name[12];                                                                                    \
-        uint16_t parts[4];                                                                                \
-        char text[32];                                                                                    \
-    } cvl_version_note = {9, 8 + 32, CVL_VERSION_NOTE_TYPE, CVL_VERSION_NOTE_OWNER, {maj, min, bld, rev}, \
-                          product}
+#define CVL_BREED_VERSION_NOTE CVL_VERSION_NOTE

@@ -30,4 +30,9 @@ constexpr int kResetColumns = 7;  // ()
 constexpr int kBindColumn = 8;    // (BSTR title, long kind, long position); position -1 appends
 }  // namespace report_view
 
+// IApplication (the reader plug-in)
+namespace application {
+constexpr int kGetDecimalPrecision = 27;  // (short*)
+}  // namespace application
+
 }  // namespace dual_slots

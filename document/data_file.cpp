@@ -138,12 +138,13 @@ std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSum
     });
 }
 
-void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
+bool SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
                   IFileOps& ops) {
     CSafeSaveFile file(path, ops);
     CSaveTarget target(file);
     WriteDataFile(target, storeContents, summary);
     file.Commit();
+    return file.OwnershipKept();
 }
 
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
@@ -154,9 +155,19 @@ void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeCont
     writer.Finish();
 }
 
-void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
+bool SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops) {
-    SaveDataFile(path, StoreBytes(contents), summary, ops);
+    return SaveDataFile(path, StoreBytes(contents), summary, ops);
+}
+
+std::string WithDataFileExtension(const std::string& path) {
+    const size_t name = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1) &&
+                              dot + 1 < path.size();
+    if (hasExtension || path.empty() || path.back() == '/') return path;
+    // "flock." becomes "flock.cvl", not "flock..cvl".
+    return path.back() == '.' ? path + "cvl" : path + ".cvl";
 }
 
 void SaveDataFileStreams(const std::string& path, const CDataFileStreams& file, IFileOps& ops) {

@@ -46,10 +46,11 @@ using StoreContentsFn = std::function<void(CArchive&)>;
 std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSummaryInfo* summary);
 // Saves over `path` safely a data file whose archive storeContents stores; the archive goes
 // straight into the file as it is made. Throws CFileException (see safe_save.h) and whatever
-// storeContents throws; the file on disk is the old one then.
-void SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
+// storeContents throws; the file on disk is the old one then. False when the saved file could not
+// keep the old one's owner or group.
+bool SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
                   IFileOps& ops = SystemFileOps());
-void SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
+bool SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops = SystemFileOps());
 // The save's file written into another target.
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
@@ -74,3 +75,6 @@ void SaveDataFileStreams(const std::string& path, const CDataFileStreams& file, 
 
 // True when the archive starts with a count of embedded items above 0.
 bool HasEmbeddedItems(std::span<const uint8_t> contents);
+
+// A name chosen for a data file without an extension of its own gets ".cvl".
+std::string WithDataFileExtension(const std::string& path);

@@ -150,8 +150,18 @@ void RegisterDocumentClipboardFormats() {
     g_strAddressFormat = LoadCvlString(IDS_ADDRESS_FORMAT);
 }
 
+std::vector<uint8_t> BuildSheepBlock(const WString& title, const std::vector<CSheep*>& animals) {
+    std::vector<uint8_t> block;
+    CArchive ar(block, CArchive::store);
+    ar << WStringView(title);
+    ar << uint32_t(animals.size());
+    for (CSheep* sheep : animals) sheep->Serialize(ar);
+    return block;
+}
+
 int PasteSheepBlock(CSheepDoc& doc, std::span<const uint8_t> block) {
     int added = 0;
+    CDroppedEIDReport report(doc);
     try {
         CArchive ar(block);
         WString description;

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/wintypes.h"
 
 class CCriteria;
 class CDocView;
+class CSheep;
 class CSheepDoc;
 
 // Command ids.
@@ -69,6 +71,9 @@ const WString& GetAddressClipboardFormat();
 // Each new document registers its own names.
 void RegisterDocumentClipboardFormats();
 
+// The block of a copy of animals: the document's title, a 32-bit count, then each animal in its
+// archive form without a class tag.
+std::vector<uint8_t> BuildSheepBlock(const WString& title, const std::vector<CSheep*>& animals);
 // A block of animals: a text, a 32-bit count, then each animal in its archive form. Each is added
 // (an existing key asks first; the refused animal is dropped), then the views are told (hint 1).
 // A short or damaged block throws CArchiveException; the animals added before it stay and the views

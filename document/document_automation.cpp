@@ -171,7 +171,7 @@ BOOL CDocumentAutomation::GetSaved() {
 
 BOOL CDocumentAutomation::GetReadOnly() {
     const WString path = GetFullName();
-    if (path.empty()) return TRUE;
+    if (path.empty() || Doc().IsReadOnly()) return TRUE;
     struct stat st {};
     // Attributes that cannot be read count as read-only.
     if (stat(WToUtf8(path).c_str(), &st) != 0) return TRUE;
@@ -187,11 +187,12 @@ void CDocumentAutomation::SetVisible(VARIANT_BOOL visible) {
 }
 
 WString CDocumentAutomation::GetXML() {
-    AfxThrowOleException(E_NOTIMPL);
+    // The text is UTF-8 in memory; clients get it as the property's wide string.
+    return Utf8ToW(Doc().GetXMLText());
 }
 
-void CDocumentAutomation::SetXML(const WString&) {
-    AfxThrowOleException(E_NOTIMPL);
+void CDocumentAutomation::SetXML(const WString& xml) {
+    Doc().PutXMLText(xml);
 }
 
 IDispatch* CDocumentAutomation::LookupSignetAverages(SHORT sex, SHORT year) {

@@ -82,6 +82,7 @@ public:
     std::string m_path;  // empty until opened or saved
     CFileLock m_lock;
     bool m_bReadOnly = false;  // another program holds the file's lock
+    CFileStamp m_readStamp;    // the file as it was read or last saved
     IDocumentShell* m_pShell = nullptr;
     IFileOps* m_pFileOps = nullptr;  // null: the system's
 };

@@ -114,8 +114,7 @@ int CFileNewWiz1Model::OnWizardNext() {
             CvlMessageBox(112, {m_strBreed}, MB_OK | MB_ICONSTOP | MB_HELP);
         else
             ReportBreedPlugInResult(result, m_strBreed);
-        // A plug-in built for another system cannot make this flock at all: the wizard stops.
-        if (result == BREED_NOT_A_PLUGIN) GetSheet()->Cancel();
+        // The loader has let the plug-in go: the farmer may choose another breed here.
         return WIZ_STAY;
     }
     // Remembered only once loaded, so that Next on a breed that failed tries it again.

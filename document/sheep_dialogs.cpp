@@ -49,6 +49,8 @@ bool AddSheepFromDialog(CSheepDoc& doc, const CAddSheepModel& dialog, int32_t se
     const WString key = raw->GetTattoo();
     doc.SelectSheep(key, false, true, nullptr);
     doc.UpdateAllViews(nullptr, HINT_SHEEP_SET | HINT_SHEEP, nullptr);
+    // The views learn which animal is new, so a list whose filter hides it can offer to show it.
+    doc.UpdateAllViews(nullptr, HINT_CURRENT, raw);
     doc.SetModifiedFlag(true);
     if (newKey) *newKey = key;
     return true;
@@ -104,8 +106,7 @@ std::vector<WString> CGotoSheepModel::Search() {
         case MODE_EID: {
             uint64_t eid = 0;
             WString tattoo;
-            if (ParseElectronicID(key, eid) &&
-                m_pDoc->LookupTattooByEID(eid, &tattoo))
+            if (ParseElectronicID(key, eid) && m_pDoc->LookupTattooByEID(eid, &tattoo))
                 m_results.push_back(tattoo);
             break;
         }

@@ -6,6 +6,7 @@
 #include "document/doc_commands.h"
 #include "document/midpoint_search.h"
 #include "platform/host.h"
+#include "records/electronic_id.h"
 #include "records/event.h"
 #include "records/record_interfaces.h"
 #include "records/sheep.h"
@@ -98,6 +99,17 @@ bool CSheepDoc::LookupTattooByEID(uint64_t eid, WString* tattoo) const {
     return true;
 }
 
+bool CSheepDoc::IsEIDHeldByOther(uint64_t eid, const WString& key, WString* holder) const {
+    if (eid == 0) return false;
+    WString tattoo;
+    if (!LookupTattooByEID(eid, &tattoo) || EqualsNoCase(tattoo, key)) return false;
+    // An entry left by an animal that was made but never filed names nobody.
+    const CSheep* other = FindSheep(tattoo);
+    if (other == nullptr || other->GetElectronicID() != eid) return false;
+    if (holder) *holder = tattoo;
+    return true;
+}
+
 // ---- changes ----------------------------------------------------------------------------------------
 
 void CSheepDoc::InsertAt(int index, CSheep* sheep) {
@@ -151,8 +163,13 @@ int CSheepDoc::AddSheep(CSheep* sheep, bool makeCurrent) {
         DeleteSheep(index);
         FindSheepIndex(key, &index);
     }
+    if (WString holder; IsEIDHeldByOther(sheep->GetElectronicID(), key, &holder)) {
+        m_droppedEIDs.push_back({key, sheep->GetElectronicID(), holder});
+        sheep->StoreElectronicID(0);
+    }
     InsertAt(index, sheep);
     FileSheep(sheep);
+    if (m_nEIDReports == 0) TellDroppedEIDs();
     if (makeCurrent) {
         RecordCurrent();
         SetCurrent(index);
@@ -168,7 +185,15 @@ void CSheepDoc::DeleteSheep(int index) {
     // Only the entry that names this animal goes: another animal may have filed the same EID since.
     uint64_t eid = sheep->GetElectronicID();
     auto it = eid ? m_eidMap.find(eid) : m_eidMap.end();
-    if (it != m_eidMap.end() && EqualsNoCase(it->second, sheep->GetTattoo())) m_eidMap.erase(it);
+    if (it != m_eidMap.end() && EqualsNoCase(it->second, sheep->GetTattoo())) {
+        m_eidMap.erase(it);
+        // A file written before EIDs were kept to one animal may give the same EID to another.
+        for (const auto& other : m_flock)
+            if (other.Get() != sheep && other->GetElectronicID() == eid) {
+                m_eidMap[eid] = other->GetTattoo();
+                break;
+            }
+    }
     m_earTags.Remove(EarTagKey(*sheep), sheep->GetTattoo());
 
     int previous = m_nCurrent == index ? -1 : (m_nCurrent > index ? m_nCurrent - 1 : m_nCurrent);
@@ -198,6 +223,31 @@ void CSheepDoc::UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WS
     if (!inFlock) return;
     m_earTags.Insert(CEarTagIndex::MakeKey(colour, number), sheep->GetTattoo());
     SetModifiedFlag();
+}
+
+void CSheepDoc::TellDroppedEIDs() {
+    if (m_droppedEIDs.empty()) return;
+    WString text =
+        u"These animals were added without their electronic ID, because another animal already "
+        u"holds it:\n";
+    constexpr size_t kListed = 20;
+    for (size_t i = 0; i < m_droppedEIDs.size() && i < kListed; ++i) {
+        const DroppedEID& d = m_droppedEIDs[i];
+        text += u"\n" + d.tattoo + u": " + FormatElectronicID(d.eid) + u" (" + d.holder + u")";
+    }
+    if (m_droppedEIDs.size() > kListed)
+        text += FormatW("\n... and %zu more.", m_droppedEIDs.size() - kListed);
+    m_droppedEIDs.clear();
+    CvlMessageBoxText(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+CDroppedEIDReport::~CDroppedEIDReport() {
+    if (--m_doc.m_nEIDReports > 0) return;
+    try {
+        m_doc.TellDroppedEIDs();
+    } catch (...) {
+        // Already unwinding from a failed paste or import: its own message matters more.
+    }
 }
 
 void CSheepDoc::SetEIDTattoo(uint64_t eid, const WString& tattoo) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -16,11 +18,15 @@
 #include "document/document_stores.h"
 #include "document/ear_tag_index.h"
 #include "document/selection_history.h"
+#include "document/xml_doc_objects.h"
+#include "document/xml_reader.h"
 #include "platform/object.h"
 #include "platform/text.h"
 #include "records/flock_document.h"
 
 class CSheep;
+class CWebXMLResponse;
+class CXMLSheepDocHeader;
 
 // Farm details (GetDocString keys).
 constexpr uint16_t FARM_BREED = 0;
@@ -30,7 +36,7 @@ constexpr uint16_t FARM_FAX = 3;
 constexpr uint16_t FARM_EARTAG_TEMPLATE = 4;
 
 // The document is its own automation object: the owner holds the first reference.
-class CSheepDoc : public CDocumentAutomation {
+class CSheepDoc : public CDocumentAutomation, public IXmlImportOwner {
 public:
     CSheepDoc();
     virtual ~CSheepDoc();
@@ -65,9 +71,15 @@ public:
     const CEarTagIndex& GetEarTagIndex() const { return m_earTags; }
     const std::unordered_map<uint64_t, WString>& GetEIDMap() const { return m_eidMap; }
 
+    // An EID names one animal: true, with the holder's key, when an animal of the flock other than
+    // the one filed under key holds eid.
+    bool IsEIDHeldByOther(uint64_t eid, const WString& key, WString* holder = nullptr) const;
+
     // ---- changes -------------------------------------------------------------------------------
     // Takes over the caller's reference to a new animal and files it; an equal key asks 1040 first.
     // Gives its index, or -1 when the user kept the existing animal (the caller keeps the new one).
+    // A new animal whose EID another animal holds is filed without it and the user is told: at
+    // once, or once for them all while a CDroppedEIDReport is open.
     int AddSheep(CSheep* sheep, bool makeCurrent) override;
     // Removes the animal at index from the flock and its indexes and releases it.
     void DeleteSheep(int index) override;
@@ -178,6 +190,29 @@ public:
     // The display name of the address filed under name.
     bool LookupAddress(const WString& name, WString* displayName) const override;
 
+    // ---- XML exchange (sheep_doc_xml.cpp) --------------------------------------------------------
+    // The whole exchange file of the animals that pass the criteria (the XML property's get).
+    std::string GetXMLText();
+    // File Import of an exchange file: checked completely (namespace, schema, the breed plug-in's
+    // validator) before anything is read; true when the whole file was read in. Failures are shown.
+    bool ImportXML(const std::string& path);
+    // Reads exchange text or a web reply (mode 2); false, with the failure shown, when the parse
+    // failed. The XML property's put adds "Failed to import file".
+    bool ReadXMLText(std::string_view utf8);
+    void PutXMLText(const WString& xml);
+    // The web service's last reply, or null.
+    CWebXMLResponse* GetLastWebResponse() const { return m_lastResponse.Get(); }
+
+    bool OnResponseElement(CXmlReader& reader, const WString& name, const CXMLAttributes& attributes) override;
+    bool OnImportElement(CXmlReader& reader, const WString& name) override;
+    // The hooks of the reading, one per finished top-level element; false stops it.
+    bool ImportSheepElement(CXmlReader& reader, CRefPtr<CSheep> sheep);
+    bool ImportFarmDetailElement(int32_t key, const WString& value);
+    bool ImportAddressElement(CRefPtr<CAddress> address);
+    bool ImportHeaderElement(CXmlReader& reader, const CXMLSheepDocHeader& header);
+    // The views learn of the animals a reading brought in, and the last of them becomes current.
+    void ShowLastImported();
+
     // ---- lifecycle -----------------------------------------------------------------------------
     // Empties the document before a new or opened flock fills it.
     virtual void DeleteContents();
@@ -210,6 +245,14 @@ public:
     void SetFileOps(IFileOps* ops) { m_file.m_pFileOps = ops; }
 
 private:
+    friend class CDroppedEIDReport;
+    struct DroppedEID {
+        WString tattoo;
+        uint64_t eid;
+        WString holder;
+    };
+    void TellDroppedEIDs();
+
     void InsertAt(int index, CSheep* sheep);
     void FileSheep(CSheep* sheep);
     void SetCurrent(int index);
@@ -233,4 +276,22 @@ private:
     CBreedPlugIn m_plugIn;
     IReportsMenuSite* m_pReportsSite = nullptr;
     CDocumentFile m_file;
+    std::set<WString> m_importedAddresses;  // names taken in the current XML reading
+    WString m_strLastImported;              // the key of the reading's last animal
+    CRefPtr<CWebXMLResponse> m_lastResponse;
+    std::vector<DroppedEID> m_droppedEIDs;
+    int m_nEIDReports = 0;
+};
+
+// Animals filed while it is open that lose their EID are told of in one message when it closes:
+// for paste, import and downloads, which file many animals at a time.
+class CDroppedEIDReport {
+public:
+    explicit CDroppedEIDReport(CSheepDoc& doc) : m_doc(doc) { ++doc.m_nEIDReports; }
+    ~CDroppedEIDReport();
+    CDroppedEIDReport(const CDroppedEIDReport&) = delete;
+    CDroppedEIDReport& operator=(const CDroppedEIDReport&) = delete;
+
+private:
+    CSheepDoc& m_doc;
 };

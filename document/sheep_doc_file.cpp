@@ -24,6 +24,12 @@ const char16_t kOpenElsewhere[] =
     u"your changes.";
 const char16_t kSaveLocked[] =
     u"%1 is open in another program (%2) and cannot be replaced. Save the flock under another name.";
+const char16_t kChangedElsewhere[] =
+    u"%1 has been changed by another program since it was opened, and has not been replaced. Save the "
+    u"flock under another name.";
+const char16_t kOwnerNotKept[] =
+    u"%1 was saved, but it could not keep its owner and group: it now belongs to %2. Others who shared "
+    u"it may no longer be able to open it.";
 const char16_t kSaveFailed[] = u"%1 could not be saved: %2\nThe file on disk has not been changed.";
 const char16_t kValueTooLarge[] = u"a page setup holds a distance larger than the file can store.";
 const char16_t kSaveNotConfirmed[] =
@@ -192,10 +198,12 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
 
     // Lock first, so that no other program replaces the file between reading and locking.
     // Opening again the file this document holds keeps the lock it has.
-    const bool ownLock = m_file.m_lock.IsLocked() && path == m_file.m_path;
+    const bool ownLock = m_file.m_lock.Covers(path);
     CFileLock lock;
     std::string holder;
     bool readOnly = !ownLock && lock.Lock(path, &holder) == CFileLock::heldByOther;
+    RemoveDeadSaveTempFiles(path);
+    const CFileStamp stamp = CFileStamp::Of(path);
 
     CDocumentArchive loaded;
     try {
@@ -240,6 +248,7 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     if (!ownLock) m_file.m_lock = std::move(lock);
     m_file.m_bReadOnly = readOnly;
     m_file.m_path = path;
+    m_file.m_readStamp = stamp;
 
     IDocumentShell* shell = m_file.m_pShell;
     if (shell && AutoscanIsOn() && !shell->IsReaderScanning()) shell->StartReaderScan();
@@ -250,13 +259,20 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
 bool CSheepDoc::OnSaveDocument(const std::string& path) {
     if (m_file.m_pShell) m_file.m_pShell->CommitPendingEdit();
 
-    // Another program's file is never replaced; ours stays locked through the save.
+    // Another program's file is never replaced; ours stays locked through the save. A document
+    // without the lock of its own file (opened read-only, or its lock lost) replaces it only once it
+    // has the lock and the file is still as it was read: the holder may have saved in between.
     CFileLock newLock;
-    bool samePath = m_file.m_lock.IsLocked() && path == m_file.m_path;
-    if (!samePath) {
+    const bool keepLock = m_file.m_lock.Covers(path) && m_file.m_lock.StillHeld();
+    if (!keepLock) {
         std::string holder;
         if (newLock.Lock(path, &holder) == CFileLock::heldByOther) {
             ShowFileMessage(kSaveLocked, path, holder);
+            return false;
+        }
+        if (!m_file.m_path.empty() && IsSameFile(path, m_file.m_path) &&
+            CFileStamp::Of(path) != m_file.m_readStamp) {
+            ShowFileMessage(kChangedElsewhere, path);
             return false;
         }
     }
@@ -264,8 +280,9 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
     CSummaryInfo& summary = GetSummaryInfo();
     CSummaryInfo before = summary;
     summary.StampSave(GetSheepCount(), UserName());
+    bool ownershipKept = true;
     try {
-        SaveDataFile(
+        ownershipKept = SaveDataFile(
             path, [this](CArchive& ar) { Serialize(ar); }, &summary,
             m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps());
     } catch (const CFileException& e) {
@@ -282,11 +299,14 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
         return false;
     }
 
-    if (!samePath) {
+    if (!keepLock) {
         m_file.m_lock = std::move(newLock);
         m_file.m_path = path;
         m_file.m_bReadOnly = false;
     }
+    m_file.m_lock.FollowReplacedFile();
+    m_file.m_readStamp = CFileStamp::Of(path);
+    if (!ownershipKept) ShowFileMessage(kOwnerNotKept, path, UserName());
     SetModifiedFlag(false);
     return true;
 }
@@ -302,5 +322,6 @@ void CSheepDoc::OnCloseDocument() {
     m_file.m_lock.Unlock();
     m_file.m_path.clear();
     m_file.m_bReadOnly = false;
+    m_file.m_readStamp = CFileStamp();
     SetModifiedFlag(false);
 }

@@ -10,16 +10,6 @@
 
 #include "platform/safe_save.h"
 
-namespace {
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
-
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode, std::string* error) {
     try {
         SafeSaveFile(path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
@@ -38,7 +28,7 @@ bool MakeDirectories(const std::string& path, mode_t mode) {
     struct stat st {};
     if (path.empty()) return false;
     if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    const std::string parent = FolderOf(path);
+    const std::string parent = PathFolder(path);
     if (parent != path && parent != "." && parent != "/" && !MakeDirectories(parent, mode)) return false;
     if (mkdir(path.c_str(), mode) == 0) return true;
     return errno == EEXIST && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

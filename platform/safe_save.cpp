@@ -1,5 +1,6 @@
 #include "platform/safe_save.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,17 +58,6 @@ constexpr uint64_t kWriteBackStep = 8 << 20;
 constexpr uint64_t kBackgroundFrom = 1 << 20;
 constexpr size_t kRandomChars = 6;
 
-std::string Folder(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string FileName(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string RandomChars() {
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937 gen{std::random_device{}()};
@@ -103,9 +93,20 @@ std::string Describe(CFileException::Step step) {
 
 }  // namespace
 
+std::string PathFolder(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string PathFileName(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool IsSaveTempFileFor(const std::string& path, const std::string& candidateName) {
     std::string prefix(1, '.');
-    prefix += FileName(path);
+    prefix += PathFileName(path);
     prefix += '.';
     return candidateName.size() == prefix.size() + kRandomChars + strlen(kTempSuffix) &&
            candidateName.compare(0, prefix.size(), prefix) == 0 &&
@@ -220,19 +221,28 @@ CSafeSaveFile::CSafeSaveFile(const std::string& path, IFileOps& ops, std::option
     : m_ops(ops), m_mode(mode), m_target(path) {
     struct stat st {};
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // A broken link is refused: replacing it with a plain file would lose what it was for.
         char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved)) m_target = resolved;
+        if (!realpath(path.c_str(), resolved)) Fail(CFileException::access, errno, path);
+        m_target = resolved;
     }
     const bool exists = stat(m_target.c_str(), &st) == 0;
     // A file the user may not write stays as it is, although the folder would allow replacing it.
     if (exists && access(m_target.c_str(), W_OK) != 0) Fail(CFileException::access, errno, m_target);
     if (!m_mode && exists) m_mode = st.st_mode & 07777;
-    const std::string prefix = Folder(m_target) + "/." + FileName(m_target) + ".";
+    if (exists) m_owner = std::make_pair(st.st_uid, st.st_gid);
+    RemoveDeadSaveTempFiles(m_target);
+    const std::string prefix = PathFolder(m_target) + "/." + PathFileName(m_target) + ".";
     for (int attempt = 0; m_fd < 0; ++attempt) {
         m_temp = prefix + RandomChars() + kTempSuffix;
         m_fd = m_ops.Open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0 && (errno != EEXIST || attempt == 100)) Fail(CFileException::create, errno, m_target);
     }
+    // Held until the file is renamed or removed: it tells a later save that this one is alive.
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    (void)fcntl(m_fd, F_OFD_SETLK, &fl);
 }
 
 CSafeSaveFile::~CSafeSaveFile() {
@@ -304,7 +314,18 @@ void CSafeSaveFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
 void CSafeSaveFile::Commit() {
     if (m_bDone) Fail(CFileException::write, EBADF, m_target);
     FinishBackground();
-    // Best effort: a file system without permission bits still takes the save.
+    if (m_owner) {
+        // Another user's file in a shared folder stays theirs, or at least their group's.
+        const auto [uid, gid] = *m_owner;
+        struct stat mine {};
+        if (fstat(m_fd, &mine) == 0 && (mine.st_uid != uid || mine.st_gid != gid) &&
+            fchown(m_fd, uid, gid) != 0) {
+            const bool groupKept = fchown(m_fd, uid_t(-1), gid) == 0 || mine.st_gid == gid;
+            m_bOwnershipKept = groupKept && mine.st_uid == uid;
+        }
+    }
+    // Best effort: a file system without permission bits still takes the save. After the owner,
+    // whose change clears the set-id bits.
     if (m_mode) (void)fchmod(m_fd, *m_mode);
     if (m_ops.Fsync(m_fd) != 0) Abandon(CFileException::flush, errno);
     const int fd = std::exchange(m_fd, -1);
@@ -312,7 +333,7 @@ void CSafeSaveFile::Commit() {
     if (m_ops.Rename(m_temp.c_str(), m_target.c_str()) != 0) Abandon(CFileException::rename, errno);
     m_bDone = true;
 
-    const std::string folder = Folder(m_target);
+    const std::string folder = PathFolder(m_target);
     int dfd = m_ops.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dfd < 0) Fail(CFileException::folderFlush, errno, m_target);
     if (m_ops.Fsync(dfd) != 0) {
@@ -323,9 +344,37 @@ void CSafeSaveFile::Commit() {
     m_ops.Close(dfd);
 }
 
-void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops,
+bool SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops,
                   std::optional<mode_t> mode) {
     CSafeSaveFile file(path, ops, mode);
     file.Write(bytes);
     file.Commit();
+    return file.OwnershipKept();
+}
+
+void RemoveDeadSaveTempFiles(const std::string& linkOrPath) {
+    // Beside the file a link names, where its saves write.
+    char resolved[PATH_MAX];
+    const std::string path = realpath(linkOrPath.c_str(), resolved) ? std::string(resolved) : linkOrPath;
+    const std::string folder = PathFolder(path);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = readdir(dir)) {
+        if (!IsSaveTempFileFor(path, entry->d_name)) continue;
+        const std::string temp = folder + "/" + entry->d_name;
+        struct stat named {}, opened{};
+        if (lstat(temp.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) continue;
+        // Only what can be opened can be shown dead; another user's may stay.
+        const int fd = open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        const bool dead = fstat(fd, &opened) == 0 && opened.st_dev == named.st_dev &&
+                          opened.st_ino == named.st_ino && fcntl(fd, F_OFD_GETLK, &fl) == 0 &&
+                          fl.l_type == F_UNLCK;
+        close(fd);
+        if (dead) unlink(temp.c_str());
+    }
+    closedir(dir);
 }

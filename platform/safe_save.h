@@ -11,6 +11,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 class CFileException : public std::runtime_error {
 public:
@@ -48,8 +49,10 @@ IFileOps& SystemFileOps();
 // A save in progress: the new content goes to a temporary file beside the target, and Commit()
 // puts it in the target's place. Destroyed without Commit() (a failure, or an exception while the
 // content was made), it removes the temporary file and the target stays byte-identical.
-// `path`: a symbolic link is followed (the file it names is replaced). The new file gets `mode`
-// when given, else an existing target's permission bits (a new one: 0666 less the umask).
+// `path`: a symbolic link is followed (the file it names is replaced); a dangling or looping one is
+// refused. The new file gets `mode` when given, else an existing target's permission bits (a new
+// one: 0666 less the umask), and an existing target's owner and group where the user may give them.
+// Temporary files of earlier saves of `path` that died half-way are removed first.
 // Every step throws CFileException; the temporary file is gone then.
 class CSafeSaveFile {
 public:
@@ -68,6 +71,10 @@ public:
     // Flushes the new file to the disk, renames it over the target and flushes the folder.
     void Commit();
 
+    // After Commit: false when the new file could not be given the old one's owner or group (it
+    // then belongs to this user).
+    bool OwnershipKept() const { return m_bOwnershipKept; }
+
     // The file being written (for tests).
     const std::string& TempPath() const { return m_temp; }
 
@@ -84,6 +91,8 @@ private:
 
     IFileOps& m_ops;
     std::optional<mode_t> m_mode;
+    std::optional<std::pair<uid_t, gid_t>> m_owner;  // of the file replaced
+    bool m_bOwnershipKept = true;
     std::string m_target, m_temp;
     int m_fd = -1;
     uint64_t m_size = 0;            // appended
@@ -93,10 +102,19 @@ private:
     bool m_bDone = false;  // committed, or abandoned
 };
 
-// Writes `bytes` as the new content of `path` in one CSafeSaveFile.
-void SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops = SystemFileOps(),
+// Writes `bytes` as the new content of `path` in one CSafeSaveFile; false when the owner or group
+// could not be kept.
+bool SafeSaveFile(const std::string& path, std::span<const uint8_t> bytes, IFileOps& ops = SystemFileOps(),
                   std::optional<mode_t> mode = std::nullopt);
 
 // The name pattern of the temporary files a save makes beside `path` (for cleaning tools and tests):
 // "." + file name + "." + six characters + ".tmp".
 bool IsSaveTempFileFor(const std::string& path, const std::string& candidateName);
+
+// Removes the temporary files beside `path` that saves of it left when they died: a save holds a lock
+// on its temporary file while it writes, so one that nobody holds is dead.
+void RemoveDeadSaveTempFiles(const std::string& path);
+
+// The folder of a path ("." for none, "/" at the root) and its last part.
+std::string PathFolder(const std::string& path);
+std::string PathFileName(const std::string& path);

@@ -4,6 +4,7 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -161,6 +162,33 @@ int CompareNoCase(WStringView a, WStringView b) {
     }
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+std::string CollationKey(WStringView s) {
+    const std::string text = WToUtf8(ToUpper(s));
+    std::string key;
+    // A text with a NUL in it is collated piece by piece.
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find('\0', start), text.size());
+        const std::string piece = text.substr(start, end - start);
+        std::string part(piece.size() * 4 + 16, '\0');
+        size_t n = std::strxfrm(part.data(), piece.c_str(), part.size());
+        if (n >= part.size()) {
+            part.resize(n + 1);
+            n = std::strxfrm(part.data(), piece.c_str(), part.size());
+        }
+        part.resize(n);
+        key += part;
+        if (end == text.size()) break;
+        key.push_back('\0');
+        start = end + 1;
+    }
+    return key;
+}
+
+int CompareCollated(WStringView a, WStringView b) {
+    const int c = CollationKey(a).compare(CollationKey(b));
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 int CompareOrdinal(WStringView a, WStringView b) {

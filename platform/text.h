@@ -34,6 +34,13 @@ inline bool EqualsNoCase(WStringView a, WStringView b) {
 // Ordinal comparison, with regard to case. Returns <0, 0, >0.
 int CompareOrdinal(WStringView a, WStringView b);
 
+// Text shown to the user sorts as people read it: the collation of the locale's LC_COLLATE, after
+// the simple upper-case mapping (so without regard to case). Never for stored orders: the flock's
+// key order is CompareNoCase's. The key's byte order is CompareCollated's order; sorting many
+// rows makes each key once.
+std::string CollationKey(WStringView s);
+int CompareCollated(WStringView a, WStringView b);
+
 // The "system ANSI code page": Windows-1252 through iconv. Characters it cannot hold become '?'.
 std::string WToAnsi(WStringView s);
 WString AnsiToW(std::string_view s);

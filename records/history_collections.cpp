@@ -1,6 +1,7 @@
 #include "records/history_collections.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "abi/breed_abi.h"
 #include "records/event.h"
@@ -88,7 +89,9 @@ HRESULT CHistoryCollection::DualIndex(const VARIANT& index, bool whole32, LONG* 
     HRESULT hr = VariantChangeType(&number, &index, 0, VT_I4);
     if (FAILED(hr)) return hr;
     const LONG i = whole32 ? number.lVal : static_cast<SHORT>(number.lVal & 0xFFFF);
-    if (i < 0 || i >= ElementCount()) AfxThrowInvalidArgException();
+    // The framework's invalid-argument failure, not an OLE exception: the dual caller gets
+    // E_UNEXPECTED with error information, as from any other failure without a status of its own.
+    if (i < 0 || i >= ElementCount()) throw std::invalid_argument("index outside the collection");
     *pIndex = i;
     return S_OK;
 }

@@ -272,7 +272,7 @@ void CEweLambingData::AddToTree(CLambingTreeSink& tree) {
 std::string CEweLambingData::WriteXML() const {
     std::string s = std::string("<LambingData Method=\"") + LambingMethodWord(m_nMethod) + "\" Created=\"" +
                     FormatXMLDateUTC(m_dtCreated) + "\" Edited=\"" + FormatXMLDateUTC(m_dtEdited) + "\">\r\n";
-    if (m_dtDate.GetStatus() != COleDateTime::null) s += "<Date>" + FormatXMLDate(m_dtDate) + "</Date>\r\n";
+    if (m_dtDate.GetStatus() == COleDateTime::valid) s += "<Date>" + FormatXMLDate(m_dtDate) + "</Date>\r\n";
     if (!m_strTup.empty()) s += EscapedLine("Tup", m_strTup);
     if (!m_strComments.empty()) s += CDataLine("Comment", m_strComments);
     for (const auto& lamb : m_lambs) s += lamb->WriteXml();

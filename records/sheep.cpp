@@ -237,7 +237,14 @@ void CSheep::SetElectronicID(uint64_t v) {
         if (m_nElectronicID != 0 && m_pDocument->LookupTattooByEID(m_nElectronicID, &holder) &&
             holder == m_strTattoo)
             m_pDocument->RemoveEID(m_nElectronicID);
-        if (v != 0) m_pDocument->SetEIDTattoo(v, m_strTattoo);
+        // An animal being made for the flock must not take the entry of one already in it: the
+        // flock refuses the EID when the new animal is filed.
+        const CSheep* other =
+            v != 0 && m_pDocument->LookupTattooByEID(v, &holder) && !EqualsNoCase(holder, m_strTattoo)
+                ? m_pDocument->FindSheep(holder)
+                : nullptr;
+        if (v != 0 && (other == nullptr || other->m_nElectronicID != v))
+            m_pDocument->SetEIDTattoo(v, m_strTattoo);
     }
     m_nElectronicID = v;
 }
@@ -315,18 +322,19 @@ WString CSheep::GetFieldText(const unsigned& id) const {
 int CSheep::CompareField(const CSheep* other, unsigned id, bool ascending) const {
     int c = 0;
     const CSheep& b = *other;
+    // Texts as the user reads them; the flock's own key order is not this one.
     switch (id) {
         case 0:
-            c = Sign(CompareNoCase(m_strTattoo, b.m_strTattoo));
+            c = CompareCollated(m_strTattoo, b.m_strTattoo);
             break;
         case 1:
-            c = Sign(CompareNoCase(m_strTattoo, b.m_strTattoo));
+            c = CompareCollated(m_strTattoo, b.m_strTattoo);
             break;
         case 2:
-            c = Sign(CompareNoCase(m_strEartagNumber, b.m_strEartagNumber));
+            c = CompareCollated(m_strEartagNumber, b.m_strEartagNumber);
             break;
         case 3:
-            c = Sign(CompareNoCase(m_strEartagColour, b.m_strEartagColour));
+            c = CompareCollated(m_strEartagColour, b.m_strEartagColour);
             break;
         case 4:
             c = CompareDates(m_dtDateofBirth, b.m_dtDateofBirth);
@@ -347,16 +355,16 @@ int CSheep::CompareField(const CSheep* other, unsigned id, bool ascending) const
             c = Sign(static_cast<long long>(m_nOneOf) - b.m_nOneOf);
             break;
         case 10:
-            c = Sign(CompareNoCase(m_strSire, b.m_strSire));
+            c = CompareCollated(m_strSire, b.m_strSire);
             break;
         case 11:
-            c = Sign(CompareNoCase(m_strDam, b.m_strDam));
+            c = CompareCollated(m_strDam, b.m_strDam);
             break;
         case 12:
-            c = Sign(CompareNoCase(m_strName, b.m_strName));
+            c = CompareCollated(m_strName, b.m_strName);
             break;
         case 15:
-            c = Sign(CompareNoCase(m_strComments, b.m_strComments));
+            c = CompareCollated(m_strComments, b.m_strComments);
             break;
         case 29:
             c = m_nElectronicID == b.m_nElectronicID ? 0 : (m_nElectronicID < b.m_nElectronicID ? -1 : 1);

@@ -126,11 +126,13 @@ public:
     void SetComments(const WString& v);
     void SetFigure(SignetFigure figure, double v);
     void SetGeneticScrapie(int32_t v);
-    // In a document, the EID map follows (the old EID's entry goes when it names this animal).
+    // In a document, the EID map follows (the old EID's entry goes when it names this animal); an
+    // EID that another animal of the flock holds stays filed under that animal.
     void SetElectronicID(uint64_t v);
     void SetFlags(uint32_t v) { m_nFlags = v; }
     // Stores without stamping or re-filing: for the document's ear-tag index and the readers.
     void StoreEarTag(const WString& colour, const WString& number);
+    void StoreElectronicID(uint64_t v) { m_nElectronicID = v; }
     void SetEditedNow();
     void SetEdited(const COleDateTime& edited) { m_dtEdited = edited; }
 

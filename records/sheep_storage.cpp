@@ -263,8 +263,9 @@ std::string CSheep::WriteXML(const CExcludedCodes& excluded, CAddressKeySet& add
     const std::pair<const char*, const COleDateTime*> dates[] = {{"BirthDate", &m_dtDateofBirth},
                                                                  {"PurchaseDate", &m_dtDateofPurchase},
                                                                  {"DepartDate", &m_dtDateofDepart}};
+    // An invalid date has no form the reader takes: it is left out and reads back as not set.
     for (const auto& [name, date] : dates) {
-        if (date->GetStatus() != COleDateTime::null)
+        if (date->GetStatus() == COleDateTime::valid)
             s += std::string("<") + name + ">" + FormatXMLDate(*date) + "</" + name + ">\r\n";
     }
     if (m_nDepartReason >= DEPART_SOLD && m_nDepartReason <= DEPART_KILLED)
@@ -276,7 +277,10 @@ std::string CSheep::WriteXML(const CExcludedCodes& excluded, CAddressKeySet& add
         signet += std::string("<") + f.name + ">" + WToUtf8(DoubleToW(v, "%0.2f")) + "</" + f.name + ">\r\n";
     }
     if (!signet.empty()) s += "<Signet>\r\n" + signet + "</Signet>\r\n";
-    if (m_nGeneticScrapie != SCRAPIE_UNKNOWN)
+    // A code outside the allele table would be written as "/ARR", which no reader takes.
+    if (WString first, second; m_nGeneticScrapie != SCRAPIE_UNKNOWN &&
+                               ScrapieAlleleToText(m_nGeneticScrapie >> 3, first) &&
+                               ScrapieAlleleToText(m_nGeneticScrapie & 7, second))
         s += "<Genetics>\r\n<Scrapie>" + EncodeUTF8(FormatScrapie(), false) + "</Scrapie>\r\n</Genetics>\r\n";
     for (const auto& event : m_events) {
         auto it = excluded.find(event->GetCode());

@@ -72,9 +72,9 @@ std::string CRamLambingData::WriteXml() const {
     std::string s = std::string("<TuppingData Method=\"") + (m_nMethod == TUPPING_NATURAL ? "Normal" : "AI") +
                     "\" Created=\"" + FormatXMLDateUTC(m_dtCreated) + "\" Edited=\"" +
                     FormatXMLDateUTC(m_dtEdited) + "\">\r\n";
-    if (m_dtDateIn.GetStatus() != COleDateTime::null)
+    if (m_dtDateIn.GetStatus() == COleDateTime::valid)
         s += "<DateIn>" + FormatXMLDate(m_dtDateIn) + "</DateIn>\r\n";
-    if (m_dtDateOut.GetStatus() != COleDateTime::null)
+    if (m_dtDateOut.GetStatus() == COleDateTime::valid)
         s += "<DateOut>" + FormatXMLDate(m_dtDateOut) + "</DateOut>\r\n";
     for (const WString& ewe : m_ewes) s += EscapedLine("Ewe", ewe);
     s += "</TuppingData>\r\n";

@@ -7,6 +7,10 @@ PKGS=(
   libgsf-1-dev libxml2-dev libxslt1-dev libcurl4-openssl-dev
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libudev-dev libsane-dev libcups2-dev libnotify-dev
   xvfb xauth locales
+  # The desktop entry and the MIME type of flock files, checked by the tests.
+  desktop-file-utils shared-mime-info
+  # Automation over D-Bus: GDBus, and the bus and the Python bindings that the tests drive it with.
+  libglib2.0-dev dbus-daemon dbus-bin python3 python3-dbus
   # Every locale precompiled: date tests format and parse in en_GB, en_US and de_DE.
   locales-all
 )

@@ -30,6 +30,7 @@
 #include "views/bar_messages.h"
 #include "views/base_list_view.h"
 #include "views/commands.h"
+#include "views/file_commands.h"
 #include "views/frame_site.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
@@ -122,7 +123,7 @@ COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
 const int kAnsweredCommands[] = {ID_FILTER_RAMS,  ID_FILTER_EWES, ID_FILTER_ADULTS, ID_FILTER_SHEARLINGS,
                                  ID_FILTER_LAMBS, ID_SHEEP_FIRST, ID_SHEEP_NEXT,    ID_SHEEP_PREVIOUS,
                                  ID_SHEEP_LAST,   ID_GO_BACK,     ID_GO_FORWARD,    ID_SHEEP_ADD,
-                                 ID_SHEEP_GOTO};
+                                 ID_SHEEP_GOTO,   ID_FILE_IMPORT, ID_FILE_EXPORT};
 const int kWaitingCommands[] = {ID_SHEEP_SIGNET,       ID_OPTIONS_FARM,       ID_OPTIONS_EVENTS,
                                 ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING, ID_EID_DOWNLOAD,
                                 ID_EID_UPLOAD};
@@ -424,6 +425,12 @@ void CFrameBars::OnDocCommand(int command) {
             CvlRunModal(dialog);
             return;
         }
+        case ID_FILE_IMPORT:
+            RunFileImport(m_pFrame, *core);
+            return;
+        case ID_FILE_EXPORT:
+            RunFileExport(m_pFrame, *core, GetActiveView());
+            return;
         case ID_GO_BACK:
             core->OnGoBack();
             break;

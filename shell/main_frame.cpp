@@ -4,13 +4,16 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
+#include "document/doc_commands.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
+#include "shell/sheep_app.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
+#include "views/record_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -57,6 +60,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
     Bind(wxEVT_MENU, &CMainFrame::OnViewFlock, this, ID_VIEW_FLOCK);
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewFlock, this, ID_VIEW_FLOCK);
+    Bind(wxEVT_MENU, &CMainFrame::OnViewSheep, this, ID_VIEW_SHEEP);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewSheep, this, ID_VIEW_SHEEP);
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
                    ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
@@ -76,6 +81,9 @@ void CMainFrame::BuildMenus() {
     file->Append(ID_FILE_SAVE, "&Save\tCtrl+S");
     file->Append(ID_FILE_SAVE_AS, "Save &As...");
     file->AppendSeparator();
+    file->Append(WxCommandId(ID_FILE_IMPORT), "&Import...");
+    file->Append(WxCommandId(ID_FILE_EXPORT), "&Export...");
+    file->AppendSeparator();
     file->Append(ID_FILE_PRINT, "&Print...\tCtrl+P");
     file->Append(ID_FILE_PRINT_PREVIEW, "Print Pre&view");
     file->AppendSeparator();
@@ -90,6 +98,7 @@ void CMainFrame::BuildMenus() {
 
     auto* view = new wxMenu;
     view->AppendCheckItem(ID_VIEW_FLOCK, "&Multiple Records");
+    view->AppendCheckItem(ID_VIEW_SHEEP, "&Individual Records");
     view->AppendSeparator();
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
 
@@ -144,6 +153,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 }
 
 bool CMainFrame::Destroy() {
+    if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) app->RevokeApplicationObject();
     if (!m_bBarStateSaved) {
         SaveBarState();
         m_bBarStateSaved = true;
@@ -248,13 +258,7 @@ void CMainFrame::OnUpdateHasDocument(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnFileSave(wxCommandEvent&) {
-    auto* doc = dynamic_cast<CSheepDocument*>(GetDocumentManager()->GetCurrentDocument());
-    if (!doc) return;
-    // A file another program holds is saved only under another name.
-    if (doc->GetCore().IsReadOnly())
-        doc->SaveAs();
-    else
-        doc->Save();
+    if (wxDocument* doc = GetDocumentManager()->GetCurrentDocument()) doc->Save();
 }
 
 void CMainFrame::OnFileSaveAs(wxCommandEvent&) {
@@ -278,13 +282,38 @@ bool CMainFrame::SwitchView(wxClassInfo* viewClass) {
         if (view->IsKindOf(viewClass)) {
             if (auto* child = wxDynamicCast(view->GetFrame(), wxMDIChildFrame)) child->Activate();
             view->Activate(true);
+            ShowContextBarOf(view);
             return true;
         }
     }
     for (wxDocTemplate* docTemplate : manager->GetTemplatesVector()) {
-        if (docTemplate->GetViewClassInfo() == viewClass) return docTemplate->CreateView(doc) != nullptr;
+        if (docTemplate->GetViewClassInfo() != viewClass) continue;
+        wxView* view = docTemplate->CreateView(doc);
+        if (!view) return false;
+        ShowContextBarOf(view);
+        return true;
     }
     return false;
+}
+
+void CMainFrame::ShowContextBarOf(wxView* view) {
+    // The record view has the navigator, the flock list the filter bar; the others none.
+    if (view->IsKindOf(wxCLASSINFO(CSheepView)))
+        ShowContextBar(0);
+    else if (view->IsKindOf(wxCLASSINFO(CFlockView)))
+        ShowContextBar(1);
+    else
+        ShowContextBar(-1);
+}
+
+void CMainFrame::OnViewSheep(wxCommandEvent&) {
+    SwitchView(wxCLASSINFO(CSheepView));
+}
+
+void CMainFrame::OnUpdateViewSheep(wxUpdateUIEvent& event) {
+    wxView* view = GetDocumentManager()->GetCurrentView();
+    event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+    event.Check(view && view->IsKindOf(wxCLASSINFO(CSheepView)));
 }
 
 void CMainFrame::OnViewFlock(wxCommandEvent&) {

@@ -59,6 +59,9 @@ private:
     void OnUpdateFileClose(wxUpdateUIEvent& event);
     void OnViewFlock(wxCommandEvent& event);
     void OnUpdateViewFlock(wxUpdateUIEvent& event);
+    void OnViewSheep(wxCommandEvent& event);
+    void OnUpdateViewSheep(wxUpdateUIEvent& event);
+    void ShowContextBarOf(wxView* view);
     void OnUpdateNeedsDocument(wxUpdateUIEvent& event);
     void OnFileSave(wxCommandEvent& event);
     void OnFileSaveAs(wxCommandEvent& event);

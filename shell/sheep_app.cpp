@@ -8,15 +8,19 @@
 #include <wx/utils.h>
 
 #include <clocale>
+#include <cstdio>
 
 #include "document/ui/new_database_pages.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
 #include "shell/about_dlg.h"
+#include "shell/application_site.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
+#include "views/file_commands.h"
 #include "views/flock_view.h"
+#include "views/record_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -65,10 +69,6 @@ public:
         return true;
     }
 };
-
-// No import exists in this build: the flock the wizard made is kept and the user told so.
-const char16_t kImportNotAvailable[] =
-    u"Importing a data file is not available in this version. The new flock has been kept.";
 
 std::vector<CSheepDocument*> OpenSheepDocuments() {
     std::vector<CSheepDocument*> docs;
@@ -190,15 +190,18 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     SetTopWindow(frame);
     frame->SetDropTarget(new CFileDropTarget);
     if (wxMenuBar* bar = frame->GetMenuBar()) {
+        // Each file loaded into the history is put on the menus it already uses.
         m_docManager->FileHistoryUseMenu(bar->GetMenu(0));
         m_docManager->LoadRecentFiles();
-        m_docManager->FileHistoryAddFilesToMenu();
     }
+
+    RegisterApplicationObject();
 
     // Started by an automation client: the frame stays hidden.
     if (IsAutomationStart()) return true;
 
     frame->ShowWithPlacement();
+    m_site->NoteShown();
     const WString defaultPath =
         CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Default Path", u"");
     if (!defaultPath.empty()) wxSetWorkingDirectory(ToWx(defaultPath));
@@ -265,19 +268,69 @@ void CSheepApp::RegisterTemplates() {
 }
 
 void CSheepApp::RegisterTemplate(int id) {
+    // Files are opened through the first template; the other view of a flock is only switched to.
+    const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
     switch (id) {
         case IDR_FLOCKTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen File", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
                               wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView));
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
+            break;
+        case IDR_SHEEPTYPE:
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
+                              wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
             break;
         default:
-            // The record view, reports, pedigree and address browser register themselves here once built.
+            // The reports, pedigree and address browser register themselves here once built.
             break;
     }
 }
 
+void CSheepApp::RegisterApplicationObject() {
+    const auto help = CvlGetComponentPath("Help");
+    AfxSetAutomationAppInfo(u"Corvalen", help ? Utf8ToW(*help) : WString());
+    m_site = std::make_unique<CApplicationSite>(*this);
+    // A program the user started is theirs: no script ends it by letting go.
+    m_site->SetUserControl(!IsAutomationStart());
+    m_automation = CRefPtr<CApplicationAutomation>::Adopt(new CApplicationAutomation(m_site.get()));
+    AfxOleRegisterApplication(m_automation.Get(), IID_IApplication);
+
+    // Scripts in other processes reach the same object through the bus; the first program keeps the
+    // name, so they always meet the running one.
+    IDispatch* root = m_automation->GetIDispatch(true);
+    std::string why;
+    if (!m_bus.Start(root, &why))
+        std::fprintf(stderr, "Dedov: scripts cannot reach this program over D-Bus (%s)\n", why.c_str());
+    root->Release();
+    m_bus.SetLastClientGoneHandler([this] { CallAfter([this] { OnLastClientGone(); }); });
+}
+
+void CSheepApp::RevokeApplicationObject() {
+    if (!m_automation) return;
+    m_bus.Stop();
+    AfxOleRevokeApplication(m_automation.Get());
+    // Scripts and plug-ins that still hold it get a refusal from now on.
+    m_automation->DetachSite();
+    m_automation.Reset();
+    m_site.reset();
+}
+
+void CSheepApp::CloseForAutomation() {
+    CMainFrame* frame = GetMainFrame();
+    if (!frame || frame->IsBeingDeleted()) return;
+    const bool seen = frame->IsShown() || (m_site && (m_site->WasShown() || m_site->GetUserControl()));
+    if (!seen)
+        for (wxDocument* doc : m_docManager->GetDocumentsVector()) doc->Modify(false);
+    frame->Close();
+}
+
+void CSheepApp::OnLastClientGone() {
+    if (m_site && !m_site->GetUserControl() && IsAutomationStart()) CloseForAutomation();
+}
+
 void CSheepApp::ShutDown() {
+    RevokeApplicationObject();
     if (CMainFrame* frame = GetMainFrame()) {
         frame->Destroy();
         DeletePendingObjects();
@@ -334,10 +387,7 @@ bool CSheepApp::RunNewDatabase(CSheepDocument& doc) {
     summary.m_appName = "Corvalen";
 
     CNewDocumentServices services;
-    services.runImport = [] {
-        CvlMessageBoxText(kImportNotAvailable, MB_OK | MB_ICONINFORMATION);
-        return false;
-    };
+    services.runImport = [this, &core] { return RunFileImport(GetMainFrame(), core); };
     services.postAddCommand = [] {
         if (CMainFrame* frame = CWxHost::GetMainFrame())
             wxQueueEvent(frame->GetEventHandler(), new wxCommandEvent(wxEVT_MENU, WxCommandId(ID_SHEEP_ADD)));

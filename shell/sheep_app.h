@@ -5,12 +5,16 @@
 #include <wx/app.h>
 #include <wx/docview.h>
 
+#include <memory>
 #include <vector>
 
+#include "document/application_automation.h"
 #include "document/documents_collection.h"
+#include "platform/automation/dbus_server.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
 
+class CApplicationSite;
 class CMainFrame;
 class CSheepDocument;
 
@@ -87,6 +91,19 @@ public:
     // Opens the recent file of that index (0..3); a file that fails to open leaves the list.
     wxDocument* OpenRecentFile(size_t index);
 
+    // The automation Application object, registered while the main window exists.
+    CApplicationAutomation* GetApplicationObject() const { return m_automation.Get(); }
+    CApplicationSite* GetApplicationSite() const { return m_site.get(); }
+    // Serves the Application object to scripts on the session bus, when this program got the name.
+    const CDBusAutomationServer& GetBusServer() const { return m_bus; }
+    // Ends the program for a script (Quit, or the last script letting go): documents the user has
+    // seen get the ordinary save question; those of a hidden automation start are discarded.
+    void CloseForAutomation();
+    // The main window is going: the Application object stops answering.
+    void RevokeApplicationObject();
+    // The last script let go: an automation start that the user never took over ends.
+    void OnLastClientGone();
+
 private:
     void LoadApplicationServices();
     void RegisterTemplates();
@@ -100,8 +117,13 @@ private:
     // What a new document runs: the New Database wizard and what its last page chose.
     bool RunNewDatabase(CSheepDocument& doc);
 
+    void RegisterApplicationObject();
+
     CWxHost m_host;
     CShellDocuments m_openDocuments;
+    std::unique_ptr<CApplicationSite> m_site;
+    CRefPtr<CApplicationAutomation> m_automation;
+    CDBusAutomationServer m_bus;
     CCvlHost* m_previousHost = nullptr;
     CSheepDocManager* m_docManager = nullptr;
     WString m_strView;

@@ -60,7 +60,9 @@ bool CFlockView::OnCreate(wxDocument* doc, long flags) {
 }
 
 bool CFlockView::OnClose(bool deleteWindow) {
-    if (!wxView::OnClose(deleteWindow)) return false;
+    // Closing one of several windows of a document leaves the document open.
+    wxDocument* doc = GetDocument();
+    if ((!doc || doc->GetViewsVector().size() <= 1) && !wxView::OnClose(deleteWindow)) return false;
     Activate(false);
     return true;
 }
@@ -120,9 +122,21 @@ void CFlockView::FillList() {
 
 void CFlockView::OnRecordChanged(CObject* hint) {
     // Our own deletion compacts the rows itself.
-    if (hint || m_bDeleting) return;
+    if (m_bDeleting) return;
     CSheepDoc* core = GetCore();
     if (!core) return;
+    if (hint) {
+        // An animal changed elsewhere: its row shows the change; a new one is listed.
+        auto* sheep = dynamic_cast<CSheep*>(hint);
+        const long row = sheep ? FindRow(sheep) : -1;
+        if (!sheep) return;
+        if (row >= 0) {
+            if (m_list) m_list->RefreshItem(row);
+        } else if (sheep->GetDocument() == core && sheep->MatchesCriteria(core->GetExtractionCriteria())) {
+            FillList();
+        }
+        return;
+    }
     auto& rows = Rows();
     const auto gone = [core](const CRefPtr<CObject>& row) {
         return static_cast<CSheep*>(row.Get())->GetDocument() != core;
@@ -180,12 +194,9 @@ const wxDataFormat& CFlockView::GetClipboardFormat() {
 }
 
 std::vector<uint8_t> CFlockView::BuildClipboardBlock(const std::vector<long>& rows) const {
-    std::vector<uint8_t> block;
-    CArchive ar(block, CArchive::store);
-    ar << WStringView(GetCore() ? GetCore()->GetTitle() : WString());
-    ar << uint32_t(rows.size());
-    for (long row : rows) GetRowSheep(row)->Serialize(ar);
-    return block;
+    std::vector<CSheep*> animals;
+    for (long row : rows) animals.push_back(GetRowSheep(row));
+    return BuildSheepBlock(GetCore() ? GetCore()->GetTitle() : WString(), animals);
 }
 
 WString CFlockView::BuildClipboardText(const std::vector<long>& rows) const {

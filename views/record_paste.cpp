@@ -57,16 +57,24 @@ bool CanPasteRecords(const wxDataObject* data) {
 }
 
 void PasteRecords(CSheepDoc& doc, const wxDataObject* data) {
-    CClipboardLock lock(data == nullptr);
-    if (!data && !lock.IsOpen()) return;
+    enum { Nothing, Animals, Addresses } kind = Nothing;
     std::vector<uint8_t> block;
-    try {
+    {
+        // Closed again before any question: while a box is up, the Paste button's enabling opens
+        // the clipboard again.
+        CClipboardLock lock(data == nullptr);
+        if (!data && !lock.IsOpen()) return;
         if (ReadBlock(data, GetClipboardDataFormat(GetSheepClipboardFormat()), block) ||
-            ReadBlock(data, GetClipboardDataFormat(kStartupSheepFormat), block)) {
+            ReadBlock(data, GetClipboardDataFormat(kStartupSheepFormat), block))
+            kind = Animals;
+        else if (ReadBlock(data, GetClipboardDataFormat(GetAddressClipboardFormat()), block))
+            kind = Addresses;
+    }
+    try {
+        if (kind == Animals)
             PasteSheepBlock(doc, block);
-        } else if (ReadBlock(data, GetClipboardDataFormat(GetAddressClipboardFormat()), block)) {
+        else if (kind == Addresses)
             PasteAddressBlock(doc, block);
-        }
     } catch (const CArchiveException&) {
         CvlMessageBoxText(u"The pasted data is damaged; the records before the damage were pasted.",
                           MB_OK | MB_ICONEXCLAMATION);

@@ -1,10 +1,14 @@
 #include "views/sheep_document.h"
 
+#include <wx/filedlg.h>
 #include <wx/mdi.h>
 #include <wx/msgdlg.h>
 
+#include "document/data_file.h"
+#include "document/windows_collection.h"
 #include "platform/host.h"
 #include "views/frame_site.h"
+#include "views/record_view.h"
 #include "views/wx_text.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CSheepDocument, wxDocument);
@@ -109,6 +113,11 @@ bool CSheepDocument::OnSaveModified() {
     return Save();
 }
 
+bool CSheepDocument::Save() {
+    if (m_core->IsReadOnly()) return SaveAs();
+    return wxDocument::Save();
+}
+
 void CSheepDocument::RefreshViews() {
     m_core->UpdateAllViews(nullptr, HINT_COLUMNS | HINT_SHEEP_SET);
 }
@@ -153,6 +162,23 @@ bool CSheepDocument::SaveDocument(const WString& path) {
     return true;
 }
 
+bool CSheepDocument::SaveAs() {
+    wxDocTemplate* docTemplate = GetDocumentTemplate();
+    if (!docTemplate) return false;
+    wxString folder = wxPathOnly(GetFilename());
+    if (folder.empty() && GetDocumentManager()) folder = GetDocumentManager()->GetLastDirectory();
+    const wxString chosen = wxFileSelector(
+        "Save As", folder, wxFileNameFromPath(GetFilename()), docTemplate->GetDefaultExtension(),
+        docTemplate->GetDescription() + " (*.cvl)|" + docTemplate->GetFileFilter(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
+        GetDocumentWindow());
+    if (chosen.empty()) return false;
+    const wxString path = wxString::FromUTF8(WithDataFileExtension(chosen.ToStdString(wxConvUTF8)));
+    if (!SaveDocument(FromWx(path))) return false;
+    SetTitle(wxFileNameFromPath(path));
+    SetFilename(path, true);
+    return true;
+}
+
 void CSheepDocument::CloseDocument() {
     Modify(false);
     if (wxDocManager* manager = GetDocumentManager()) {
@@ -164,7 +190,7 @@ void CSheepDocument::CloseDocument() {
 }
 
 IDispatch* CSheepDocument::CreateWindows() {
-    AfxThrowOleDispatchExceptionSc(E_NOTIMPL, u"The windows collection is not available in this version.");
+    return (new CWindows(&GetRecordWindowList(), IID_IWindow))->GetIDispatch(false);
 }
 
 bool CSheepDocument::RunAddressBrowser(long, WString*) {

@@ -33,6 +33,8 @@ public:
     bool DeleteContents() override;
     // Asks through the host, so that the question can be answered by a script.
     bool OnSaveModified() override;
+    // A document opened read-only (another program holds its file) asks for a name first.
+    bool Save() override;
     bool IsModified() const override;
     void Modify(bool modified) override;
     void OnChangeFilename(bool notifyViews) override;
@@ -47,6 +49,8 @@ public:
     void ShowFirstView(bool show) override;
     void ActivateFirstView() override;
     bool SaveDocument(const WString& path) override;
+    // Save As that gives a name typed without an extension the data file's.
+    bool SaveAs() override;
     void CloseDocument() override;
     IDispatch* CreateWindows() override;
     bool RunAddressBrowser(long windowHandle, WString* name) override;

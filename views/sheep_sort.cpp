@@ -38,10 +38,10 @@ void SortByKeys(std::vector<CRefPtr<CObject>>& rows, bool ascending, Extract ext
 
 template <class Get>
 void SortByText(std::vector<CRefPtr<CObject>>& rows, bool ascending, Get get) {
-    // Copies: the copies lie together in memory, the animals' own texts do not.
-    SortByKeys<WString>(
-        rows, ascending, [&](const CSheep& s) { return get(s); },
-        [](const WString& a, const WString& b) { return Sign(CompareNoCase(a, b)); });
+    // Collation keys made once per row: collating every comparison afresh would be far slower.
+    SortByKeys<std::string>(
+        rows, ascending, [&](const CSheep& s) { return CollationKey(get(s)); },
+        [](const std::string& a, const std::string& b) { return Sign(a.compare(b)); });
 }
 
 template <class Get>

@@ -258,6 +258,70 @@ TEST_F(SheepDocTest, DeletingKeepsAnEIDThatAnotherAnimalFiledSince) {
     EXPECT_EQ(tattoo, u"B");
 }
 
+TEST_F(SheepDocTest, AnAnimalComingInWithAHeldEIDIsFiledWithoutItAndTheUserTold) {
+    doc.AddSheep(NewSheep(u"A", u"", u"", 9), false);
+    // As pasted or imported: made apart from the flock.
+    CSheep* pasted = NewSheep(u"B", u"", u"", 9);
+    ASSERT_GE(doc.AddSheep(pasted, false), 0);
+    // As made by a dialog or a reader: in the document while its fields are set.
+    auto* made = new CSheep(u"C", 0, &doc);
+    made->SetElectronicID(9);
+    ASSERT_GE(doc.AddSheep(made, false), 0);
+
+    EXPECT_EQ(pasted->GetElectronicID(), 0u);
+    EXPECT_EQ(made->GetElectronicID(), 0u);
+    EXPECT_EQ(doc.GetEIDMap(), (std::unordered_map<uint64_t, WString>{{9, u"A"}}));
+    ASSERT_EQ(host.Messages().size(), 2u);
+    EXPECT_NE(host.Messages()[0].text.find(u"B: 0000000000000009 (A)"), WString::npos);
+    EXPECT_NE(host.Messages()[1].text.find(u"C: 0000000000000009 (A)"), WString::npos);
+
+    // Deleting the holder leaves nobody holding it; the others never did.
+    doc.DeleteSheep(0);
+    EXPECT_TRUE(doc.GetEIDMap().empty());
+}
+
+TEST_F(SheepDocTest, DroppedEIDsOfABatchAreToldOnce) {
+    doc.AddSheep(NewSheep(u"A", u"", u"", 1), false);
+    doc.AddSheep(NewSheep(u"B", u"", u"", 2), false);
+    {
+        CDroppedEIDReport report(doc);
+        doc.AddSheep(NewSheep(u"C", u"", u"", 1), false);
+        doc.AddSheep(NewSheep(u"D", u"", u"", 3), false);
+        doc.AddSheep(NewSheep(u"E", u"", u"", 2), false);
+        // The same EID twice in the batch: the first one in keeps it.
+        doc.AddSheep(NewSheep(u"F", u"", u"", 3), false);
+        EXPECT_TRUE(host.Messages().empty());
+    }
+    ASSERT_EQ(host.Messages().size(), 1u);
+    const WString& text = host.Messages()[0].text;
+    for (const char16_t* line :
+         {u"C: 0000000000000001 (A)", u"E: 0000000000000002 (B)", u"F: 0000000000000003 (D)"})
+        EXPECT_NE(text.find(line), WString::npos) << WToUtf8(line);
+    EXPECT_EQ(doc.GetEIDMap(), (std::unordered_map<uint64_t, WString>{{1, u"A"}, {2, u"B"}, {3, u"D"}}));
+    // Nothing is told again.
+    { CDroppedEIDReport report(doc); }
+    EXPECT_EQ(host.Messages().size(), 1u);
+}
+
+TEST_F(SheepDocTest, DeletingOneOfTwoLoadedAnimalsWithOneEIDFilesTheOther) {
+    // A file written before one EID was kept to one animal.
+    std::vector<CRefPtr<CSheep>> flock;
+    for (const char16_t* key : {u"A", u"B", u"C"})
+        flock.push_back(CRefPtr<CSheep>::Adopt(NewSheep(key, u"", u"", 5)));
+    doc.AttachLoadedFlock(std::move(flock), {}, -1);
+    for (int i = 0; i < 2; ++i) {
+        WString holder;
+        ASSERT_TRUE(doc.LookupTattooByEID(5, &holder));
+        int index = 0;
+        ASSERT_TRUE(doc.FindSheepIndex(holder, &index));
+        doc.DeleteSheep(index);
+        ASSERT_TRUE(doc.LookupTattooByEID(5, &holder));
+        EXPECT_EQ(doc.FindSheep(holder)->GetElectronicID(), 5u);
+    }
+    doc.DeleteSheep(0);
+    EXPECT_TRUE(doc.GetEIDMap().empty());
+}
+
 TEST_F(SheepDocTest, InsertingInFrontKeepsTheCurrentAnimalAndHistory) {
     Fill({u"C", u"E"});
     doc.SelectSheep(u"C", false, true, nullptr);

@@ -1,8 +1,10 @@
+#include "platform/text.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
-
-#include "platform/text.h"
+#include <vector>
 
 TEST(Text, Utf8RoundTripKeepsAstralAndMarksBadBytes) {
     std::string s = "Ewe \xC3\xA9 \xF0\x9F\x90\x91";  // é and a sheep emoji
@@ -12,6 +14,27 @@ TEST(Text, Utf8RoundTripKeepsAstralAndMarksBadBytes) {
     EXPECT_EQ(Utf8ToW("\xC3"), u"\uFFFD");
     EXPECT_EQ(Utf8ToW("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
     EXPECT_EQ(WToUtf8(WString(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+// The user's collation for shown texts; the C locale keeps code point order.
+TEST(Text, CollatedTextSortsAsTheLocaleReadsItWithoutRegardToCase) {
+    const std::string saved = std::setlocale(LC_COLLATE, nullptr);
+    ASSERT_NE(std::setlocale(LC_COLLATE, "en_GB.UTF-8"), nullptr) << "locales-all is not installed";
+    std::vector<WString> names = {u"Zed",   u"\u00c9mile",       u"adam", u"Eve", u"\u00e9mile",
+                                  u"EMILE", WString(u"a\0b", 3), u"a"};
+    std::stable_sort(names.begin(), names.end(),
+                     [](const WString& a, const WString& b) { return CompareCollated(a, b) < 0; });
+    EXPECT_EQ(names, (std::vector<WString>{u"a", WString(u"a\0b", 3), u"adam", u"EMILE", u"\u00c9mile",
+                                           u"\u00e9mile", u"Eve", u"Zed"}));
+    EXPECT_EQ(CompareCollated(u"\u00c9mile", u"\u00e9MILE"), 0);
+    for (const WString& a : names)
+        for (const WString& b : names) {
+            const int c = CollationKey(a).compare(CollationKey(b));
+            EXPECT_EQ(CompareCollated(a, b), (c > 0) - (c < 0));
+        }
+    std::setlocale(LC_COLLATE, "C");
+    EXPECT_GT(CompareCollated(u"\u00c9mile", u"Zed"), 0);
+    std::setlocale(LC_COLLATE, saved.c_str());
 }
 
 TEST(Text, CompareNoCaseIsSimpleUpperCaseOrder) {

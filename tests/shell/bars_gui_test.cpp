@@ -14,6 +14,7 @@
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/sheet.h"
 #include "platform/archive.h"
+#include "platform/settings.h"
 #include "records/criteria.h"
 #include "records/event.h"
 #include "records/sheep.h"
@@ -58,6 +59,8 @@ class BarsTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        // These tests work in the flock list, so it is the window a flock opens in.
+        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
         ASSERT_TRUE(Start());
         doc = NewDocument();
         ASSERT_NE(doc, nullptr);
@@ -353,8 +356,10 @@ TEST_F(BarsTest, AddRunsTheAddDialogAndTheNewAnimalBecomesCurrent) {
         add.PressOk();
         return dialog.GetReturnCode();
     });
-    // No breed plug-in checks the tattoo here: it is kept on asking.
+    // No breed plug-in checks the tattoo here: it is kept on asking. Without events the new
+    // animal is not on the farm, and the list offers to show every animal.
     host.Reply(114, IDYES);
+    host.Reply(18, IDYES);
     Command(ID_SHEEP_ADD);
     CvlSetModalDriver({});
     EXPECT_EQ(runs, 1);

@@ -218,6 +218,32 @@ TEST_F(DocCommandsTest, AnAnimalAlreadyThereIsAskedForAndARefusalKeepsTheOthers)
     EXPECT_EQ(target.FindSheep(u"B2")->GetName(), u"pasted");
 }
 
+TEST_F(DocCommandsTest, PastedAnimalsKeepNoEIDThatAnotherAnimalHolds) {
+    CSheepDoc source;
+    AddFlock(source, {u"A1", u"B2", u"C3"});
+    source.FindSheep(u"A1")->SetElectronicID(41);
+    source.FindSheep(u"B2")->SetElectronicID(42);
+    source.FindSheep(u"C3")->SetElectronicID(43);
+    CSheepDoc target;
+    AddFlock(target, {u"X9"});
+    target.FindSheep(u"X9")->SetElectronicID(42);
+    EXPECT_EQ(PasteSheepBlock(target, SheepBlock(source, {u"A1", u"B2", u"C3"})), 3);
+    EXPECT_EQ(target.FindSheep(u"B2")->GetElectronicID(), 0u);
+    EXPECT_EQ(target.FindSheep(u"A1")->GetElectronicID(), 41u);
+    WString holder;
+    ASSERT_TRUE(target.LookupTattooByEID(42, &holder));
+    EXPECT_EQ(holder, u"X9");
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_NE(host.Messages()[0].text.find(u"B2: 0000000000000042 (X9)"), WString::npos);
+
+    // Deleting the one that came in leaves the holder found by its EID.
+    int index = 0;
+    ASSERT_TRUE(target.FindSheepIndex(u"B2", &index));
+    target.DeleteSheep(index);
+    ASSERT_TRUE(target.LookupTattooByEID(42, &holder));
+    EXPECT_EQ(holder, u"X9");
+}
+
 TEST_F(DocCommandsTest, ADamagedBlockKeepsWhatCameBeforeAndTellsTheViews) {
     CSheepDoc source;
     AddFlock(source, {u"A1", u"B2", u"C3"});

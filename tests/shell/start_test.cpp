@@ -100,6 +100,13 @@ TEST_F(ShellTest, TheRecentFileListKeepsFourNewestFirst) {
     ASSERT_EQ(App().GetDocManager()->GetHistoryFilesCount(), 4u);
     EXPECT_EQ(App().GetDocManager()->GetHistoryFile(0), "/tmp/f5.cvl");
     EXPECT_EQ(App().GetDocManager()->GetHistoryFile(3), "/tmp/f2.cvl");
+    // The File menu lists each of them once.
+    std::vector<int> entries;
+    for (const wxMenuItem* item : Frame()->GetMenuBar()->GetMenu(0)->GetMenuItems())
+        if (item->GetId() >= ID_FILE_MRU_FILE1 && item->GetId() < ID_FILE_MRU_FILE1 + 16)
+            entries.push_back(item->GetId());
+    EXPECT_EQ(entries, (std::vector<int>{ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 1, ID_FILE_MRU_FILE1 + 2,
+                                         ID_FILE_MRU_FILE1 + 3}));
 }
 
 TEST_F(ShellTest, ARecentFileThatFailsToOpenLeavesTheList) {

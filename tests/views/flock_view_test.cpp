@@ -1,18 +1,28 @@
 #include "views/flock_view.h"
 
 #include <wx/dcmemory.h>
+#include <wx/msgdlg.h>
+#include <wx/timer.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 
+#include "document/doc_commands.h"
+#include "document/sheep_dialogs.h"
 #include "document/sheep_doc.h"
 #include "platform/archive.h"
+#include "platform/settings.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
+#include "views/file_commands.h"
 #include "views/list_print.h"
+#include "views/record_paste.h"
 #include "views/sheep_document.h"
+#include "views/wx_text.h"
 
 namespace {
 
@@ -30,6 +40,8 @@ class FlockViewTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        // These tests work in the flock list, so it is the window a flock opens in.
+        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
         ASSERT_TRUE(Start());
         doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
         ASSERT_NE(doc, nullptr);
@@ -192,6 +204,35 @@ TEST_F(FlockViewTest, ExportWritesCommaAndTabSeparatedLines) {
     EXPECT_EQ(lines, 5u);
 }
 
+TEST_F(FlockViewTest, FileExportFromTheListFollowsTheExtension) {
+    char tmpl[] = "/tmp/cvl-export-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string folder = tmpl;
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto count = [](const std::string& text, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    // The flock list writes the exchange file of its selection.
+    EXPECT_EQ(ExportToPath(core(), view, folder + "/flock.xml"), 5);
+    EXPECT_EQ(count(read(folder + "/flock.xml"), "<Dedov "), 5u);
+    // Text and CSV are the list's rows.
+    EXPECT_EQ(ExportToPath(core(), view, folder + "/flock.csv"), 5);
+    EXPECT_EQ(count(read(folder + "/flock.csv"), "\r\n"), 5u);
+    EXPECT_EQ(read(folder + "/flock.csv").substr(0, 7), "\"A100\",");
+    // Another kind of file is refused by name and not made.
+    const size_t shown = host.Messages().size();
+    EXPECT_EQ(ExportToPath(core(), view, folder + "/flock.doc"), -1);
+    ASSERT_EQ(host.Messages().size(), shown + 1);
+    EXPECT_EQ(host.Messages().back().stringId, 125u);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/flock.doc"));
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
     const std::vector<long> rows{0, 2};
     const WString text = view->BuildClipboardText(rows);
@@ -218,6 +259,41 @@ TEST_F(FlockViewTest, CopyOffersTextWithTheRowsCells) {
         EXPECT_EQ(copy->GetTattoo(), tattoo);
     }
     EXPECT_EQ(ar.GetRemaining(), 0u);
+}
+
+namespace {
+std::vector<wxString>* g_asserts = nullptr;
+}  // namespace
+
+TEST_F(FlockViewTest, PasteAsksItsQuestionWithTheClipboardClosed) {
+    ASSERT_TRUE(CopyBlockToClipboard(GetSheepClipboardFormat(), view->BuildClipboardBlock({2})));
+    core().FindSheep(u"B200")->SetName(u"Changed");
+
+    std::vector<wxString> asserts;
+    g_asserts = &asserts;
+    const wxAssertHandler_t previous =
+        wxSetAssertHandler([](const wxString&, int, const wxString&, const wxString& cond,
+                              const wxString& msg) { g_asserts->push_back(cond + ": " + msg); });
+    // A real modal box: while it is up the frame updates its buttons, Paste among them.
+    bool canPasteDuringQuestion = false;
+    App().GetHost().SetAnswerer([&](const CvlMessage& msg) {
+        wxGenericMessageDialog box(Frame(), ToWx(msg.text), "Corvalen", wxYES_NO);
+        wxTimer timer;
+        timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+            canPasteDuringQuestion = CanPasteRecords();
+            box.EndModal(wxID_YES);
+        });
+        timer.StartOnce(50);
+        return box.ShowModal() == wxID_YES ? IDYES : IDNO;
+    });
+    PasteRecords(core());
+    App().GetHost().SetAnswerer([this](const CvlMessage& msg) { return host.DoMessageBox(msg); });
+    wxSetAssertHandler(previous);
+
+    for (const wxString& text : asserts) ADD_FAILURE() << text;
+    EXPECT_TRUE(canPasteDuringQuestion);
+    EXPECT_EQ(core().FindSheep(u"B200")->GetName(), u"Ivy");
 }
 
 TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
@@ -271,6 +347,20 @@ TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {
 
     host.Reply(18, IDYES);
     core().SelectSheep(u"E500", true, false, nullptr);
+    EXPECT_EQ(view->GetRowCount(), 6);
+    ASSERT_EQ(view->GetSelectedRows().size(), 1u);
+    EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");
+}
+
+TEST_F(FlockViewTest, AnAnimalAddedWithoutEventsIsOfferedWhenTheFilterHidesIt) {
+    core().GetExtractionCriteria().m_nType = CRITERIA_ON_FARM;
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    ASSERT_EQ(view->GetRowCount(), 0);
+    CAddSheepModel add(&core());
+    add.m_strTattoo = u"E500";
+    host.Reply(18, IDYES);
+    ASSERT_TRUE(AddSheepFromDialog(core(), add, SEX_EWE, 0, nullptr));
+    EXPECT_EQ(host.MessageIds(), std::vector<unsigned>{18});
     EXPECT_EQ(view->GetRowCount(), 6);
     ASSERT_EQ(view->GetSelectedRows().size(), 1u);
     EXPECT_EQ(view->GetRowSheep(view->GetSelectedRows()[0])->GetTattoo(), u"E500");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <random>
 
@@ -55,4 +56,22 @@ TEST(SheepSort, EveryFieldSortsAsTheAnimalsOwnComparison) {
                 << "field " << field << (ascending ? " ascending" : " descending");
         }
     }
+}
+
+TEST(SheepSort, ShownTextsSortInTheUsersCollation) {
+    const std::string saved = std::setlocale(LC_COLLATE, nullptr);
+    ASSERT_NE(std::setlocale(LC_COLLATE, "en_GB.UTF-8"), nullptr) << "locales-all is not installed";
+    std::vector<CRefPtr<CObject>> rows;
+    for (const char16_t* name : {u"Zed", u"\u00c9mile", u"adam", u"Eve", u"Emma"}) {
+        auto* sheep = new CSheep(name, SEX_EWE, nullptr);
+        sheep->SetName(name);
+        rows.push_back(CRefPtr<CObject>::Adopt(sheep));
+    }
+    for (unsigned field : {unsigned(SF_NAME), unsigned(SF_TATTOO)}) {
+        SortSheepRows(rows, field | SORT_ASCENDING);
+        std::vector<WString> names;
+        for (const auto& row : rows) names.push_back(static_cast<CSheep*>(row.Get())->GetName());
+        EXPECT_EQ(names, (std::vector<WString>{u"adam", u"\u00c9mile", u"Emma", u"Eve", u"Zed"})) << field;
+    }
+    std::setlocale(LC_COLLATE, saved.c_str());
 }

@@ -209,11 +209,18 @@ TEST_F(DocumentAutomationTest, CollectionsAreMadeOnceAndKept) {
     EXPECT_EQ(doc_.GetCriteria(), &doc_.GetExtractionCriteria());
 }
 
+TEST_F(DocumentAutomationTest, TheXMLPropertyReadsAndWritesTheExchangeFile) {
+    disp_.Put(u"XML", COleVariant(u"<Corvalen xmlns=\"http://corvalen.example/Schemas/Corvalen\">"
+                                  u"<Attribute ID=\"1030\">\u00e9t\u00e9</Attribute></Corvalen>"));
+    EXPECT_EQ(doc_.GetDocString(1030), u"\u00e9t\u00e9");
+    const WString text = BstrToW(disp_.Get(u"XML").bstrVal);
+    EXPECT_NE(text.find(u"<Attribute ID=\"1030\">\u00e9t\u00e9</Attribute>"), WString::npos);
+    EXPECT_NE(text.find(u"</Definition>\r\n</Corvalen>\r\n"), WString::npos);
+}
+
 TEST_F(DocumentAutomationTest, WhatIsNotThereYetIsRefusedClearly) {
     EXPECT_EQ(Failure([&] { disp_.Call(u"Print", {}); }), E_NOTIMPL);
     EXPECT_EQ(Failure([&] { disp_.Call(u"PrintOut", {}); }), E_NOTIMPL);
-    EXPECT_EQ(Failure([&] { disp_.Get(u"XML"); }), E_NOTIMPL);
-    EXPECT_EQ(Failure([&] { disp_.Put(u"XML", COleVariant(u"<x/>")); }), E_NOTIMPL);
     // Without the program's windows.
     for (const char16_t* name : {u"Save", u"Activate"})
         EXPECT_EQ(Failure([&] { disp_.Call(name, {}); }), E_NOTIMPL) << WToUtf8(name);
@@ -374,9 +381,12 @@ TEST_F(DocumentAutomationTest, DualSlots) {
     }
     EXPECT_EQ(CallSlot(dual, 36, none[0], none[1], none[2]), E_NOTIMPL);
     EXPECT_EQ(CallSlot(dual, 38, none[0], none[1], none[2]), E_NOTIMPL);
+    // The XML property: a text that brings nothing in, and the document's exchange file out.
     CComBSTR xml(u"<x/>");
-    EXPECT_EQ(CallSlot(dual, 39, static_cast<BSTR>(xml)), E_NOTIMPL);
-    EXPECT_EQ(CallSlot(dual, 30, &got), E_NOTIMPL);
+    EXPECT_EQ(CallSlot(dual, 39, static_cast<BSTR>(xml)), S_OK);
+    EXPECT_EQ(CallSlot(dual, 30, &got), S_OK);
+    EXPECT_EQ(BstrToW(got).rfind(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Corvalen ", 0), 0u);
+    SysFreeString(got);
 
     doc_.SetFrame(&frame_);
     frame_.path = u"/tmp/c.cvl";

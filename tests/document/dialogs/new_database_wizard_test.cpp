@@ -234,14 +234,21 @@ TEST_F(NewDatabaseWizard, APlugInThatCannotBeInitialisedKeepsTheUserOnTheBreedPa
     EXPECT_EQ(Active(), 900u);
 }
 
-TEST_F(NewDatabaseWizard, APlugInForAnotherSystemStopsTheWizard) {
+TEST_F(NewDatabaseWizard, APlugInForAnotherSystemKeepsTheBreedPageForAnotherChoice) {
+    pages.plugInPages = 1;
     ASSERT_TRUE(flow.Next());
     page1.SelectBreed(u"Foreign");
     EXPECT_FALSE(flow.Next());
     EXPECT_EQ(host.MessageIds(), (std::vector<unsigned>{182}));
-    EXPECT_EQ(flow.GetResult(), SHEET_CANCEL);
-    EXPECT_EQ(CompleteNewDatabaseWizard(doc, page1, flow.GetResult(), {}), NewDatabaseOutcome::Cancelled);
+    EXPECT_EQ(Active(), IDD_FILENEW_WIZ1);
+    EXPECT_EQ(flow.GetPageCount(), 2);
     EXPECT_FALSE(doc.GetBreedPlugIn().IsLoaded());
+    EXPECT_EQ(page1.GetLoadedBreed(), u"");
+    // The flock is made with the breed that loads, never bound to the refused one.
+    page1.SelectBreed(u"Texel");
+    ASSERT_TRUE(flow.Next());
+    EXPECT_EQ(Active(), 900u);
+    EXPECT_EQ(page1.GetLoadedBreed(), u"Texel");
 }
 
 TEST_F(NewDatabaseWizard, CancelUnloadsThePlugInAndDeletesItsPages) {

@@ -156,3 +156,17 @@ TEST(DataFile, StreamedSaveFailingAnywhereLeavesTheOldFile) {
     EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"flock.cvl"});
     std::filesystem::remove_all(dir);
 }
+
+TEST(DataFileName, AChosenNameWithoutExtensionGetsTheDataFileOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/jo/flock", "/home/jo/flock.cvl"},
+        {"/home/jo/flock.cvl", "/home/jo/flock.cvl"},
+        {"/home/jo/flock.CVL", "/home/jo/flock.CVL"},
+        {"/home/jo/flock.bak", "/home/jo/flock.bak"},  // the farmer's own choice stays
+        {"/home/jo/flock.", "/home/jo/flock.cvl"},
+        {"/home/jo.d/flock", "/home/jo.d/flock.cvl"},  // a dot in a folder is no extension
+        {"/home/jo/.flock", "/home/jo/.flock.cvl"},
+        {"flock", "flock.cvl"},
+    };
+    for (const auto& [chosen, saved] : cases) EXPECT_EQ(WithDataFileExtension(chosen), saved) << chosen;
+}

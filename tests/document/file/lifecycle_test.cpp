@@ -269,6 +269,52 @@ TEST_F(DataFileLifecycle, ASecondWriterIsKeptAway) {
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"flock.cvl", "other.cvl"}));
 }
 
+TEST_F(DataFileLifecycle, AReadOnlyDocumentReplacesItsFileOnlyAsItWasRead) {
+    const std::string path = folder.Path("flock.cvl");
+    WriteDataFile(path, SmallFlock());
+    ASSERT_EQ(symlink(path.c_str(), folder.Path("link.cvl").c_str()), 0);
+
+    // The holder saves its changes and goes: the read-only copy, opened through a link, must not
+    // write over them, by either name.
+    CSheepDoc holder, copy;
+    ASSERT_TRUE(holder.OnOpenDocument(path));
+    ASSERT_TRUE(copy.OnOpenDocument(folder.Path("link.cvl")));
+    EXPECT_TRUE(copy.IsReadOnly());
+    holder.SetModifiedFlag();
+    ASSERT_TRUE(holder.OnSaveDocument(path));
+    holder.OnCloseDocument();
+    const std::vector<uint8_t> holders = ReadBytes(path);
+    for (const std::string& name : {path, folder.Path("link.cvl")}) {
+        host.Clear();
+        copy.SetModifiedFlag();
+        EXPECT_FALSE(copy.OnSaveDocument(name)) << name;
+        ASSERT_EQ(host.Messages().size(), 1u) << name;
+        EXPECT_NE(host.Messages()[0].text.find(u"changed by another program"), WString::npos) << name;
+        EXPECT_TRUE(copy.IsReadOnly()) << name;
+        EXPECT_EQ(ReadBytes(path), holders) << name;
+    }
+    EXPECT_FALSE(CFileLock::IsHeldByOther(path));
+    copy.OnCloseDocument();
+
+    // A holder that goes without saving leaves the file as it was read: then the copy may take it.
+    ASSERT_TRUE(holder.OnOpenDocument(path));
+    ASSERT_TRUE(copy.OnOpenDocument(path));
+    ASSERT_TRUE(copy.IsReadOnly());
+    holder.OnCloseDocument();
+    host.Clear();
+    copy.SetModifiedFlag();
+    EXPECT_TRUE(copy.OnSaveDocument(path));
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_FALSE(copy.IsReadOnly());
+    EXPECT_TRUE(CFileLock::IsHeldByOther(path));
+    EXPECT_EQ(Contents(path), SmallFlock());
+    // Now the writer, it saves again without a question.
+    EXPECT_TRUE(copy.OnSaveDocument(path));
+    EXPECT_TRUE(host.Messages().empty());
+    copy.OnCloseDocument();
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"flock.cvl", "link.cvl"}));
+}
+
 TEST_F(DataFileLifecycle, ALockLeftByACrashedProgramIsTakenOver) {
     const std::string path = folder.Path("flock.cvl");
     WriteDataFile(path, SmallFlock());

@@ -2,6 +2,7 @@
 #include <wx/app.h>
 #include <wx/cshelp.h>
 
+#include "support/display.h"
 #include "support/settings_environment.h"
 
 // The toolkit keeps caches for the life of the process; they are not ours to free.
@@ -20,7 +21,7 @@ public:
         static char name[] = "test_document_ui";
         static char* argv[] = {name, nullptr};
         wxApp::SetInstance(new wxApp);
-        ASSERT_TRUE(wxEntryStart(argc, argv));
+        RequireDisplay(HasDisplay() && wxEntryStart(argc, argv));
         ASSERT_TRUE(wxTheApp->CallOnInit());
         delete wxHelpProvider::Set(new wxSimpleHelpProvider);
     }

@@ -1,0 +1,503 @@
+#include "document/xml_reader.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlschemas.h>
+#include <libxslt/security.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltutils.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "document/xml_exchange.h"
+#include "platform/host.h"
+#include "platform/strings.h"
+
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+// Never XML_PARSE_NOENT, DTDLOAD, DTDATTR or HUGE: no entity is ever substituted or fetched and the
+// parser keeps its limits on depth and sizes.
+constexpr int kParseOptions = XML_PARSE_NONET;
+constexpr uint32_t kEFail = 0x80004005u;
+
+const char16_t kNoDoctype[] = u"A document type declaration is not allowed in this file";
+
+// Every name and text handed on has its line ends as CR LF (a CR LF that the parser kept, as it
+// does inside CDATA sections, stays one line end).
+WString MakeXMLString(std::string_view utf8) {
+    const WString text = Utf8ToW(utf8);
+    WString s;
+    s.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            s += u"\r\n";
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        } else {
+            s.push_back(c);
+        }
+    }
+    return s;
+}
+
+// Without entity substitution the parser hands an ampersand in an attribute value on as "&#38;";
+// nothing else can make that sequence.
+WString AttributeValue(const xmlChar* begin, const xmlChar* end) {
+    std::string value(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
+    for (size_t at = value.find("&#38;"); at != std::string::npos; at = value.find("&#38;", at + 1))
+        value.replace(at, 5, "&");
+    return MakeXMLString(value);
+}
+
+std::string_view View(const xmlChar* s, int len) {
+    return {reinterpret_cast<const char*>(s), static_cast<size_t>(len)};
+}
+
+WString TrimmedMessage(const char* message) {
+    WString text = message ? Utf8ToW(message) : WString();
+    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) text.pop_back();
+    return text;
+}
+
+int Line(void* ctxt) {
+    return ctxt ? xmlSAX2GetLineNumber(ctxt) : 0;
+}
+int Column(void* ctxt) {
+    return ctxt ? xmlSAX2GetColumnNumber(ctxt) : 0;
+}
+
+// Feeds the input to a push parser in blocks; false when the file cannot be opened.
+bool Pump(xmlSAXHandler* sax, void* user, std::string_view text, const std::string* path, void** slot,
+          bool* wellFormed = nullptr) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(nullptr, &fclose);
+    if (path) {
+        file.reset(std::fopen(path->c_str(), "rb"));
+        if (!file) return false;
+    }
+    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(sax, user, nullptr, 0, path ? path->c_str() : nullptr);
+    if (!ctxt) return false;
+    xmlCtxtUseOptions(ctxt, kParseOptions);
+    *slot = ctxt;
+    auto stopped = [&] { return ctxt->disableSAX || ctxt->instate == XML_PARSER_EOF; };
+    if (file) {
+        std::unique_ptr<char[]> block(new char[kChunk]);
+        size_t n = 0;
+        while (!stopped() && (n = std::fread(block.get(), 1, kChunk, file.get())) > 0)
+            xmlParseChunk(ctxt, block.get(), static_cast<int>(n), 0);
+    } else {
+        for (size_t at = 0; at < text.size() && !stopped(); at += kChunk) {
+            const size_t n = std::min(kChunk, text.size() - at);
+            xmlParseChunk(ctxt, text.data() + at, static_cast<int>(n), 0);
+        }
+    }
+    if (!stopped()) xmlParseChunk(ctxt, nullptr, 0, 1);
+    if (wellFormed) *wellFormed = ctxt->wellFormed != 0;
+    *slot = nullptr;
+    xmlFreeParserCtxt(ctxt);
+    return true;
+}
+
+// Keeps libxml2's and libxslt's global error output away from the terminal for the length of a
+// scope, collecting the messages instead.
+class CQuietErrors {
+public:
+    CQuietErrors() {
+        xmlSetGenericErrorFunc(this, &OnGeneric);
+        xsltSetGenericErrorFunc(this, &OnGeneric);
+    }
+    ~CQuietErrors() {
+        xmlSetGenericErrorFunc(nullptr, nullptr);
+        xsltSetGenericErrorFunc(nullptr, nullptr);
+    }
+    CQuietErrors(const CQuietErrors&) = delete;
+    CQuietErrors& operator=(const CQuietErrors&) = delete;
+    std::string text;
+
+    static void OnGeneric(void* ctx, const char* format, ...) {
+        char buffer[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(buffer, sizeof buffer, format, args);
+        va_end(args);
+        static_cast<CQuietErrors*>(ctx)->text += buffer;
+    }
+};
+
+}  // namespace
+
+// ---- the reader --------------------------------------------------------------------------------
+
+struct CXmlReader::Callbacks {
+    static CXmlReader& Self(void* ctx) { return *static_cast<CXmlReader*>(ctx); }
+
+    static void Stop(CXmlReader& self) {
+        if (self.m_pContext) xmlStopParser(static_cast<xmlParserCtxtPtr>(self.m_pContext));
+    }
+
+    static void Refused(CXmlReader& self, const WString& name) {
+        if (self.m_nErrorCode != 0) {
+            self.Fail(FormatW("'%s' reported at line %d column %d", WToUtf8(self.m_strErrorText).c_str(),
+                              Line(self.m_pContext), Column(self.m_pContext)),
+                      CvlPromptHelpId(self.m_nErrorCode));
+        } else {
+            self.Fail(FormatW("(%#.8lx) The content of the element '%s' was refused at line %d column %d",
+                              static_cast<unsigned long>(kEFail), WToUtf8(name).c_str(), Line(self.m_pContext),
+                              Column(self.m_pContext)),
+                      0);
+        }
+        Stop(self);
+    }
+
+    static void OnStart(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*, int, const xmlChar**,
+                        int nAttributes, int, const xmlChar** attributes) {
+        CXmlReader& self = Self(ctx);
+        if (self.m_failure.failed) return;
+        self.m_text.clear();
+        self.m_attributes.clear();
+        for (int i = 0; i < nAttributes; ++i) {
+            const xmlChar** a = attributes + 5 * i;
+            self.m_attributes.emplace_back(MakeXMLString(reinterpret_cast<const char*>(a[0])),
+                                           AttributeValue(a[3], a[4]));
+        }
+        const WString name = MakeXMLString(reinterpret_cast<const char*>(localname));
+        bool ok = true;
+        if (!self.m_stack.empty()) {
+            CRefPtr<CXMLObject> top = self.m_stack.back();
+            ok = top->OnStartChildElement(&self, name, self.m_attributes);
+        } else if (self.m_pOwner) {
+            ok = self.m_pOwner->OnResponseElement(self, name, self.m_attributes);
+        }
+        if (!ok) Refused(self, name);
+    }
+
+    static void OnEnd(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*) {
+        CXmlReader& self = Self(ctx);
+        if (self.m_failure.failed) return;
+        const WString name = MakeXMLString(reinterpret_cast<const char*>(localname));
+        bool ok = true;
+        if (self.m_stack.empty()) {
+            if (self.m_pOwner) ok = self.m_pOwner->OnImportElement(self, name);
+        } else {
+            CRefPtr<CXMLObject> top = self.m_stack.back();
+            const WString text = MakeXMLString(self.m_text);
+            ok = top->OnEndElement(&self, name, text);
+        }
+        if (!ok) Refused(self, name);
+    }
+
+    static void OnCharacters(void* ctx, const xmlChar* ch, int len) {
+        Self(ctx).m_text.append(View(ch, len));
+    }
+
+    static void OnDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+        CXmlReader& self = Self(ctx);
+        self.Fail(FormatW("(%#.8lx) %s at line %d column %d", static_cast<unsigned long>(kEFail),
+                          WToUtf8(kNoDoctype).c_str(), Line(self.m_pContext), Column(self.m_pContext)),
+                  0);
+        Stop(self);
+    }
+
+    static void OnError(void* ctx, xmlErrorPtr error) {
+        CXmlReader& self = Self(ctx);
+        if (!error || error->level < XML_ERR_ERROR || self.m_failure.failed) return;
+        const int line = error->line > 0 ? error->line : Line(self.m_pContext);
+        const int column = error->int2 > 0 ? error->int2 : Column(self.m_pContext);
+        self.Fail(FormatW("(%#.8lx) %s at line %d column %d", static_cast<unsigned long>(error->code),
+                          WToUtf8(TrimmedMessage(error->message)).c_str(), line, column),
+                  0);
+        Stop(self);
+    }
+};
+
+CXmlReader::CXmlReader(int mode, IXmlImportOwner* owner, IFlockDocument* document)
+    : m_nMode(mode), m_pOwner(owner), m_pDocument(document) {}
+
+CXmlReader::~CXmlReader() = default;
+
+void CXmlReader::Fail(const WString& text, unsigned helpId) {
+    if (m_failure.failed) return;
+    m_failure.failed = true;
+    m_failure.text = text;
+    m_failure.helpId = helpId;
+    m_failure.line = Line(m_pContext);
+    m_failure.column = Column(m_pContext);
+}
+
+bool CXmlReader::Parse(std::string_view utf8) {
+    return Run(utf8, nullptr);
+}
+
+bool CXmlReader::ParseFile(const std::string& path) {
+    return Run({}, &path);
+}
+
+bool CXmlReader::Run(std::string_view text, const std::string* path) {
+    xmlSAXHandler sax{};
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = &Callbacks::OnStart;
+    sax.endElementNs = &Callbacks::OnEnd;
+    sax.characters = &Callbacks::OnCharacters;
+    sax.cdataBlock = &Callbacks::OnCharacters;
+    sax.internalSubset = &Callbacks::OnDoctype;
+    sax.serror = &Callbacks::OnError;
+    m_failure = CXmlFailure();
+    m_bReported = false;
+    m_nErrorCode = 0;
+    m_strErrorText.clear();
+    bool wellFormed = true;
+    {
+        CQuietErrors quiet;
+        if (!Pump(&sax, this, text, path, &m_pContext, &wellFormed)) {
+            Fail(FormatW("(%#.8lx) %s", static_cast<unsigned long>(kEFail),
+                         path ? ("Cannot open " + *path).c_str() : "Cannot read the text"),
+                 0);
+            wellFormed = false;
+        } else if (!wellFormed && !m_failure.failed) {
+            Fail(FormatW("(%#.8lx) %s", static_cast<unsigned long>(kEFail),
+                         quiet.text.empty() ? "The text is not well-formed" : quiet.text.c_str()),
+                 0);
+        }
+    }
+    // Records that a stopped parse left behind are this reader's to release.
+    m_stack.clear();
+    return wellFormed && !m_failure.failed;
+}
+
+void CXmlReader::ShowFailure() const {
+    if (!m_failure.failed || m_bReported) return;
+    CvlMessageBoxText(m_failure.text, MB_OK | MB_ICONERROR | (m_failure.helpId ? MB_HELP : 0), m_failure.helpId);
+}
+
+void CXmlReader::SetError(const WString& text, unsigned number) {
+    m_strErrorText = text;
+    m_nErrorCode = number;
+}
+
+bool CXmlReader::PopObject(const WString& elementName, const WString& text) {
+    if (m_stack.size() > 1) {
+        CRefPtr<CXMLObject> parent = m_stack[m_stack.size() - 2];
+        return parent->OnEndElement(this, elementName, text);
+    }
+    if (m_pOwner) return m_pOwner->OnImportElement(*this, elementName);
+    m_stack.clear();
+    return true;
+}
+
+void CXmlReader::PushObject(CRefPtr<CXMLObject> object) {
+    m_stack.push_back(std::move(object));
+}
+
+CRefPtr<CXMLObject> CXmlReader::TakeLastObject() {
+    if (m_stack.empty()) return nullptr;
+    CRefPtr<CXMLObject> last = std::move(m_stack.back());
+    m_stack.pop_back();
+    return last;
+}
+
+// ---- the checking pass -------------------------------------------------------------------------
+
+CXmlSchema::~CXmlSchema() {
+    if (m_pSchema) xmlSchemaFree(static_cast<xmlSchemaPtr>(m_pSchema));
+}
+
+bool CXmlSchema::Load(const std::string& path, WString* reason) {
+    CQuietErrors quiet;
+    xmlSchemaParserCtxtPtr parser = xmlSchemaNewParserCtxt(path.c_str());
+    if (parser) {
+        m_pSchema = xmlSchemaParse(parser);
+        xmlSchemaFreeParserCtxt(parser);
+    }
+    if (!m_pSchema && reason) *reason = Utf8ToW(quiet.text.empty() ? "Cannot read " + path : quiet.text);
+    return m_pSchema != nullptr;
+}
+
+namespace {
+
+struct CChecker {
+    CXmlCheckResult result;
+    const std::string ns = kCvlXmlNamespace;
+    void* ctxt = nullptr;
+    int depth = 0;
+    bool invalid = false;  // the schema refused something; reported once the namespace is checked
+    CXmlCheckResult firstError;
+};
+
+// The schema plug-in hands some callbacks its own data: the pass in progress is found here.
+thread_local CChecker* t_checker = nullptr;
+
+void CheckerStop(CChecker& c) {
+    if (c.ctxt) xmlStopParser(static_cast<xmlParserCtxtPtr>(c.ctxt));
+}
+
+void CheckerRecord(CChecker& c, CXmlCheckResult::Kind kind, const WString& reason, int code, int line, int column) {
+    if (c.firstError.kind != CXmlCheckResult::Ok) return;
+    c.firstError.kind = kind;
+    c.firstError.reason = reason;
+    c.firstError.code = code;
+    c.firstError.line = line > 0 ? line : Line(c.ctxt);
+    c.firstError.column = column > 0 ? column : Column(c.ctxt);
+}
+
+void CheckerStart(void*, const xmlChar* localname, const xmlChar*, const xmlChar* uri, int nNamespaces,
+                  const xmlChar** namespaces, int, int, const xmlChar**) {
+    CChecker& c = *t_checker;
+    ++c.depth;
+    bool ours = uri && c.ns == reinterpret_cast<const char*>(uri);
+    for (int i = 0; i < nNamespaces; ++i) {
+        const xmlChar* declared = namespaces[2 * i + 1];
+        if (!declared || c.ns != reinterpret_cast<const char*>(declared)) ours = false;
+    }
+    if (!ours) {
+        c.result.kind = CXmlCheckResult::WrongNamespace;
+        c.result.line = Line(c.ctxt);
+        c.result.column = Column(c.ctxt);
+        CheckerStop(c);
+        return;
+    }
+    if (c.invalid) {
+        CheckerStop(c);
+        return;
+    }
+    if (c.depth == 2) {
+        const std::string name = reinterpret_cast<const char*>(localname);
+        if (name == "Dedov" || name == "Address") ++c.result.topLevelRecords;
+    }
+}
+
+void CheckerEnd(void*, const xmlChar*, const xmlChar*, const xmlChar*) {
+    CChecker& c = *t_checker;
+    --c.depth;
+    if (c.invalid) CheckerStop(c);
+}
+
+void CheckerDoctype(void*, const xmlChar*, const xmlChar*, const xmlChar*) {
+    CChecker& c = *t_checker;
+    CheckerRecord(c, CXmlCheckResult::Malformed, kNoDoctype, XML_ERR_USER_STOP, 0, 0);
+    CheckerStop(c);
+}
+
+void CheckerParserError(void*, xmlErrorPtr error) {
+    CChecker& c = *t_checker;
+    if (!error || error->level < XML_ERR_ERROR) return;
+    CheckerRecord(c, CXmlCheckResult::Malformed, TrimmedMessage(error->message), error->code, error->line,
+                  error->int2);
+    CheckerStop(c);
+}
+
+void CheckerSchemaError(void*, xmlErrorPtr error) {
+    CChecker& c = *t_checker;
+    if (!error || error->level < XML_ERR_ERROR) return;
+    CheckerRecord(c, CXmlCheckResult::Invalid, TrimmedMessage(error->message), error->code, error->line,
+                  error->int2);
+    c.invalid = true;
+}
+
+CXmlCheckResult Check(std::string_view text, const std::string* path, const CXmlSchema* schema) {
+    CChecker checker;
+    t_checker = &checker;
+    xmlSAXHandler sax{};
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = &CheckerStart;
+    sax.endElementNs = &CheckerEnd;
+    sax.internalSubset = &CheckerDoctype;
+    sax.serror = &CheckerParserError;
+    xmlSAXHandlerPtr handler = &sax;
+    void* user = &checker;
+    xmlSchemaValidCtxtPtr valid = nullptr;
+    xmlSchemaSAXPlugPtr plug = nullptr;
+    if (schema && schema->Get()) {
+        valid = xmlSchemaNewValidCtxt(static_cast<xmlSchemaPtr>(schema->Get()));
+        xmlSchemaSetValidStructuredErrors(valid, &CheckerSchemaError, &checker);
+        plug = xmlSchemaSAXPlug(valid, &handler, &user);
+    }
+    bool opened = false;
+    bool wellFormed = true;
+    CQuietErrors quiet;
+    opened = Pump(handler, user, text, path, &checker.ctxt, &wellFormed);
+    if (opened && !wellFormed && checker.result.kind == CXmlCheckResult::Ok)
+        CheckerRecord(checker, CXmlCheckResult::Malformed,
+                      TrimmedMessage(quiet.text.empty() ? "The file is not well-formed" : quiet.text.c_str()),
+                      XML_ERR_INTERNAL_ERROR, 0, 0);
+    if (plug) xmlSchemaSAXUnplug(plug);
+    if (valid) xmlSchemaFreeValidCtxt(valid);
+    t_checker = nullptr;
+
+    CXmlCheckResult result = checker.result;
+    if (!opened) {
+        result.kind = CXmlCheckResult::CannotRead;
+        result.reason = Utf8ToW("Cannot open " + (path ? *path : std::string()));
+    } else if (result.kind == CXmlCheckResult::Ok && checker.firstError.kind != CXmlCheckResult::Ok) {
+        const int count = result.topLevelRecords;
+        result = checker.firstError;
+        result.topLevelRecords = count;
+    }
+    return result;
+}
+
+}  // namespace
+
+CXmlCheckResult CheckXmlFile(const std::string& path, const CXmlSchema* schema) {
+    return Check({}, &path, schema);
+}
+
+CXmlCheckResult CheckXmlText(std::string_view text, const CXmlSchema* schema) {
+    return Check(text, nullptr, schema);
+}
+
+// ---- the breed validator -----------------------------------------------------------------------
+
+namespace {
+
+void OnTransformError(void* ctx, const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    *static_cast<std::string*>(ctx) += buffer;
+}
+
+}  // namespace
+
+bool RunXmlValidator(const std::string& xsl, const std::string& path, WString* reason, bool* badStyle) {
+    *badStyle = false;
+    CQuietErrors quiet;
+    xmlDocPtr styleDoc = xmlReadMemory(xsl.data(), static_cast<int>(xsl.size()), "validator.xsl", nullptr,
+                                       kParseOptions);
+    xsltStylesheetPtr style = styleDoc ? xsltParseStylesheetDoc(styleDoc) : nullptr;
+    if (!style) {
+        if (styleDoc) xmlFreeDoc(styleDoc);
+        *badStyle = true;
+        *reason = TrimmedMessage(quiet.text.c_str());
+        return false;
+    }
+    xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr, kParseOptions);
+    if (!doc) {
+        xsltFreeStylesheet(style);
+        *reason = TrimmedMessage(quiet.text.c_str());
+        return false;
+    }
+    xsltSecurityPrefsPtr security = xsltNewSecurityPrefs();
+    for (xsltSecurityOption option : {XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
+                                      XSLT_SECPREF_WRITE_NETWORK, XSLT_SECPREF_READ_NETWORK,
+                                      XSLT_SECPREF_READ_FILE})
+        xsltSetSecurityPrefs(security, option, xsltSecurityForbid);
+    std::string messages;
+    xsltTransformContextPtr transform = xsltNewTransformContext(style, doc);
+    bool ok = false;
+    if (transform) {
+        xsltSetCtxtSecurityPrefs(security, transform);
+        xsltSetTransformErrorFunc(transform, &messages, &OnTransformError);
+        xmlDocPtr result = xsltApplyStylesheetUser(style, doc, nullptr, nullptr, nullptr, transform);
+        ok = result != nullptr && transform->state == XSLT_STATE_OK;
+        if (result) xmlFreeDoc(result);
+        xsltFreeTransformContext(transform);
+    }
+    xsltFreeSecurityPrefs(security);
+    xmlFreeDoc(doc);
+    xsltFreeStylesheet(style);
+    if (!ok) *reason = TrimmedMessage((messages.empty() ? quiet.text : messages).c_str());
+    return ok;
+}

@@ -1,0 +1,16 @@
+#include "views/record_page.h"
+#include "views/record_pages.h"
+
+CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* view) {
+    switch (id) {
+        case PAGE_GENERAL:
+            return new CSheepViewGeneralTab(sheet, view);
+        case PAGE_SIGNET:
+            return new CSheepViewSignetTab(sheet, view);
+        case PAGE_GENETICS:
+            return new CSheepViewGeneticsTab(sheet, view);
+        default:
+            // History, lambing, tupping, picture and charts pages come with their own work.
+            return nullptr;
+    }
+}
