@@ -1,4 +1,5 @@
 #include "platform/safe_save.h"
+#include "support/faulty_file_ops.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -46,33 +47,6 @@ protected:
     static std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
     std::string m_dir, m_file;
-};
-
-// Fails the call numbered `failAt` (counting every call) with `err`; writes at most `chunk` bytes.
-struct FaultyOps : IFileOps {
-    int failAt = -1, err = EIO, calls = 0;
-    size_t chunk = SIZE_MAX;
-    bool Fail() {
-        if (calls++ == failAt) {
-            errno = err;
-            return true;
-        }
-        return false;
-    }
-    int Open(const char* p, int f, mode_t m) override { return Fail() ? -1 : IFileOps::Open(p, f, m); }
-    ssize_t Write(int fd, const void* d, size_t n) override {
-        return Fail() ? -1 : IFileOps::Write(fd, d, std::min(n, chunk));
-    }
-    int Fsync(int fd) override { return Fail() ? -1 : IFileOps::Fsync(fd); }
-    int Close(int fd) override {
-        if (Fail()) {
-            IFileOps::Close(fd);  // close reports an error after releasing the descriptor
-            return -1;
-        }
-        return IFileOps::Close(fd);
-    }
-    int Rename(const char* a, const char* b) override { return Fail() ? -1 : IFileOps::Rename(a, b); }
-    int Unlink(const char* p) override { return IFileOps::Unlink(p); }
 };
 
 }  // namespace

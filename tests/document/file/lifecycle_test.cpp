@@ -14,6 +14,7 @@
 #include "records/sheep.h"
 #include "file_fixtures.h"
 #include "support/scripted_host_fixture.h"
+#include "support/faulty_file_ops.h"
 
 using namespace serial;
 
@@ -60,32 +61,6 @@ public:
     bool scanning = false;
     int documents = 1, starts = 0, stops = 0, commits = 0, cleared = 0;
     std::function<void()> onCommit;
-};
-
-// Fails the system call numbered failAt (counting every call) with EIO; writes at most chunk bytes.
-struct FaultyOps : IFileOps {
-    int failAt = -1, calls = 0;
-    size_t chunk = SIZE_MAX;
-    bool Fail() {
-        if (calls++ == failAt) {
-            errno = EIO;
-            return true;
-        }
-        return false;
-    }
-    int Open(const char* p, int f, mode_t m) override { return Fail() ? -1 : IFileOps::Open(p, f, m); }
-    ssize_t Write(int fd, const void* d, size_t n) override {
-        return Fail() ? -1 : IFileOps::Write(fd, d, std::min(n, chunk));
-    }
-    int Fsync(int fd) override { return Fail() ? -1 : IFileOps::Fsync(fd); }
-    int Close(int fd) override {
-        if (Fail()) {
-            IFileOps::Close(fd);
-            return -1;
-        }
-        return IFileOps::Close(fd);
-    }
-    int Rename(const char* a, const char* b) override { return Fail() ? -1 : IFileOps::Rename(a, b); }
 };
 
 class DataFileLifecycle : public testing::Test {
