@@ -1,9 +1,9 @@
 // File operations that fail one chosen system call, for proving that a save leaves the old file intact.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <algorithm>
 
 #include "platform/safe_save.h"
 
