@@ -586,7 +586,6 @@ void CCompoundFileStreamWriter::Finish() {
     m_impl->out.SetEntriesUsed(m_impl->streams + 1);
     const bool ok = gsf_output_close(GSF_OUTPUT(m_impl->root.get()));
     m_impl->out.Check(ok, "Cannot finish compound file");
-
 }
 
 namespace {
