@@ -152,7 +152,7 @@ private:
         HRESULT Quit() override;
         HRESULT Help(VARIANT helpFile, VARIANT helpContextId, VARIANT helpString) override;
     } m_xApplication{this};
-    CSupportErrorInfoImpl<IID_IApplication> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CApplicationAutomation, IID_IApplication> m_xSupportErrorInfo{this};
 
     IApplicationSite* m_pSite;
     IDispatch* m_pDocuments = nullptr;

@@ -7,7 +7,8 @@
 
 namespace {
 
-std::vector<uint8_t> ReadOpened(const CCompoundFileReader& reader, CSummaryInfo* summary) {
+std::vector<uint8_t> ReadOpened(const CCompoundFileReader& reader, CSummaryInfo* summary,
+                                CDataFileStreams* kept = nullptr) {
     std::vector<uint8_t> contents;
     if (!reader.ReadStream(kContentsStream, contents))
         throw CDataFileException(CDataFileException::notDataFile, "The file holds no flock.");
@@ -15,6 +16,17 @@ std::vector<uint8_t> ReadOpened(const CCompoundFileReader& reader, CSummaryInfo*
         throw CDataFileException(CDataFileException::embeddedItems,
                                  "The file holds embedded objects, which cannot be opened here.");
     if (summary) summary->ReadFromStorage(&reader);
+    if (kept) {
+        CDataFileStreams other;
+        other.classId = reader.ClassId();
+        for (const std::string& name : reader.StreamNames()) {
+            if (name == kContentsStream || name == kSummaryInformationStream) continue;
+            std::vector<uint8_t> data;
+            reader.ReadStream(name, data);
+            other.streams.emplace_back(name, std::move(data));
+        }
+        *kept = std::move(other);
+    }
     return contents;
 }
 
@@ -37,7 +49,8 @@ auto ReadWith(Open open, Take take) {
 
 template <class Open>
 std::vector<uint8_t> Read(Open open, CSummaryInfo* summary) {
-    return ReadWith(open, [summary](const CCompoundFileReader& reader) { return ReadOpened(reader, summary); });
+    return ReadWith(open,
+                    [summary](const CCompoundFileReader& reader) { return ReadOpened(reader, summary); });
 }
 
 }  // namespace
@@ -78,8 +91,9 @@ bool HasEmbeddedItems(std::span<const uint8_t> contents) {
     return contents.size() >= 4 && (contents[0] | contents[1] | contents[2] | contents[3]) != 0;
 }
 
-std::vector<uint8_t> ReadDataFile(const std::string& path, CSummaryInfo* summary) {
-    return Read([&] { return CCompoundFileReader::OpenFile(path); }, summary);
+std::vector<uint8_t> ReadDataFile(const std::string& path, CSummaryInfo* summary, CDataFileStreams* kept) {
+    return ReadWith([&] { return CCompoundFileReader::OpenFile(path); },
+                    [&](const CCompoundFileReader& reader) { return ReadOpened(reader, summary, kept); });
 }
 
 std::vector<uint8_t> ReadDataFileBytes(std::vector<uint8_t> fileBytes, CSummaryInfo* summary) {
@@ -100,7 +114,7 @@ private:
 
 // The streams of a data file.
 void WriteStreams(CCompoundFileStreamWriter& writer, const StoreContentsFn& storeContents,
-                  const CSummaryInfo* summary) {
+                  const CSummaryInfo* summary, const CDataFileStreams* kept = nullptr) {
     writer.BeginStream(kContentsStream);
     {
         CStreamSink sink(writer);
@@ -113,6 +127,12 @@ void WriteStreams(CCompoundFileStreamWriter& writer, const StoreContentsFn& stor
         summary->WriteToStorage(&streams);
         streams.WriteTo(writer);
     }
+    if (kept)
+        for (const auto& [name, data] : kept->streams) {
+            if (name == kContentsStream || (summary && name == kSummaryInformationStream)) continue;
+            writer.BeginStream(name);
+            writer.Write(data);
+        }
 }
 
 StoreContentsFn StoreBytes(std::span<const uint8_t> contents) {
@@ -139,19 +159,19 @@ std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSum
 }
 
 bool SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
-                  IFileOps& ops) {
+                  IFileOps& ops, const CDataFileStreams* kept) {
     CSafeSaveFile file(path, ops);
     CSaveTarget target(file);
-    WriteDataFile(target, storeContents, summary);
+    WriteDataFile(target, storeContents, summary, kept);
     file.Commit();
     return file.OwnershipKept();
 }
 
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
-                   const CSummaryInfo* summary) {
+                   const CSummaryInfo* summary, const CDataFileStreams* kept) {
     CCompoundFileStreamWriter writer(target);
-    writer.SetClassId(DocumentClassId());
-    WriteStreams(writer, storeContents, summary);
+    writer.SetClassId(kept ? kept->classId : DocumentClassId());
+    WriteStreams(writer, storeContents, summary, kept);
     writer.Finish();
 }
 
@@ -163,8 +183,8 @@ bool SaveDataFile(const std::string& path, std::span<const uint8_t> contents, co
 std::string WithDataFileExtension(const std::string& path) {
     const size_t name = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (name == std::string::npos || dot > name + 1) &&
-                              dot + 1 < path.size();
+    const bool hasExtension =
+        dot != std::string::npos && (name == std::string::npos || dot > name + 1) && dot + 1 < path.size();
     if (hasExtension || path.empty() || path.back() == '/') return path;
     // "flock." becomes "flock.cvl", not "flock..cvl".
     return path.back() == '.' ? path + "cvl" : path + ".cvl";

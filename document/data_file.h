@@ -32,10 +32,14 @@ public:
     Cause m_cause;
 };
 
+struct CDataFileStreams;
+
 // Reads the archive bytes of a data file (from a path or from the file's bytes). With `summary`
-// given, the summary information is read into it (a missing or unsound set reads nothing). Throws
-// CDataFileException; nothing is changed then.
-std::vector<uint8_t> ReadDataFile(const std::string& path, CSummaryInfo* summary);
+// given, the summary information is read into it (a missing or unsound set reads nothing); with
+// `kept` given, the root's class id and the streams other than the archive and the summary, which
+// a save of the file puts back. Throws CDataFileException; nothing is changed then.
+std::vector<uint8_t> ReadDataFile(const std::string& path, CSummaryInfo* summary,
+                                  CDataFileStreams* kept = nullptr);
 std::vector<uint8_t> ReadDataFileBytes(std::vector<uint8_t> fileBytes, CSummaryInfo* summary);
 
 // Stores a data file's archive.
@@ -47,14 +51,15 @@ std::vector<uint8_t> BuildDataFile(std::span<const uint8_t> contents, const CSum
 // Saves over `path` safely a data file whose archive storeContents stores; the archive goes
 // straight into the file as it is made. Throws CFileException (see safe_save.h) and whatever
 // storeContents throws; the file on disk is the old one then. False when the saved file could not
-// keep the old one's owner or group.
+// keep the old one's owner or group. `kept`: the class id and streams read with the file (the
+// document's class id and nothing else when null).
 bool SaveDataFile(const std::string& path, const StoreContentsFn& storeContents, const CSummaryInfo* summary,
-                  IFileOps& ops = SystemFileOps());
+                  IFileOps& ops = SystemFileOps(), const CDataFileStreams* kept = nullptr);
 bool SaveDataFile(const std::string& path, std::span<const uint8_t> contents, const CSummaryInfo* summary,
                   IFileOps& ops = SystemFileOps());
 // The save's file written into another target.
 void WriteDataFile(ICompoundFileTarget& target, const StoreContentsFn& storeContents,
-                   const CSummaryInfo* summary);
+                   const CSummaryInfo* summary, const CDataFileStreams* kept = nullptr);
 
 // The class id a data file's root storage carries: the document class of the program.
 CompoundClassId DocumentClassId();
@@ -71,7 +76,8 @@ struct CDataFileStreams {
 CDataFileStreams ReadDataFileStreams(const std::string& path);
 // Saves the streams and the class id over `path` safely. Throws CFileException; the file on disk is
 // the old one then.
-void SaveDataFileStreams(const std::string& path, const CDataFileStreams& file, IFileOps& ops = SystemFileOps());
+void SaveDataFileStreams(const std::string& path, const CDataFileStreams& file,
+                         IFileOps& ops = SystemFileOps());
 
 // True when the archive starts with a count of embedded items above 0.
 bool HasEmbeddedItems(std::span<const uint8_t> contents);

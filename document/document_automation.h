@@ -198,7 +198,7 @@ protected:
         HRESULT Text(BSTR* pOut, WString (CDocumentAutomation::*get)());
         HRESULT Object(IDispatch** ppOut, IDispatch* (CDocumentAutomation::*get)(), const IID& dual);
     } m_xDocument{this};
-    CSupportErrorInfoImpl<IID_IDocument> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CDocumentAutomation, IID_IDocument> m_xSupportErrorInfo{this};
 
     CCriteria m_criteria;
     COwnerLinks m_links;

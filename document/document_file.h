@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "document/data_file.h"
 #include "document/ear_tag_index.h"
 #include "document/font_record.h"
 #include "document/page_setup.h"
@@ -83,6 +85,9 @@ public:
     CFileLock m_lock;
     bool m_bReadOnly = false;  // another program holds the file's lock
     CFileStamp m_readStamp;    // the file as it was read or last saved
+    // What a file written elsewhere carried beside the flock: put back by every save. Empty (and
+    // the document's class id) for a new document.
+    std::optional<CDataFileStreams> m_kept;
     IDocumentShell* m_pShell = nullptr;
     IFileOps* m_pFileOps = nullptr;  // null: the system's
 };

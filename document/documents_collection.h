@@ -90,7 +90,7 @@ protected:
         HRESULT Open(BSTR fileName, IDispatch** ppDocument) override;
         HRESULT Close() override;
     } m_xDocuments{this};
-    CSupportErrorInfoImpl<IID_IDocuments> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CDocuments, IID_IDocuments> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     IOpenDocuments* m_pList;

@@ -78,5 +78,5 @@ private:
         using CDualImpl::CDualImpl;
         HRESULT get_Application(IDispatch** ppApplication) override;
     } m_xPageSetup{this};
-    CSupportErrorInfoImpl<IID_IPageSetup> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CPageSetup, IID_IPageSetup> m_xSupportErrorInfo{this};
 };

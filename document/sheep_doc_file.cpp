@@ -206,8 +206,9 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     const CFileStamp stamp = CFileStamp::Of(path);
 
     CDocumentArchive loaded;
+    CDataFileStreams kept;
     try {
-        std::vector<uint8_t> contents = ReadDataFile(path, &summary);
+        std::vector<uint8_t> contents = ReadDataFile(path, &summary, &kept);
         CArchive ar{std::span<const uint8_t>(contents)};
         loaded.Read(ar);
     } catch (const CDataFileException& e) {
@@ -249,6 +250,7 @@ bool CSheepDoc::OnOpenDocument(const std::string& path) {
     m_file.m_bReadOnly = readOnly;
     m_file.m_path = path;
     m_file.m_readStamp = stamp;
+    m_file.m_kept = std::move(kept);
 
     IDocumentShell* shell = m_file.m_pShell;
     if (shell && AutoscanIsOn() && !shell->IsReaderScanning()) shell->StartReaderScan();
@@ -284,7 +286,8 @@ bool CSheepDoc::OnSaveDocument(const std::string& path) {
     try {
         ownershipKept = SaveDataFile(
             path, [this](CArchive& ar) { Serialize(ar); }, &summary,
-            m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps());
+            m_file.m_pFileOps ? *m_file.m_pFileOps : SystemFileOps(),
+            m_file.m_kept ? &*m_file.m_kept : nullptr);
     } catch (const CFileException& e) {
         if (!e.NewFileInPlace()) {
             summary = before;
@@ -323,5 +326,6 @@ void CSheepDoc::OnCloseDocument() {
     m_file.m_path.clear();
     m_file.m_bReadOnly = false;
     m_file.m_readStamp = CFileStamp();
+    m_file.m_kept.reset();
     SetModifiedFlag(false);
 }

@@ -28,7 +28,7 @@ std::vector<uint8_t> CSummaryInfo::Encode() const {
     auto text = [](uint32_t id, const std::string& s) { return CProperty{id, VT_LPSTR, 0, s, 0}; };
     auto i4 = [](uint32_t id, int32_t v) { return CProperty{id, VT_I4, v, {}, 0}; };
     auto time = [](uint32_t id, uint64_t t) { return CProperty{id, VT_FILETIME, 0, {}, t}; };
-    const CProperty props[] = {
+    std::vector<CProperty> props = {
         text(PID_TITLE, m_title),
         text(PID_SUBJECT, m_subject),
         text(PID_AUTHOR, m_author),
@@ -47,6 +47,7 @@ std::vector<uint8_t> CSummaryInfo::Encode() const {
         time(PID_EDITTIME, m_editTime),
         i4(PID_SECURITY, m_security),
     };
+    props.insert(props.end(), m_otherProperties.begin(), m_otherProperties.end());
     return EncodePropertySet(FMTID_SummaryInformation, props);
 }
 
@@ -57,7 +58,8 @@ bool CSummaryInfo::Decode(std::span<const uint8_t> stream) {
     m_template.clear(), m_lastAuthor.clear(), m_appName.clear(), m_revNum.clear();
     m_wordCount = m_pageCount = m_charCount = m_security = 0;
     m_editTime = m_lastPrinted = m_created = m_lastSaved = 0;
-    for (const auto& p : props) {
+    m_otherProperties.clear();
+    for (auto& p : props) {
         std::string* text = nullptr;
         int32_t* number = nullptr;
         uint64_t* time = nullptr;
@@ -114,7 +116,8 @@ bool CSummaryInfo::Decode(std::span<const uint8_t> stream) {
                 time = &m_lastSaved;
                 break;
             default:
-                break;
+                m_otherProperties.push_back(std::move(p));
+                continue;
         }
         // A property of another type than this set writes counts as missing.
         if (text && p.type == VT_LPSTR) *text = p.text;

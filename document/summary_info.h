@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/property_set.h"
 #include "platform/text.h"
 
 class CCompoundFileReader;
@@ -41,6 +42,8 @@ public:
     int32_t m_wordCount = 0, m_pageCount = 0, m_charCount = 0, m_security = 0;
     uint64_t m_editTime = 0, m_lastPrinted = 0, m_created = 0, m_lastSaved = 0;
     uint64_t m_editStarted = 0;  // kept in memory only
+    // Properties other programs put in the set: written back as they were read.
+    std::vector<CProperty> m_otherProperties;
 
     // The current UTC time as a FILETIME; tests replace it.
     std::function<uint64_t()> m_now = &CurrentFileTime;

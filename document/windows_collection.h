@@ -65,7 +65,7 @@ protected:
         HRESULT get_Count(LONG* pCount) override;
         HRESULT Item(VARIANT index, IDispatch** ppWindow) override;
     } m_xWindows{this};
-    CSupportErrorInfoImpl<IID_IWindows> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CWindows, IID_IWindows> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     IOpenWindows* m_pList;

@@ -422,6 +422,7 @@ public:
     bool Close() {
         if (m_error || m_bAbandoned) return false;
         try {
+            LinkUnusedEntriesNowhere();
             FlushBuffer();
             if (m_bHeadChanged)
                 m_target.Overwrite(0, {m_head, size_t(std::min<uint64_t>(m_nFlushed, kHeadSize))});
@@ -433,6 +434,9 @@ public:
         }
     }
 
+    // The directory entries libgsf will write: the root and each stream.
+    void SetEntriesUsed(uint32_t n) { m_nEntriesUsed = n; }
+
     // After a libgsf call: its failure as the target's exception, or as `what`.
     void Check(bool ok, const std::string& what) {
         if (m_error) std::rethrow_exception(m_error);
@@ -442,6 +446,29 @@ public:
     void Abandon() { m_bAbandoned = true; }
 
 private:
+    // libgsf pads the directory's last sector with zeros, and a zero link points at the root:
+    // stricter readers refuse that. Its entries lie in a row from the directory's first sector.
+    void LinkUnusedEntriesNowhere() {
+        if (m_nEntriesUsed == 0) return;
+        const unsigned shift = unsigned(m_head[0x1E] | m_head[0x1F] << 8);
+        if (shift < 7 || shift > 16) return;
+        const uint64_t sectorSize = uint64_t(1) << shift;
+        const uint64_t dirStart = uint64_t(m_head[0x30]) | uint64_t(m_head[0x31]) << 8 |
+                                  uint64_t(m_head[0x32]) << 16 | uint64_t(m_head[0x33]) << 24;
+        const uint64_t perSector = sectorSize / kEntrySize;
+        const uint64_t slots = (m_nEntriesUsed + perSector - 1) / perSector * perSector;
+        static const uint8_t kNowhere[12] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        for (uint64_t i = m_nEntriesUsed; i < slots; ++i) {
+            const uint64_t at = (dirStart + 1) * sectorSize + i * kEntrySize + 0x44;
+            if (at + sizeof kNowhere > m_nFlushed + m_buf.size()) return;
+            if (at >= m_nFlushed)
+                std::memcpy(m_buf.data() + (at - m_nFlushed), kNowhere, sizeof kNowhere);
+            else
+                m_target.Overwrite(at, kNowhere);  // a directory written before a large sector table
+        }
+    }
+
     void FlushBuffer() {
         if (m_buf.empty()) return;
         m_target.Append(m_buf);
@@ -455,6 +482,7 @@ private:
     uint8_t m_head[kHeadSize] = {};
     bool m_bHeadChanged = false;  // m_head differs from what the target holds
     bool m_bAbandoned = false;
+    uint32_t m_nEntriesUsed = 0;
     std::exception_ptr m_error;
 };
 
@@ -514,6 +542,7 @@ struct CCompoundFileStreamWriter::Impl {
     }
     void EndStream() {
         if (!stream) return;
+        ++streams;
         const bool ok = gsf_output_close(stream.get());
         stream.reset();
         out.Check(ok, "Cannot write stream " + name);
@@ -525,6 +554,7 @@ struct CCompoundFileStreamWriter::Impl {
     GPtr<GsfOutfile> root;
     GPtr<GsfOutput> stream;
     std::string name;
+    uint32_t streams = 0;
 };
 
 CCompoundFileStreamWriter::CCompoundFileStreamWriter(ICompoundFileTarget& target)
@@ -553,6 +583,7 @@ void CCompoundFileStreamWriter::Write(std::span<const uint8_t> bytes) {
 
 void CCompoundFileStreamWriter::Finish() {
     m_impl->EndStream();
+    m_impl->out.SetEntriesUsed(m_impl->streams + 1);
     const bool ok = gsf_output_close(GSF_OUTPUT(m_impl->root.get()));
     m_impl->out.Check(ok, "Cannot finish compound file");
 }

@@ -52,13 +52,15 @@ void PutValue(std::vector<uint8_t>& b, const CProperty& p) {
             Put32(b, uint32_t(p.filetime >> 32));
             break;
         default:
-            break;  // not a type this set writes
+            b.insert(b.end(), p.raw.begin(), p.raw.end());
+            while (b.size() % 4) b.push_back(0);
+            break;
     }
 }
 
-// Reads one value at `at` inside the section [0, size). False when it runs past the section or has a
-// type not listed.
-bool GetValue(const uint8_t* sec, size_t size, size_t at, uint16_t codePage, CProperty& p) {
+// Reads one value at `at` inside the section [0, size); `end` is where the next value starts. False
+// when it runs past the section, or is of a type not listed whose bytes depend on the code page.
+bool GetValue(const uint8_t* sec, size_t size, size_t at, size_t end, uint16_t codePage, CProperty& p) {
     if (at > size || size - at < 8) return false;
     p.type = Get16(sec + at);
     const uint8_t* v = sec + at + 4;
@@ -87,13 +89,20 @@ bool GetValue(const uint8_t* sec, size_t size, size_t at, uint16_t codePage, CPr
                 }
                 p.text = WToAnsi(w);
             } else {
-                const uint8_t* end = std::find(s, s + n, uint8_t(0));
-                p.text.assign(reinterpret_cast<const char*>(s), size_t(end - s));
+                const uint8_t* nul = std::find(s, s + n, uint8_t(0));
+                p.text = CodePageToAnsi({reinterpret_cast<const char*>(s), size_t(nul - s)}, codePage);
             }
             return true;
         }
-        default:
-            return false;
+        default: {
+            // Kept as stored, for writing back; texts of another code page cannot be.
+            const uint16_t base = p.type & VT_TYPEMASK;
+            if ((base == VT_LPSTR || base == VT_VARIANT) && codePage != kCodePageWindows1252) return false;
+            end = std::min(end, size);
+            if (end < at + 4) return false;
+            p.raw.assign(v, sec + end);
+            return true;
+        }
     }
 }
 
@@ -145,18 +154,28 @@ bool DecodePropertySet(std::span<const uint8_t> stream, const FMTID& fmtid, std:
         const uint32_t count = Get32(sec + 4);
         if (secSize < 8 || count > (secSize - 8) / 8) return false;
 
+        // A value ends where the next one starts, or with the section.
+        std::vector<size_t> starts;
+        for (uint32_t i = 0; i < count; ++i) starts.push_back(Get32(sec + 12 + 8 * i));
+        std::sort(starts.begin(), starts.end());
+        auto endOf = [&](size_t at) {
+            auto next = std::upper_bound(starts.begin(), starts.end(), at);
+            return next == starts.end() ? secSize : *next;
+        };
         uint16_t codePage = kCodePageWindows1252;
         for (uint32_t i = 0; i < count; ++i) {
             if (Get32(sec + 8 + 8 * i) != PID_CODEPAGE) continue;
             CProperty p;
-            if (GetValue(sec, secSize, Get32(sec + 12 + 8 * i), codePage, p) && p.type == VT_I2)
+            const size_t at = Get32(sec + 12 + 8 * i);
+            if (GetValue(sec, secSize, at, endOf(at), codePage, p) && p.type == VT_I2)
                 codePage = uint16_t(p.i4);
         }
         for (uint32_t i = 0; i < count; ++i) {
             CProperty p;
             p.id = Get32(sec + 8 + 8 * i);
             if (p.id == PID_CODEPAGE) continue;
-            if (GetValue(sec, secSize, Get32(sec + 12 + 8 * i), codePage, p)) out.push_back(std::move(p));
+            const size_t at = Get32(sec + 12 + 8 * i);
+            if (GetValue(sec, secSize, at, endOf(at), codePage, p)) out.push_back(std::move(p));
         }
         return true;
     }

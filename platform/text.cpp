@@ -264,6 +264,15 @@ WString AnsiToW(std::string_view s) {
     return out;
 }
 
+std::string CodePageToAnsi(std::string_view s, unsigned codePage) {
+    if (s.empty() || codePage == 1252) return std::string(s);
+    const std::string from = codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
+    iconv_t cd = iconv_open("WINDOWS-1252", from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(s);
+    iconv_close(cd);
+    return IconvConvert("WINDOWS-1252", from.c_str(), s.data(), s.size(), 1);
+}
+
 namespace {
 bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';

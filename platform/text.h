@@ -44,6 +44,9 @@ int CompareCollated(WStringView a, WStringView b);
 // The "system ANSI code page": Windows-1252 through iconv. Characters it cannot hold become '?'.
 std::string WToAnsi(WStringView s);
 WString AnsiToW(std::string_view s);
+// Bytes of another Windows code page (65001: UTF-8) in the system ANSI code page; a code page iconv
+// does not know leaves the bytes as they are.
+std::string CodePageToAnsi(std::string_view s, unsigned codePage);
 
 // Trimming and splitting helpers used by parsers.
 WString Trim(WStringView s);

@@ -84,7 +84,7 @@ protected:
         HRESULT AddDialog(LONG windowHandle, BSTR name, IAddress** ppAddress) override;
         HRESULT BrowseDialog(LONG windowHandle, BSTR name, IAddress** ppAddress) override;
     } m_xAddresses{this};
-    CSupportErrorInfoImpl<IID_IAddresses> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CAddresses, IID_IAddresses> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     IAutomationDocument* m_pDocument = nullptr;

@@ -92,7 +92,7 @@ protected:
         HRESULT get_EventCodes(IEventCodes** ppCodes) override;
         HRESULT ValidateTattoo(BSTR tattoo, VARIANT_BOOL* pValid) override;
     } m_xBreed{this};
-    CSupportErrorInfoImpl<IID_IBreed> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CComBreed, IID_IBreed> m_xSupportErrorInfo{this};
 
     CCmdTarget* m_pParent;
     WString m_strName;
@@ -129,7 +129,7 @@ protected:
         HRESULT get_Parent(IDispatch** ppApplication) override;
         HRESULT get_Count(LONG* pCount) override;
     } m_xBreeds{this};
-    CSupportErrorInfoImpl<IID_IBreeds> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CBreeds, IID_IBreeds> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     std::vector<CRefPtr<CComBreed>> m_breeds;

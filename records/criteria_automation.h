@@ -124,7 +124,7 @@ protected:
         HRESULT PutSwitch(void (CComCriteria::*set)(VARIANT_BOOL), VARIANT_BOOL value);
         HRESULT GetSwitch(BOOL (CComCriteria::*get)() const, VARIANT_BOOL* pValue);
     } m_xCriteria{this};
-    CSupportErrorInfoImpl<IID_ICriteria> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CComCriteria, IID_ICriteria> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     CCriteria m_criteria;
@@ -179,7 +179,7 @@ protected:
         HRESULT Delete(BSTR name) override;
         HRESULT get_Count(LONG* pCount) override;
     } m_xCriterias{this};
-    CSupportErrorInfoImpl<IID_ICriterias> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CComCriterias, IID_ICriterias> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     IAutomationDocument* m_pDocument = nullptr;

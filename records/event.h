@@ -129,7 +129,7 @@ protected:
         HRESULT put_Parameters(VARIANT parameters) override;
         HRESULT Text(VARIANT includeDate, BSTR* pText) override;
     } m_xEvent{this};
-    CSupportErrorInfoImpl<IID_IEvent> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEvent, IID_IEvent> m_xSupportErrorInfo{this};
 
     // The automation form shares these with the dispatch and dual members. Ordered widest first:
     // a flock holds a million events.

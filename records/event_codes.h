@@ -131,7 +131,7 @@ protected:
         HRESULT get_Parent(IBreed** ppBreed) override;
         HRESULT get_Count(LONG* pCount) override;
     } m_xEventCodes{this};
-    CSupportErrorInfoImpl<IID_IEventCodes> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEventCodes, IID_IEventCodes> m_xSupportErrorInfo{this};
 
     CComBreed* m_pBreed = nullptr;
     CBreedLibrary m_library;
@@ -174,7 +174,7 @@ protected:
     private:
         HRESULT TypeBit(unsigned bit, VARIANT_BOOL* pSet);
     } m_xEventCode{this};
-    CSupportErrorInfoImpl<IID_IEventCode> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEventCode, IID_IEventCode> m_xSupportErrorInfo{this};
 
     uint32_t m_nCode;
     CEventCodes* m_pParent;
@@ -214,7 +214,7 @@ protected:
         HRESULT get_Parent(IEventCode** ppCode) override;
         HRESULT get_Count(LONG* pCount) override;
     } m_xEventCodeProperties{this};
-    CSupportErrorInfoImpl<IID_IEventCodeProperties> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEventCodeProperties, IID_IEventCodeProperties> m_xSupportErrorInfo{this};
 
     uint32_t m_nCode = 0xFFFFFFFFu;
     CBreedLibrary m_library;
@@ -249,7 +249,7 @@ protected:
         HRESULT get_Parent(IEventCodeProperties** ppProperties) override;
         HRESULT get_DataType(LONG* pType) override;
     } m_xEventCodeProperty{this};
-    CSupportErrorInfoImpl<IID_IEventCodeProperty> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEventCodeProperty, IID_IEventCodeProperty> m_xSupportErrorInfo{this};
 
     CEventCodeProperties* m_pParent;
     WString m_strTag;

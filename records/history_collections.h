@@ -241,7 +241,7 @@ protected:
         HRESULT Add(DATE date, BSTR codeName, VARIANT parameters, IEvent** ppEvent) override;
         HRESULT Delete(VARIANT index) override { return CHistoryDual::Delete(index); }
     } m_xEvents{this};
-    CSupportErrorInfoImpl<IID_IEvents> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEvents, IID_IEvents> m_xSupportErrorInfo{this};
 };
 
 class CLambingHistory : public CHistoryCollection {
@@ -263,7 +263,7 @@ protected:
     using XLambingHistory = CHistoryDual<CLambingHistory, ILambingHistory, IID_ILambingHistory,
                                          IEweLambingData, IID_IEweLambingData, ISheep, IID_ISheep, false>;
     XLambingHistory m_xLambingHistory{this};
-    CSupportErrorInfoImpl<IID_ILambingHistory> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CLambingHistory, IID_ILambingHistory> m_xSupportErrorInfo{this};
 };
 
 class CTuppingHistory : public CHistoryCollection {
@@ -285,7 +285,7 @@ protected:
     using XTuppingHistory = CHistoryDual<CTuppingHistory, ITuppingHistory, IID_ITuppingHistory,
                                          IRamLambingData, IID_IRamLambingData, ISheep, IID_ISheep, true>;
     XTuppingHistory m_xTuppingHistory{this};
-    CSupportErrorInfoImpl<IID_ITuppingHistory> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CTuppingHistory, IID_ITuppingHistory> m_xSupportErrorInfo{this};
 };
 
 class CLambs : public CHistoryCollection {
@@ -315,6 +315,6 @@ protected:
         HRESULT Delete(VARIANT index) override { return CHistoryDual::Delete(index); }
         HRESULT Add(ILambData** ppLamb) override;
     } m_xLambs{this};
-    CSupportErrorInfoImpl<IID_ILambs> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CLambs, IID_ILambs> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 };

@@ -165,7 +165,7 @@ protected:
         HRESULT get_Tup(BSTR* pTup) override;
         HRESULT put_Tup(BSTR tup) override;
     } m_xEweLambingData{this};
-    CSupportErrorInfoImpl<IID_IEweLambingData> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CEweLambingDataAutomation, IID_IEweLambingData> m_xSupportErrorInfo{this};
 
     CHistoryViews m_views;
     CLambs* m_pLambs = nullptr;
@@ -206,7 +206,7 @@ protected:
         HRESULT put_BirthWeight(BSTR weight) override;
         HRESULT get_BirthWeight(BSTR* pWeight) override;
     } m_xLambData{this};
-    CSupportErrorInfoImpl<IID_ILambData> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CLambDataAutomation, IID_ILambData> m_xSupportErrorInfo{this};
 };
 
 class CRamLambingDataAutomation : public CXMLObject {
@@ -248,7 +248,7 @@ protected:
         HRESULT put_Ewes(VARIANT ewes) override;
         HRESULT get_Ewes(VARIANT* pEwes) override;
     } m_xRamLambingData{this};
-    CSupportErrorInfoImpl<IID_IRamLambingData> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CRamLambingDataAutomation, IID_IRamLambingData> m_xSupportErrorInfo{this};
 };
 
 class CSignetDataAutomation : public CCmdTarget {
@@ -295,7 +295,7 @@ protected:
         HRESULT Get(int index, DOUBLE* p);
         HRESULT Put(int index, DOUBLE v);
     } m_xSignetData{this};
-    CSupportErrorInfoImpl<IID_ISignetData> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CSignetDataAutomation, IID_ISignetData> m_xSupportErrorInfo{this};
 };
 
 class CAddressAutomation : public CXMLObject {
@@ -345,5 +345,5 @@ protected:
         HRESULT GetText(BSTR* pText, WString (CAddressAutomation::*get)());
         HRESULT PutText(BSTR text, void (CAddressAutomation::*put)(const WString&));
     } m_xAddress{this};
-    CSupportErrorInfoImpl<IID_IAddress> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CAddressAutomation, IID_IAddress> m_xSupportErrorInfo{this};
 };

@@ -101,7 +101,7 @@ protected:
         CRecords* m_pOwner;
     } m_xEnumVARIANT{this};
 
-    CSupportErrorInfoImpl<IID_IRecords> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CRecords, IID_IRecords> m_xSupportErrorInfo{this};
     COleAppLock m_appLock;
 
     IAutomationDocument* m_pDocument = nullptr;

@@ -226,7 +226,7 @@ protected:
         HRESULT GetFigure(DOUBLE* pOut, int figure);
         HRESULT PutFigure(DOUBLE in, int figure);
     } m_xSheep{this};
-    CSupportErrorInfoImpl<IID_ISheep> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CSheepAutomation, IID_ISheep> m_xSupportErrorInfo{this};
 
     CHistoryViews m_views;
     CEvents* m_pEvents = nullptr;

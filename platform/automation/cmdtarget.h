@@ -182,7 +182,8 @@ private:
 };
 
 // ISupportErrorInfo nested in its object: S_OK for the object's own dual interface, S_FALSE else.
-template <const IID& kIid>
+// Keyed by the owning class as well: classes sharing an interface id hold it at offsets of their own.
+template <class Owner, const IID& kIid>
 class CSupportErrorInfoImpl final : public ISupportErrorInfo {
 public:
     explicit CSupportErrorInfoImpl(CCmdTarget* owner) { s_offset.Learn(this, owner); }

@@ -164,22 +164,32 @@ TEST(AutomationObject, EachObjectsInterfacesReachThatObject) {
     second.Dual()->Release();
 }
 
-// One nested class placed at two offsets would send calls to the wrong address: it stops instead.
-TEST(AutomationObjectDeathTest, ANestedInterfaceAtTwoOffsetsStops) {
-    static constexpr IID kIid = {0x9a4e2c11, 0x51b0, 0x4c7e, {0x8f, 0x12, 0x6d, 0x3a, 0x90, 0x1b, 0x44, 0x7f}};
+// Two classes may answer for one interface id, each with the interface at its own offset.
+TEST(AutomationObject, ClassesSharingAnInterfaceIdEachReachTheirOwnObject) {
+    static constexpr IID kIid = {
+        0x9a4e2c11, 0x51b0, 0x4c7e, {0x8f, 0x12, 0x6d, 0x3a, 0x90, 0x1b, 0x44, 0x7f}};
     struct Near : CCmdTarget {
-        CSupportErrorInfoImpl<kIid> support{this};
+        CSupportErrorInfoImpl<Near, kIid> support{this};
     };
     struct Far : CCmdTarget {
         char gap[64] = {};
-        CSupportErrorInfoImpl<kIid> support{this};
+        CSupportErrorInfoImpl<Far, kIid> support{this};
     };
-    EXPECT_DEATH(
-        {
-            Near n;
-            Far f;
-        },
-        "two offsets");
+    Near n;
+    Far f;
+    for (ISupportErrorInfo* support :
+         {static_cast<ISupportErrorInfo*>(&n.support), static_cast<ISupportErrorInfo*>(&f.support)}) {
+        EXPECT_EQ(support->InterfaceSupportsErrorInfo(kIid), S_OK);
+        EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+    }
+    n.support.AddRef();
+    EXPECT_EQ(n.GetRefCount(), 2u);
+    EXPECT_EQ(f.GetRefCount(), 1u);
+    f.support.AddRef();
+    EXPECT_EQ(f.GetRefCount(), 2u);
+    EXPECT_EQ(n.GetRefCount(), 2u);
+    n.support.Release();
+    f.support.Release();
 }
 
 TEST(AutomationDispatch, NamesAreFoundWithoutRegardToCaseAtTheirPositions) {

@@ -70,7 +70,7 @@ public:
         HRESULT Describe(SHORT n, VARIANT suffix, BSTR* pText) override;
         HRESULT Fail(LONG how) override;
     } m_xSample{this};
-    CSupportErrorInfoImpl<IID_ISample> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CSample, IID_ISample> m_xSupportErrorInfo{this};
 };
 
 // A collection over samples it holds one reference to each; Clone only when allowed.

@@ -91,7 +91,34 @@ struct Image {
     }
 };
 
-// libgsf's own file in memory, each stream written whole: what the streamed writer must match.
+uint32_t Le32(const std::vector<uint8_t>& b, uint64_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+// Offsets of the directory's entries of type 0 (unused), found through the sector table.
+std::vector<uint64_t> UnusedEntries(const std::vector<uint8_t>& file) {
+    const uint64_t sectorSize = uint64_t(1) << (file[0x1E] | file[0x1F] << 8);
+    std::vector<uint64_t> fatSectors;  // offsets of the sector table's entries, the header's then the index's
+    for (uint64_t i = 0; i < 109; ++i) fatSectors.push_back(0x4C + 4 * i);
+    for (uint32_t s = Le32(file, 0x44); s < 0xFFFFFFFC; s = Le32(file, (s + 2) * sectorSize - 4))
+        for (uint64_t k = 0; k + 1 < sectorSize / 4; ++k) fatSectors.push_back((s + 1) * sectorSize + 4 * k);
+    std::vector<uint32_t> fat;
+    for (uint64_t at : fatSectors) {
+        const uint32_t s = Le32(file, at);
+        if (s >= 0xFFFFFFFC) break;
+        for (uint64_t k = 0; k < sectorSize / 4; ++k) fat.push_back(Le32(file, (s + 1) * sectorSize + 4 * k));
+    }
+    std::vector<uint64_t> out;
+    for (uint32_t s = Le32(file, 0x30); s < 0xFFFFFFFC && s < fat.size(); s = fat[s])
+        for (uint64_t e = 0; e < sectorSize / 128; ++e) {
+            const uint64_t at = (s + 1) * sectorSize + e * 128;
+            if (at + 128 <= file.size() && file[at + 0x42] == 0) out.push_back(at);
+        }
+    return out;
+}
+
+// libgsf's own file in memory, each stream written whole, its unused directory entries linked nowhere:
+// what the streamed writer must match.
 std::vector<uint8_t> LibgsfFile(std::span<const CompoundStream> streams) {
     GsfOutput* sink = gsf_output_memory_new();
     GsfOutfile* root = gsf_outfile_msole_new(sink);
@@ -106,6 +133,7 @@ std::vector<uint8_t> LibgsfFile(std::span<const CompoundStream> streams) {
     const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
     std::vector<uint8_t> bytes(data, data + gsf_output_size(sink));
     g_object_unref(sink);
+    for (uint64_t at : UnusedEntries(bytes)) std::fill_n(bytes.begin() + ptrdiff_t(at + 0x44), 12, 0xFF);
     return bytes;
 }
 
@@ -218,6 +246,24 @@ TEST(CompoundFile, StreamedFileHasLibgsfsBytesWhateverThePieces) {
             ASSERT_EQ(target.bytes, expected) << size << " in pieces of " << piece;
             EXPECT_LE(target.overwrites, 1) << "only the header is written again";
         }
+    }
+}
+
+// A zero link names the root: stricter readers refuse a directory whose free entries hold one.
+TEST(CompoundFile, UnusedDirectoryEntriesLinkNowhere) {
+    for (size_t count : {1, 2, 3, 4, 5, 8, 9}) {
+        std::vector<std::vector<uint8_t>> data;
+        std::vector<CompoundStream> streams;
+        for (size_t i = 0; i < count; ++i) data.push_back(Bytes(i % 2 ? 100 : 5000, uint8_t(i)));
+        for (size_t i = 0; i < count; ++i) streams.push_back({"S" + std::to_string(i), data[i]});
+        const std::vector<uint8_t> file = BuildCompoundFile(streams);
+        const std::vector<uint64_t> unused = UnusedEntries(file);
+        EXPECT_EQ(unused.size(), (4 - (count + 1) % 4) % 4) << count << " streams";
+        for (uint64_t at : unused)
+            for (uint64_t link : {0x44, 0x48, 0x4C})
+                EXPECT_EQ(Le32(file, at + link), 0xFFFFFFFFu) << count << " streams, entry at " << at;
+        auto r = CCompoundFileReader::OpenMemory(file);
+        EXPECT_EQ(r.StreamNames().size(), count);
     }
 }
 

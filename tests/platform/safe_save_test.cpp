@@ -1,5 +1,4 @@
 #include "platform/safe_save.h"
-#include "support/faulty_file_ops.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -13,6 +12,9 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+
+#include "support/faulty_file_ops.h"
+#include "support/other_user.h"
 
 namespace {
 
@@ -250,4 +252,83 @@ TEST_F(SaveFolder, MissingFolderIsReported) {
     EXPECT_THROW(SafeSaveFile(m_dir + "/no/such/folder.cvl", Bytes("x")), CFileException);
     EXPECT_TRUE(IsSaveTempFileFor(m_file, ".flock.cvl.Ab3xYz.tmp"));
     EXPECT_FALSE(IsSaveTempFileFor(m_file, ".flock.cvl.lock"));
+}
+
+// A save killed half-way leaves its temporary file; the next save removes it, but never the temporary
+// of a save still running nor a file that only looks like one.
+TEST_F(SaveFolder, TemporariesOfDeadSavesAreRemoved) {
+    WriteOld("old");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        auto* dying = new CSafeSaveFile(m_file);  // never finished: the process dies holding it
+        dying->Write(Bytes("half"));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    std::set<std::string> names = Names();
+    names.erase("flock.cvl");
+    ASSERT_EQ(names.size(), 1u) << "the dead save's temporary file";
+    const std::string dead = m_dir + "/" + *names.begin();
+    struct stat deadStat {};
+    ASSERT_EQ(stat(dead.c_str(), &deadStat), 0);
+    std::ofstream(m_dir + "/.flock.cvl.notes.tmp") << "not a save";
+
+    CSafeSaveFile running(m_file);
+    running.Write(Bytes("running"));
+    SafeSaveFile(m_file, Bytes("new"));
+    // The same name may come again (the random names are the child's too), never the same file.
+    struct stat now {};
+    if (stat(dead.c_str(), &now) == 0) EXPECT_NE(now.st_ino, deadStat.st_ino);
+    EXPECT_EQ(Names().size(), 3u) << "the file, the running save's temporary and the look-alike";
+    EXPECT_EQ(Names().count(".flock.cvl.notes.tmp"), 1u);
+    EXPECT_EQ(Read(m_file), "new");
+    running.Commit();
+    EXPECT_EQ(Read(m_file), "running");
+    EXPECT_EQ(Names().size(), 2u);
+}
+
+// Replacing a broken link by a plain file would lose what the link was for.
+TEST_F(SaveFolder, DanglingAndLoopingLinksAreRefused) {
+    const std::string dangling = m_dir + "/dangling.cvl", loop = m_dir + "/loop.cvl";
+    ASSERT_EQ(symlink("gone.cvl", dangling.c_str()), 0);
+    ASSERT_EQ(symlink("loop.cvl", loop.c_str()), 0);
+    for (const std::string& link : {dangling, loop}) {
+        EXPECT_THROW(SafeSaveFile(link, Bytes("new")), CFileException) << link;
+        struct stat st {};
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+    }
+    EXPECT_EQ(Names(), (std::set<std::string>{"dangling.cvl", "loop.cvl"}));
+}
+
+// A flock file in a shared folder stays its owner's when someone else saves it.
+TEST(SafeSaveOwner, AnotherUsersFileKeepsItsOwnerAndGroup) {
+    CVL_REQUIRE_ROOT();
+    CSharedFolder folder;
+    const std::string file = folder.Path("flock.cvl");
+    std::ofstream(file) << "theirs";
+    ASSERT_EQ(chown(file.c_str(), kOtherUid, kOtherGid), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0664), 0);
+    EXPECT_TRUE(SafeSaveFile(file, std::vector<uint8_t>{'o', 'u', 'r', 's'}));
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOtherUid);
+    EXPECT_EQ(st.st_gid, kOtherGid);
+    EXPECT_EQ(st.st_mode & 0777, 0664u);
+
+    // The other user cannot give the file back to root: the save still lands, and says so.
+    ASSERT_EQ(chown(file.c_str(), 0, 0), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+    EXPECT_EQ(AsOtherUser([&] {
+                  try {
+                      return std::string(SafeSaveFile(file, std::vector<uint8_t>{'x'}) ? "kept" : "not kept");
+                  } catch (const std::exception& e) {
+                      return std::string(e.what());
+                  }
+              }),
+              "not kept");
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "x");
 }

@@ -5,16 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "document/data_file.h"
 #include "document/sheep_doc.h"
+#include "file_fixtures.h"
 #include "platform/compound_file.h"
 #include "platform/module.h"
 #include "records/sheep.h"
-#include "file_fixtures.h"
-#include "support/scripted_host_fixture.h"
 #include "support/faulty_file_ops.h"
+#include "support/scripted_host_fixture.h"
 
 using namespace serial;
 
@@ -106,6 +107,69 @@ TEST_F(DataFileLifecycle, OpenedFilesSaveTheSameContents) {
         EXPECT_EQ(doc.GetPathName(), copy);
     }
     EXPECT_TRUE(host.Messages().empty());
+}
+
+// Files written by other programs may carry a class id, streams and summary properties of their
+// own: saving the flock must not strip them.
+TEST_F(DataFileLifecycle, WhatOtherProgramsStoredBesideTheFlockIsKept) {
+    const std::vector<uint8_t> contents = SmallFlock();
+    CSummaryInfo summary;
+    summary.m_title = "Test flock";
+    CProperty thumbnail;
+    thumbnail.id = 17;
+    thumbnail.type = 71;  // clipboard data
+    thumbnail.raw = {8, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 1, 2};
+    CProperty custom;
+    custom.id = 0x80000002;
+    custom.type = VT_LPSTR;
+    custom.text = "kept";
+    summary.m_otherProperties = {thumbnail, custom};
+    std::vector<uint8_t> summaryBytes = summary.Encode();
+    const std::vector<uint8_t> notes = {'n', 'o', 't', 'e', 's'};
+    const CompoundClassId otherClass = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const std::string path = folder.Path("foreign.cvl");
+    WriteBytes(path, BuildCompoundFile([&](CCompoundFileStreamWriter& w) {
+                   w.SetClassId(otherClass);
+                   w.BeginStream(kContentsStream);
+                   w.Write(contents);
+                   w.BeginStream("Farm Notes");
+                   w.Write(notes);
+                   w.BeginStream(kSummaryInformationStream);
+                   w.Write(summaryBytes);
+               }));
+
+    CSheepDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    for (const std::string& target : {path, folder.Path("saved-as.cvl")}) {
+        ASSERT_TRUE(doc.OnSaveDocument(target));
+        const CDataFileStreams saved = ReadDataFileStreams(target);
+        EXPECT_EQ(saved.classId, otherClass) << target;
+        std::vector<std::string> names;
+        for (const auto& [name, data] : saved.streams) names.push_back(name);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{std::string(kSummaryInformationStream),
+                                                   std::string(kContentsStream), "Farm Notes"}));
+        const auto* kept = const_cast<CDataFileStreams&>(saved).Find("Farm Notes");
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(*kept, notes);
+        CSummaryInfo back;
+        EXPECT_EQ(ReadDataFile(target, &back), contents);
+        ASSERT_EQ(back.m_otherProperties.size(), 2u);
+        EXPECT_EQ(back.m_otherProperties[0].id, 17u);
+        EXPECT_EQ(back.m_otherProperties[0].type, 71);
+        EXPECT_EQ(back.m_otherProperties[0].raw, thumbnail.raw);
+        EXPECT_EQ(back.m_otherProperties[1].text, "kept");
+        EXPECT_EQ(back.m_revNum, target == path ? "1" : "2");
+    }
+    doc.OnCloseDocument();
+
+    // A new flock carries the program's own class id and nothing else.
+    CSheepDoc fresh;
+    const std::string made = folder.Path("new.cvl");
+    ASSERT_TRUE(fresh.OnSaveDocument(made));
+    const CDataFileStreams saved = ReadDataFileStreams(made);
+    EXPECT_EQ(saved.classId, DocumentClassId());
+    EXPECT_EQ(saved.streams.size(), 2u);
 }
 
 TEST_F(DataFileLifecycle, OpenBindsTheAnimalsAndTheirIndexes) {

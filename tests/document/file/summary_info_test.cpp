@@ -116,9 +116,10 @@ TEST(SummaryInfo, RoundTripsThroughACompoundFile) {
     ExpectSame(back, s);
 }
 
-TEST(SummaryInfo, ReadsAnyOrderAndSkipsWhatItDoesNotKnow) {
-    // Reversed order, an unknown property with a type this set never writes, the title as a wide
-    // text (a type other than the fixed one counts as missing), a second section before ours.
+TEST(SummaryInfo, ReadsAnyOrderAndKeepsWhatItDoesNotKnow) {
+    // Reversed order, an unknown property with a type this set never writes (kept and written back
+    // as it was), the title as a wide text (a type other than the fixed one counts as missing), a
+    // second section before ours.
     Bytes x;
     x.u16(0xFFFE).u16(1).u32(0x00020005);
     for (int i = 0; i < 4; ++i) x.u32(0);
@@ -145,6 +146,16 @@ TEST(SummaryInfo, ReadsAnyOrderAndSkipsWhatItDoesNotKnow) {
     EXPECT_EQ(s.m_author, "Anna");
     EXPECT_EQ(s.m_title, "");
     EXPECT_EQ(s.m_pageCount, 0);
+    ASSERT_EQ(s.m_otherProperties.size(), 1u);
+    EXPECT_EQ(s.m_otherProperties[0].id, 0x1000u);
+    EXPECT_EQ(s.m_otherProperties[0].type, 65);
+    EXPECT_EQ(s.m_otherProperties[0].raw, (std::vector<uint8_t>{4, 0, 0, 0, 9, 9, 9, 9}));
+
+    CSummaryInfo again;
+    ASSERT_TRUE(again.Decode(s.Encode()));
+    EXPECT_EQ(again.m_author, "Anna");
+    ASSERT_EQ(again.m_otherProperties.size(), 1u);
+    EXPECT_EQ(again.m_otherProperties[0].raw, s.m_otherProperties[0].raw);
 }
 
 TEST(SummaryInfo, UnicodeCodePageTextsBecomeAnsi) {
@@ -162,6 +173,48 @@ TEST(SummaryInfo, UnicodeCodePageTextsBecomeAnsi) {
     EXPECT_EQ(s.m_title,
               "\x80"
               "1");
+}
+
+TEST(SummaryInfo, NarrowTextsAreReadInTheSetsCodePage) {
+    struct Case {
+        uint16_t codePage;
+        std::vector<uint8_t> stored;
+        std::string title;  // Windows-1252
+    };
+    const Case cases[] = {
+        {1252,
+         {0x80, '1'},
+         "\x80"
+         "1"},
+        {65001,
+         {0xE2, 0x82, 0xAC, '1'},
+         "\x80"
+         "1"},
+        {850, {0x80, 0x82}, "\xC7\xE9"},  // C cedilla, e acute
+        {1251, {0xC0}, "?"},              // Cyrillic A has no place in Windows-1252
+        {1251, {0x41}, "A"},
+    };
+    for (const Case& c : cases) {
+        Bytes x;
+        x.u16(0xFFFE).u16(0).u32(0);
+        for (int i = 0; i < 4; ++i) x.u32(0);
+        x.u32(1);
+        x.raw(
+            {0xE0, 0x85, 0x9F, 0xF2, 0xF9, 0x4F, 0x68, 0x10, 0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9});
+        x.u32(48);
+        const size_t sec = x.b.size();
+        x.u32(0).u32(3).u32(1).u32(32).u32(2).u32(40).u32(0x1001).u32(56);
+        x.u32(2).u16(c.codePage).u16(0);               // 32: code page
+        x.u32(30).u32(uint32_t(c.stored.size() + 1));  // 40: title
+        x.b.insert(x.b.end(), c.stored.begin(), c.stored.end());
+        while (x.b.size() < sec + 56) x.b.push_back(0);
+        x.u32(65).u32(2).raw({7, 7, 0, 0});  // 56: a blob
+        x.b[sec] = uint8_t(x.b.size() - sec);
+        CSummaryInfo s;
+        ASSERT_TRUE(s.Decode(x.b)) << c.codePage;
+        EXPECT_EQ(s.m_title, c.title) << c.codePage;
+        EXPECT_EQ(s.m_otherProperties.size(), 1u) << c.codePage;
+    }
 }
 
 TEST(SummaryInfo, DamagedSetsReadNothingAndNeverOverrun) {
