@@ -286,31 +286,22 @@ void CSheepApp::RegisterTemplates() {
 void CSheepApp::RegisterTemplate(int id) {
     // Files are opened through the first template; the other view of a flock is only switched to.
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
-    switch (id) {
-        case IDR_FLOCKTYPE:
+    const struct {
+        int id;
+        const char* viewName;
+        wxClassInfo* viewClass;
+    } templates[] = {
+        {IDR_FLOCKTYPE, "Flock View", wxCLASSINFO(CFlockView)},
+        {IDR_SHEEPTYPE, "Record View", wxCLASSINFO(CSheepView)},
+        {IDR_ANTECEDANTS, "Antecedants View", wxCLASSINFO(CAntecedantsView)},
+        {IDR_ADDRESSES, "Address Browser View", wxCLASSINFO(CAddressBrowserView)},
+        // The reports register here once built.
+    };
+    for (const auto& t : templates)
+        if (t.id == id)
             new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
-                              "Sheep.Document.1", "Flock View", wxCLASSINFO(CSheepDocument),
-                              wxCLASSINFO(CFlockView), flags);
-            break;
-        case IDR_SHEEPTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
-                              "Sheep.Document.1", "Record View", wxCLASSINFO(CSheepDocument),
-                              wxCLASSINFO(CSheepView), flags);
-            break;
-        case IDR_ANTECEDANTS:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
-                              "Sheep.Document.1", "Antecedants View", wxCLASSINFO(CSheepDocument),
-                              wxCLASSINFO(CAntecedantsView), flags);
-            break;
-        case IDR_ADDRESSES:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
-                              "Sheep.Document.1", "Address Browser View", wxCLASSINFO(CSheepDocument),
-                              wxCLASSINFO(CAddressBrowserView), flags);
-            break;
-        default:
-            // The reports register themselves here once built.
-            break;
-    }
+                              "Sheep.Document.1", t.viewName, wxCLASSINFO(CSheepDocument), t.viewClass,
+                              flags);
 }
 
 void CSheepApp::RegisterApplicationObject() {
