@@ -209,6 +209,10 @@ public:
     bool EditAddress(CAddress* address, long parentHandle, CDocView* sender, bool askRename);
     // Removes the address object from the map, whatever its display name; false when not filed.
     bool DeleteAddressObject(const CAddress* address);
+    // After the address book changed: every address-book address whose entry now has another name
+    // moves to it (not onto another address's name) and the events' first parameters follow; the
+    // document is marked modified when anything moved; the views are told (hint 96).
+    void RefreshMAPIAddresses();
 
     // ---- XML exchange (sheep_doc_xml.cpp) --------------------------------------------------------
     // The whole exchange file of the animals that pass the criteria (the XML property's get).

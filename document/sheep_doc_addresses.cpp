@@ -75,6 +75,26 @@ bool CSheepDoc::EditAddress(CAddress* address, long parentHandle, CDocView* send
     return true;
 }
 
+void CSheepDoc::RefreshMAPIAddresses() {
+    std::map<WString, WString> renames;
+    // The map changes below: walk a copy.
+    const std::map<WString, CRefPtr<CAddress>> addresses = m_stores.Addresses();
+    for (const auto& [key, address] : addresses) {
+        if (address->GetType() != CAddress::typeMAPI) continue;
+        WString newName;
+        if (address->RefreshName(key, &newName) != 1 || newName.empty() || m_stores.LookupAddress(newName))
+            continue;
+        m_stores.RenameAddress(key, newName);
+        address->SetID(newName);
+        renames[key] = newName;
+    }
+    if (!renames.empty()) {
+        ReplaceParameterValues(renames, PARAMETER_ADDRESS, 0);
+        SetModifiedFlag();
+    }
+    UpdateAllViews(nullptr, HINT_ADDRESS_RELOADED);
+}
+
 bool CSheepDoc::DeleteAddressObject(const CAddress* address) {
     WString key;
     return FindAddressKey(address, &key) && m_stores.DeleteAddress(key);

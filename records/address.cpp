@@ -342,7 +342,8 @@ WString CMAPIAddress::GetDisplayName() {
 int CMAPIAddress::RefreshName(const WString& oldName, WString* newName) {
     if (!m_entry) return 2;
     WString name;
-    if (!m_entry->GetStringProp(PR_DISPLAY_NAME, &name)) name.clear();
+    // A name the book cannot give is no new name: the address keeps its own.
+    if (!m_entry->GetStringProp(PR_DISPLAY_NAME, &name)) return 2;
     *newName = name;
     return name != oldName ? 1 : 0;
 }

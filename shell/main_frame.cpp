@@ -11,6 +11,8 @@
 #include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
 #include "shell/sheep_app.h"
+#include "views/address_browser.h"
+#include "views/antecedants_view.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
@@ -62,6 +64,19 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewFlock, this, ID_VIEW_FLOCK);
     Bind(wxEVT_MENU, &CMainFrame::OnViewSheep, this, ID_VIEW_SHEEP);
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewSheep, this, ID_VIEW_SHEEP);
+    for (const auto& [id, viewClass] : {std::pair{ID_VIEW_ANTECEDANTS, wxCLASSINFO(CAntecedantsView)},
+                                        std::pair{ID_VIEW_ADDRESSES, wxCLASSINFO(CAddressBrowserView)}}) {
+        Bind(
+            wxEVT_MENU, [this, viewClass](wxCommandEvent&) { SwitchView(viewClass); }, id);
+        Bind(
+            wxEVT_UPDATE_UI,
+            [this, viewClass](wxUpdateUIEvent& event) {
+                wxView* view = GetDocumentManager()->GetCurrentView();
+                event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr);
+                event.Check(view && view->IsKindOf(viewClass));
+            },
+            id);
+    }
     for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
                    ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
@@ -99,6 +114,8 @@ void CMainFrame::BuildMenus() {
     auto* view = new wxMenu;
     view->AppendCheckItem(ID_VIEW_FLOCK, "&Multiple Records");
     view->AppendCheckItem(ID_VIEW_SHEEP, "&Individual Records");
+    view->AppendCheckItem(ID_VIEW_ANTECEDANTS, "&Antecedants");
+    view->AppendCheckItem(ID_VIEW_ADDRESSES, "A&ddresses");
     view->AppendSeparator();
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
 
@@ -219,6 +236,10 @@ void CMainFrame::UpdateRecordPane() {
 void CMainFrame::ShowContextBar(int kind) {
     m_nContextBar = kind;
     if (m_bars) m_bars->ShowContextBar(kind);
+}
+
+void CMainFrame::ApplyReportSelection(int command, const WString& text) {
+    if (m_bars) m_bars->ApplyReportSelection(command, text);
 }
 
 void CMainFrame::SetMessageText(const WString& text) {

@@ -17,6 +17,8 @@
 #include "shell/about_dlg.h"
 #include "shell/application_site.h"
 #include "shell/main_frame.h"
+#include "views/address_browser.h"
+#include "views/antecedants_view.h"
 #include "views/commands.h"
 #include "views/file_commands.h"
 #include "views/flock_view.h"
@@ -151,6 +153,19 @@ CMainFrame* CSheepApp::GetMainFrame() const {
 bool CSheepApp::InitInstance(const wxArrayString& args) {
     m_previousHost = CvlSetHost(&m_host);
     m_addressDialogs = std::make_unique<CWxAddressDialogs>();
+    // The system offers no address book here: the binding runs without a provider.
+    m_addressBook = std::make_unique<CAddressBookBinding>(nullptr);
+    m_addressBook->SetRefreshHandler([this] {
+        if (!m_docManager) return;
+        for (wxDocument* doc : m_docManager->GetDocumentsVector())
+            if (auto* sheepDoc = dynamic_cast<CSheepDocument*>(doc))
+                sheepDoc->GetCore().RefreshMAPIAddresses();
+    });
+    m_addressBook->Load();
+    Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+        event.Skip();
+        if (m_addressBook) m_addressBook->DispatchNotifications();
+    });
     m_bInitialised = true;
 
     // The command line: a data file to open, or a start for automation.
@@ -271,21 +286,22 @@ void CSheepApp::RegisterTemplates() {
 void CSheepApp::RegisterTemplate(int id) {
     // Files are opened through the first template; the other view of a flock is only switched to.
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
-    switch (id) {
-        case IDR_FLOCKTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
-                              wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
-            break;
-        case IDR_SHEEPTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
-                              wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
-            break;
-        default:
-            // The reports, pedigree and address browser register themselves here once built.
-            break;
-    }
+    const struct {
+        int id;
+        const char* viewName;
+        wxClassInfo* viewClass;
+    } templates[] = {
+        {IDR_FLOCKTYPE, "Flock View", wxCLASSINFO(CFlockView)},
+        {IDR_SHEEPTYPE, "Record View", wxCLASSINFO(CSheepView)},
+        {IDR_ANTECEDANTS, "Antecedants View", wxCLASSINFO(CAntecedantsView)},
+        {IDR_ADDRESSES, "Address Browser View", wxCLASSINFO(CAddressBrowserView)},
+        // The reports register here once built.
+    };
+    for (const auto& t : templates)
+        if (t.id == id)
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
+                              "Sheep.Document.1", t.viewName, wxCLASSINFO(CSheepDocument), t.viewClass,
+                              flags);
 }
 
 void CSheepApp::RegisterApplicationObject() {
@@ -340,6 +356,8 @@ void CSheepApp::ShutDown() {
     CSheepDocument::SetNewDocumentHook({});
     delete m_docManager;
     m_docManager = nullptr;
+    if (m_addressBook) m_addressBook->Unload();
+    m_addressBook.reset();
     m_addressDialogs.reset();
     if (m_bInitialised) CvlSetHost(m_previousHost);
     m_previousHost = nullptr;

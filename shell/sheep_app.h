@@ -11,6 +11,7 @@
 #include "document/application_automation.h"
 #include "document/documents_collection.h"
 #include "document/ui/address_dialogs.h"
+#include "records/address_book.h"
 #include "platform/automation/dbus_server.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
@@ -127,6 +128,7 @@ private:
     CDBusAutomationServer m_bus;
     CCvlHost* m_previousHost = nullptr;
     std::unique_ptr<CWxAddressDialogs> m_addressDialogs;
+    std::unique_ptr<CAddressBookBinding> m_addressBook;
     CSheepDocManager* m_docManager = nullptr;
     WString m_strView;
     bool m_bStartedWithoutFile = false;

@@ -2,6 +2,8 @@
 // of their kind. The main frame implements it; a view finds it through its top-level window.
 #pragma once
 
+#include "platform/text.h"
+
 class wxWindow;
 
 class IViewFrameSite {
@@ -12,6 +14,8 @@ public:
     virtual void SetCurrentRecord(int index) = 0;
     // 0 record navigator, 1 record filter, 2 reporting, anything else none.
     virtual void ShowContextBar(int kind) = 0;
+    // Runs the report of a command for a selection text (the movements of one address).
+    virtual void ApplyReportSelection(int /*command*/, const WString& /*text*/) {}
 
 protected:
     ~IViewFrameSite() = default;
