@@ -95,6 +95,17 @@ void CStateInfo::RemoveOpenItem() {
     for (CStateInfo* n = this; n; n = n->m_pParent) --n->m_nOpen;
 }
 
+int CStateInfo::RecountOpenItems() {
+    int open = 0;
+    for (auto& child : m_children) open += child->RecountOpenItems();
+    const int32_t action = m_nCurrent & STATE_ACTION_MASK;
+    if (m_pParent && action != ACTION_MERGE && action != ACTION_UNKNOWN)
+        open = 0;
+    else if (m_pParent && m_children.empty() && action == ACTION_UNKNOWN)
+        open = 1;
+    return m_nOpen = open;
+}
+
 int32_t CStateInfo::CombinedState(int32_t p, int32_t c) {
     if (p == STATE_UNDECIDED || c == STATE_UNDECIDED) return STATE_UNDECIDED;
     if (p == STATE_MERGE || c == STATE_MERGE) return STATE_MERGE;

@@ -93,6 +93,10 @@ public:
     int GetOpenItems() const { return m_nOpen; }
     void AddOpenItem();
     void RemoveOpenItem();
+    // Counts the undecided items below this node again from the current states, after the user's
+    // choices: Skip, Add or Overwrite settles a node with all below it, Merge leaves its children to
+    // be decided. The count of this node.
+    int RecountOpenItems();
     // Folds a child's state into this node's current state (and assessed one with alsoAssessed).
     void CombineState(bool alsoAssessed, int32_t childState);
     static int32_t CombinedState(int32_t parent, int32_t child);

@@ -461,13 +461,15 @@ CReplicaHost::Outcome CReplicaHost::UpdatePair(const CSyncRecord& record, CSyncP
             return copiedToReplica;
         }
     }
-    return Reconcile(record, pair);
+    CSyncPair before = pair;
+    before.originalPrint = originalNow;
+    before.replicaPrint = replicaNow;
+    return Reconcile(record, pair, before);
 }
 
-CReplicaHost::Outcome CReplicaHost::Reconcile(const CSyncRecord& record, CSyncPair& pair) {
+CReplicaHost::Outcome CReplicaHost::Reconcile(const CSyncRecord& record, CSyncPair& pair,
+                                              const CSyncPair& before) {
     const std::string replica = record.ReplicaPath(pair);
-    CSyncPair before = pair;
-    if (!TakePrints(record, before)) return failed;
 
     HRESULT hr = E_FAIL;
     {

@@ -107,7 +107,8 @@ private:
     bool LoadLibrary();
     Outcome Copy(const std::string& from, const std::string& to, std::span<const uint8_t> bytes,
                  CFingerprint& toPrint);
-    Outcome Reconcile(const CSyncRecord& record, CSyncPair& pair);
+    // before: the copies' prints as they were judged.
+    Outcome Reconcile(const CSyncRecord& record, CSyncPair& pair, const CSyncPair& before);
     HRESULT CreateObject(REFCLSID clsid, REFIID riid, void** ppv);
     // The files' current prints into pair; false (reported) when one cannot be read.
     bool TakePrints(const CSyncRecord& record, CSyncPair& pair);

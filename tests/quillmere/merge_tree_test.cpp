@@ -5,31 +5,7 @@
 #include "quillmere_support.h"
 #include "records/lambing.h"
 #include "records/signet.h"
-
-namespace {
-
-// Pairs two flocks under a root with no slack around the reference.
-struct CPair {
-    CRefPtr<CSheepDoc> mine = NewFlock();
-    CRefPtr<CSheepDoc> theirs = NewFlock();
-    CDocumentStateInfo root;
-    CMergeContext ctx;
-
-    CPair() {
-        root.SetDocument(SIDE_THIS, mine.Get());
-        root.SetDocument(SIDE_OTHER, theirs.Get());
-        ctx.window = 0;
-    }
-    void Assess() { root.DetermineMergeState(ctx); }
-    void Apply() { root.ApplyChanges(ctx); }
-    CStateInfo* Node(const WString& title) const {
-        for (const auto& c : root.GetChildren())
-            if (c->GetTitle() == title) return c.get();
-        return nullptr;
-    }
-};
-
-}  // namespace
+#include "records/tupping.h"
 
 TEST(MergeTree, CombineStateRules) {
     struct Case {
@@ -350,4 +326,49 @@ TEST(MergeTree, LambingRecordsGoInByDate) {
     EXPECT_EQ(sheep.GetLambingAt(1), early.Get());
     EXPECT_EQ(sheep.GetLambingAt(3), equal.Get());
     EXPECT_EQ(sheep.GetLambingAt(5), undated.Get());
+}
+
+TEST(MergeTree, LambingAndTuppingTooltips) {
+    const COleDateTime date(46000.0);
+    const WString day = date.Format("%x");
+    struct EweCase {
+        int32_t method;
+        int lambs;
+        WString text;
+    } ewes[] = {
+        {LAMBING_TUPPED, 0, u"In Lamb"},
+        {LAMBING_FAILED, 0, u"Failed to Lamb"},
+        {LAMBING_NORMAL, 2, u"Lambed on " + day + u"\n2 lamb(s) born"},
+        {LAMBING_CESARIAN, 1, u"Lambed on " + day + u"\n1 lamb(s) born"},
+    };
+    for (const EweCase& k : ewes) {
+        auto record = MakeRef<CEweLambingData>();
+        record->StoreMethod(k.method);
+        record->StoreDate(date);
+        for (int i = 0; i < k.lambs; ++i) record->AddLamb(MakeRef<CLambData>());
+        CEweLambingDataStateInfo node(nullptr);
+        node.SetSide(SIDE_THIS, record.Get());
+        EXPECT_EQ(node.GetTitle(), u"Lambing Data");
+        EXPECT_EQ(node.GetTooltip(SIDE_THIS), k.text) << k.method;
+        EXPECT_EQ(node.GetTooltip(SIDE_OTHER), u"");
+    }
+    struct RamCase {
+        int32_t method;
+        WString text;
+    } rams[] = {
+        {TUPPING_NATURAL, u"Tupped 2 Ewes on " + day},
+        {TUPPING_AI, u"Artificially Inseminated 2 Ewes on " + day},
+        {2, u""},
+    };
+    for (const RamCase& k : rams) {
+        auto record = MakeRef<CRamLambingData>();
+        record->StoreMethod(k.method);
+        record->StoreDateIn(date);
+        record->SetEwes({u"E1", u"E2"});
+        CRamLambingDataStateInfo node(nullptr);
+        node.SetSide(SIDE_OTHER, record.Get());
+        EXPECT_EQ(node.GetTitle(), u"Lambing Data");
+        EXPECT_EQ(node.GetTooltip(SIDE_OTHER), k.text) << k.method;
+        EXPECT_EQ(node.GetTooltip(SIDE_THIS), u"");
+    }
 }

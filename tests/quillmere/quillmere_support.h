@@ -16,6 +16,7 @@
 #include "document/sheep_doc.h"
 #include "platform/archive.h"
 #include "quillmere/com_object.h"
+#include "quillmere/merge_tree.h"
 #include "quillmere/reconciler_abi.h"
 #include "records/address.h"
 #include "records/event.h"
@@ -138,4 +139,25 @@ class CRecordingText : public IProgressText {
 public:
     void SetText(LPCOLESTR text) override { texts.emplace_back(text); }
     std::vector<WString> texts;
+};
+
+// Pairs two flocks under a root with no slack around the reference.
+struct CPair {
+    CRefPtr<CSheepDoc> mine = NewFlock();
+    CRefPtr<CSheepDoc> theirs = NewFlock();
+    CDocumentStateInfo root;
+    CMergeContext ctx;
+
+    CPair() {
+        root.SetDocument(SIDE_THIS, mine.Get());
+        root.SetDocument(SIDE_OTHER, theirs.Get());
+        ctx.window = 0;
+    }
+    void Assess() { root.DetermineMergeState(ctx); }
+    void Apply() { root.ApplyChanges(ctx); }
+    CStateInfo* Node(const WString& title) const {
+        for (const auto& c : root.GetChildren())
+            if (c->GetTitle() == title) return c.get();
+        return nullptr;
+    }
 };
