@@ -24,6 +24,7 @@
 #include "platform/text.h"
 #include "records/flock_document.h"
 
+class CEvent;
 class CSheep;
 class CWebXMLResponse;
 class CXMLSheepDocHeader;
@@ -189,6 +190,16 @@ public:
 
     // The display name of the address filed under name.
     bool LookupAddress(const WString& name, WString* displayName) const override;
+
+    // ---- events by hand (event_entry.cpp, multi_event.cpp) --------------------------------------
+    // The New Event dialog for the animal, preset with each text that is not null and the event of
+    // code unless -1. On OK a new event owned by the animal (not yet among its events: the caller
+    // adds it), the animal stamped Edited and the document modified; null when cancelled.
+    CRefPtr<CEvent> AddEventWithDialog(CSheep* sheep, const char16_t* p1, const char16_t* p2, const char16_t* p3,
+                                       int code);
+    // The multiple-event wizard for the named animals, listing the events whose first parameter has
+    // the type (-1: every event); on Finish the events are added to the animals.
+    void RunMultiEventWizard(const std::vector<WString>& names, int32_t typeFilter);
 
     // ---- XML exchange (sheep_doc_xml.cpp) --------------------------------------------------------
     // The whole exchange file of the animals that pass the criteria (the XML property's get).

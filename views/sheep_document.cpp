@@ -1,10 +1,12 @@
 #include "views/sheep_document.h"
 
+#include <wx/app.h>
 #include <wx/filedlg.h>
 #include <wx/mdi.h>
 #include <wx/msgdlg.h>
 
 #include "document/data_file.h"
+#include "document/ui/new_event_dlg.h"
 #include "document/windows_collection.h"
 #include "platform/host.h"
 #include "views/frame_site.h"
@@ -196,4 +198,8 @@ IDispatch* CSheepDocument::CreateWindows() {
 bool CSheepDocument::RunAddressBrowser(long, WString*) {
     CvlMessageBoxText(kNoAddressBrowser, MB_OK | MB_ICONINFORMATION);
     return false;
+}
+
+bool CSheepDocument::RunNewEventDialog(CNewEventModel& model) {
+    return ::RunNewEventDialog(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, *m_core, model);
 }

@@ -42,6 +42,7 @@ public:
     // ---- IDocumentShell ------------------------------------------------------------------------
     int GetOpenDocumentCount() const override;
     void ClearRecordPane() override;
+    bool RunNewEventDialog(CNewEventModel& model) override;
 
     // ---- IDocumentFrame ------------------------------------------------------------------------
     WString GetPathName() const override;
