@@ -9,6 +9,7 @@
 #include "platform/settings.h"
 #include "records/app_services.h"
 #include "records/event.h"
+#include "records/event_codes.h"
 #include "records/sheep.h"
 
 int ShownParameterRows(uint32_t parameterCount) {
@@ -28,25 +29,12 @@ bool ReadWeight(const WString& text, double& value) {
 // ---- the plug-in's events ----------------------------------------------------------------------
 
 std::vector<std::pair<WString, uint32_t>> CEventCatalogue::EnumEvents(int32_t filter) const {
-    std::vector<std::pair<WString, uint32_t>> events;
-    auto init = m_plugIn.Get<PFN_CVLInitEnumEvents>("CVLInitEnumEvents");
-    auto next = m_plugIn.Get<PFN_CVLEnumEvents>("CVLEnumEvents");
-    if (!init || !next) return events;
-    uint32_t handle = 0;
-    init(&handle);
-    char16_t buffer[64];
-    for (;;) {
-        buffer[0] = u'\0';
-        if (next(&handle, 8, 1, buffer, 64) == 0) break;
-        buffer[63] = u'\0';
-        WString name(buffer);
-        const uint32_t code = GetCode(name);
-        if (filter != -1) {
-            if (GetParameterCount(code) == 0 || GetParameterType(code, 0) != filter) continue;
-        }
-        events.emplace_back(std::move(name), code);
-    }
-    if (auto end = m_plugIn.Get<PFN_CVLEndEnumEvents>("CVLEndEnumEvents")) end(handle);
+    std::vector<std::pair<WString, uint32_t>> events =
+        EnumBreedEvents([this](const char* name) { return m_plugIn.GetProc(name); });
+    if (filter != -1)
+        std::erase_if(events, [&](const auto& e) {
+            return GetParameterCount(e.second) == 0 || GetParameterType(e.second, 0) != filter;
+        });
     return events;
 }
 
@@ -73,7 +61,8 @@ uint32_t CEventCatalogue::GetType(uint32_t code) const {
 WString CEventCatalogue::GetParameterTag(uint32_t code, int index) const {
     auto fn = m_plugIn.Get<PFN_CVLGetParameterTag>("CVLGetParameterTag");
     if (!fn) return {};
-    return FetchPlugInText([&](char16_t* buffer, int32_t capacity) { return fn(int32_t(code), index, buffer, capacity); });
+    return FetchPlugInText(
+        [&](char16_t* buffer, int32_t capacity) { return fn(int32_t(code), index, buffer, capacity); });
 }
 
 // ---- the New Event dialog ----------------------------------------------------------------------
@@ -155,7 +144,8 @@ WString CNewEventModel::GetAddressTip() const {
 
 bool CNewEventModel::OnOK() {
     if (m_dtEvent.GetStatus() != COleDateTime::valid) {
-        CvlMessageBoxText(u"The Date is not a date that exists. Please enter a valid date.", MB_OK | MB_ICONEXCLAMATION);
+        CvlMessageBoxText(u"The Date is not a date that exists. Please enter a valid date.",
+                          MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (!HasCode()) return false;
@@ -190,7 +180,7 @@ CRefPtr<CEvent> CNewEventModel::BuildEvent() const {
 // ---- the document's add-event operation --------------------------------------------------------
 
 CRefPtr<CEvent> CSheepDoc::AddEventWithDialog(CSheep* sheep, const char16_t* p1, const char16_t* p2,
-                                               const char16_t* p3, int code) {
+                                              const char16_t* p3, int code) {
     IDocumentShell* shell = m_file.m_pShell;
     if (!sheep || !shell) return nullptr;
     CNewEventModel model(this, true, nullptr);

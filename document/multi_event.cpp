@@ -112,7 +112,8 @@ void CMultiEventWizard2::OnSetActive() {
     if (m_bFilled) return;
     m_bFilled = true;
     m_items.emplace_back(WString(), 0);
-    for (auto& item : CEventCatalogue(m_wizard.GetDocument()->GetBreedPlugIn()).EnumEvents(m_wizard.GetTypeFilter()))
+    for (auto& item :
+         CEventCatalogue(m_wizard.GetDocument()->GetBreedPlugIn()).EnumEvents(m_wizard.GetTypeFilter()))
         m_items.push_back(std::move(item));
     m_nSelected = 0;
 }
@@ -181,8 +182,9 @@ int CMultiEventWizard3::OnWizardNext() {
 CMultiEventWizard4::CMultiEventWizard4(CMultiEventWizard& wizard)
     : CSheetPage(IDD_MULTI_EVENT_WIZ4), m_wizard(wizard) {
     SetCaption(u"Enter Event Data");
-    SetHeader(u"Enter Event Data",
-              u"Please enter the details for this event. You can enter different information for each sheep.");
+    SetHeader(
+        u"Enter Event Data",
+        u"Please enter the details for this event. You can enter different information for each sheep.");
     SetHasHelp(false);
 }
 
@@ -192,7 +194,8 @@ void CMultiEventWizard4::OnSetActive() {
     m_headers = {LoadCvlString(174), LoadCvlString(175), LoadCvlString(176)};
     // A list of any length shows the parameters the page can show, never one column per possible one.
     const int parameters = ShownParameterRows(m_wizard.m_nParameterCount);
-    for (int i = 0; i < parameters; ++i) m_headers.push_back(catalogue.GetParameterTag(m_wizard.m_nEventCode, i));
+    for (int i = 0; i < parameters; ++i)
+        m_headers.push_back(catalogue.GetParameterTag(m_wizard.m_nEventCode, i));
     m_cells.clear();
     for (const auto& [name, sheep] : m_wizard.m_selection) {
         std::vector<WString> row(m_headers.size());
@@ -300,7 +303,8 @@ void CMultiEventWizard5::OnSetActive() {
 }
 
 int CMultiEventWizard5::OnWizardBack() {
-    return int(m_wizard.GetValuesPage() == IDD_MULTI_EVENT_WIZ5 ? IDD_MULTI_EVENT_WIZ2 : m_wizard.GetValuesPage());
+    return int(m_wizard.GetValuesPage() == IDD_MULTI_EVENT_WIZ5 ? IDD_MULTI_EVENT_WIZ2
+                                                                : m_wizard.GetValuesPage());
 }
 
 // ---- the wizard ----------------------------------------------------------------------------------
@@ -347,9 +351,9 @@ void CMultiEventWizard::Apply() {
             // The animal may have left the flock while the wizard was open.
             if (sheep->GetDocument() != m_pDoc) continue;
             additions.emplace_back(
-                sheep, CRefPtr<CEvent>::Adopt(new CEvent(m_dtEvent, m_nEventCode, details.m_strParameter[0].c_str(),
-                                                         details.m_strParameter[1].c_str(),
-                                                         details.m_strParameter[2].c_str())));
+                sheep, CRefPtr<CEvent>::Adopt(
+                           new CEvent(m_dtEvent, m_nEventCode, details.m_strParameter[0].c_str(),
+                                      details.m_strParameter[1].c_str(), details.m_strParameter[2].c_str())));
         }
     }
     int refused = 0;

@@ -171,8 +171,8 @@ bool CSheepDocument::SaveAs() {
     if (folder.empty() && GetDocumentManager()) folder = GetDocumentManager()->GetLastDirectory();
     const wxString chosen = wxFileSelector(
         "Save As", folder, wxFileNameFromPath(GetFilename()), docTemplate->GetDefaultExtension(),
-        docTemplate->GetDescription() + " (*.cvl)|" + docTemplate->GetFileFilter(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
-        GetDocumentWindow());
+        docTemplate->GetDescription() + " (*.cvl)|" + docTemplate->GetFileFilter(),
+        wxFD_SAVE | wxFD_OVERWRITE_PROMPT, GetDocumentWindow());
     if (chosen.empty()) return false;
     const wxString path = wxString::FromUTF8(WithDataFileExtension(chosen.ToStdString(wxConvUTF8)));
     if (!SaveDocument(FromWx(path))) return false;

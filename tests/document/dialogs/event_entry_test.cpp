@@ -76,10 +76,10 @@ TEST_F(NewEvent, ShowsRowsUnitsAndBrowseByEventCode) {
         bool browse;
     };
     const Case cases[] = {
-        {1, 3, false, true},   // an address event with three parameters
-        {4, 1, true, false},   // the weighing
-        {9, 0, false, false},  // no parameters
-        {30, 3, false, false}, // any number of parameters: the three the dialog can show
+        {1, 3, false, true},    // an address event with three parameters
+        {4, 1, true, false},    // the weighing
+        {9, 0, false, false},   // no parameters
+        {30, 3, false, false},  // any number of parameters: the three the dialog can show
         {33, 2, false, false},
     };
     for (const Case& c : cases) {
@@ -90,9 +90,9 @@ TEST_F(NewEvent, ShowsRowsUnitsAndBrowseByEventCode) {
         EXPECT_EQ(model.IsUnitsShown(), c.units);
         EXPECT_EQ(model.IsBrowseShown(), c.browse);
         for (int row = 0; row < 3; ++row)
-            EXPECT_EQ(model.GetLabel(row), row < c.rows ? Utf8ToW("Param" + std::to_string(c.code) + "." +
-                                                                   std::to_string(row))
-                                                         : WString());
+            EXPECT_EQ(model.GetLabel(row),
+                      row < c.rows ? Utf8ToW("Param" + std::to_string(c.code) + "." + std::to_string(row))
+                                   : WString());
     }
 }
 
@@ -104,12 +104,8 @@ TEST_F(NewEvent, StoresAWeightInTheProgramsUnitAndRefusesOneThatIsNotANumber) {
         const char16_t* stored;
     };
     const Case cases[] = {
-        {u"lb", u"10", true, u"21.2"},
-        {u"LB", u"10", true, u"21.2"},
-        {u"kg", u"10", true, u"10"},
-        {u"kg", u"10.50", true, u"10.5"},
-        {u"lb", u"", true, u""},
-        {u"lb", u"abc", false, u"abc"},
+        {u"lb", u"10", true, u"21.2"},    {u"LB", u"10", true, u"21.2"}, {u"kg", u"10", true, u"10"},
+        {u"kg", u"10.50", true, u"10.5"}, {u"lb", u"", true, u""},       {u"lb", u"abc", false, u"abc"},
         {u"kg", u"12kg", false, u"12kg"},
     };
     for (const Case& c : cases) {

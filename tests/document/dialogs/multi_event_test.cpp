@@ -79,8 +79,8 @@ TEST_F(MultiEvent, PageFlowAndBothApplyPathsByEventType) {
     struct Case {
         const char* plugIn;
         uint32_t code;
-        unsigned valuesPage;  // after Choose Event, and Back from Completion
-        std::vector<WString> typed;  // page 3's boxes, or each grid row's cells
+        unsigned valuesPage;          // after Choose Event, and Back from Completion
+        std::vector<WString> typed;   // page 3's boxes, or each grid row's cells
         std::vector<WString> stored;  // the event of each animal: code, then parameters
     };
     const Case cases[] = {
@@ -89,7 +89,11 @@ TEST_F(MultiEvent, PageFlowAndBothApplyPathsByEventType) {
         {"breed_entry.so", 14, IDD_MULTI_EVENT_WIZ5, {}, {u"14", u"", u"", u""}},
         // Shared values always give three parameters.
         {"breed_full.so", 31, IDD_MULTI_EVENT_WIZ3, {u"HILL"}, {u"31", u"HILL", u"", u""}},
-        {"breed_entry.so", 11, IDD_MULTI_EVENT_WIZ3, {u"Lice", u"Dip", u"5ml"}, {u"11", u"Lice", u"Dip", u"5ml"}},
+        {"breed_entry.so",
+         11,
+         IDD_MULTI_EVENT_WIZ3,
+         {u"Lice", u"Dip", u"5ml"},
+         {u"11", u"Lice", u"Dip", u"5ml"}},
         {"breed_full.so", 30, IDD_MULTI_EVENT_WIZ3, {u"X", u"Y", u"Z"}, {u"30", u"X", u"Y", u"Z"}},
         // A weight typed in pounds is stored as the New Event dialog stores it.
         {"breed_full.so", 4, IDD_MULTI_EVENT_WIZ3, {u"10"}, {u"4", u"21.2", u"", u""}},
@@ -107,7 +111,8 @@ TEST_F(MultiEvent, PageFlowAndBothApplyPathsByEventType) {
         ASSERT_TRUE(flowRef().Next());
         ASSERT_EQ(Page(), c.valuesPage);
         if (c.valuesPage == IDD_MULTI_EVENT_WIZ3) {
-            for (size_t i = 0; i < c.typed.size(); ++i) wizard->GetDetailsPage().m_strParameter[i] = c.typed[i];
+            for (size_t i = 0; i < c.typed.size(); ++i)
+                wizard->GetDetailsPage().m_strParameter[i] = c.typed[i];
             ASSERT_TRUE(flowRef().Next());
         } else if (c.valuesPage == IDD_MULTI_EVENT_WIZ4) {
             CMultiEventWizard4& grid = wizard->GetGridPage();
@@ -217,7 +222,8 @@ TEST_F(MultiEvent, NoAnimalCheckedAddsNothingButStillMarksTheDocument) {
     ASSERT_TRUE(flowRef().Next());
     ASSERT_TRUE(flowRef().Finish());
     wizard->Apply();
-    for (const char16_t* key : {u"A101", u"B202", u"C303"}) EXPECT_EQ(docRef().FindSheep(key)->GetEventCount(), 0);
+    for (const char16_t* key : {u"A101", u"B202", u"C303"})
+        EXPECT_EQ(docRef().FindSheep(key)->GetEventCount(), 0);
     EXPECT_TRUE(docRef().IsModified());
 }
 
@@ -286,7 +292,8 @@ TEST_F(MultiEvent, CancelLeavesTheDocumentAlone) {
     ASSERT_TRUE(flowRef().Next());
     ASSERT_TRUE(flowRef().Cancel());
     wizard->Discard();
-    for (const char16_t* key : {u"A101", u"B202", u"C303"}) EXPECT_EQ(docRef().FindSheep(key)->GetEventCount(), 0);
+    for (const char16_t* key : {u"A101", u"B202", u"C303"})
+        EXPECT_EQ(docRef().FindSheep(key)->GetEventCount(), 0);
     EXPECT_FALSE(docRef().IsModified());
 }
 
