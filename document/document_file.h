@@ -22,7 +22,7 @@
 #include "records/sheep.h"
 #include "records/signet.h"
 
-class CMultiEventWizard;
+class CSheepDoc;
 class CNewEventModel;
 
 // What the program's shell does around opening, saving and closing a document. The document calls
@@ -46,8 +46,9 @@ public:
     virtual bool EditNewLocalAddress(CLocalAddress& /*address*/) { return false; }
     // The New Event dialog over its model (filled and preset): true when it closed with OK.
     virtual bool RunNewEventDialog(CNewEventModel& /*model*/) { return false; }
-    // The multiple-event wizard over its state: true when it ended with Finish.
-    virtual bool RunMultiEventWizard(CMultiEventWizard& /*wizard*/) { return false; }
+    // The multiple-event wizard for the named animals (see CSheepDoc::RunMultiEventWizard).
+    virtual void RunMultiEventWizard(CSheepDoc& /*doc*/, const std::vector<WString>& /*names*/,
+                                     int32_t /*typeFilter*/) {}
 };
 
 // The status bar's progress for one pass over the flock; ended also when the pass stops half-way.

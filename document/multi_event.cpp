@@ -77,6 +77,10 @@ void CMultiEventWizard1::SetSearchMode(int mode) {
     m_wizard.m_nSearchMode = mode;
 }
 
+int CMultiEventWizard1::GetSearchMode() const {
+    return m_wizard.m_nSearchMode;
+}
+
 bool CMultiEventWizard1::IsColumnShown(int column) const {
     switch (m_wizard.m_nSearchMode) {
         case kModeEartag:
@@ -309,20 +313,44 @@ int CMultiEventWizard5::OnWizardBack() {
 
 // ---- the wizard ----------------------------------------------------------------------------------
 
+CMultiEventWizard0* CMultiEventPageFactory::CreateWelcomePage() {
+    return new CMultiEventWizard0;
+}
+CMultiEventWizard1* CMultiEventPageFactory::CreateSelectPage(CMultiEventWizard& wizard) {
+    return new CMultiEventWizard1(wizard);
+}
+CMultiEventWizard2* CMultiEventPageFactory::CreateEventPage(CMultiEventWizard& wizard) {
+    return new CMultiEventWizard2(wizard);
+}
+CMultiEventWizard3* CMultiEventPageFactory::CreateDetailsPage(CMultiEventWizard& wizard) {
+    return new CMultiEventWizard3(wizard);
+}
+CMultiEventWizard4* CMultiEventPageFactory::CreateGridPage(CMultiEventWizard& wizard) {
+    return new CMultiEventWizard4(wizard);
+}
+CMultiEventWizard5* CMultiEventPageFactory::CreateCompletionPage(CMultiEventWizard& wizard) {
+    return new CMultiEventWizard5(wizard);
+}
+
 CMultiEventWizard::CMultiEventWizard(CSheepDoc* doc, std::vector<WString> names, int32_t typeFilter)
+    : CMultiEventWizard(doc, std::move(names), typeFilter, *std::make_unique<CMultiEventPageFactory>()) {}
+
+CMultiEventWizard::CMultiEventWizard(CSheepDoc* doc, std::vector<WString> names, int32_t typeFilter,
+                                     CMultiEventPageFactory& pages)
     : m_pDoc(doc),
       m_names(std::move(names)),
       m_nTypeFilter(typeFilter),
-      m_page1(*this),
-      m_page2(*this),
-      m_page3(*this),
-      m_page4(*this),
-      m_page5(*this) {}
+      m_page0(pages.CreateWelcomePage()),
+      m_page1(pages.CreateSelectPage(*this)),
+      m_page2(pages.CreateEventPage(*this)),
+      m_page3(pages.CreateDetailsPage(*this)),
+      m_page4(pages.CreateGridPage(*this)),
+      m_page5(pages.CreateCompletionPage(*this)) {}
 
 CMultiEventWizard::~CMultiEventWizard() = default;
 
 std::vector<CSheetPage*> CMultiEventWizard::GetPages() {
-    return {&m_page0, &m_page1, &m_page2, &m_page3, &m_page4, &m_page5};
+    return {m_page0.get(), m_page1.get(), m_page2.get(), m_page3.get(), m_page4.get(), m_page5.get()};
 }
 
 unsigned CMultiEventWizard::GetValuesPage() const {
@@ -346,7 +374,7 @@ void CMultiEventWizard::Apply() {
             additions.emplace_back(CRefPtr<CSheep>(m_pDoc->GetSheepAt(index)), event);
         }
     } else {
-        const CMultiEventWizard3& details = m_page3;
+        const CMultiEventWizard3& details = *m_page3;
         for (auto& [name, sheep] : m_selection) {
             // The animal may have left the flock while the wizard was open.
             if (sheep->GetDocument() != m_pDoc) continue;
@@ -381,14 +409,15 @@ void CMultiEventWizard::Apply() {
                           MB_OK | MB_ICONEXCLAMATION);
 }
 
+void CMultiEventWizard::End(int sheetResult) {
+    if (sheetResult == ID_WIZFINISH)
+        Apply();
+    else
+        Discard();
+}
+
 // ---- the document's operation --------------------------------------------------------------------
 
 void CSheepDoc::RunMultiEventWizard(const std::vector<WString>& names, int32_t typeFilter) {
-    IDocumentShell* shell = m_file.m_pShell;
-    if (!shell) return;
-    CMultiEventWizard wizard(this, names, typeFilter);
-    if (shell->RunMultiEventWizard(wizard))
-        wizard.Apply();
-    else
-        wizard.Discard();
+    if (IDocumentShell* shell = m_file.m_pShell) shell->RunMultiEventWizard(*this, names, typeFilter);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -71,6 +72,7 @@ public:
     WString GetCountText() const;
     // A search-mode button (for this run only).
     void SetSearchMode(int mode);
+    int GetSearchMode() const;
     // Whether a list column (0 tattoo, 1 colour, 2 number, 3 EID) shows in the current search mode.
     bool IsColumnShown(int column) const;
 
@@ -172,20 +174,34 @@ private:
     CMultiEventWizard& m_wizard;
 };
 
+// Makes the wizard's pages: the models themselves, or window pages derived from them.
+class CMultiEventPageFactory {
+public:
+    virtual ~CMultiEventPageFactory() = default;
+    virtual CMultiEventWizard0* CreateWelcomePage();
+    virtual CMultiEventWizard1* CreateSelectPage(CMultiEventWizard& wizard);
+    virtual CMultiEventWizard2* CreateEventPage(CMultiEventWizard& wizard);
+    virtual CMultiEventWizard3* CreateDetailsPage(CMultiEventWizard& wizard);
+    virtual CMultiEventWizard4* CreateGridPage(CMultiEventWizard& wizard);
+    virtual CMultiEventWizard5* CreateCompletionPage(CMultiEventWizard& wizard);
+};
+
 // The state the pages share, and the pages.
 class CMultiEventWizard {
 public:
     CMultiEventWizard(CSheepDoc* doc, std::vector<WString> names, int32_t typeFilter);
+    CMultiEventWizard(CSheepDoc* doc, std::vector<WString> names, int32_t typeFilter,
+                      CMultiEventPageFactory& pages);
     ~CMultiEventWizard();
     CMultiEventWizard(const CMultiEventWizard&) = delete;
     CMultiEventWizard& operator=(const CMultiEventWizard&) = delete;
 
     // The pages in order, for a sheet to show.
     std::vector<CSheetPage*> GetPages();
-    CMultiEventWizard1& GetSelectPage() { return m_page1; }
-    CMultiEventWizard2& GetEventPage() { return m_page2; }
-    CMultiEventWizard3& GetDetailsPage() { return m_page3; }
-    CMultiEventWizard4& GetGridPage() { return m_page4; }
+    CMultiEventWizard1& GetSelectPage() { return *m_page1; }
+    CMultiEventWizard2& GetEventPage() { return *m_page2; }
+    CMultiEventWizard3& GetDetailsPage() { return *m_page3; }
+    CMultiEventWizard4& GetGridPage() { return *m_page4; }
 
     CSheepDoc* GetDocument() const { return m_pDoc; }
     const std::vector<WString>& GetNames() const { return m_names; }
@@ -196,6 +212,8 @@ public:
     void Apply();
     // After Cancel: the events built for the animals are dropped; the document is unchanged.
     void Discard() { m_perAnimalEvents.clear(); }
+    // Apply on Finish (ID_WIZFINISH), else Discard.
+    void End(int sheetResult);
 
     // Whether the values come from the grid: per-animal events that have parameters to enter.
     bool UsesGrid() const { return m_bPerAnimal && ShownParameterRows(m_nParameterCount) > 0; }
@@ -219,10 +237,10 @@ private:
     CSheepDoc* m_pDoc;
     std::vector<WString> m_names;
     int32_t m_nTypeFilter;
-    CMultiEventWizard0 m_page0;
-    CMultiEventWizard1 m_page1;
-    CMultiEventWizard2 m_page2;
-    CMultiEventWizard3 m_page3;
-    CMultiEventWizard4 m_page4;
-    CMultiEventWizard5 m_page5;
+    std::unique_ptr<CMultiEventWizard0> m_page0;
+    std::unique_ptr<CMultiEventWizard1> m_page1;
+    std::unique_ptr<CMultiEventWizard2> m_page2;
+    std::unique_ptr<CMultiEventWizard3> m_page3;
+    std::unique_ptr<CMultiEventWizard4> m_page4;
+    std::unique_ptr<CMultiEventWizard5> m_page5;
 };

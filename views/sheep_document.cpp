@@ -6,6 +6,7 @@
 #include <wx/msgdlg.h>
 
 #include "document/data_file.h"
+#include "document/ui/multi_event_pages.h"
 #include "document/ui/new_event_dlg.h"
 #include "document/windows_collection.h"
 #include "platform/host.h"
@@ -202,4 +203,9 @@ bool CSheepDocument::RunAddressBrowser(long, WString*) {
 
 bool CSheepDocument::RunNewEventDialog(CNewEventModel& model) {
     return ::RunNewEventDialog(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, *m_core, model);
+}
+
+void CSheepDocument::RunMultiEventWizard(CSheepDoc& doc, const std::vector<WString>& names,
+                                         int32_t typeFilter) {
+    ::RunMultiEventWizard(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, doc, names, typeFilter);
 }

@@ -2,6 +2,8 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/clipbrd.h>
+#include <wx/combobox.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
@@ -9,14 +11,17 @@
 
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
+#include "document/ui/multi_event_pages.h"
 #include "document/ui/new_event_dlg.h"
 #include "platform/settings.h"
+#include "records/criteria.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/event_list_box.h"
+#include "views/flock_view.h"
 #include "views/record_pages.h"
 #include "views/record_view.h"
 #include "views/sheep_document.h"
@@ -39,6 +44,7 @@ protected:
         CRegistrySettings::SetDWord(HKEY_CURRENT_USER, u"Settings", u"Sort Order", 1);
         doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
         ASSERT_NE(doc, nullptr);
+        core().SetAttribute(FARM_BREED, kBreed);
         ASSERT_EQ(core().LoadBreedPlugIn(kBreed, true), BREED_LOADED);
         view = dynamic_cast<CSheepView*>(doc->GetFirstView());
         ASSERT_NE(view, nullptr);
@@ -219,4 +225,132 @@ TEST_F(HistoryPageTest, SortFlipsTheOrderAndMirrorsTheSelection) {
     EXPECT_EQ(ListedCodes(), (std::vector<uint32_t>{12, 14}));
     EXPECT_EQ(list()->GetSelectedItems(), std::vector<int>{1});
     EXPECT_EQ(CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Sort Order", 1), 0u);
+}
+
+// Thirty ewes dosed at once in the field: the wizard from the flock list's selection, the event on each
+// animal's History page and in the saved file.
+TEST_F(HistoryPageTest, OneDosingForTheSelectedAnimalsReachesEachHistoryAndTheFile) {
+    core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
+    ASSERT_TRUE(Frame()->SwitchView(wxCLASSINFO(CFlockView)));
+    auto* flock = dynamic_cast<CFlockView*>(doc->GetViewsVector().back());
+    ASSERT_NE(flock, nullptr);
+    flock->FillList();
+    Pump();
+    std::vector<long> rows;
+    for (long row = 0; row < flock->GetListCtrl()->GetItemCount(); ++row) {
+        const WString tattoo = flock->GetRowSheep(row)->GetTattoo();
+        if (tattoo == u"A100" || tattoo == u"C300") {
+            flock->GetListCtrl()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+            rows.push_back(row);
+        }
+    }
+    ASSERT_EQ(rows.size(), 2u);
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCvlPropertySheet&>(dialog);
+            CSheetFlow& flow = sheet.GetFlow();
+            sheet.PressNext();
+            auto* select = dynamic_cast<CMultiEventWizard1Wnd*>(flow.GetActivePage());
+            EXPECT_NE(select, nullptr);
+            if (!select) return int(wxID_CANCEL);
+            EXPECT_EQ(select->GetList()->GetItemCount(), 2);
+            sheet.PressNext();
+            auto* choose = dynamic_cast<CMultiEventWizard2Wnd*>(flow.GetActivePage());
+            EXPECT_TRUE(choose && choose->ChooseCode(12));
+            sheet.PressNext();
+            auto* details = dynamic_cast<CMultiEventWizard3Wnd*>(flow.GetActivePage());
+            EXPECT_NE(details, nullptr);
+            if (!details) return int(wxID_CANCEL);
+            EXPECT_TRUE(details->GetParameterBox(1)->IsShown());
+            EXPECT_FALSE(details->GetParameterBox(2)->IsShown());
+            details->GetParameterBox(0)->SetValue("Wormer");
+            details->GetParameterBox(1)->SetValue("5ml");
+            sheet.PressNext();
+            EXPECT_EQ(flow.GetActivePage()->GetTemplateId(), IDD_MULTI_EVENT_WIZ5);
+            sheet.PressFinish();
+            return int(wxID_OK);
+        }});
+        wxCommandEvent command(wxEVT_MENU, ID_MULTIPLE_DATA_ENTRY);
+        flock->ProcessEvent(command);
+        Pump();
+    }
+    EXPECT_TRUE(core().IsModified());
+    EXPECT_EQ(core().FindSheep(u"B200")->GetEventCount(), 0);
+
+    ASSERT_TRUE(Frame()->SwitchView(wxCLASSINFO(CSheepView)));
+    for (int index : {0, 2}) {
+        ASSERT_TRUE(view->MoveToSheep(index));
+        ASSERT_TRUE(view->ActivatePage(PAGE_HISTORY));
+        page()->OnPageActivated();
+        Pump();
+        bool found = false;
+        for (int i = 0; i < list()->GetList().GetCount(); ++i) {
+            const CEvent* event = list()->GetList().GetAt(i);
+            if (event->GetCode() == 12 &&
+                event->GetParameters() == std::vector<WString>{u"Wormer", u"5ml", u""})
+                found = true;
+        }
+        EXPECT_TRUE(found) << index;
+    }
+
+    const std::string path = (folders.Root() / "dosed.cvl").string();
+    ASSERT_TRUE(core().OnSaveDocument(path));
+    CRefPtr<CSheepDoc> saved = CRefPtr<CSheepDoc>::Adopt(new CSheepDoc);
+    ASSERT_TRUE(saved->OnOpenDocument(path));
+    for (const char16_t* tattoo : {u"A100", u"C300"}) {
+        CSheep* sheep = saved->FindSheep(tattoo);
+        ASSERT_NE(sheep, nullptr);
+        int dosings = 0;
+        for (int i = 0; i < sheep->GetEventCount(); ++i)
+            if (sheep->GetEventAt(i)->GetCode() == 12 && sheep->GetEventAt(i)->GetParameter(0) == u"Wormer")
+                ++dosings;
+        EXPECT_EQ(dosings, tattoo == WString(u"A100") ? 2 : 1);  // A100 was dosed once before
+    }
+    saved->OnCloseDocument();
+}
+
+// A weighing per animal typed into the wizard's grid from the keyboard, in pounds.
+TEST_F(HistoryPageTest, WeightsTypedIntoTheGridAreStoredPerAnimal) {
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCvlPropertySheet&>(dialog);
+            CSheetFlow& flow = sheet.GetFlow();
+            sheet.PressNext();
+            sheet.PressNext();
+            auto* choose = dynamic_cast<CMultiEventWizard2Wnd*>(flow.GetActivePage());
+            EXPECT_TRUE(choose && choose->ChooseCode(4));
+            sheet.PressNext();
+            auto* grid = dynamic_cast<CMultiEventWizard4Wnd*>(flow.GetActivePage());
+            EXPECT_NE(grid, nullptr);
+            if (!grid) return int(wxID_CANCEL);
+            CEditListCtrl* list = grid->GetGrid();
+            EXPECT_EQ(list->GetItemCount(), 3);
+            EXPECT_EQ(list->GetColumnCount(), 4);
+            CInPlaceEdit* edit = list->BeginCellEdit(0, 3);
+            EXPECT_NE(edit, nullptr);
+            if (!edit) return int(wxID_CANCEL);
+            for (const char* weight : {"10", "20", "30"}) {
+                edit = list->GetActiveEdit();
+                EXPECT_NE(edit, nullptr);
+                if (!edit) break;
+                edit->SetValue(weight);
+                edit->HandleKey(CellKey::Enter);
+                Pump();
+            }
+            EXPECT_EQ(list->GetItemText(2, 3), "30");
+            sheet.PressNext();
+            sheet.PressFinish();
+            return int(wxID_OK);
+        }});
+        core().RunMultiEventWizard({u"A100", u"B200", u"C300"}, -1);
+        Pump();
+    }
+    const char16_t* stored[] = {u"21.2", u"42.4", u"63.6"};
+    int i = 0;
+    for (const char16_t* tattoo : {u"A100", u"B200", u"C300"}) {
+        CSheep* sheep = core().FindSheep(tattoo);
+        CEvent* weighing = sheep->FindFirstEvent(4, nullptr, nullptr);
+        ASSERT_NE(weighing, nullptr) << WToUtf8(tattoo);
+        EXPECT_EQ(weighing->GetParameters(), std::vector<WString>{stored[i++]});
+    }
 }
