@@ -15,6 +15,7 @@
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
 #include "document/ui/sheet.h"
+#include "document/ui/window_handles.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
@@ -40,7 +41,7 @@ using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, ID
 
 bool CvlBrowseAddresses(wxWindow* parent, CSheepDoc& doc, WString& name) {
     IDocumentFrame* frame = doc.GetFrame();
-    return frame && frame->RunAddressBrowser(long(reinterpret_cast<intptr_t>(parent)), &name);
+    return frame && frame->RunAddressBrowser(CvlWindowHandle(parent), &name);
 }
 
 // ---- Add Dedov -----------------------------------------------------------------------------------
