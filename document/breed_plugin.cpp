@@ -10,15 +10,9 @@ namespace {
 // Text from the plug-in beyond this length is taken as garbage, never allocated.
 constexpr int32_t kMaxPlugInText = 1 << 20;
 
-// The two-call text fetch: the length with a null buffer, then the text into length + 1.
 template <typename Call>
 WString FetchText(Call call) {
-    int32_t length = call(nullptr, 0);
-    if (length <= 0 || length > kMaxPlugInText) return {};
-    std::vector<char16_t> buffer(size_t(length) + 1, 0);
-    call(buffer.data(), length + 1);
-    buffer.back() = 0;
-    return WString(buffer.data(), std::char_traits<char16_t>::length(buffer.data()));
+    return FetchPlugInText(call);
 }
 
 WString FromFixedBuffer(const char16_t* buffer, size_t capacity) {
@@ -28,6 +22,15 @@ WString FromFixedBuffer(const char16_t* buffer, size_t capacity) {
 }
 
 }  // namespace
+
+WString FetchPlugInText(const std::function<int32_t(char16_t*, int32_t)>& call) {
+    int32_t length = call(nullptr, 0);
+    if (length <= 0 || length > kMaxPlugInText) return {};
+    std::vector<char16_t> buffer(size_t(length) + 1, 0);
+    call(buffer.data(), length + 1);
+    buffer.back() = 0;
+    return WString(buffer.data(), std::char_traits<char16_t>::length(buffer.data()));
+}
 
 int ReportBreedPlugInResult(int result, const WString& breedName) {
     switch (result) {

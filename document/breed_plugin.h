@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -30,6 +31,10 @@ constexpr uint32_t ID_REPORT_BASE = 40103;         // + report identifier
 // Shows the message for a refused plug-in (112, 182 or 113, with the help button) and gives the
 // button chosen; nothing for BREED_LOADED.
 int ReportBreedPlugInResult(int result, const WString& breedName);
+
+// The two-call text fetch: the length with a null buffer, then the text into length + 1 (a length
+// beyond reason is taken as no text).
+WString FetchPlugInText(const std::function<int32_t(char16_t*, int32_t)>& call);
 
 class CBreedPlugIn {
 public:

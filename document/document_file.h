@@ -24,6 +24,9 @@
 #include "records/sheep.h"
 #include "records/signet.h"
 
+class CSheepDoc;
+class CNewEventModel;
+
 // What the program's shell does around opening, saving and closing a document. The document calls
 // these; without a shell (tests, the reconciler) nothing happens.
 class IDocumentShell {
@@ -43,6 +46,11 @@ public:
     // user chose one), or the edit dialog of the local address replacing it (true on OK).
     virtual bool FindAddressInBook(CMAPIAddress& /*address*/) { return false; }
     virtual bool EditNewLocalAddress(CLocalAddress& /*address*/) { return false; }
+    // The New Event dialog over its model (filled and preset): true when it closed with OK.
+    virtual bool RunNewEventDialog(CNewEventModel& /*model*/) { return false; }
+    // The multiple-event wizard for the named animals (see CSheepDoc::RunMultiEventWizard).
+    virtual void RunMultiEventWizard(CSheepDoc& /*doc*/, const std::vector<WString>& /*names*/,
+                                     int32_t /*typeFilter*/) {}
 };
 
 // The status bar's progress for one pass over the flock; ended also when the pass stops half-way.

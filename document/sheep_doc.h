@@ -24,6 +24,7 @@
 #include "platform/text.h"
 #include "records/flock_document.h"
 
+class CEvent;
 class CSheep;
 class CWebXMLResponse;
 class CXMLSheepDocHeader;
@@ -190,6 +191,16 @@ public:
     // The display name of the address filed under name.
     bool LookupAddress(const WString& name, WString* displayName) const override;
 
+    // ---- events by hand (event_entry.cpp, multi_event.cpp) --------------------------------------
+    // The New Event dialog for the animal, preset with each text that is not null and the event of
+    // code unless -1. On OK a new event owned by the animal (not yet among its events: the caller
+    // adds it), the animal stamped Edited and the document modified; null when cancelled.
+    CRefPtr<CEvent> AddEventWithDialog(CSheep* sheep, const char16_t* p1, const char16_t* p2,
+                                       const char16_t* p3, int code);
+    // The multiple-event wizard for the named animals, listing the events whose first parameter has
+    // the type (-1: every event); on Finish the events are added to the animals.
+    void RunMultiEventWizard(const std::vector<WString>& names, int32_t typeFilter);
+
     // ---- addresses edited by the user (sheep_doc_addresses.cpp) --------------------------------
     // Parents are window handles of the program. The key under which the address object is filed
     // (its display name may differ after a rename that was not carried over); false when none.
@@ -227,7 +238,8 @@ public:
     // The web service's last reply, or null.
     CWebXMLResponse* GetLastWebResponse() const { return m_lastResponse.Get(); }
 
-    bool OnResponseElement(CXmlReader& reader, const WString& name, const CXMLAttributes& attributes) override;
+    bool OnResponseElement(CXmlReader& reader, const WString& name,
+                           const CXMLAttributes& attributes) override;
     bool OnImportElement(CXmlReader& reader, const WString& name) override;
     // The hooks of the reading, one per finished top-level element; false stops it.
     bool ImportSheepElement(CXmlReader& reader, CRefPtr<CSheep> sheep);

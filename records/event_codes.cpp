@@ -31,6 +31,27 @@ HRESULT ApplicationDual(I** ppApplication) {
 
 }  // namespace
 
+std::vector<std::pair<WString, uint32_t>> EnumBreedEvents(const std::function<void*(const char*)>& getProc) {
+    std::vector<std::pair<WString, uint32_t>> events;
+    auto init = reinterpret_cast<PFN_CVLInitEnumEvents>(getProc("CVLInitEnumEvents"));
+    auto next = reinterpret_cast<PFN_CVLEnumEvents>(getProc("CVLEnumEvents"));
+    auto codeOf = reinterpret_cast<PFN_CVLGetIDsFromNames>(getProc("CVLGetIDsFromNames"));
+    if (init == nullptr || next == nullptr || codeOf == nullptr) return events;  // nothing to list
+    uint32_t handle = 0;
+    init(&handle);
+    char16_t buffer[64];
+    for (;;) {
+        buffer[0] = u'\0';
+        if (next(&handle, 8, 1, buffer, 64) == 0) break;
+        buffer[63] = u'\0';
+        WString name(buffer);
+        const auto code = static_cast<uint32_t>(codeOf(name.c_str()));
+        events.emplace_back(std::move(name), code);
+    }
+    if (auto end = reinterpret_cast<PFN_CVLEndEnumEvents>(getProc("CVLEndEnumEvents"))) end(handle);
+    return events;
+}
+
 // ---- CEventCodes -------------------------------------------------------------------------------
 
 CEventCodes::CEventCodes() = default;
@@ -43,24 +64,12 @@ CEventCodes::CEventCodes(CComBreed* breed) : m_pBreed(breed) {
     m_library = std::move(library);
     EnableAutomation();
 
-    auto init = m_library->Get<PFN_CVLInitEnumEvents>("CVLInitEnumEvents");
-    auto next = m_library->Get<PFN_CVLEnumEvents>("CVLEnumEvents");
-    auto codeOf = m_library->Get<PFN_CVLGetIDsFromNames>("CVLGetIDsFromNames");
-    if (init == nullptr || next == nullptr || codeOf == nullptr) return;  // nothing to list
-    uint32_t handle = 0;
-    init(&handle);
-    char16_t buffer[64];
-    for (;;) {
-        buffer[0] = u'\0';
-        if (next(&handle, 8, 1, buffer, 64) == 0) break;
-        buffer[63] = u'\0';
-        WString name(buffer);
+    const auto lookup = [this](const char* name) { return m_library->GetProc(name); };
+    for (auto& [name, code] : EnumBreedEvents(lookup)) {
         m_names.push_back(name);
-        const auto code = static_cast<uint32_t>(codeOf(name.c_str()));
         // A repeated name replaces the earlier object; Count still counts both names.
         m_codes[name] = CRefPtr<CEventCode>::Adopt(new CEventCode(this, m_library, code));
     }
-    if (auto end = m_library->Get<PFN_CVLEndEnumEvents>("CVLEndEnumEvents")) end(handle);
 }
 
 CEventCodes::~CEventCodes() {

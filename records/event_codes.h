@@ -3,12 +3,16 @@
 // plug-in's answers; nothing is stored.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "platform/automation/automation.h"
 #include "platform/module.h"
+
+// A breed plug-in's events in enumeration order with their codes, through the exports getProc finds.
+std::vector<std::pair<WString, uint32_t>> EnumBreedEvents(const std::function<void*(const char*)>& getProc);
 
 class CComBreed;
 class CEventCode;

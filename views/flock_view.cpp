@@ -48,6 +48,11 @@ bool CFlockView::OnCreate(wxDocument* doc, long flags) {
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, ID_RECORD_DETAILS);
     Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnMultipleDataEntry(); }, ID_MULTIPLE_DATA_ENTRY);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(!GetSelectedRows().empty()); },
+        ID_MULTIPLE_DATA_ENTRY);
+    Bind(
         wxEVT_MENU,
         [this](wxCommandEvent&) {
             if (CSheepDoc* core = GetCore()) PasteRecords(*core);
@@ -87,9 +92,8 @@ CSheep* CFlockView::GetRowSheep(long row) const {
 void CFlockView::OnColumnsChanged(CObject*) {
     DeleteAllColumns();
     if (CSheepDoc* core = GetCore())
-        core->GetColumns([this](const WString& caption, uint32_t field) {
-            InsertColumn(caption, field, -1);
-        });
+        core->GetColumns(
+            [this](const WString& caption, uint32_t field) { InsertColumn(caption, field, -1); });
     FillList();
 }
 
@@ -177,13 +181,29 @@ void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
     menu.Append(ID_EDIT_COPY, "Copy");
     menu.Append(ID_EDIT_PASTE, "Paste");
     menu.Append(ID_EDIT_SELECT_ALL, "Select All");
+    menu.Append(ID_MULTIPLE_DATA_ENTRY, "Multiple Data Entry...");
     menu.Enable(ID_EDIT_PASTE, CanPaste());
+    menu.Enable(ID_MULTIPLE_DATA_ENTRY, !GetSelectedRows().empty());
     const int id = window->GetPopupMenuSelectionFromUser(menu, window->ScreenToClient(screen));
     if (id == ID_RECORD_DETAILS) OnDetails();
     if (id == ID_EDIT_COPY) OnEditCopy();
     if (id == ID_EDIT_PASTE)
         if (CSheepDoc* core = GetCore()) PasteRecords(*core);
     if (id == ID_EDIT_SELECT_ALL) OnEditSelectAll();
+    if (id == ID_MULTIPLE_DATA_ENTRY) OnMultipleDataEntry();
+}
+
+void CFlockView::OnMultipleDataEntry() {
+    CSheepDoc* core = GetCore();
+    if (!core) return;
+    std::vector<WString> names;
+    {
+        CCvlWaitCursor wait;
+        for (long row : GetSelectedRows())
+            if (CSheep* sheep = GetRowSheep(row)) names.push_back(sheep->GetTattoo());
+    }
+    if (names.empty()) return;
+    core->RunMultiEventWizard(names, -1);
 }
 
 const wxDataFormat& CFlockView::GetClipboardFormat() {

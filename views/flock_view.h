@@ -60,6 +60,9 @@ protected:
     void OnChangeFilename() override;
     void OnActivateView(bool activate, wxView* activeView, wxView* deactiveView) override;
 
+    // Multiple Data Entry: the wizard for the selected rows' animals, top row first.
+    void OnMultipleDataEntry();
+
 private:
     void OnDetails();
 };

@@ -9,8 +9,10 @@ CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* v
             return new CSheepViewSignetTab(sheet, view);
         case PAGE_GENETICS:
             return new CSheepViewGeneticsTab(sheet, view);
+        case PAGE_HISTORY:
+            return new CSheepViewEventTab(sheet, view);
         default:
-            // History, lambing, tupping, picture and charts pages come with their own work.
+            // Lambing, tupping, picture and charts pages come with their own work.
             return nullptr;
     }
 }

@@ -108,3 +108,25 @@ private:
     wxStaticText* m_pAverageLabel;
     wxButton* m_pEnterAverages;
 };
+
+class CEventListBox;
+
+constexpr int IDC_HISTORY_LIST = 1052;
+constexpr int IDC_HISTORY_ADD = 1372;
+constexpr int IDC_HISTORY_EDIT = 1374;
+constexpr int IDC_HISTORY_DELETE = 1376;
+
+class CSheepViewEventTab : public CSheepViewPage {
+public:
+    CSheepViewEventTab(wxWindow* sheet, CSheepView* view);
+    void ShowSheep(CSheep* sheep) override;
+    // Writes the list back into the animal it was loaded for (whatever the argument), when changed.
+    void SaveSheep(CSheep* sheep) override;
+
+    CEventListBox* GetEventList() const { return m_pList; }
+    wxButton* GetButton(unsigned key) const { return m_pButtons[key]; }
+
+private:
+    CEventListBox* m_pList;
+    wxButton* m_pButtons[3];
+};

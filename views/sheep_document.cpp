@@ -1,10 +1,13 @@
 #include "views/sheep_document.h"
 
+#include <wx/app.h>
 #include <wx/filedlg.h>
 #include <wx/mdi.h>
 #include <wx/msgdlg.h>
 
 #include "document/data_file.h"
+#include "document/ui/multi_event_pages.h"
+#include "document/ui/new_event_dlg.h"
 #include "document/ui/address_dialogs.h"
 #include "document/ui/window_handles.h"
 #include "document/windows_collection.h"
@@ -170,8 +173,8 @@ bool CSheepDocument::SaveAs() {
     if (folder.empty() && GetDocumentManager()) folder = GetDocumentManager()->GetLastDirectory();
     const wxString chosen = wxFileSelector(
         "Save As", folder, wxFileNameFromPath(GetFilename()), docTemplate->GetDefaultExtension(),
-        docTemplate->GetDescription() + " (*.cvl)|" + docTemplate->GetFileFilter(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
-        GetDocumentWindow());
+        docTemplate->GetDescription() + " (*.cvl)|" + docTemplate->GetFileFilter(),
+        wxFD_SAVE | wxFD_OVERWRITE_PROMPT, GetDocumentWindow());
     if (chosen.empty()) return false;
     const wxString path = wxString::FromUTF8(WithDataFileExtension(chosen.ToStdString(wxConvUTF8)));
     if (!SaveDocument(FromWx(path))) return false;
@@ -200,4 +203,13 @@ bool CSheepDocument::RunAddressBrowser(long windowHandle, WString* name) {
     if (dialog.DoModal() != IDOK) return false;
     *name = dialog.m_strName;
     return true;
+}
+
+bool CSheepDocument::RunNewEventDialog(CNewEventModel& model) {
+    return ::RunNewEventDialog(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, *m_core, model);
+}
+
+void CSheepDocument::RunMultiEventWizard(CSheepDoc& doc, const std::vector<WString>& names,
+                                         int32_t typeFilter) {
+    ::RunMultiEventWizard(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, doc, names, typeFilter);
 }

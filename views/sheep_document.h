@@ -42,6 +42,8 @@ public:
     // ---- IDocumentShell ------------------------------------------------------------------------
     int GetOpenDocumentCount() const override;
     void ClearRecordPane() override;
+    bool RunNewEventDialog(CNewEventModel& model) override;
+    void RunMultiEventWizard(CSheepDoc& doc, const std::vector<WString>& names, int32_t typeFilter) override;
 
     // ---- IDocumentFrame ------------------------------------------------------------------------
     WString GetPathName() const override;

@@ -20,8 +20,6 @@
 #include "platform/host.h"
 #include "records/sheep.h"
 
-namespace {
-
 wxDateTime ToWxDate(const COleDateTime& date) {
     if (date.GetStatus() != COleDateTime::valid) return wxDateTime::Today();
     return wxDateTime(wxDateTime::wxDateTime_t(date.GetDay()), wxDateTime::Month(date.GetMonth() - 1),
@@ -32,6 +30,8 @@ COleDateTime FromWxDate(const wxDateTime& date) {
     return COleDateTime(date.GetYear(), int(date.GetMonth()) + 1, date.GetDay(), 0, 0, 0);
 }
 
+namespace {
+
 using AddHelp = CvlControlHelp<IDC_ADD_TATTOO, IDC_ADD_PURCHASE, IDC_ADD_DATE, IDC_ADD_PRICE, IDC_ADD_SELLER,
                                IDC_ADD_BROWSE>;
 using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, IDC_GOTO_BY_EARTAG,
@@ -39,17 +39,17 @@ using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, ID
 
 }  // namespace
 
+bool CvlBrowseAddresses(wxWindow* parent, CSheepDoc& doc, WString& name) {
+    IDocumentFrame* frame = doc.GetFrame();
+    return frame && frame->RunAddressBrowser(CvlWindowHandle(parent), &name);
+}
+
 // ---- Add Dedov -----------------------------------------------------------------------------------
 
 CAddSheepDlg::CAddSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlAddressPicker picker)
     : wxDialog(parent, wxID_ANY, "Add Dedov"), m_model(doc), m_picker(std::move(picker)), m_pDoc(doc) {
     m_model.Init();
-    if (!m_picker && doc->GetFrame()) {
-        m_picker = [](wxWindow* parent, CSheepDoc& owner, WString& name) {
-            IDocumentFrame* frame = owner.GetFrame();
-            return frame && frame->RunAddressBrowser(CvlWindowHandle(parent), &name);
-        };
-    }
+    if (!m_picker && doc->GetFrame()) m_picker = CvlBrowseAddresses;
     auto* top = new wxBoxSizer(wxVERTICAL);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(new wxStaticText(this, wxID_ANY, "Tattoo:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);

@@ -7,9 +7,11 @@
 #include <functional>
 
 #include "document/sheep_dialogs.h"
+#include "platform/oledate.h"
 #include "platform/text.h"
 
 class wxActivityIndicator;
+class wxDateTime;
 class wxButton;
 class wxCheckBox;
 class wxDatePickerCtrl;
@@ -21,6 +23,11 @@ class wxTextCtrl;
 
 // Picks an address for the seller (the address browser): true with the chosen name.
 using CvlAddressPicker = std::function<bool(wxWindow* parent, CSheepDoc& doc, WString& name)>;
+// A date picker's day (today for an invalid date) and back (midnight).
+wxDateTime ToWxDate(const COleDateTime& date);
+COleDateTime FromWxDate(const wxDateTime& date);
+// The address browser of the document's frame (the window handle is parent); false without a frame.
+bool CvlBrowseAddresses(wxWindow* parent, CSheepDoc& doc, WString& name);
 // The captions of field identifiers (false: the field has none).
 using CvlFieldCaption = std::function<bool(int field, WString& caption)>;
 

@@ -51,7 +51,9 @@ protected:
     }
 
     CSheepDoc& core() { return doc->GetCore(); }
-    CSheepViewGeneralTab* general() { return static_cast<CSheepViewGeneralTab*>(view->GetPage(PAGE_GENERAL)); }
+    CSheepViewGeneralTab* general() {
+        return static_cast<CSheepViewGeneralTab*>(view->GetPage(PAGE_GENERAL));
+    }
     // Typing into a control: the text changes and the control reports it, as the keyboard does.
     static void Type(wxTextCtrl* edit, const wxString& text) {
         edit->SetValue(text);
@@ -79,7 +81,7 @@ protected:
 TEST_F(RecordViewTest, OpensOnTheCurrentAnimalWithItsCaptionAndBar) {
     EXPECT_EQ(view->GetFrame()->GetLabel(), doc->GetUserReadableName() + " : Record View");
     EXPECT_EQ(Frame()->GetContextBarKind(), 0);
-    EXPECT_EQ(TabCaptions(), (std::vector<wxString>{"General", "Signet", "Genetics"}));
+    EXPECT_EQ(TabCaptions(), (std::vector<wxString>{"General", "History", "Signet", "Genetics"}));
     EXPECT_EQ(general()->GetTattooEdit()->GetValue(), "A100");
     EXPECT_FALSE(general()->GetTattooEdit()->IsEditable());
 }

@@ -64,14 +64,27 @@ struct EventCode {
 };
 
 // Code 30 lists any number of addresses; 31 has one address parameter, 33 two; 32 two weights.
+// The data-entry variant weighs each animal on its own and adds events of three text parameters,
+// of none per animal, and of any number per animal.
+#ifdef CVL_TEST_ENTRY_EVENTS
+constexpr uint32_t kWeighingType = 0x12;
+#else
+constexpr uint32_t kWeighingType = 0x2;
+#endif
+
 const EventCode kCodes[] = {
     {1, "Purchase", 0x1, 3, 2, "Bought from %1 for %2"},
-    {4, "Weighing", 0x2, 1, 1, "Weighed %1"},
+    {4, "Weighing", kWeighingType, 1, 1, "Weighed %1"},
     {9, "Birth", 0x4, 0, 0, "Born"},
     {30, "Shown", 0x20, 0xFFFFFFFFu, 2, "Shown to %1"},
     {31, "Sold", 0x8, 1, 2, "Sold to %1"},
     {32, "Scanned", 0x10, 2, 1, "Scanned %1 %2"},
     {33, "Moved", 0x8, 2, 2, "Moved from %1 to %2"},
+#ifdef CVL_TEST_ENTRY_EVENTS
+    {11, "Treated", 0x0, 3, 0, "Treated for %1 with %2, dose %3"},
+    {14, "Shorn", 0x10, 0, 0, "Shorn"},
+    {34, "Tallied", 0x10, 0xFFFFFFFFu, 0, "Tallied %1"},
+#endif
 };
 
 const EventCode* FindCode(int32_t code) {
