@@ -10,6 +10,7 @@
 
 #include "document/application_automation.h"
 #include "document/documents_collection.h"
+#include "document/reader_manager.h"
 #include "platform/automation/dbus_server.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
@@ -64,6 +65,7 @@ public:
     CMainFrame* GetMainFrame() const;
     CSheepDocManager* GetDocManager() const { return m_docManager; }
     CWxHost& GetHost() { return m_host; }
+    CEIDReaderManager& GetReaderManager() { return m_readerManager; }
     // Re-read from the settings at start-up.
     const WString& GetViewSetting() const { return m_strView; }
     bool IsRecordViewFirst() const { return IsRecordViewSetting(m_strView); }
@@ -106,6 +108,7 @@ public:
 
 private:
     void LoadApplicationServices();
+    void StartReaderManager();
     void RegisterTemplates();
     void RegisterTemplate(int id);
     void AfterOpen();
@@ -120,6 +123,7 @@ private:
     void RegisterApplicationObject();
 
     CWxHost m_host;
+    CEIDReaderManager m_readerManager;
     CShellDocuments m_openDocuments;
     std::unique_ptr<CApplicationSite> m_site;
     CRefPtr<CApplicationAutomation> m_automation;

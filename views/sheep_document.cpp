@@ -5,6 +5,7 @@
 #include <wx/msgdlg.h>
 
 #include "document/data_file.h"
+#include "document/reader_manager.h"
 #include "document/windows_collection.h"
 #include "platform/host.h"
 #include "views/frame_site.h"
@@ -53,6 +54,7 @@ bool CSheepDocument::OnNewDocument() {
     m_core->SetTitle(FromWx(GetUserReadableName()));
     if (!g_bSkipWizard && NewHook() && !NewHook()(*this)) return false;
     RefreshViews();
+    if (auto* reader = CvlGetReaderManager()) reader->OnDocumentOpened();
     return true;
 }
 
@@ -62,6 +64,7 @@ bool CSheepDocument::OnOpenDocument(const wxString& file) {
     SetDocumentSaved(true);
     Modify(false);
     RefreshViews();
+    if (auto* reader = CvlGetReaderManager()) reader->OnDocumentOpened();
     return true;
 }
 
@@ -75,6 +78,8 @@ bool CSheepDocument::DoSaveDocument(const wxString& file) {
 }
 
 bool CSheepDocument::OnCloseDocument() {
+    if (auto* reader = CvlGetReaderManager())
+        reader->OnDocumentClosing(GetDocumentManager() ? int(GetDocumentManager()->GetDocumentsVector().size()) : 1);
     NotifyClosing();
     m_core->OnCloseDocument();
     m_core->UpdateAllViews(nullptr, HINT_SHEEP_SET);
