@@ -3,7 +3,6 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
-#include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -164,7 +163,7 @@ CPortSettingsDlg::CPortSettingsDlg(wxWindow* parent, const WString& port, const 
 bool CPortSettingsDlg::TransferDataFromWindow() {
     unsigned long baud = 0;
     if (!m_pBaud->GetValue().ToULong(&baud) || baud == 0 || baud > 4000000) {
-        wxMessageBox("Please enter a speed in bits per second.", GetTitle(), wxOK | wxICON_EXCLAMATION, this);
+        CvlMessageBoxText(u"Please enter a speed in bits per second.", MB_ICONEXCLAMATION);
         m_pBaud->SetFocus();
         return false;
     }

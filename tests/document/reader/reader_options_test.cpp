@@ -6,6 +6,7 @@
 
 #include "document/reader_manager.h"
 #include "platform/settings.h"
+#include "support/reader_plugin.h"
 #include "support/reader_simulator.h"
 #include "support/scripted_host_fixture.h"
 #include "support/scripted_ports.h"
@@ -15,25 +16,15 @@ namespace {
 const WString kApp = CRegistrySettings::AppKeyPath;
 const WString kConfigKey = kApp + u"Settings\\EID Configuration\\Default";
 
-void KeepPluginLoaded() {
-    static CModule* module = [] {
-        auto* m = new CModule;
-        m->Load(CVL_WYNDRACE_PLUGIN);
-        return m;
-    }();
-    ASSERT_TRUE(module->IsLoaded());
-}
 
 class ReaderOptions : public ::testing::Test {
 protected:
     void SetUp() override {
-        KeepPluginLoaded();
+        KeepReaderPluginLoaded(CVL_WYNDRACE_PLUGIN);
         CSettingsKey::Create(HKEY_CURRENT_USER, kApp + u"Settings")->DeleteSubkey(u"EID Configuration");
         auto readers = CSettingsKey::Create(HKEY_LOCAL_MACHINE, kApp + u"Readers");
         for (const auto& maker : readers->SubkeyNames()) readers->DeleteSubkey(maker);
-        auto model = CSettingsKey::Create(HKEY_LOCAL_MACHINE, kApp + u"Readers\\Wyndrace\\2S");
-        model->SetString(u"", Utf8ToW(CVL_WYNDRACE_PLUGIN));
-        model->SetDWord(u"Supported Modes", 7);
+        RegisterReaderPlugin(CVL_WYNDRACE_PLUGIN);
         auto ports = std::make_unique<CScriptedPortWatcher>();
         watcher = ports.get();
         watcher->ports = {{reader.Path(), u"Reader (pts)"}, {second.Path(), u"Other (pts)"}};
