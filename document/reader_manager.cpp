@@ -28,7 +28,12 @@ std::optional<CSettingsKey> OpenReaderKey(const WString& maker, const WString& m
     return CSettingsKey::Open(HKEY_LOCAL_MACHINE, kReaders + u"\\" + maker + u"\\" + model);
 }
 
+CEIDReaderManager* g_manager = nullptr;
+
 }  // namespace
+
+CEIDReaderManager* CvlGetReaderManager() { return g_manager; }
+void CvlSetReaderManager(CEIDReaderManager* manager) { g_manager = manager; }
 
 struct CEIDReaderManager::Channel {
     CEIDReaderManager* manager = nullptr;
@@ -195,6 +200,14 @@ bool CEIDReaderManager::GetAutoScanSetting() {
 
 bool CEIDReaderManager::SetAutoScanSetting(bool on) {
     return CRegistrySettings::SetDWord(HKEY_CURRENT_USER, kSettings, u"EID Autoscan", on ? 1 : 0);
+}
+
+void CEIDReaderManager::OnDocumentOpened() {
+    if (GetAutoScanSetting() && !IsScanning()) ToggleScanning();
+}
+
+void CEIDReaderManager::OnDocumentClosing(int openDocuments) {
+    if (openDocuments <= 1 && IsScanning()) ToggleScanning();
 }
 
 // ---- the scan ------------------------------------------------------------------------------------

@@ -88,6 +88,11 @@ public:
     // Port name to friendly name of every present port.
     std::map<WString, WString> EnumComPorts() const;
 
+    // A document was opened or created: with Auto Scan set the scan starts when it is off.
+    void OnDocumentOpened();
+    // A document is closing: the last one takes the scan with it.
+    void OnDocumentClosing(int openDocuments);
+
     // Auto Scan: the user's own setting, else the machine-wide default.
     static bool GetAutoScanSetting();
     static bool SetAutoScanSetting(bool on);
@@ -122,3 +127,7 @@ private:
     std::shared_ptr<Channel> m_channel;
     EIDNotifySink m_sink{};
 };
+
+// The program's reader manager, for the documents (null in programs without one).
+CEIDReaderManager* CvlGetReaderManager();
+void CvlSetReaderManager(CEIDReaderManager* manager);

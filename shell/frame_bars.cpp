@@ -302,6 +302,7 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
     options->Append(WxCommandId(ID_OPTIONS_EVENTS), "&Event Database...");
 
     auto* eid = new wxMenu;
+    eid->AppendCheckItem(ID_EID_AUTOSCAN, "&Auto Scan IDs");
     eid->Append(WxCommandId(ID_EID_DOWNLOAD), "&Download");
     auto* operations = new wxMenu;
     operations->Append(WxCommandId(ID_OPERATIONS_TUPPING), "&Tupping...");

@@ -5,11 +5,13 @@
 #include <wx/utils.h>
 
 #include "document/doc_commands.h"
+#include "document/ui/reader_options_page.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
+#include "shell/reader_tray.h"
 #include "shell/sheep_app.h"
 #include "views/address_browser.h"
 #include "views/antecedants_view.h"
@@ -84,9 +86,43 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
     for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateHasDocument, this, id);
+
+    Bind(wxEVT_MENU, &CMainFrame::OnAutoScan, this, ID_EID_AUTOSCAN);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateAutoScan, this, ID_EID_AUTOSCAN);
+    if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) {
+        CEIDReaderManager& reader = app->GetReaderManager();
+        m_readerTray = std::make_unique<CReaderTray>(*this, reader);
+        m_readerTray->SetOptionsHandler([this, &reader] { RunReaderOptionsSheet(this, reader); });
+        reader.SetFrame(m_readerTray.get());
+        if (reader.CanScan()) m_readerTray->ShowTrayIcon(true);
+        m_readerTray->SetTrayIconState(reader.IsScanning());
+    }
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    DetachReader();
+}
+
+void CMainFrame::DetachReader() {
+    if (!m_readerTray) return;
+    // The scan ends with the window that hears it.
+    if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) {
+        app->GetReaderManager().StopScan();
+        app->GetReaderManager().SetFrame(nullptr);
+    }
+    m_readerTray.reset();
+}
+
+void CMainFrame::OnAutoScan(wxCommandEvent&) {
+    if (m_readerTray) m_readerTray->ToggleAutoScan();
+}
+
+void CMainFrame::OnUpdateAutoScan(wxUpdateUIEvent& event) {
+    auto* app = dynamic_cast<CSheepApp*>(wxTheApp);
+    const bool canScan = app && app->GetReaderManager().CanScan();
+    event.Enable(canScan && GetDocumentManager()->GetCurrentDocument() != nullptr);
+    event.Check(canScan && app->GetReaderManager().IsScanning());
+}
 
 void CMainFrame::BuildMenus() {
     auto* file = new wxMenu;
@@ -171,6 +207,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 
 bool CMainFrame::Destroy() {
     if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) app->RevokeApplicationObject();
+    DetachReader();
     if (!m_bBarStateSaved) {
         SaveBarState();
         m_bBarStateSaved = true;

@@ -12,6 +12,7 @@
 
 class CFrameBars;
 class CProgressStatusBar;
+class CReaderTray;
 
 class CMainFrame : public wxDocMDIParentFrame, public IViewFrameSite {
 public:
@@ -31,6 +32,8 @@ public:
     void EndProgress();
     CProgressStatusBar* GetProgressBar() const { return m_statusBar; }
     CFrameBars* GetBars() const { return m_bars.get(); }
+    // The tray icon, the notifications of scanned tags and the Auto Scan command.
+    CReaderTray* GetReaderTray() const { return m_readerTray.get(); }
 
     // The record pane.
     void SetRecordTotal(int total) override;
@@ -69,9 +72,13 @@ private:
     void OnUpdateHasDocument(wxUpdateUIEvent& event);
     void LoadBarState();
     void SaveBarState();
+    void OnAutoScan(wxCommandEvent& event);
+    void OnUpdateAutoScan(wxUpdateUIEvent& event);
+    void DetachReader();
 
     CProgressStatusBar* m_statusBar = nullptr;
     std::unique_ptr<CFrameBars> m_bars;
+    std::unique_ptr<CReaderTray> m_readerTray;
     int m_nRecordTotal = -1;
     int m_nCurrentRecord = 0;  // one-based
     int m_nContextBar = -1;

@@ -195,6 +195,7 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
 
     std::setlocale(LC_ALL, "");
     LoadApplicationServices();
+    StartReaderManager();
     m_bStartedWithoutFile = false;
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();
@@ -230,6 +231,14 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
     frame->Update();
     return true;
+}
+
+void CSheepApp::StartReaderManager() {
+    UiPost post = [this](std::function<void()> fn) { CallAfter(std::move(fn)); };
+    m_readerManager.SetPoster(post);
+    m_readerManager.SetPortWatcher(CreateUdevPortWatcher(post));
+    m_readerManager.LoadSettings();
+    CvlSetReaderManager(&m_readerManager);
 }
 
 void CSheepApp::LoadApplicationServices() {
@@ -353,6 +362,8 @@ void CSheepApp::ShutDown() {
         DeletePendingObjects();
     }
     SetTopWindow(nullptr);
+    m_readerManager.StopScan();
+    if (CvlGetReaderManager() == &m_readerManager) CvlSetReaderManager(nullptr);
     CSheepDocument::SetNewDocumentHook({});
     delete m_docManager;
     m_docManager = nullptr;

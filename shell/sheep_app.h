@@ -12,6 +12,7 @@
 #include "document/documents_collection.h"
 #include "document/ui/address_dialogs.h"
 #include "records/address_book.h"
+#include "document/reader_manager.h"
 #include "platform/automation/dbus_server.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
@@ -66,6 +67,7 @@ public:
     CMainFrame* GetMainFrame() const;
     CSheepDocManager* GetDocManager() const { return m_docManager; }
     CWxHost& GetHost() { return m_host; }
+    CEIDReaderManager& GetReaderManager() { return m_readerManager; }
     // Re-read from the settings at start-up.
     const WString& GetViewSetting() const { return m_strView; }
     bool IsRecordViewFirst() const { return IsRecordViewSetting(m_strView); }
@@ -108,6 +110,7 @@ public:
 
 private:
     void LoadApplicationServices();
+    void StartReaderManager();
     void RegisterTemplates();
     void RegisterTemplate(int id);
     void AfterOpen();
@@ -122,6 +125,7 @@ private:
     void RegisterApplicationObject();
 
     CWxHost m_host;
+    CEIDReaderManager m_readerManager;
     CShellDocuments m_openDocuments;
     std::unique_ptr<CApplicationSite> m_site;
     CRefPtr<CApplicationAutomation> m_automation;

@@ -10,6 +10,7 @@
 #include "document/ui/new_event_dlg.h"
 #include "document/ui/address_dialogs.h"
 #include "document/ui/window_handles.h"
+#include "document/reader_manager.h"
 #include "document/windows_collection.h"
 #include "platform/host.h"
 #include "views/frame_site.h"
@@ -57,6 +58,7 @@ bool CSheepDocument::OnNewDocument() {
     m_core->SetTitle(FromWx(GetUserReadableName()));
     if (!g_bSkipWizard && NewHook() && !NewHook()(*this)) return false;
     RefreshViews();
+    if (auto* reader = CvlGetReaderManager()) reader->OnDocumentOpened();
     return true;
 }
 
@@ -66,6 +68,7 @@ bool CSheepDocument::OnOpenDocument(const wxString& file) {
     SetDocumentSaved(true);
     Modify(false);
     RefreshViews();
+    if (auto* reader = CvlGetReaderManager()) reader->OnDocumentOpened();
     return true;
 }
 
@@ -79,6 +82,8 @@ bool CSheepDocument::DoSaveDocument(const wxString& file) {
 }
 
 bool CSheepDocument::OnCloseDocument() {
+    if (auto* reader = CvlGetReaderManager())
+        reader->OnDocumentClosing(GetDocumentManager() ? int(GetDocumentManager()->GetDocumentsVector().size()) : 1);
     NotifyClosing();
     m_core->OnCloseDocument();
     m_core->UpdateAllViews(nullptr, HINT_SHEEP_SET);

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/settings.h"
+#include "support/reader_plugin.h"
 #include "support/reader_simulator.h"
 #include "support/scripted_host_fixture.h"
 #include "support/scripted_ports.h"
@@ -20,16 +21,6 @@ const auto* const kSettings =
 const WString kApp = CRegistrySettings::AppKeyPath;
 const WString kConfigKey = kApp + u"Settings\\EID Configuration\\Default";
 
-// One reference held for the whole run: unloading the plug-in would unload the GUI libraries it
-// brings along, with the allocations their start-up made.
-void KeepPluginLoaded() {
-    static CModule* module = [] {
-        auto* m = new CModule;
-        m->Load(CVL_WYNDRACE_PLUGIN);
-        return m;
-    }();
-    ASSERT_TRUE(module->IsLoaded());
-}
 
 struct RecordingFrame : IReaderFrame {
     std::vector<bool> trayShown;
@@ -45,12 +36,9 @@ struct RecordingFrame : IReaderFrame {
 class ReaderManager : public ::testing::Test {
 protected:
     void SetUp() override {
-        KeepPluginLoaded();
+        KeepReaderPluginLoaded(CVL_WYNDRACE_PLUGIN);
         CSettingsKey::Create(HKEY_CURRENT_USER, kApp + u"Settings")->DeleteSubkey(u"EID Configuration");
-        auto model = CSettingsKey::Create(HKEY_LOCAL_MACHINE, kApp + u"Readers\\Wyndrace\\2S");
-        ASSERT_TRUE(model);
-        model->SetString(u"", Utf8ToW(CVL_WYNDRACE_PLUGIN));
-        model->SetDWord(u"Supported Modes", EID_MODE_UPLOAD | EID_MODE_DOWNLOAD | EID_MODE_SCAN);
+        RegisterReaderPlugin(CVL_WYNDRACE_PLUGIN);
         Build(manager);
     }
     void Build(CEIDReaderManager& m) {
@@ -161,9 +149,13 @@ TEST_F(ReaderManager, StoredSettingsThatCannotBeUsed) {
         EXPECT_EQ(m.LoadSettings(), c.loads);
         EXPECT_EQ(host.MessageIds(), c.shown);
         EXPECT_EQ(m.IsBound(), c.loads);
-        if (c.loads) EXPECT_EQ(m.GetCommConfig().dcb.BaudRate, 9600u) << "the defaults are applied";
+        if (c.loads) {
+            EXPECT_EQ(m.GetCommConfig().dcb.BaudRate, 9600u) << "the defaults are applied";
+        }
         // Without a plug-in the scan cannot be switched on.
-        if (!c.loads) EXPECT_FALSE(m.ToggleScanning());
+        if (!c.loads) {
+            EXPECT_FALSE(m.ToggleScanning());
+        }
     }
 }
 
@@ -272,7 +264,9 @@ TEST_F(ReaderManager, ReaderErrorsAreShownOnceAndStopTheScan) {
         EXPECT_EQ(manager.OnReaderError(EIDN_ERROR, c.detail), 0);
         ASSERT_EQ(host.Messages().size(), 1u);
         EXPECT_EQ(host.Messages()[0].stringId, c.shown);
-        if (c.shown == 0) EXPECT_EQ(WToUtf8(host.Messages()[0].text), std::string(std::strerror(EACCES)));
+        if (c.shown == 0) {
+            EXPECT_EQ(WToUtf8(host.Messages()[0].text), std::string(std::strerror(EACCES)));
+        }
         EXPECT_EQ(frame.optionsShown, c.optionsShown);
         EXPECT_FALSE(manager.IsScanning());
         EXPECT_EQ(frame.trayStates.back(), false);
