@@ -243,6 +243,16 @@ void CEweLambingData::AddLamb(CRefPtr<CLambData> lamb) {
     if (lamb) m_lambs.push_back(std::move(lamb));
 }
 
+void CEweLambingData::SetLambAt(int index, CRefPtr<CLambData> lamb) {
+    if (!lamb || index < 0) return;
+    if (index >= GetLambCount()) {
+        m_lambs.push_back(std::move(lamb));
+        return;
+    }
+    m_lambs[size_t(index)]->MarkDetached();
+    m_lambs[size_t(index)] = std::move(lamb);
+}
+
 void CEweLambingData::RemoveLambAt(int index) {
     CLambData* lamb = GetLambAt(index);
     lamb->MarkDetached();

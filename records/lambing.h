@@ -122,6 +122,8 @@ public:
     // Throws std::out_of_range outside the list.
     CLambData* GetLambAt(int index) const;
     void AddLamb(CRefPtr<CLambData> lamb);
+    // Puts the lamb at index, in place of the one there (detached), or at the end past the last.
+    void SetLambAt(int index, CRefPtr<CLambData> lamb);
     // Releases the lamb and detaches it from automation clients that still hold it.
     void RemoveLambAt(int index);
     void RemoveAllLambs();
