@@ -1,3 +1,4 @@
+#include "views/record_breeding_pages.h"
 #include "views/record_page.h"
 #include "views/record_pages.h"
 
@@ -9,8 +10,12 @@ CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* v
             return new CSheepViewSignetTab(sheet, view);
         case PAGE_GENETICS:
             return new CSheepViewGeneticsTab(sheet, view);
+        case PAGE_LAMBING:
+            return new CSheepViewLambingTab(sheet, view);
+        case PAGE_TUPPING:
+            return new CSheepViewTuppingTab(sheet, view);
         default:
-            // History, lambing, tupping, picture and charts pages come with their own work.
+            // History, picture and charts pages come with their own work.
             return nullptr;
     }
 }
