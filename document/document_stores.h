@@ -62,6 +62,7 @@ public:
     // modified.
     void SetEartagColourMap(const std::map<WString, WString>& colours);
     std::map<WString, WString>& YearColours() { return m_yearColours; }
+    const std::map<WString, WString>& YearColours() const { return m_yearColours; }
 
     // ---- addresses ---------------------------------------------------------------------------
     CAddress* LookupAddress(const WString& name) const;

@@ -243,6 +243,16 @@ void CEweLambingData::AddLamb(CRefPtr<CLambData> lamb) {
     if (lamb) m_lambs.push_back(std::move(lamb));
 }
 
+void CEweLambingData::SetLambAt(int index, CRefPtr<CLambData> lamb) {
+    if (!lamb || index < 0) return;
+    if (index >= GetLambCount()) {
+        m_lambs.push_back(std::move(lamb));
+        return;
+    }
+    m_lambs[size_t(index)]->MarkDetached();
+    m_lambs[size_t(index)] = std::move(lamb);
+}
+
 void CEweLambingData::RemoveLambAt(int index) {
     CLambData* lamb = GetLambAt(index);
     lamb->MarkDetached();
@@ -267,6 +277,38 @@ void CEweLambingData::AddToTree(CLambingTreeSink& tree) {
         const int image = lamb->GetSex() == 1 ? 1 : 2;
         tree.InsertItem(root, lamb->GetTattoo(), image, image, this);
     }
+}
+
+WString CEweLambingData::DescribeTreeItem(bool isRoot, int lambIndex) const {
+    const std::string dateFormat = WToUtf8(LoadCvlString(IDS_TREE_DATE_FORMAT));
+    const std::string date =
+        m_dtDate.GetStatus() == COleDateTime::valid ? WToUtf8(m_dtDate.Format(dateFormat.c_str())) : "";
+    const std::string tup = WToUtf8(m_strTup);
+    if (!isRoot) {
+        if (lambIndex < 0 || lambIndex >= GetLambCount()) return WString();
+        const CLambData& lamb = *m_lambs[size_t(lambIndex)];
+        const char* sex = lamb.GetSex() == 1 ? "Ram" : lamb.GetSex() == 0 ? "Ewe" : "";
+        return FormatW("Tattoo: %s\r\nSex: %s\r\nBirth Weight: %s\r\nComment: %s",
+                       WToUtf8(lamb.GetTattoo()).c_str(), sex, WToUtf8(lamb.GetBirthWeight()).c_str(),
+                       WToUtf8(lamb.GetComments()).c_str());
+    }
+    WString text;
+    switch (m_nMethod) {
+        case LAMBING_TUPPED:
+            return FormatW("Tupped by %s", tup.c_str());
+        case LAMBING_NORMAL:
+            text = FormatW("Lambed normally on %s\r\nTupped by %s\r\n", date.c_str(), tup.c_str());
+            break;
+        case LAMBING_CESARIAN:
+            text = FormatW("Lambed by cesarian on %s\r\nTupped by %s\r\n", date.c_str(), tup.c_str());
+            break;
+        case LAMBING_FAILED:
+            return u"Failed to lamb";
+        default:
+            return u"Corrupted Data";
+    }
+    if (!m_strComments.empty()) text += FormatW("Comment: %s", WToUtf8(m_strComments).c_str());
+    return text;
 }
 
 std::string CEweLambingData::WriteXML() const {

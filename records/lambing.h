@@ -122,6 +122,8 @@ public:
     // Throws std::out_of_range outside the list.
     CLambData* GetLambAt(int index) const;
     void AddLamb(CRefPtr<CLambData> lamb);
+    // Puts the lamb at index, in place of the one there (detached), or at the end past the last.
+    void SetLambAt(int index, CRefPtr<CLambData> lamb);
     // Releases the lamb and detaches it from automation clients that still hold it.
     void RemoveLambAt(int index);
     void RemoveAllLambs();
@@ -129,6 +131,9 @@ public:
     // The root item (date and tup, or "Tupped by" while there is no date) and, once lambed, one
     // item per lamb.
     void AddToTree(CLambingTreeSink& tree);
+    // The details text of a tree item: for the root the lambing by its method, for the lamb at
+    // lambIndex that lamb's details.
+    WString DescribeTreeItem(bool isRoot, int lambIndex) const;
 
     // The LambingData element with its lambs, UTF-8, lines ending in CR LF.
     std::string WriteXML() const;

@@ -133,6 +133,7 @@ public:
     // Stores without stamping or re-filing: for the document's ear-tag index and the readers.
     void StoreEarTag(const WString& colour, const WString& number);
     void StoreElectronicID(uint64_t v) { m_nElectronicID = v; }
+    void StoreDateofBirth(const COleDateTime& date) { m_dtDateofBirth = date; }
     void SetEditedNow();
     void SetEdited(const COleDateTime& edited) { m_dtEdited = edited; }
 

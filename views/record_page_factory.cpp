@@ -1,3 +1,4 @@
+#include "views/record_breeding_pages.h"
 #include "views/record_page.h"
 #include "views/record_pages.h"
 
@@ -11,8 +12,12 @@ CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* v
             return new CSheepViewGeneticsTab(sheet, view);
         case PAGE_HISTORY:
             return new CSheepViewEventTab(sheet, view);
+        case PAGE_LAMBING:
+            return new CSheepViewLambingTab(sheet, view);
+        case PAGE_TUPPING:
+            return new CSheepViewTuppingTab(sheet, view);
         default:
-            // Lambing, tupping, picture and charts pages come with their own work.
+            // Picture and charts pages come with their own work.
             return nullptr;
     }
 }

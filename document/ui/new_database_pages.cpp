@@ -9,33 +9,18 @@
 
 #include "abi/breed_abi.h"
 #include "document/sheep_doc.h"
+#include "document/ui/wizard_text.h"
 #include "document/ui/wx_strings.h"
 #include "platform/strings.h"
 
-namespace {
-
-wxStaticText* AddTitle(wxPanel* panel, wxSizer* sizer, const char* text) {
-    auto* title = new wxStaticText(panel, IDC_TITLE_FONT, text);
-    title->SetFont(wxFont(wxFontInfo(12).FaceName("Verdana").Bold()));
-    sizer->Add(title, 0, wxALL, 12);
-    return title;
-}
-
-void AddText(wxPanel* panel, wxSizer* sizer, const wxString& text) {
-    auto* label = new wxStaticText(panel, wxID_ANY, text);
-    label->Wrap(420);
-    sizer->Add(label, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
-}
-
-}  // namespace
-
 void CFileNewWiz0::OnCreateControls(wxPanel* panel) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    AddTitle(panel, sizer, "Welcome to the Corvalen");
-    AddText(panel, sizer,
-            "To create your database please use this wizard to guide you through the process. You will:\n\n"
-            "Select a breed.\n\nSetup your personal details.\n\nEnter your first sheep or import a data "
-            "file.\n\n\nPlease press Next to start.");
+    CvlAddWizardTitle(panel, sizer, "Welcome to the Corvalen");
+    CvlAddWizardText(
+        panel, sizer,
+        "To create your database please use this wizard to guide you through the process. You will:\n\n"
+        "Select a breed.\n\nSetup your personal details.\n\nEnter your first sheep or import a data "
+        "file.\n\n\nPlease press Next to start.");
     panel->SetSizer(sizer);
 }
 
@@ -50,9 +35,10 @@ void CFileNewWiz1::OnCreateControls(wxPanel* panel) {
     m_pCombo->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { SelectBreed(FromWx(m_pCombo->GetValue())); });
     row->Add(m_pCombo, 1);
     sizer->Add(row, 0, wxEXPAND | wxALL, 12);
-    AddText(panel, sizer, "The Corvalen has been designed as a fully extensible flock management system.");
-    AddText(panel, sizer,
-            "If your breed is not listed, please ask for it by e-mail at breeds@corvalen.example.");
+    CvlAddWizardText(panel, sizer,
+                     "The Corvalen has been designed as a fully extensible flock management system.");
+    CvlAddWizardText(panel, sizer,
+                     "If your breed is not listed, please ask for it by e-mail at breeds@corvalen.example.");
     panel->SetSizer(sizer);
 }
 
@@ -97,11 +83,12 @@ bool CFileNewWiz3::OnKillActive() {
 
 void CFileNewWiz4::OnCreateControls(wxPanel* panel) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    AddTitle(panel, sizer, "Completing the New Database Wizard");
-    AddText(panel, sizer,
-            "Congratulations! You have successfully entered all the mandatory data for your database.\n"
-            "You may now choose to load a data file or enter a record by hand.");
-    AddText(panel, sizer, "What do you want to do?");
+    CvlAddWizardTitle(panel, sizer, "Completing the New Database Wizard");
+    CvlAddWizardText(
+        panel, sizer,
+        "Congratulations! You have successfully entered all the mandatory data for your database.\n"
+        "You may now choose to load a data file or enter a record by hand.");
+    CvlAddWizardText(panel, sizer, "What do you want to do?");
     m_pNone = new wxRadioButton(panel, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
     m_pNone->Hide();
     m_pLoad = new wxRadioButton(panel, IDC_LOAD_DATA_FILE, "Load A Data File");

@@ -162,6 +162,28 @@ TEST(LambingRecord, RemovedLambsAreDetachedForClientsStillHoldingThem) {
     EXPECT_TRUE(first->IsDetached());
 }
 
+// The Lambing page's details: the lambing by its method (the comment after a lambing), or a lamb.
+TEST(LambingRecord, DescribesItsTreeItems) {
+    auto rec = MakeLambing();
+    struct Case {
+        int32_t method;
+        const char16_t* text;
+    };
+    for (const Case& c :
+         {Case{LAMBING_TUPPED, u"Tupped by R7"},
+          Case{LAMBING_NORMAL, u"Lambed normally on 15/07/2003\r\nTupped by R7\r\nComment: Twins"},
+          Case{LAMBING_CESARIAN, u"Lambed by cesarian on 15/07/2003\r\nTupped by R7\r\nComment: Twins"},
+          Case{LAMBING_FAILED, u"Failed to lamb"}, Case{9, u"Corrupted Data"}}) {
+        rec->StoreMethod(c.method);
+        EXPECT_EQ(rec->DescribeTreeItem(true, -1), c.text) << c.method;
+    }
+    rec->StoreComments(u"");
+    rec->StoreMethod(LAMBING_NORMAL);
+    EXPECT_EQ(rec->DescribeTreeItem(true, -1), u"Lambed normally on 15/07/2003\r\nTupped by R7\r\n");
+    EXPECT_EQ(rec->DescribeTreeItem(false, 0), u"Tattoo: L1\r\nSex: Ram\r\nBirth Weight: 4.5\r\nComment: ");
+    EXPECT_EQ(rec->DescribeTreeItem(false, 5), u"");
+}
+
 TEST(LambingXml, WritesTheElementExactly) {
     ScopedTimeZone tz("UTC0");
     auto rec = MakeLambing();
