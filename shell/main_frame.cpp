@@ -84,6 +84,8 @@ void CMainFrame::BuildMenus() {
     file->Append(WxCommandId(ID_FILE_IMPORT), "&Import...");
     file->Append(WxCommandId(ID_FILE_EXPORT), "&Export...");
     file->AppendSeparator();
+    file->Append(WxCommandId(ID_FILE_PROPERTIES), "Propert&ies");
+    file->AppendSeparator();
     file->Append(ID_FILE_PAGE_SETUP, "Page Set&up...");
     file->Append(ID_FILE_PRINT, "&Print...\tCtrl+P");
     file->Append(ID_FILE_PRINT_PREVIEW, "Print Pre&view");

@@ -10,7 +10,9 @@
 #include <clocale>
 #include <cstdio>
 
+#include "document/ui/image_path_page.h"
 #include "document/ui/new_database_pages.h"
+#include "document/ui/options_pages.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
@@ -232,6 +234,11 @@ void CSheepApp::LoadApplicationServices() {
         folders = Split(stored, u';');
     }
     services.SetImageSearchPath(std::move(folders));
+    // The Images page of "Database Options" edits these folders.
+    CvlSetImagesOptionsPageFactory([this](CSheepDoc&) -> std::unique_ptr<CSheetPage> {
+        return std::make_unique<CImagePathPage>(
+            GetImageSearchPath(), [this](const std::vector<WString>& edited) { SetImageSearchPath(edited); });
+    });
 }
 
 bool CSheepApp::GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const {
@@ -273,14 +280,14 @@ void CSheepApp::RegisterTemplate(int id) {
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
     switch (id) {
         case IDR_FLOCKTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
-                              wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
+                              "Sheep.Document.1", "Flock View", wxCLASSINFO(CSheepDocument),
+                              wxCLASSINFO(CFlockView), flags);
             break;
         case IDR_SHEEPTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
-                              wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
+                              "Sheep.Document.1", "Record View", wxCLASSINFO(CSheepDocument),
+                              wxCLASSINFO(CSheepView), flags);
             break;
         default:
             // The reports, pedigree and address browser register themselves here once built.
@@ -338,6 +345,7 @@ void CSheepApp::ShutDown() {
     }
     SetTopWindow(nullptr);
     CSheepDocument::SetNewDocumentHook({});
+    CvlSetImagesOptionsPageFactory({});
     delete m_docManager;
     m_docManager = nullptr;
     m_addressDialogs.reset();
