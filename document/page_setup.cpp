@@ -85,6 +85,7 @@ void CPageSetup::CopyFields(const CPageSetup& other) {
     m_strFooter = other.m_strFooter;
     m_bCenterVertically = other.m_bCenterVertically;
     m_bCenterHorizontally = other.m_bCenterHorizontally;
+    m_strPrintSetup = other.m_strPrintSetup;
     m_nSavedOriginX = other.m_nSavedOriginX;
     m_nSavedOriginY = other.m_nSavedOriginY;
 }
@@ -120,6 +121,76 @@ void CPageSetup::SplitTemplate(WStringView text, WString& left, WString& centre,
     left = WString(text.substr(0, first));
     centre = WString(text.substr(first + 1, last > first ? last - first - 1 : 0));
     right = WString(text.substr(last + 1));
+}
+
+WString CPageSetup::ExpandCode(char16_t code, const CHeaderFooterContext& context) const {
+    switch (code) {
+        case u'&':
+            return u"&";
+        case u'D':
+            return context.date;
+        case u'F':
+            return context.path;
+        case u'K': {
+            const size_t cr = context.address.find(u'\r');
+            return cr == WString::npos ? context.address : context.address.substr(0, cr);
+        }
+        case u'N':
+            return FormatW("%d", context.pageCount);
+        case u'O': {
+            const size_t lf = context.address.find(u'\n');
+            if (lf == WString::npos) return context.address;
+            // The carriage return before the line feed goes with it; a bare line feed cuts there.
+            const size_t end = lf > 0 && context.address[lf - 1] == u'\r' ? lf - 1 : lf;
+            return context.address.substr(0, end);
+        }
+        case u'P':
+            return FormatW("%d", context.page);
+        case u'T':
+            return context.title;
+        default:
+            return {};
+    }
+}
+
+WString CPageSetup::ExpandTemplate(WStringView part, const CHeaderFooterContext& context) const {
+    WString out;
+    size_t at = 0;
+    while (at < part.size()) {
+        const size_t amp = part.find(u'&', at);
+        if (amp == WStringView::npos) {
+            out += part.substr(at);
+            break;
+        }
+        out += part.substr(at, amp - at);
+        if (amp + 1 >= part.size()) break;  // a last ampersand expands to nothing
+        out += ExpandCode(part[amp + 1], context);
+        at = amp + 2;
+    }
+    return out;
+}
+
+std::vector<CHeaderFooterText> CPageSetup::LayoutHeaderFooter(
+    int paperWidth, int paperHeight, const CHeaderFooterContext& context,
+    const std::function<int(const WString&)>& textWidth) const {
+    std::vector<CHeaderFooterText> texts;
+    const struct {
+        const WString* text;
+        int y;
+    } lines[] = {{&m_strHeader, m_nHeaderDistance}, {&m_strFooter, paperHeight - m_nFooterDistance}};
+    for (const auto& line : lines) {
+        WString left, centre, right;
+        SplitTemplate(*line.text, left, centre, right);
+        left = ExpandTemplate(left, context);
+        centre = ExpandTemplate(centre, context);
+        right = ExpandTemplate(right, context);
+        const int centreX = (paperWidth - textWidth(centre)) / 2;
+        const int rightX = paperWidth - m_nRightMargin - textWidth(right);
+        texts.push_back({std::move(left), m_nLeftMargin, line.y});
+        texts.push_back({std::move(centre), centreX, line.y});
+        texts.push_back({std::move(right), rightX, line.y});
+    }
+    return texts;
 }
 
 void CPageSetup::Serialize(CArchive& ar) {

@@ -3,12 +3,31 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/archive.h"
 #include "platform/automation/cmdtarget.h"
 #include "platform/automation/com.h"
 #include "platform/text.h"
+
+// What the header and footer codes expand to on one printed page.
+struct CHeaderFooterContext {
+    WString path;       // &F: the active document's full path
+    WString address;    // &K, &O: the active document's flock detail 1
+    WString title;      // &T
+    WString date;       // &D: today's date
+    int pageCount = 0;  // &N
+    int page = 0;       // &P
+};
+
+// One part of a header or footer placed on the paper: x and y of its top-left corner in hundredths
+// of an inch from the paper's top-left corner.
+struct CHeaderFooterText {
+    WString text;
+    int x = 0;
+    int y = 0;
+};
 
 inline constexpr IID IID_IPageSetup = {
     0x6b1f3e10, 0x2c4e, 0x4d1a, {0x9e, 0x21, 0x5a, 0x70, 0x13, 0xc4, 0x8b, 0x01}};
@@ -52,6 +71,9 @@ public:
     int32_t m_bCenterVertically = 0;
     int32_t m_bCenterHorizontally = 0;
 
+    // The Linux print setup chosen in this run (CPrintSetup's text form); never stored in the file.
+    WString m_strPrintSetup;
+
     // The viewport origin replaced while a page body is drawn; not stored.
     int32_t m_nSavedOriginX = 0;
     int32_t m_nSavedOriginY = 0;
@@ -65,6 +87,16 @@ public:
     // Splits a template: the text before the first tab is the left part, between the first and the
     // last tab the centre, after the last tab the right part; without a tab all is the right part.
     static void SplitTemplate(WStringView text, WString& left, WString& centre, WString& right);
+
+    // The expansion of the code letter after an ampersand; a derived page setup may add codes.
+    virtual WString ExpandCode(char16_t code, const CHeaderFooterContext& context) const;
+    // A template part with every code expanded.
+    WString ExpandTemplate(WStringView part, const CHeaderFooterContext& context) const;
+    // The six parts of the header and the footer, expanded and placed on paper of that size;
+    // textWidth measures a text in hundredths of an inch. Empty parts are placed too.
+    std::vector<CHeaderFooterText> LayoutHeaderFooter(
+        int paperWidth, int paperHeight, const CHeaderFooterContext& context,
+        const std::function<int(const WString&)>& textWidth) const;
 
     // Storing throws CArchiveException(genericException) when a distance does not fit 16 bits
     // rather than cutting it.

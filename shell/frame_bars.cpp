@@ -21,6 +21,8 @@
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/breeding_pages.h"
+#include "document/ui/options_pages.h"
+#include "document/ui/properties_sheet.h"
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/sheet.h"
 #include "platform/host.h"
@@ -122,12 +124,12 @@ COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
 
 // The documents commands the main window answers; the rest come with their own dialogs and sheets.
 const int kAnsweredCommands[] = {
-    ID_FILTER_RAMS,        ID_FILTER_EWES,       ID_FILTER_ADULTS,  ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS,
-    ID_SHEEP_FIRST,        ID_SHEEP_NEXT,        ID_SHEEP_PREVIOUS, ID_SHEEP_LAST,        ID_GO_BACK,
-    ID_GO_FORWARD,         ID_SHEEP_ADD,         ID_SHEEP_GOTO,     ID_FILE_IMPORT,       ID_FILE_EXPORT,
-    ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING};
-const int kWaitingCommands[] = {ID_SHEEP_SIGNET, ID_OPTIONS_FARM, ID_OPTIONS_EVENTS, ID_EID_DOWNLOAD,
-                                ID_EID_UPLOAD};
+    ID_FILTER_RAMS,        ID_FILTER_EWES,  ID_FILTER_ADULTS,  ID_FILTER_SHEARLINGS,
+    ID_FILTER_LAMBS,       ID_SHEEP_FIRST,  ID_SHEEP_NEXT,     ID_SHEEP_PREVIOUS,
+    ID_SHEEP_LAST,         ID_GO_BACK,      ID_GO_FORWARD,     ID_SHEEP_ADD,
+    ID_SHEEP_GOTO,         ID_FILE_IMPORT,  ID_FILE_EXPORT,    ID_OPERATIONS_TUPPING,
+    ID_OPERATIONS_LAMBING, ID_OPTIONS_FARM, ID_OPTIONS_EVENTS, ID_FILE_PROPERTIES};
+const int kWaitingCommands[] = {ID_SHEEP_SIGNET, ID_EID_DOWNLOAD, ID_EID_UPLOAD};
 
 }  // namespace
 
@@ -438,6 +440,18 @@ void CFrameBars::OnDocCommand(int command) {
             return;
         case ID_OPERATIONS_LAMBING:
             RunLambingWizard(m_pFrame, *core);
+            return;
+        case ID_OPTIONS_FARM: {
+            CDatabaseOptionsRun run;
+            run.generalApplied = [this](const CGeneralOptions& options) { SetTooltips(options.tooltips); };
+            CvlRunDatabaseOptions(m_pFrame, *core, run);
+            return;
+        }
+        case ID_OPTIONS_EVENTS:
+            CvlRunSystemAdministration(m_pFrame, *core);
+            return;
+        case ID_FILE_PROPERTIES:
+            CvlRunDocumentProperties(m_pFrame, *core);
             return;
         case ID_GO_BACK:
             core->OnGoBack();

@@ -79,8 +79,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
             },
             id);
     }
-    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_SELECT_ALL,
-                   ID_EDIT_DELETE_RECORDS})
+    for (int id : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE,
+                   ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
     Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, ID_FILE_SAVE);
     Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
@@ -135,6 +135,9 @@ void CMainFrame::BuildMenus() {
     file->Append(WxCommandId(ID_FILE_IMPORT), "&Import...");
     file->Append(WxCommandId(ID_FILE_EXPORT), "&Export...");
     file->AppendSeparator();
+    file->Append(WxCommandId(ID_FILE_PROPERTIES), "Propert&ies");
+    file->AppendSeparator();
+    file->Append(ID_FILE_PAGE_SETUP, "Page Set&up...");
     file->Append(ID_FILE_PRINT, "&Print...\tCtrl+P");
     file->Append(ID_FILE_PRINT_PREVIEW, "Print Pre&view");
     file->AppendSeparator();

@@ -10,7 +10,9 @@
 #include <clocale>
 #include <cstdio>
 
+#include "document/ui/image_path_page.h"
 #include "document/ui/new_database_pages.h"
+#include "document/ui/options_pages.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
@@ -256,6 +258,11 @@ void CSheepApp::LoadApplicationServices() {
         folders = Split(stored, u';');
     }
     services.SetImageSearchPath(std::move(folders));
+    // The Images page of "Database Options" edits these folders.
+    CvlSetImagesOptionsPageFactory([this](CSheepDoc&) -> std::unique_ptr<CSheetPage> {
+        return std::make_unique<CImagePathPage>(
+            GetImageSearchPath(), [this](const std::vector<WString>& edited) { SetImageSearchPath(edited); });
+    });
 }
 
 bool CSheepApp::GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const {
@@ -365,6 +372,7 @@ void CSheepApp::ShutDown() {
     m_readerManager.StopScan();
     if (CvlGetReaderManager() == &m_readerManager) CvlSetReaderManager(nullptr);
     CSheepDocument::SetNewDocumentHook({});
+    CvlSetImagesOptionsPageFactory({});
     delete m_docManager;
     m_docManager = nullptr;
     if (m_addressBook) m_addressBook->Unload();

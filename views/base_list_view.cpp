@@ -10,6 +10,7 @@
 #include <ostream>
 #include <unordered_map>
 
+#include "document/ui/page_setup_sheet.h"
 #include "platform/host.h"
 #include "records/sheep.h"
 #include "views/commands.h"
@@ -67,6 +68,13 @@ bool CBaseListView::OnCreate(wxDocument* doc, long flags) {
 
 void CBaseListView::CreateListCtrl(wxWindow* parent) {
     m_list = new CListViewCtrl(parent, this);
+    // A changed page setup shows at once in an open preview.
+    m_list->Bind(CVL_EVT_PAGE_SETUP_CHANGED, [this](wxCommandEvent&) {
+        if (wxFrame* preview = CListPrintout::FindPreview(this)) {
+            preview->Destroy();
+            CListPrintout::ShowPreview(this, *GetPageSetup());
+        }
+    });
     m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) { OnColumnClick(e.GetColumn()); });
     m_list->Bind(wxEVT_LIST_KEY_DOWN, [this](wxListEvent& e) {
         // Enter comes back as an activation, like a double click.
@@ -124,9 +132,16 @@ void CBaseListView::BindCommands() {
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, *GetPageSetup()); },
         ID_FILE_PRINT_PREVIEW);
-    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnPageSetup(); }, ID_FILE_PAGE_SETUP);
+    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PAGE_SETUP})
         Bind(
             wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(true); }, id);
+}
+
+void CBaseListView::OnPageSetup() {
+    CSheepDoc* core = GetCore();
+    CvlDoPageSetup(*GetPageSetup(), m_list, core ? core->GetPathName() : std::string(), GetViewKind());
 }
 
 void CBaseListView::OnInitialUpdate() {

@@ -105,6 +105,8 @@ public:
     void OnEditCopy();
     void OnEditSelectAll();
     void OnBeginDrag();
+    // File|Page Setup: the page setup sheet for this kind of view.
+    void OnPageSetup();
 
     // ---- document hints -------------------------------------------------------------------------
     using wxView::OnUpdate;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "document/sheep_doc.h"
+#include "document/ui/page_setup_sheet.h"
 #include "platform/host.h"
 #include "views/base_list_view.h"
 #include "views/wx_text.h"
@@ -35,6 +37,22 @@ void Range(const std::vector<int>& starts, int band, int count, int& first, int&
 }
 
 constexpr double kMmPerHundredth = 0.254;
+
+// The preview's frame knows the view it previews, so that a changed page setup can reopen it.
+class CListPreviewFrame : public wxPreviewFrame {
+public:
+    CListPreviewFrame(wxPrintPreview* preview, wxWindow* parent, const wxString& title, CBaseListView* view)
+        : wxPreviewFrame(preview, parent, title), m_view(view) {}
+    CBaseListView* GetView() const { return m_view; }
+
+private:
+    CBaseListView* m_view;
+};
+
+CPrintSetup ViewPrintSetup(CBaseListView* view, const CPageSetup& setup) {
+    CSheepDoc* core = view->GetCore();
+    return GetPrintSetup(setup, core ? core->GetPathName() : std::string(), view->GetViewKind());
+}
 
 }  // namespace
 
@@ -153,6 +171,22 @@ bool CListPrintout::OnPrintPage(int page) {
         y += height;
     }
 
+    CHeaderFooterContext context;
+    if (CSheepDoc* core = m_view->GetCore()) {
+        context.path = Utf8ToW(core->GetPathName());
+        context.address = core->GetDocString(1);
+    }
+    context.title = m_view->GetTitle();
+    context.date = PageSetupToday();
+    context.pageCount = m_bands.PageCount();
+    context.page = page;
+    {
+        int widthMm = 0, heightMm = 0;
+        GetPageSizeMM(&widthMm, &heightMm);
+        DrawHeaderFooter(*dc, *m_setup, context, int(widthMm / kMmPerHundredth),
+                         int(heightMm / kMmPerHundredth), ppi);
+    }
+
     if (m_bPreview && page == 1) {
         int widthMm = 0, heightMm = 0;
         GetPageSizeMM(&widthMm, &heightMm);
@@ -169,23 +203,33 @@ bool CListPrintout::OnPrintPage(int page) {
 }
 
 bool CListPrintout::ShowPreview(CBaseListView* view, const CPageSetup& setup) {
-    auto* preview =
-        new wxPrintPreview(new CListPrintout(view, setup, true), new CListPrintout(view, setup, false));
+    wxPrintDialogData data(MakePrintData(ViewPrintSetup(view, setup)));
+    auto* preview = new wxPrintPreview(new CListPrintout(view, setup, true),
+                                       new CListPrintout(view, setup, false), &data);
     if (!preview->IsOk()) {
         delete preview;
         CvlMessageBoxText(u"Command failed.", MB_OK | MB_ICONERROR);
         return false;
     }
-    auto* frame =
-        new wxPreviewFrame(preview, wxTheApp->GetTopWindow(),
-                           view->GetTitle().empty() ? wxString("Print Preview") : ToWx(view->GetTitle()));
+    auto* frame = new CListPreviewFrame(
+        preview, wxTheApp->GetTopWindow(),
+        view->GetTitle().empty() ? wxString("Print Preview") : ToWx(view->GetTitle()), view);
     frame->Initialize();
     frame->Show();
     return true;
 }
 
+wxFrame* CListPrintout::FindPreview(CBaseListView* view) {
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* frame = dynamic_cast<CListPreviewFrame*>(window);
+            frame && frame->GetView() == view && !frame->IsBeingDeleted())
+            return frame;
+    return nullptr;
+}
+
 bool CListPrintout::Print(CBaseListView* view, const CPageSetup& setup) {
-    wxPrinter printer;
+    wxPrintDialogData data(MakePrintData(ViewPrintSetup(view, setup)));
+    wxPrinter printer(&data);
     CListPrintout printout(view, setup, false);
     return printer.Print(view->GetFrame(), &printout, true);
 }

@@ -48,6 +48,8 @@ public:
     CListPrintout(CBaseListView* view, const CPageSetup& setup, bool preview);
     // Starts the print preview of the view in a frame of its own; false when it cannot start.
     static bool ShowPreview(CBaseListView* view, const CPageSetup& setup);
+    // The open preview of the view, or null.
+    static wxFrame* FindPreview(CBaseListView* view);
     // Runs the print dialog and prints.
     static bool Print(CBaseListView* view, const CPageSetup& setup);
 
