@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,6 +38,8 @@ public:
         if (pipe(out) != 0) return;
         m_pid = fork();
         if (m_pid == 0) {
+            // The service ends with the test, even when the test crashes.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             dup2(out[1], 1);
             close(out[0]);
             close(out[1]);

@@ -85,6 +85,8 @@ class Handler(BaseHTTPRequestHandler):
             self.send(302, b"", [("Location", base + "/login")])
         elif path == "/down":
             self.send(503, b"Service down for maintenance")
+        elif path == "/empty500":
+            self.send(500, b"")
         elif path == "/garbage":
             self.send(200, b"<SheepResponse><Status>0</Status><Message>half")
         elif path == "/slow":
@@ -123,6 +125,8 @@ def main():
     args = parser.parse_args()
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
+    # A client that gave up (a cancelled or timed-out transfer) is no error of the service.
+    server.handle_error = lambda request, address: None
     server.log = args.log
     server.tls = bool(args.cert)
     if args.cert:
