@@ -28,7 +28,8 @@ constexpr int kParseOptions = XML_PARSE_NONET;
 constexpr uint32_t kEFail = 0x80004005u;
 
 WString TrimmedText(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
     return Utf8ToW(text);
 }
 
@@ -59,7 +60,8 @@ std::string ReadFile(const std::string& path) {
 std::optional<std::string> StyleSheetPath(const std::string& value) {
     const size_t colon = value.find(':');
     const size_t slash = value.find('/');
-    const bool hasScheme = colon != std::string::npos && colon > 1 && (slash == std::string::npos || colon < slash);
+    const bool hasScheme =
+        colon != std::string::npos && colon > 1 && (slash == std::string::npos || colon < slash);
     if (!hasScheme) return value;
     std::string scheme = value.substr(0, colon);
     for (char& c : scheme) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -108,17 +110,18 @@ struct FirstError {
     std::optional<CReportParseError> ErrorOrWarning() const { return error ? error : warning; }
 };
 
-
 // The report's text checked against the schema: no error, or the first one.
 std::optional<CReportParseError> CheckReport(const std::string& xml, xmlSchemaPtr schema, xmlDocPtr* out) {
     FirstError first{std::nullopt, xml, std::nullopt};
     xmlParserCtxtPtr parser = xmlNewParserCtxt();
     if (!parser) return CReportParseError{kEFail, u"Out of Memory", {}, 0, 0};
     xmlSetStructuredErrorFunc(&first, &FirstError::On);
-    xmlDocPtr doc = xmlCtxtReadMemory(parser, xml.data(), int(xml.size()), "report.xml", nullptr, kParseOptions);
+    xmlDocPtr doc =
+        xmlCtxtReadMemory(parser, xml.data(), int(xml.size()), "report.xml", nullptr, kParseOptions);
     xmlFreeParserCtxt(parser);
     if (doc && !first.error && doc->intSubset) {
-        first.error = CReportParseError{kEFail, u"A document type declaration is not allowed in the report", {}, 0, 0};
+        first.error =
+            CReportParseError{kEFail, u"A document type declaration is not allowed in the report", {}, 0, 0};
     }
     if (doc && !first.error) {
         xmlSchemaValidCtxtPtr valid = xmlSchemaNewValidCtxt(schema);
@@ -130,7 +133,8 @@ std::optional<CReportParseError> CheckReport(const std::string& xml, xmlSchemaPt
         }
     }
     xmlSetStructuredErrorFunc(nullptr, nullptr);
-    if (!doc && !first.error) first.error = CReportParseError{kEFail, u"The report could not be read", {}, 0, 0};
+    if (!doc && !first.error)
+        first.error = CReportParseError{kEFail, u"The report could not be read", {}, 0, 0};
     if (first.error) {
         if (doc) xmlFreeDoc(doc);
         return first.error;
@@ -150,22 +154,35 @@ WString EscapeHtml(WStringView text) {
     out.reserve(text.size());
     for (char16_t c : text) {
         switch (c) {
-            case u'&': out += u"&amp;"; break;
-            case u'<': out += u"&lt;"; break;
-            case u'>': out += u"&gt;"; break;
-            case u'"': out += u"&quot;"; break;
-            case u'\'': out += u"&#39;"; break;
-            default: out.push_back(c);
+            case u'&':
+                out += u"&amp;";
+                break;
+            case u'<':
+                out += u"&lt;";
+                break;
+            case u'>':
+                out += u"&gt;";
+                break;
+            case u'"':
+                out += u"&quot;";
+                break;
+            case u'\'':
+                out += u"&#39;";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     return out;
 }
 
 WString FormatReportParseError(const WString* name, const CReportParseError& error) {
-    WString html = FormatCvlString(IDS_FAILED_TO_LOAD_HTML, {name ? EscapeHtml(*name) : WString(u"Application Data")});
+    WString html =
+        FormatCvlString(IDS_FAILED_TO_LOAD_HTML, {name ? EscapeHtml(*name) : WString(u"Application Data")});
     if (error.code != 0) {
-        html += FormatW(WToUtf8(LoadCvlString(IDS_PARSE_ERROR_HTML)).c_str(), WToUtf8(EscapeHtml(error.reason)).c_str(),
-                        error.code, WToUtf8(EscapeHtml(error.source)).c_str(), error.line, error.column);
+        html += FormatW(WToUtf8(LoadCvlString(IDS_PARSE_ERROR_HTML)).c_str(),
+                        WToUtf8(EscapeHtml(error.reason)).c_str(), error.code,
+                        WToUtf8(EscapeHtml(error.source)).c_str(), error.line, error.column);
     }
     return html;
 }
@@ -173,7 +190,8 @@ WString FormatReportParseError(const WString* name, const CReportParseError& err
 CReportRendering RenderSheepReport(const std::string& reportXml) {
     CReportRendering rendering;
     rendering.css = CRegistrySettings::GetString(HKEY_LOCAL_MACHINE, u"Settings", u"Report CSS", u"");
-    const WString xslValue = CRegistrySettings::GetString(HKEY_LOCAL_MACHINE, u"Settings", u"Report XSL", u"");
+    const WString xslValue =
+        CRegistrySettings::GetString(HKEY_LOCAL_MACHINE, u"Settings", u"Report XSL", u"");
     const std::optional<std::string> schemaPath = CvlGetComponentPath("Schema");
     if (!schemaPath) {
         rendering.outcome = CReportRendering::NoSchema;
@@ -209,7 +227,8 @@ CReportRendering RenderSheepReport(const std::string& reportXml) {
         xmlDocPtr styleDoc = xmlReadFile(xslPath->c_str(), nullptr, kParseOptions);
         xmlSetStructuredErrorFunc(nullptr, nullptr);
         if (styleDoc && styleDoc->intSubset && !first.error)
-            first.error = CReportParseError{kEFail, u"A document type declaration is not allowed in the style sheet", {}, 0, 0};
+            first.error = CReportParseError{
+                kEFail, u"A document type declaration is not allowed in the style sheet", {}, 0, 0};
         if (styleDoc && !first.error) {
             quiet.text.clear();
             style = xsltParseStylesheetDoc(styleDoc);
@@ -218,7 +237,8 @@ CReportRendering RenderSheepReport(const std::string& reportXml) {
         if (styleDoc && !style) xmlFreeDoc(styleDoc);
         if (!style) {
             xmlFreeDoc(report);
-            rendering.html = FormatReportParseError(&xslValue, first.ErrorOrWarning().value_or(CReportParseError{}));
+            rendering.html =
+                FormatReportParseError(&xslValue, first.ErrorOrWarning().value_or(CReportParseError{}));
             return rendering;
         }
     }
@@ -229,7 +249,8 @@ CReportRendering RenderSheepReport(const std::string& reportXml) {
         xmlChar* bytes = nullptr;
         int size = 0;
         if (xsltSaveResultToString(&bytes, &size, result, style) == 0) {
-            rendering.html = Utf8ToW(std::string_view(reinterpret_cast<const char*>(bytes), size_t(size > 0 ? size : 0)));
+            rendering.html =
+                Utf8ToW(std::string_view(reinterpret_cast<const char*>(bytes), size_t(size > 0 ? size : 0)));
         }
         xmlFree(bytes);
         xmlFreeDoc(result);

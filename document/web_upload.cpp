@@ -31,7 +31,8 @@ std::string Encoded(std::string text) {
 // Takes the SheepResponse elements of a reply and nothing else.
 class CWebReplyOwner : public IXmlImportOwner {
 public:
-    bool OnResponseElement(CXmlReader& reader, const WString& name, const CXMLAttributes& attributes) override {
+    bool OnResponseElement(CXmlReader& reader, const WString& name,
+                           const CXMLAttributes& attributes) override {
         if (!EqualsNoCase(name, u"SheepResponse")) return true;
         bool ok = true;
         auto response = MakeRef<CWebXMLResponse>(&reader, name, attributes, &ok);
@@ -41,7 +42,8 @@ public:
     }
     bool OnImportElement(CXmlReader& reader, const WString&) override {
         CRefPtr<CXMLObject> object = reader.TakeLastObject();
-        if (auto* response = dynamic_cast<CWebXMLResponse*>(object.Get())) m_response = CRefPtr<CWebXMLResponse>(response);
+        if (auto* response = dynamic_cast<CWebXMLResponse*>(object.Get()))
+            m_response = CRefPtr<CWebXMLResponse>(response);
         return true;
     }
     CRefPtr<CWebXMLResponse> m_response;
@@ -58,7 +60,8 @@ std::string WriteSheepXML(const CSheepDoc& doc, CSheep* sheep) {
     return text;
 }
 
-std::string BuildLoginBody(const WString& user, const WString& password, int service, const std::string& definition) {
+std::string BuildLoginBody(const WString& user, const WString& password, int service,
+                           const std::string& definition) {
     return "UserID=" + Encoded(WToAnsi(user)) + "&Pwd=" + Encoded(WToAnsi(password)) +
            "&Service=" + std::to_string(service) + "&Definition=" + Encoded(definition);
 }
@@ -114,7 +117,8 @@ WString FormatUploadEstimate(long long elapsedSeconds, int rangeTop, int index) 
     const long long minutes = rest > 60 ? rest / 60 : 0;
     const long long seconds = rest - minutes * 60;
     if (hours != 0)
-        return FormatW(WToUtf8(LoadCvlString(IDS_REMAINING_HOURS)).c_str(), int(hours), int(minutes), int(seconds));
+        return FormatW(WToUtf8(LoadCvlString(IDS_REMAINING_HOURS)).c_str(), int(hours), int(minutes),
+                       int(seconds));
     if (minutes != 0)
         return FormatW(WToUtf8(LoadCvlString(IDS_REMAINING_MINUTES)).c_str(), int(minutes), int(seconds));
     return FormatW(WToUtf8(LoadCvlString(IDS_REMAINING_SECONDS)).c_str(), int(seconds));
@@ -129,17 +133,18 @@ CWebReplyOutcome CSheepDoc::TakeWebReply(const std::string& url, const CHttpRepl
     return outcome;
 }
 
-CWebXMLResponse* CSheepDoc::PostForm(CHttpConnection& connection, const std::string& url, const std::string& body) {
+CWebXMLResponse* CSheepDoc::PostForm(CHttpConnection& connection, const std::string& url,
+                                     const std::string& body) {
     CCvlWaitCursor wait;
     const CWebReplyOutcome outcome = TakeWebReply(url, connection.Post(url, body));
     return outcome.ok ? outcome.response.Get() : nullptr;
 }
 
-BOOL CSheepDoc::WebSync(CHttpConnection& connection, const WString& user, const WString& password, int service,
-                        WString& sessionKey, WString& redirect) {
+BOOL CSheepDoc::WebSync(CHttpConnection& connection, const WString& user, const WString& password,
+                        int service, WString& sessionKey, WString& redirect) {
     const WString url = CRegistrySettings::GetString(HKEY_LOCAL_MACHINE, u"Settings", u"SheepSyncURL", u"");
-    CWebXMLResponse* response =
-        PostForm(connection, WToUtf8(url), BuildLoginBody(user, password, service, WriteDefinitionXML(*this)));
+    CWebXMLResponse* response = PostForm(connection, WToUtf8(url),
+                                         BuildLoginBody(user, password, service, WriteDefinitionXML(*this)));
     if (!response) return FALSE;
     sessionKey = response->m_strSessionKey;
     redirect = response->m_strRedirect;
@@ -173,7 +178,8 @@ struct CWebUploadWorker::Shared {
     bool stopping = false;  // the UI side stopped the worker: no callback may run any more
 };
 
-CWebUploadWorker::CWebUploadWorker(CHttpConnection& connection, std::string url, int count, Callbacks callbacks)
+CWebUploadWorker::CWebUploadWorker(CHttpConnection& connection, std::string url, int count,
+                                   Callbacks callbacks)
     : m_connection(connection),
       m_url(std::move(url)),
       m_nCount(count),

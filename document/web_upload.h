@@ -25,7 +25,8 @@ std::string WriteSheepXML(const CSheepDoc& doc, CSheep* sheep);
 
 // "UserID=%s&Pwd=%s&Service=%d&Definition=%s": the user name and password in the ANSI code page,
 // every value form-encoded.
-std::string BuildLoginBody(const WString& user, const WString& password, int service, const std::string& definition);
+std::string BuildLoginBody(const WString& user, const WString& password, int service,
+                           const std::string& definition);
 // "SheepXML=" and the encoded document.
 std::string BuildSheepPostBody(const std::string& xml);
 // "%s?SID=%s" from the reply's Redirect and SessionKey.

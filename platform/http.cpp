@@ -79,7 +79,8 @@ void CHttpConnection::SetTestCertificateAuthority(const std::string& caFile) {
     g_testCa = caFile;
 }
 
-CHttpReply CHttpConnection::Post(const std::string& url, const std::string& body, const std::atomic<bool>* cancel) {
+CHttpReply CHttpConnection::Post(const std::string& url, const std::string& body,
+                                 const std::atomic<bool>* cancel) {
     CHttpReply reply;
     const std::string scheme = SchemeOf(url);
     if (scheme.empty()) {

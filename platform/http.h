@@ -37,7 +37,8 @@ public:
 
     // POSTs the body as "application/x-www-form-urlencoded" (an empty body is sent as a GET).
     // HTTP redirects are followed, never from https to http.
-    CHttpReply Post(const std::string& url, const std::string& body, const std::atomic<bool>* cancel = nullptr);
+    CHttpReply Post(const std::string& url, const std::string& body,
+                    const std::atomic<bool>* cancel = nullptr);
 
     // Tests only: one more certificate authority file that every connection trusts besides the
     // system's. Empty: none.

@@ -1,3 +1,4 @@
+#include "document/ui/sync_wizard.h"
 #include "shell/frame_bars.h"
 
 #include <wx/artprov.h>
@@ -123,7 +124,7 @@ COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
 const int kAnsweredCommands[] = {ID_FILTER_RAMS,  ID_FILTER_EWES, ID_FILTER_ADULTS, ID_FILTER_SHEARLINGS,
                                  ID_FILTER_LAMBS, ID_SHEEP_FIRST, ID_SHEEP_NEXT,    ID_SHEEP_PREVIOUS,
                                  ID_SHEEP_LAST,   ID_GO_BACK,     ID_GO_FORWARD,    ID_SHEEP_ADD,
-                                 ID_SHEEP_GOTO,   ID_FILE_IMPORT, ID_FILE_EXPORT};
+                                 ID_SHEEP_GOTO,   ID_FILE_IMPORT, ID_FILE_EXPORT,   ID_FILE_UPLOAD};
 const int kWaitingCommands[] = {ID_SHEEP_SIGNET,       ID_OPTIONS_FARM,       ID_OPTIONS_EVENTS,
                                 ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING, ID_EID_DOWNLOAD,
                                 ID_EID_UPLOAD};
@@ -430,6 +431,9 @@ void CFrameBars::OnDocCommand(int command) {
             return;
         case ID_FILE_EXPORT:
             RunFileExport(m_pFrame, *core, GetActiveView());
+            return;
+        case ID_FILE_UPLOAD:
+            RunSyncWizard(m_pFrame, *core);
             return;
         case ID_GO_BACK:
             core->OnGoBack();

@@ -12,11 +12,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: cvl-register-report XSL CSS\n");
         return 2;
     }
-    const std::pair<const char16_t*, const char*> values[] = {{u"Report XSL", argv[1]}, {u"Report CSS", argv[2]}};
+    const std::pair<const char16_t*, const char*> values[] = {{u"Report XSL", argv[1]},
+                                                              {u"Report CSS", argv[2]}};
     for (const auto& [name, path] : values) {
-        const std::string full = *path ? std::filesystem::absolute(path).lexically_normal().string() : std::string();
+        const std::string full =
+            *path ? std::filesystem::absolute(path).lexically_normal().string() : std::string();
         if (!CRegistrySettings::SetString(HKEY_LOCAL_MACHINE, u"Settings", name, Utf8ToW(full))) {
-            std::fprintf(stderr, "cvl-register-report: cannot write %s\n", SettingsFilePath(HKEY_LOCAL_MACHINE).c_str());
+            std::fprintf(stderr, "cvl-register-report: cannot write %s\n",
+                         SettingsFilePath(HKEY_LOCAL_MACHINE).c_str());
             return 1;
         }
     }

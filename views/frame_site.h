@@ -2,6 +2,8 @@
 // of their kind. The main frame implements it; a view finds it through its top-level window.
 #pragma once
 
+#include <functional>
+
 class wxWindow;
 
 class IViewFrameSite {
@@ -12,6 +14,11 @@ public:
     virtual void SetCurrentRecord(int index) = 0;
     // 0 record navigator, 1 record filter, 2 reporting, anything else none.
     virtual void ShowContextBar(int kind) = 0;
+    // Shows the pane in place of the documents area, as print preview does; closing the window
+    // while it shows runs closePane first. False when it cannot be shown.
+    virtual bool ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) = 0;
+    // Gives the documents area back.
+    virtual void EndPreviewPane() = 0;
 
 protected:
     ~IViewFrameSite() = default;

@@ -66,8 +66,8 @@ TEST_F(Http, ServerAnswersOtherThanSuccessReachTheCaller) {
 
 TEST_F(Http, AddressesThatAreNotHttpAreRefusedBeforeAnyTransfer) {
     CHttpConnection connection;
-    for (const char* url : {"", "not a url", "www.example.com/x", "ftp://127.0.0.1/x", "file:///etc/passwd",
-                            "http://"}) {
+    for (const char* url :
+         {"", "not a url", "www.example.com/x", "ftp://127.0.0.1/x", "file:///etc/passwd", "http://"}) {
         EXPECT_FALSE(IsHttpUrl(url)) << url;
         EXPECT_EQ(connection.Post(url, "a=1").outcome, CHttpReply::BadUrl) << url;
     }

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,13 +24,15 @@ public:
 
     // With https, makes a self-signed certificate for 127.0.0.1 in the folder first.
     CTestWebService(const std::string& folder, bool https = false) : m_log(folder + "/service.log") {
-        std::vector<std::string> args = {CVL_PYTHON, CVL_TESTS_SOURCE "/support/web_service.py", "--log", m_log};
+        std::vector<std::string> args = {CVL_PYTHON, CVL_TESTS_SOURCE "/support/web_service.py", "--log",
+                                         m_log};
         if (https) {
             m_cert = folder + "/service-cert.pem";
             const std::string key = folder + "/service-key.pem";
-            const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
-                                        "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
-                                        key + "' -out '" + m_cert + "' 2>/dev/null";
+            const std::string command =
+                "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+                "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
+                key + "' -out '" + m_cert + "' 2>/dev/null";
             if (std::system(command.c_str()) != 0) ADD_FAILURE() << "openssl could not make a certificate";
             args.insert(args.end(), {"--cert", m_cert, "--key", key});
         }

@@ -55,7 +55,8 @@ public:
             std::function<void()> fn;
             {
                 std::unique_lock lock(m_mutex);
-                if (!m_wake.wait_for(lock, std::chrono::seconds(60), [&] { return !m_calls.empty(); })) return false;
+                if (!m_wake.wait_for(lock, std::chrono::seconds(60), [&] { return !m_calls.empty(); }))
+                    return false;
                 fn = std::move(m_calls.front());
                 m_calls.pop_front();
             }
@@ -84,7 +85,8 @@ protected:
         std::optional<bool> completed;
     };
     // Uploads every animal of the document to url, as the upload page does.
-    Run Upload(const std::string& url, const std::function<void(CWebUploadWorker&, const WString&)>& onLine = {}) {
+    Run Upload(const std::string& url,
+               const std::function<void(CWebUploadWorker&, const WString&)>& onLine = {}) {
         Run run;
         CSheepUploadJob job(doc);
         CHttpConnection connection;
@@ -189,18 +191,21 @@ TEST_F(WebUpload, ARepliesReaderTakesTheResponseAndNothingElse) {
     EXPECT_FALSE(doc.IsModified());
 
     // A reply that cannot be read keeps the last one; a new one replaces it.
-    reply.body = "<SheepResponse><Status>7</Status><Message>no</Message><MsgBoxFlags>x</MsgBoxFlags></SheepResponse>";
+    reply.body =
+        "<SheepResponse><Status>7</Status><Message>no</Message><MsgBoxFlags>x</MsgBoxFlags></SheepResponse>";
     EXPECT_FALSE(doc.TakeWebReply("http://x/", reply).ok);
     EXPECT_EQ(doc.GetLastWebResponse()->m_strMessage, u"fine");
     reply.body = "<SheepResponse><Status>7</Status><Message>no</Message></SheepResponse>";
     EXPECT_FALSE(doc.TakeWebReply("http://x/", reply).ok);
     EXPECT_EQ(doc.GetLastWebResponse()->m_nStatus, 7);
-    EXPECT_EQ(MessageTexts(), (std::vector<WString>{u"Failed to parse data. Please contact support@velmora.example", u"no"}));
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<WString>{u"Failed to parse data. Please contact support@velmora.example", u"no"}));
 }
 
 TEST_F(WebUpload, EachAnimalIsPostedWithItsOwnDocumentAndListedWithItsOwnAnswer) {
     CTestWebService service(folder.root);
-    for (const char16_t* tattoo : {u"A1", u"B-BROKEN", u"C-REJECT", u"D2", u"E-EMPTY", u"F-GARBLED", u"G-NOREPLY"})
+    for (const char16_t* tattoo :
+         {u"A1", u"B-BROKEN", u"C-REJECT", u"D2", u"E-EMPTY", u"F-GARBLED", u"G-NOREPLY"})
         Add(doc, tattoo);
     const std::string url = BuildSheepPostUrl(W(service.Url("/sheep")), u"S-42");
     const Run run = Upload(url);
@@ -237,7 +242,8 @@ TEST_F(WebUpload, OneAnimalsDocumentHoldsItsAddressesAndLeavesOutExcludedEvents)
     EXPECT_NE(xml.find("<Tattoo>A1</Tattoo>"), std::string::npos);
     EXPECT_EQ(xml.substr(xml.size() - GetXMLFooter().size()), GetXMLFooter());
     // Without an animal: header, Definition and closing line only.
-    EXPECT_EQ(WriteSheepXML(doc, nullptr), WriteXMLHeader(nullptr) + WriteDefinitionXML(doc) + GetXMLFooter());
+    EXPECT_EQ(WriteSheepXML(doc, nullptr),
+              WriteXMLHeader(nullptr) + WriteDefinitionXML(doc) + GetXMLFooter());
 
     std::string encoded = xml;
     UrlFormEncode(encoded);
