@@ -26,7 +26,10 @@
 
 class CEvent;
 class CSheep;
+class CHttpConnection;
 class CWebXMLResponse;
+struct CHttpReply;
+struct CWebReplyOutcome;
 class CXMLSheepDocHeader;
 
 // Farm details (GetDocString keys).
@@ -237,6 +240,16 @@ public:
     void PutXMLText(const WString& xml);
     // The web service's last reply, or null.
     CWebXMLResponse* GetLastWebResponse() const { return m_lastResponse.Get(); }
+
+    // ---- web upload (web_upload.cpp) ---------------------------------------------------------------
+    // Posts a form and reads the reply: the reply when it was read and its Status is 0, else null with
+    // the reason shown.
+    CWebXMLResponse* PostForm(CHttpConnection& connection, const std::string& url, const std::string& body);
+    // What a transfer came to, with a failure shown; a reply that was read becomes the last one.
+    CWebReplyOutcome TakeWebReply(const std::string& url, const CHttpReply& reply);
+    // The login to the SheepSyncURL service: TRUE with the session key and the animals' address.
+    BOOL WebSync(CHttpConnection& connection, const WString& user, const WString& password, int service,
+                 WString& sessionKey, WString& redirect);
 
     bool OnResponseElement(CXmlReader& reader, const WString& name,
                            const CXMLAttributes& attributes) override;

@@ -99,33 +99,27 @@ bool Pump(xmlSAXHandler* sax, void* user, std::string_view text, const std::stri
     return true;
 }
 
-// Keeps libxml2's and libxslt's global error output away from the terminal for the length of a
-// scope, collecting the messages instead.
-class CQuietErrors {
-public:
-    CQuietErrors() {
-        xmlSetGenericErrorFunc(this, &OnGeneric);
-        xsltSetGenericErrorFunc(this, &OnGeneric);
-    }
-    ~CQuietErrors() {
-        xmlSetGenericErrorFunc(nullptr, nullptr);
-        xsltSetGenericErrorFunc(nullptr, nullptr);
-    }
-    CQuietErrors(const CQuietErrors&) = delete;
-    CQuietErrors& operator=(const CQuietErrors&) = delete;
-    std::string text;
-
-    static void OnGeneric(void* ctx, const char* format, ...) {
-        char buffer[1024];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(buffer, sizeof buffer, format, args);
-        va_end(args);
-        static_cast<CQuietErrors*>(ctx)->text += buffer;
-    }
-};
 
 }  // namespace
+
+CQuietErrors::CQuietErrors() {
+    xmlSetGenericErrorFunc(this, &OnGeneric);
+    xsltSetGenericErrorFunc(this, &OnGeneric);
+}
+
+CQuietErrors::~CQuietErrors() {
+    xmlSetGenericErrorFunc(nullptr, nullptr);
+    xsltSetGenericErrorFunc(nullptr, nullptr);
+}
+
+void CQuietErrors::OnGeneric(void* ctx, const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    static_cast<CQuietErrors*>(ctx)->text += buffer;
+}
 
 // ---- the reader --------------------------------------------------------------------------------
 
@@ -461,6 +455,30 @@ void OnTransformError(void* ctx, const char* format, ...) {
 
 }  // namespace
 
+void* ApplyXslSafely(void* compiled, void* input, bool readFiles, std::string* messages) {
+    auto style = static_cast<xsltStylesheetPtr>(compiled);
+    auto doc = static_cast<xmlDocPtr>(input);
+    xsltSecurityPrefsPtr security = xsltNewSecurityPrefs();
+    for (xsltSecurityOption option : {XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
+                                      XSLT_SECPREF_WRITE_NETWORK, XSLT_SECPREF_READ_NETWORK})
+        xsltSetSecurityPrefs(security, option, xsltSecurityForbid);
+    if (!readFiles) xsltSetSecurityPrefs(security, XSLT_SECPREF_READ_FILE, xsltSecurityForbid);
+    xsltTransformContextPtr transform = xsltNewTransformContext(style, doc);
+    xmlDocPtr result = nullptr;
+    if (transform) {
+        xsltSetCtxtSecurityPrefs(security, transform);
+        xsltSetTransformErrorFunc(transform, messages, &OnTransformError);
+        result = xsltApplyStylesheetUser(style, doc, nullptr, nullptr, nullptr, transform);
+        if (result && transform->state != XSLT_STATE_OK) {
+            xmlFreeDoc(result);
+            result = nullptr;
+        }
+        xsltFreeTransformContext(transform);
+    }
+    xsltFreeSecurityPrefs(security);
+    return result;
+}
+
 bool RunXmlValidator(const std::string& xsl, const std::string& path, WString* reason, bool* badStyle) {
     *badStyle = false;
     CQuietErrors quiet;
@@ -479,23 +497,10 @@ bool RunXmlValidator(const std::string& xsl, const std::string& path, WString* r
         *reason = TrimmedMessage(quiet.text.c_str());
         return false;
     }
-    xsltSecurityPrefsPtr security = xsltNewSecurityPrefs();
-    for (xsltSecurityOption option : {XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
-                                      XSLT_SECPREF_WRITE_NETWORK, XSLT_SECPREF_READ_NETWORK,
-                                      XSLT_SECPREF_READ_FILE})
-        xsltSetSecurityPrefs(security, option, xsltSecurityForbid);
     std::string messages;
-    xsltTransformContextPtr transform = xsltNewTransformContext(style, doc);
-    bool ok = false;
-    if (transform) {
-        xsltSetCtxtSecurityPrefs(security, transform);
-        xsltSetTransformErrorFunc(transform, &messages, &OnTransformError);
-        xmlDocPtr result = xsltApplyStylesheetUser(style, doc, nullptr, nullptr, nullptr, transform);
-        ok = result != nullptr && transform->state == XSLT_STATE_OK;
-        if (result) xmlFreeDoc(result);
-        xsltFreeTransformContext(transform);
-    }
-    xsltFreeSecurityPrefs(security);
+    xmlDocPtr result = static_cast<xmlDocPtr>(ApplyXslSafely(style, doc, false, &messages));
+    const bool ok = result != nullptr;
+    if (result) xmlFreeDoc(result);
     xmlFreeDoc(doc);
     xsltFreeStylesheet(style);
     if (!ok) *reason = TrimmedMessage((messages.empty() ? quiet.text : messages).c_str());

@@ -15,6 +15,20 @@
 
 class CXmlReader;
 
+// Keeps libxml2's and libxslt's global error output away from the terminal for the length of a
+// scope, collecting the messages instead. UI thread only: the handlers are global.
+class CQuietErrors {
+public:
+    CQuietErrors();
+    ~CQuietErrors();
+    CQuietErrors(const CQuietErrors&) = delete;
+    CQuietErrors& operator=(const CQuietErrors&) = delete;
+    std::string text;
+
+private:
+    static void OnGeneric(void* ctx, const char* format, ...);
+};
+
 // Receives the elements that start and end while the reader's object stack is empty.
 class IXmlImportOwner {
 public:
@@ -115,6 +129,11 @@ private:
 // One streaming pass over the file: the checks above (the schema when one is given).
 CXmlCheckResult CheckXmlFile(const std::string& path, const CXmlSchema* schema);
 CXmlCheckResult CheckXmlText(std::string_view text, const CXmlSchema* schema);
+
+// Applies a compiled style sheet (xsltStylesheetPtr) to a parsed document (xmlDocPtr) under a security
+// policy that allows no file writes and no network, and file reads only when asked. The result
+// document (the caller frees it), or null with libxslt's messages added.
+void* ApplyXslSafely(void* style, void* doc, bool readFiles, std::string* messages);
 
 // Applies a breed plug-in's validator style sheet to the file, under a security policy that allows
 // no file writes and no network. False with the reason (the style sheet's message) when it refuses.

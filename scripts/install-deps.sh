@@ -7,6 +7,8 @@ PKGS=(
   libgsf-1-dev libxml2-dev libxslt1-dev libcurl4-openssl-dev
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libudev-dev libsane-dev libcups2-dev libnotify-dev
   xvfb xauth locales
+  # The upload tests make a certificate for their HTTPS service.
+  openssl
   # The desktop entry and the MIME type of flock files, checked by the tests.
   desktop-file-utils shared-mime-info
   # Automation over D-Bus: GDBus, and the bus and the Python bindings that the tests drive it with.

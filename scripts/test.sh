@@ -18,3 +18,9 @@ if [ -z "${CVL_SKIP_FUZZ:-}" ]; then
   (cd build/fuzz && ctest --output-on-failure -j "$jobs")
 fi
 (cd build/test && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs")
+
+# The web upload's worker thread once under ThreadSanitizer, which cannot share a build with
+# AddressSanitizer: a build of its own, of that test program only.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCVL_TSAN=ON -DCVL_GUI=OFF -DCVL_BENCH=OFF
+cmake --build build/tsan -j "$jobs" --target test_document_exchange
+TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/document/exchange/test_document_exchange --gtest_filter='WebUpload*'

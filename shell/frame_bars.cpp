@@ -25,6 +25,7 @@
 #include "document/ui/properties_sheet.h"
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/sheet.h"
+#include "document/ui/sync_wizard.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "records/criteria.h"
@@ -124,11 +125,11 @@ COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
 
 // The documents commands the main window answers; the rest come with their own dialogs and sheets.
 const int kAnsweredCommands[] = {
-    ID_FILTER_RAMS,        ID_FILTER_EWES,  ID_FILTER_ADULTS,  ID_FILTER_SHEARLINGS,
-    ID_FILTER_LAMBS,       ID_SHEEP_FIRST,  ID_SHEEP_NEXT,     ID_SHEEP_PREVIOUS,
-    ID_SHEEP_LAST,         ID_GO_BACK,      ID_GO_FORWARD,     ID_SHEEP_ADD,
-    ID_SHEEP_GOTO,         ID_FILE_IMPORT,  ID_FILE_EXPORT,    ID_OPERATIONS_TUPPING,
-    ID_OPERATIONS_LAMBING, ID_OPTIONS_FARM, ID_OPTIONS_EVENTS, ID_FILE_PROPERTIES};
+    ID_FILTER_RAMS,        ID_FILTER_EWES,        ID_FILTER_ADULTS,  ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS,
+    ID_SHEEP_FIRST,        ID_SHEEP_NEXT,         ID_SHEEP_PREVIOUS, ID_SHEEP_LAST,        ID_GO_BACK,
+    ID_GO_FORWARD,         ID_SHEEP_ADD,          ID_SHEEP_GOTO,     ID_FILE_IMPORT,       ID_FILE_EXPORT,
+    ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING, ID_OPTIONS_FARM,   ID_OPTIONS_EVENTS,    ID_FILE_PROPERTIES,
+    ID_FILE_UPLOAD};
 const int kWaitingCommands[] = {ID_SHEEP_SIGNET, ID_EID_DOWNLOAD, ID_EID_UPLOAD};
 
 }  // namespace
@@ -452,6 +453,9 @@ void CFrameBars::OnDocCommand(int command) {
             return;
         case ID_FILE_PROPERTIES:
             CvlRunDocumentProperties(m_pFrame, *core);
+            return;
+        case ID_FILE_UPLOAD:
+            RunSyncWizard(m_pFrame, *core);
             return;
         case ID_GO_BACK:
             core->OnGoBack();

@@ -82,6 +82,9 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     for (int id : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE,
                    ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
+    // The record view answers File Report; elsewhere it stays grey.
+    Bind(
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_FILE_REPORT);
     Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, ID_FILE_SAVE);
     Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
     for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
@@ -134,6 +137,9 @@ void CMainFrame::BuildMenus() {
     file->AppendSeparator();
     file->Append(WxCommandId(ID_FILE_IMPORT), "&Import...");
     file->Append(WxCommandId(ID_FILE_EXPORT), "&Export...");
+    file->Append(WxCommandId(ID_FILE_UPLOAD), "&Upload...");
+    file->AppendSeparator();
+    file->Append(ID_FILE_REPORT, "&Report...");
     file->AppendSeparator();
     file->Append(WxCommandId(ID_FILE_PROPERTIES), "Propert&ies");
     file->AppendSeparator();
@@ -203,6 +209,12 @@ void CMainFrame::OnMoveOrSize(wxEvent& event) {
 }
 
 void CMainFrame::OnClose(wxCloseEvent& event) {
+    // A report over the documents area closes first, giving the frame back to its view.
+    if (m_closePreview) {
+        auto close = std::move(m_closePreview);
+        m_closePreview = nullptr;
+        close();
+    }
     SaveWindowPlacement(GetPlacement());
     // The document manager then closes the documents, asking to save each, and may veto.
     event.Skip();
@@ -280,6 +292,32 @@ void CMainFrame::ShowContextBar(int kind) {
 
 void CMainFrame::ApplyReportSelection(int command, const WString& text) {
     if (m_bars) m_bars->ApplyReportSelection(command, text);
+}
+
+bool CMainFrame::ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) {
+    if (!pane || m_pPreviewPane || !m_bars) return false;
+    wxAuiManager& manager = m_bars->GetManager();
+    wxAuiPaneInfo& documents = manager.GetPane("documents");
+    if (!documents.IsOk()) return false;
+    documents.Hide();
+    if (!manager.AddPane(pane, wxAuiPaneInfo().Name("preview").CenterPane())) {
+        documents.Show();
+        return false;
+    }
+    m_pPreviewPane = pane;
+    m_closePreview = std::move(closePane);
+    manager.Update();
+    return true;
+}
+
+void CMainFrame::EndPreviewPane() {
+    if (!m_pPreviewPane || !m_bars) return;
+    wxAuiManager& manager = m_bars->GetManager();
+    manager.DetachPane(m_pPreviewPane);
+    m_pPreviewPane = nullptr;
+    m_closePreview = nullptr;
+    manager.GetPane("documents").Show();
+    manager.Update();
 }
 
 void CMainFrame::SetMessageText(const WString& text) {

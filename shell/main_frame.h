@@ -40,6 +40,9 @@ public:
     void SetCurrentRecord(int index) override;
     void ShowContextBar(int kind) override;
     void ApplyReportSelection(int command, const WString& text) override;
+    bool ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) override;
+    void EndPreviewPane() override;
+    wxWindow* GetPreviewPane() const { return m_pPreviewPane; }
     WString GetRecordPaneText() const;
     int GetContextBarKind() const { return m_nContextBar; }
 
@@ -82,6 +85,8 @@ private:
     int m_nRecordTotal = -1;
     int m_nCurrentRecord = 0;  // one-based
     int m_nContextBar = -1;
+    wxWindow* m_pPreviewPane = nullptr;
+    std::function<void()> m_closePreview;
     bool m_bTooltips = true;
     wxRect m_normalRect;  // the restored rectangle, kept while the window is maximised
     bool m_bBarStateSaved = false;

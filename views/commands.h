@@ -21,6 +21,7 @@ constexpr int ID_FILE_MRU_FILE1 = WxCommandId(57616);  // to 57631; four are use
 constexpr int ID_FILE_MRU_LAST = WxCommandId(57631);
 constexpr int ID_APP_EXIT = WxCommandId(57665);
 constexpr int ID_APP_ABOUT = WxCommandId(57664);
+constexpr int ID_FILE_REPORT = WxCommandId(40118);
 constexpr int ID_HELP_DETECT_AND_REPAIR = WxCommandId(40117);
 
 // Edit

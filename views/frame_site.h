@@ -2,6 +2,8 @@
 // of their kind. The main frame implements it; a view finds it through its top-level window.
 #pragma once
 
+#include <functional>
+
 #include "platform/text.h"
 
 class wxWindow;
@@ -16,6 +18,11 @@ public:
     virtual void ShowContextBar(int kind) = 0;
     // Runs the report of a command for a selection text (the movements of one address).
     virtual void ApplyReportSelection(int /*command*/, const WString& /*text*/) {}
+    // Shows the pane in place of the documents area, as print preview does; closing the window
+    // while it shows runs closePane first. False when it cannot be shown.
+    virtual bool ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) = 0;
+    // Gives the documents area back.
+    virtual void EndPreviewPane() = 0;
 
 protected:
     ~IViewFrameSite() = default;

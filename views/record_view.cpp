@@ -1,3 +1,5 @@
+#include "document/sheep_report.h"
+#include "views/sheep_html_view.h"
 #include "views/record_view.h"
 
 #include <wx/app.h>
@@ -346,6 +348,10 @@ void CSheepView::BindCommands() {
         ID_EDIT_PASTE);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnSignetAverages(); }, WxCommandId(ID_SHEEP_SIGNET));
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnFileReport(); }, ID_FILE_REPORT);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_pReport == nullptr); }, ID_FILE_REPORT);
     for (int id : {ID_EDIT_DELETE_RECORDS, ID_EDIT_COPY})
         Bind(
             wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanActOnSheep()); }, id);
@@ -360,6 +366,35 @@ void CSheepView::BindCommands() {
         WxCommandId(ID_SHEEP_SIGNET));
     Bind(
         wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_EDIT_SELECT_ALL);
+}
+
+// ---- report ---------------------------------------------------------------------------------------
+
+void CSheepView::OnFileReport() {
+    CSheepDoc* core = GetCore();
+    IViewFrameSite* site = GetViewFrameSite();
+    auto* frame = dynamic_cast<wxWindow*>(site);
+    if (!core || !frame || m_pReport) return;
+    const WString text = Utf8ToW(BuildSheepReportXML(*core, GetCurrentSheep()));
+    auto* report = new CSheepHtmlView(frame, text, [this](CSheepHtmlView* shown) { OnEndReport(shown); });
+    // Closing the window while the report shows closes the report first.
+    if (!site->ShowPreviewPane(report, [report] { report->OnCloseReport(); })) {
+        report->Destroy();
+        return;
+    }
+    m_pReport = report;
+    Activate(false);
+    frame->Layout();
+    frame->Refresh();
+}
+
+void CSheepView::OnEndReport(CSheepHtmlView* report) {
+    if (IViewFrameSite* site = GetViewFrameSite()) site->EndPreviewPane();
+    if (report == m_pReport) m_pReport = nullptr;
+    Activate(true);
+    report->Destroy();
+    CvlGetHost().SetMessageText(LoadCvlString(AFX_IDS_IDLEMESSAGE));
+    if (wxWindow* frame = dynamic_cast<wxWindow*>(GetViewFrameSite())) frame->Refresh();
 }
 
 // ---- automation -----------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 class CSheep;
 class CSheepDoc;
 class CSheepDocument;
+class CSheepHtmlView;
 class CSheepViewPage;
 class IOpenWindows;
 class wxNotebook;
@@ -75,6 +76,11 @@ public:
     // The block Copy puts on the clipboard: the document's title, the count 1 and the animal.
     std::vector<uint8_t> BuildClipboardBlock() const;
     void OnSignetAverages();
+    // File Report: the animal's report over the main window's documents area.
+    void OnFileReport();
+    // The report's Close: gives the frame back to this view and destroys the report.
+    void OnEndReport(CSheepHtmlView* report);
+    CSheepHtmlView* GetReport() const { return m_pReport; }
 
     // ---- automation -----------------------------------------------------------------------------
     CWindowAutomation* GetAutomation() const { return m_pAutomation; }
@@ -115,6 +121,7 @@ private:
     // A tab is always maximized; only its normal rectangle can be set, and is kept here.
     CWindowGeometry m_geometry;
     CWindowAutomation* m_pAutomation = nullptr;
+    CSheepHtmlView* m_pReport = nullptr;
 };
 
 // The record views of the main window's document windows: the active window's first, then those of

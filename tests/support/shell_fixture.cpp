@@ -10,7 +10,9 @@
 // The toolkit's libraries keep caches for the life of the process (fonts, the session bus).
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\nleak:libdbus-1.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-           "leak:libgtk-3.so\nleak:libgdk-3.so\nleak:libpango\nleak:libcairo\n";
+           "leak:libgtk-3.so\nleak:libgdk-3.so\nleak:libpango\nleak:libcairo\n"
+           // The report view's browser engine keeps its JavaScript heap for the life of the process.
+           "leak:libjavascriptcoregtk\nleak:libwebkit2gtk\n";
 }
 
 namespace {
