@@ -323,8 +323,9 @@ void CBaseListView::OnColumnHeadSort() {
 
 void CBaseListView::OnRowClicked(long row) {
     CSheepDoc* core = GetCore();
-    if (core && row >= 0 && row < GetRowCount())
-        core->SelectSheep(static_cast<CSheep*>(GetRowObject(row))->GetTattoo(), true, false, this);
+    // Rows of some reports are not animals.
+    auto* sheep = row >= 0 && row < GetRowCount() ? dynamic_cast<CSheep*>(GetRowObject(row)) : nullptr;
+    if (core && sheep) core->SelectSheep(sheep->GetTattoo(), true, false, this);
     TellFrameCurrent(row >= 0 && row < GetRowCount() ? row : -1);
 }
 
@@ -350,8 +351,9 @@ void CBaseListView::OnKey(int keyCode) {
         default:
             return;
     }
-    if (core && target >= 0 && target < GetRowCount())
-        core->SelectSheep(static_cast<CSheep*>(GetRowObject(target))->GetTattoo(), true, false, this);
+    auto* sheep =
+        target >= 0 && target < GetRowCount() ? dynamic_cast<CSheep*>(GetRowObject(target)) : nullptr;
+    if (core && sheep) core->SelectSheep(sheep->GetTattoo(), true, false, this);
 }
 
 // ---- delete, export, copy ---------------------------------------------------------------------------
