@@ -50,8 +50,10 @@ int main() {
     const double book = bench::Seconds(start);
 
     const double ratio = book / pass;
-    std::printf("movement book %d: %zu rows in %.3f s; one pass %.3f s (%d born, %llu, %.0f); ratio %.2f (goal %.1f: %s)\n",
-                year, rows.size(), book, pass, born, static_cast<unsigned long long>(codes), sum, ratio, kGoal,
-                ratio <= kGoal ? "met" : "missed");
+    std::printf(
+        "movement book %d: %zu rows in %.3f s; one pass %.3f s (%d born, %llu, %.0f); ratio %.2f (goal %.1f: "
+        "%s)\n",
+        year, rows.size(), book, pass, born, static_cast<unsigned long long>(codes), sum, ratio, kGoal,
+        ratio <= kGoal ? "met" : "missed");
     return 0;
 }

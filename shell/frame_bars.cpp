@@ -35,6 +35,7 @@
 #include "views/frame_site.h"
 #include "views/report_view.h"
 #include "views/sheep_document.h"
+#include "views/view_options.h"
 #include "views/wx_text.h"
 
 namespace {
@@ -307,6 +308,7 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
     auto* options = new wxMenu;
     options->Append(WxCommandId(ID_OPTIONS_FARM), "&Farm...");
     options->Append(WxCommandId(ID_OPTIONS_EVENTS), "&Event Database...");
+    options->Append(ID_VIEW_OPTIONS, "&View...");
 
     auto* eid = new wxMenu;
     eid->Append(WxCommandId(ID_EID_DOWNLOAD), "&Download");
@@ -348,8 +350,11 @@ void CFrameBars::ResetReportList() {
 void CFrameBars::AddReport(const WString& name, int reportId) {
     AddReportType(name, reportId);
     const int command = int(ID_REPORT_BASE) + reportId;
+    // The breed's definition of the report is its prompt in the status bar.
+    WString prompt;
+    if (CSheepDoc* core = GetActiveCore()) core->GetReportDefinition(reportId, prompt);
     if (m_pReportsMenu && command <= kLastReportCommand)
-        m_pReportsMenu->AppendCheckItem(WxCommandId(command), ToWx(name));
+        m_pReportsMenu->AppendCheckItem(WxCommandId(command), ToWx(name), ToWx(prompt));
 }
 
 void CFrameBars::RefreshReportList() {
@@ -365,6 +370,11 @@ void CFrameBars::RefreshReportList() {
 }
 
 void CFrameBars::BindCommands() {
+    m_pFrame->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { RunViewOptions(m_pFrame, GetActiveCore()); }, ID_VIEW_OPTIONS);
+    m_pFrame->Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(GetActiveCore() != nullptr); },
+        ID_VIEW_OPTIONS);
     m_pFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
         event.Skip();
         if (m_pReportsMenu && event.GetMenu() == m_pReportsMenu) RefreshReportList();

@@ -21,6 +21,7 @@
 #include "views/file_commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
+#include "views/report_fonts.h"
 #include "views/report_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
@@ -184,6 +185,8 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();
     m_docManager->SetMaxDocsOpen(1000);
+    // New flocks show their lists in the interface's font.
+    CDocumentFile::SetDefaultReportFont(ReportFontFromInterface());
     RegisterTemplates();
     CSheepDocument::SetNewDocumentHook([this](CSheepDocument& doc) { return RunNewDatabase(doc); });
 

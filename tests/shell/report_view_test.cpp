@@ -12,6 +12,7 @@
 #include "shell/frame_bars.h"
 #include "shell/main_frame.h"
 #include "support/shell_fixture.h"
+#include "views/commands.h"
 #include "views/sheep_document.h"
 
 namespace {
@@ -162,6 +163,16 @@ TEST_F(ReportViewTest, TheBarOffersTheBreedsReportsYearsAndSelections) {
     const int thisYear = COleDateTime::GetCurrentTime().GetYear();
     EXPECT_EQ(bars().GetLastReportYear(), thisYear);
     EXPECT_EQ(view->GetYear(), 2022);
+    // The Reports menu lists them, each with the breed's prompt, the shown one checked.
+    wxMenuItem* book = Frame()->GetMenuBar()->FindItem(WxCommandId(kReportCommand + REPORT_MOVEMENTS));
+    ASSERT_NE(book, nullptr);
+    EXPECT_EQ(book->GetHelp(), "Shows the flock's movements in a year with the stock after each");
+    wxMenuItem* tupping = Frame()->GetMenuBar()->FindItem(WxCommandId(kReportCommand + REPORT_TUPPING));
+    ASSERT_NE(tupping, nullptr);
+    Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    Frame()->GetMenuBar()->UpdateMenus();
+    EXPECT_TRUE(tupping->IsChecked());
+    EXPECT_FALSE(book->IsChecked());
 }
 
 }  // namespace
