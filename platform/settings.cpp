@@ -23,6 +23,7 @@
 //   [Software\Velmora\Corvalen\1.0\Settings]    a key
 //   sz:Unit=lb                                   a text value
 //   dword:Search Mode=0                          a number value (decimal)
+//   hex:EID CommConfig=3400000001000000          a binary value (two hex digits a byte)
 // In key paths, names and texts the bytes '%', '=', '[', ']' and every control byte are written as
 // "%XX". Lines that do not parse are skipped.
 
@@ -181,6 +182,16 @@ std::vector<StoredKey> Parse(const std::string& bytes) {
             if (n > 0xFFFFFFFFull) continue;
             value.type = REG_DWORD;
             value.number = static_cast<uint32_t>(n);
+        } else if (type == "hex") {
+            if (data.size() % 2 != 0) continue;
+            bool good = true;
+            for (size_t i = 0; i < data.size() && good; i += 2) {
+                const int hi = HexDigit(data[i]), lo = HexDigit(data[i + 1]);
+                good = hi >= 0 && lo >= 0;
+                if (good) value.bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+            }
+            if (!good) continue;
+            value.type = REG_BINARY;
         } else {
             continue;
         }
@@ -194,9 +205,17 @@ std::string Serialise(const std::vector<StoredKey>& keys) {
     for (const auto& key : keys) {
         out += "\n[" + Escape(key.path) + "]\n";
         for (const auto& v : key.values) {
-            if (v.value.type == REG_DWORD)
+            if (v.value.type == REG_DWORD) {
                 out += "dword:" + Escape(v.name) + "=" + std::to_string(v.value.number) + "\n";
-            else
+            } else if (v.value.type == REG_BINARY) {
+                static const char hex[] = "0123456789ABCDEF";
+                out += "hex:" + Escape(v.name) + "=";
+                for (uint8_t b : v.value.bytes) {
+                    out += hex[b >> 4];
+                    out += hex[b & 0xF];
+                }
+                out += "\n";
+            } else
                 out += "sz:" + Escape(v.name) + "=" + Escape(v.value.text) + "\n";
         }
     }
@@ -339,6 +358,13 @@ bool CSettingsKey::QueryDWord(WStringView name, uint32_t& out) const {
     return true;
 }
 
+bool CSettingsKey::QueryBinary(WStringView name, std::vector<uint8_t>& out) const {
+    const auto v = QueryValue(name);
+    if (!v || v->type != REG_BINARY) return false;
+    out = v->bytes;
+    return true;
+}
+
 std::vector<std::pair<WString, SettingsValue>> CSettingsKey::Values() const {
     std::vector<std::pair<WString, SettingsValue>> out;
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -376,6 +402,16 @@ bool CSettingsKey::SetDWord(WStringView name, uint32_t number) {
     SettingsValue value;
     value.type = REG_DWORD;
     value.number = number;
+    return ModifyStore(m_root, [&](Store& store) {
+        PutValue(EnsureKey(store, m_path), name, value);
+        return true;
+    });
+}
+
+bool CSettingsKey::SetBinary(WStringView name, const std::vector<uint8_t>& bytes) {
+    SettingsValue value;
+    value.type = REG_BINARY;
+    value.bytes = bytes;
     return ModifyStore(m_root, [&](Store& store) {
         PutValue(EnsureKey(store, m_path), name, value);
         return true;

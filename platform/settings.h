@@ -19,12 +19,13 @@ enum class HKEY { CurrentUser, LocalMachine };
 inline constexpr HKEY HKEY_CURRENT_USER = HKEY::CurrentUser;
 inline constexpr HKEY HKEY_LOCAL_MACHINE = HKEY::LocalMachine;
 
-enum SettingsValueType : uint32_t { REG_SZ = 1, REG_DWORD = 4 };
+enum SettingsValueType : uint32_t { REG_SZ = 1, REG_BINARY = 3, REG_DWORD = 4 };
 
 struct SettingsValue {
     SettingsValueType type = REG_SZ;
     WString text;         // REG_SZ
     uint32_t number = 0;  // REG_DWORD
+    std::vector<uint8_t> bytes;  // REG_BINARY
 };
 
 // The folder of a store's file, after the environment overrides.
@@ -52,6 +53,7 @@ public:
     // False when the value is missing or of the other type.
     bool QueryString(WStringView name, WString& out) const;
     bool QueryDWord(WStringView name, uint32_t& out) const;
+    bool QueryBinary(WStringView name, std::vector<uint8_t>& out) const;
 
     // Values in the order they were first written, with their stored names.
     std::vector<std::pair<WString, SettingsValue>> Values() const;
@@ -61,6 +63,7 @@ public:
     // False when the store cannot be written. A value keeps the case of the name that created it.
     bool SetString(WStringView name, WStringView text);
     bool SetDWord(WStringView name, uint32_t number);
+    bool SetBinary(WStringView name, const std::vector<uint8_t>& bytes);
     bool DeleteValue(WStringView name);
     // Removes the subkey with everything below it.
     bool DeleteSubkey(WStringView subkey);

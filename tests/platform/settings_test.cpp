@@ -307,3 +307,43 @@ TEST(UrlFormEncode, EncodesEveryByteButLettersAndDigits) {
     std::string empty;
     EXPECT_EQ(UrlFormEncode(empty), 0u);
 }
+
+TEST_F(Settings, BinaryValuesKeepEveryByteAndStayApartFromText) {
+    const WString path = u"Software\\Velmora\\Corvalen\\1.0\\Settings\\EID Configuration\\Default";
+    std::vector<uint8_t> record(52);
+    for (size_t i = 0; i < record.size(); ++i) record[i] = uint8_t(i * 37 + (i % 2 ? 0xFF : 0));
+    record[3] = 0;
+    record[51] = 0xFF;
+    {
+        auto k = CSettingsKey::Create(HKEY_CURRENT_USER, path);
+        ASSERT_TRUE(k);
+        ASSERT_TRUE(k->SetBinary(u"EID CommConfig", record));
+        ASSERT_TRUE(k->SetBinary(u"Empty", {}));
+        ASSERT_TRUE(k->SetString(u"EID Device", u"/dev/ttyUSB0;Maker;Model"));
+    }
+    // Read back from a copy on disk, with lines that are not bytes.
+    const std::string copyDir = m_root + "/copy";
+    fs::create_directories(copyDir);
+    std::string bytes = ReadAll(m_root + "/user/settings.ini");
+    bytes += "hex:odd=ABC\nhex:bad=0G\nhex:lower=0aff\n";
+    std::ofstream(copyDir + "/settings.ini", std::ios::binary) << bytes;
+    setenv("CVL_USER_CONFIG_DIR", copyDir.c_str(), 1);
+
+    auto k = CSettingsKey::Open(HKEY_CURRENT_USER, path);
+    ASSERT_TRUE(k);
+    std::vector<uint8_t> got;
+    ASSERT_TRUE(k->QueryBinary(u"eid commconfig", got));
+    EXPECT_EQ(got, record);
+    ASSERT_TRUE(k->QueryBinary(u"Empty", got));
+    EXPECT_TRUE(got.empty());
+    ASSERT_TRUE(k->QueryBinary(u"lower", got));
+    EXPECT_EQ(got, (std::vector<uint8_t>{0x0A, 0xFF}));
+    EXPECT_FALSE(k->QueryBinary(u"odd", got));
+    EXPECT_FALSE(k->QueryBinary(u"bad", got));
+    // Text is not bytes, and bytes are not text or a number.
+    EXPECT_FALSE(k->QueryBinary(u"EID Device", got));
+    WString text;
+    uint32_t n = 0;
+    EXPECT_FALSE(k->QueryString(u"EID CommConfig", text));
+    EXPECT_FALSE(k->QueryDWord(u"EID CommConfig", n));
+}
