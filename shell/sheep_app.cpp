@@ -25,6 +25,8 @@
 #include "views/file_commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
+#include "views/report_fonts.h"
+#include "views/report_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -202,6 +204,8 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();
     m_docManager->SetMaxDocsOpen(1000);
+    // New flocks show their lists in the interface's font.
+    CDocumentFile::SetDefaultReportFont(ReportFontFromInterface());
     RegisterTemplates();
     CSheepDocument::SetNewDocumentHook([this](CSheepDocument& doc) { return RunNewDatabase(doc); });
 
@@ -311,7 +315,7 @@ void CSheepApp::RegisterTemplate(int id) {
         {IDR_SHEEPTYPE, "Record View", wxCLASSINFO(CSheepView)},
         {IDR_ANTECEDANTS, "Antecedants View", wxCLASSINFO(CAntecedantsView)},
         {IDR_ADDRESSES, "Address Browser View", wxCLASSINFO(CAddressBrowserView)},
-        // The reports register here once built.
+        {IDR_REPORTTYPE, "Report View", wxCLASSINFO(CReportView)},
     };
     for (const auto& t : templates)
         if (t.id == id)
