@@ -54,5 +54,5 @@ private:
         HRESULT ResetColumns() override;
         HRESULT BindColumn(BSTR title, LONG kind, LONG position) override;
     } m_xReportView{this};
-    CSupportErrorInfoImpl<IID_IReportView> m_xSupportErrorInfo{this};
+    CSupportErrorInfoImpl<CReportViewAutomation, IID_IReportView> m_xSupportErrorInfo{this};
 };

@@ -45,12 +45,6 @@ void AddEweLines(wxPanel* panel, wxFlexGridSizer* grid, wxStaticText** ewe, wxSt
     *ranWith = AddRow(panel, grid, "Ran With:", new wxStaticText(panel, IDC_LAMB_RAN_WITH, ""));
 }
 
-wxDateTime ToWxDate(const COleDateTime& date) {
-    if (date.GetStatus() != COleDateTime::valid) return wxDateTime::Today();
-    return wxDateTime(wxDateTime::wxDateTime_t(date.GetDay()), wxDateTime::Month(date.GetMonth() - 1),
-                      date.GetYear());
-}
-
 // The picked day with the time of day that the model's date had (a picker shows days only).
 COleDateTime FromWxDate(const wxDateTime& picked, const COleDateTime& timeOf) {
     const bool timeValid = timeOf.GetStatus() == COleDateTime::valid;
