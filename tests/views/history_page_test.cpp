@@ -326,17 +326,19 @@ TEST_F(HistoryPageTest, WeightsTypedIntoTheGridAreStoredPerAnimal) {
             CEditListCtrl* list = grid->GetGrid();
             EXPECT_EQ(list->GetItemCount(), 3);
             EXPECT_EQ(list->GetColumnCount(), 4);
-            CInPlaceEdit* edit = list->BeginCellEdit(0, 3);
-            EXPECT_NE(edit, nullptr);
-            if (!edit) return int(wxID_CANCEL);
-            for (const char* weight : {"10", "20", "30"}) {
-                edit = list->GetActiveEdit();
+            // Each weight typed and entered before the event loop runs again: another window taking
+            // the display's focus meanwhile would end an edit early (storing what it holds then).
+            const char* weights[] = {"10", "20", "30"};
+            for (int row = 0; row < 3; ++row) {
+                CInPlaceEdit* edit = list->BeginCellEdit(row, 3);
                 EXPECT_NE(edit, nullptr);
-                if (!edit) break;
-                edit->SetValue(weight);
+                if (!edit) return int(wxID_CANCEL);
+                edit->SetValue(weights[row]);
                 edit->HandleKey(CellKey::Enter);
-                Pump();
+                EXPECT_EQ(list->GetItemText(row, 3), weights[row]);
             }
+            if (CInPlaceEdit* open = list->GetActiveEdit()) open->Cancel();
+            Pump();
             EXPECT_EQ(list->GetItemText(2, 3), "30");
             sheet.PressNext();
             sheet.PressFinish();
