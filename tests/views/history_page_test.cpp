@@ -7,13 +7,17 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
+#include <wx/statbox.h>
 #include <wx/textctrl.h>
 
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
+#include "document/ui/address_dialogs.h"
 #include "document/ui/multi_event_pages.h"
 #include "document/ui/new_event_dlg.h"
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
+#include "records/address.h"
 #include "records/criteria.h"
 #include "records/event.h"
 #include "records/sheep.h"
@@ -326,17 +330,19 @@ TEST_F(HistoryPageTest, WeightsTypedIntoTheGridAreStoredPerAnimal) {
             CEditListCtrl* list = grid->GetGrid();
             EXPECT_EQ(list->GetItemCount(), 3);
             EXPECT_EQ(list->GetColumnCount(), 4);
-            CInPlaceEdit* edit = list->BeginCellEdit(0, 3);
-            EXPECT_NE(edit, nullptr);
-            if (!edit) return int(wxID_CANCEL);
-            for (const char* weight : {"10", "20", "30"}) {
-                edit = list->GetActiveEdit();
+            // Each weight typed and entered before the event loop runs again: another window taking
+            // the display's focus meanwhile would end an edit early (storing what it holds then).
+            const char* weights[] = {"10", "20", "30"};
+            for (int row = 0; row < 3; ++row) {
+                CInPlaceEdit* edit = list->BeginCellEdit(row, 3);
                 EXPECT_NE(edit, nullptr);
-                if (!edit) break;
-                edit->SetValue(weight);
+                if (!edit) return int(wxID_CANCEL);
+                edit->SetValue(weights[row]);
                 edit->HandleKey(CellKey::Enter);
-                Pump();
+                EXPECT_EQ(list->GetItemText(row, 3), weights[row]);
             }
+            if (CInPlaceEdit* open = list->GetActiveEdit()) open->Cancel();
+            Pump();
             EXPECT_EQ(list->GetItemText(2, 3), "30");
             sheet.PressNext();
             sheet.PressFinish();
@@ -353,4 +359,30 @@ TEST_F(HistoryPageTest, WeightsTypedIntoTheGridAreStoredPerAnimal) {
         ASSERT_NE(weighing, nullptr) << WToUtf8(tattoo);
         EXPECT_EQ(weighing->GetParameters(), std::vector<WString>{stored[i++]});
     }
+}
+
+// Browse on an address event picks the key from the document's address browser.
+TEST_F(HistoryPageTest, BrowseFillsTheAddressKeyFromTheAddressBrowser) {
+    core().GetStores().SetAddressAt(u"HILL", CRefPtr<CAddress>::Adopt(new CLocalAddress(u"HILL")));
+    WString chosen;
+    ModalScript script({[&chosen](wxDialog& dialog) {
+                            auto& events = dynamic_cast<CNewEventDlg&>(dialog);
+                            const auto& items = events.GetModel().GetEvents();
+                            for (size_t i = 0; i < items.size(); ++i)
+                                if (items[i].second == 1) events.ChooseEvent(int(i));
+                            EXPECT_TRUE(events.GetBrowseButton()->IsShown());
+                            EXPECT_FALSE(events.GetUnitsGroup()->IsShown());
+                            events.PressBrowse();
+                            chosen = FromWx(events.GetParameterEdit(0)->GetValue());
+                            return int(wxID_CANCEL);
+                        },
+                        [](wxDialog& dialog) {
+                            auto& browser = dynamic_cast<CAddressBrowserDlg&>(dialog);
+                            EXPECT_EQ(browser.GetList()->GetItemCount(), 1);
+                            browser.GetList()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+                            browser.PressOk();
+                            return int(wxID_OK);
+                        }});
+    list()->OnAdd();
+    EXPECT_EQ(chosen, u"HILL");
 }
