@@ -238,12 +238,12 @@ void CMainFrame::ShowContextBar(int kind) {
     if (m_bars) m_bars->ShowContextBar(kind);
 }
 
-void CMainFrame::ApplyReportSelection(int command, const WString& text) {
-    if (m_bars) m_bars->ApplyReportSelection(command, text);
-}
-
 void CMainFrame::SetMessageText(const WString& text) {
     m_statusBar->SetStatusText(ToWx(text), 0);
+}
+
+void CMainFrame::ApplyReportSelection(int command, const WString& text) {
+    if (m_bars) m_bars->ApplyReportSelection(command, text);
 }
 
 void CMainFrame::OnIdle(wxIdleEvent& event) {

@@ -36,9 +36,9 @@ public:
     void SetRecordTotal(int total) override;
     void SetCurrentRecord(int index) override;
     void ShowContextBar(int kind) override;
-    void ApplyReportSelection(int command, const WString& text) override;
     WString GetRecordPaneText() const;
     int GetContextBarKind() const { return m_nContextBar; }
+    void ApplyReportSelection(int command, const WString& text) override;
 
     void SetMessageText(const WString& text);
 

@@ -2,9 +2,9 @@
 // of their kind. The main frame implements it; a view finds it through its top-level window.
 #pragma once
 
-#include "platform/text.h"
-
 class wxWindow;
+
+#include <string>
 
 class IViewFrameSite {
 public:
@@ -14,8 +14,9 @@ public:
     virtual void SetCurrentRecord(int index) = 0;
     // 0 record navigator, 1 record filter, 2 reporting, anything else none.
     virtual void ShowContextBar(int kind) = 0;
+
     // Runs the report of a command for a selection text (the movements of one address).
-    virtual void ApplyReportSelection(int /*command*/, const WString& /*text*/) {}
+    virtual void ApplyReportSelection(int /*command*/, const std::u16string& /*text*/) {}
 
 protected:
     ~IViewFrameSite() = default;
