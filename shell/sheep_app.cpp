@@ -286,22 +286,30 @@ void CSheepApp::RegisterTemplates() {
 void CSheepApp::RegisterTemplate(int id) {
     // Files are opened through the first template; the other view of a flock is only switched to.
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
-    const struct {
-        int id;
-        const char* viewName;
-        wxClassInfo* viewClass;
-    } templates[] = {
-        {IDR_FLOCKTYPE, "Flock View", wxCLASSINFO(CFlockView)},
-        {IDR_SHEEPTYPE, "Record View", wxCLASSINFO(CSheepView)},
-        {IDR_ANTECEDANTS, "Antecedants View", wxCLASSINFO(CAntecedantsView)},
-        {IDR_ADDRESSES, "Address Browser View", wxCLASSINFO(CAddressBrowserView)},
-        // The reports register here once built.
-    };
-    for (const auto& t : templates)
-        if (t.id == id)
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
-                              "Sheep.Document.1", t.viewName, wxCLASSINFO(CSheepDocument), t.viewClass,
-                              flags);
+    // The pedigree and the address browser.
+    const std::pair<int, std::pair<const char*, wxClassInfo*>> views[] = {
+        {IDR_ANTECEDANTS, {"Antecedants View", wxCLASSINFO(CAntecedantsView)}},
+        {IDR_ADDRESSES, {"Address Browser View", wxCLASSINFO(CAddressBrowserView)}}};
+    for (const auto& [viewId, view] : views)
+        if (viewId == id)
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl", "Sheep.Document.1",
+                              view.first, wxCLASSINFO(CSheepDocument), view.second, flags);
+
+    switch (id) {
+        case IDR_FLOCKTYPE:
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
+                              wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
+            break;
+        case IDR_SHEEPTYPE:
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
+                              wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
+                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
+            break;
+        default:
+            // The reports, pedigree and address browser register themselves here once built.
+            break;
+    }
 }
 
 void CSheepApp::RegisterApplicationObject() {
