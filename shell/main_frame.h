@@ -36,6 +36,7 @@ public:
     void SetRecordTotal(int total) override;
     void SetCurrentRecord(int index) override;
     void ShowContextBar(int kind) override;
+    bool GetReportSelection(int& type, WString& selection, int& lastYear) override;
     WString GetRecordPaneText() const;
     int GetContextBarKind() const { return m_nContextBar; }
     void ApplyReportSelection(int command, const WString& text) override;

@@ -2,6 +2,8 @@
 // of their kind. The main frame implements it; a view finds it through its top-level window.
 #pragma once
 
+#include "platform/text.h"
+
 class wxWindow;
 
 #include <string>
@@ -14,6 +16,11 @@ public:
     virtual void SetCurrentRecord(int index) = 0;
     // 0 record navigator, 1 record filter, 2 reporting, anything else none.
     virtual void ShowContextBar(int kind) = 0;
+    // The Reporting bar's choice: the selected type (-1 none), the selected third entry's text and
+    // the last year of its list (-1 when empty). False without a Reporting bar.
+    virtual bool GetReportSelection(int& /*type*/, WString& /*selection*/, int& /*lastYear*/) {
+        return false;
+    }
 
     // Runs the report of a command for a selection text (the movements of one address).
     virtual void ApplyReportSelection(int /*command*/, const std::u16string& /*text*/) {}
