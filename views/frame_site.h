@@ -8,6 +8,8 @@
 
 class wxWindow;
 
+#include <string>
+
 class IViewFrameSite {
 public:
     // Total -1: no record set is shown (empty pane).
