@@ -57,14 +57,19 @@ void CFolderListBox::BeginEdit(int index) {
     if (m_pEdit) EndEdit();
     if (!m_model.BeginEdit(index)) return;
     ShowModel();
-    // The entry's line: the edit over it and the browse button at its right end.
+    // The entry's line: the edit over it and the browse button at its right end. A list box holds no
+    // child windows here, so both belong to its parent and lie over it.
     const int line = GetCharHeight() + 4;
     const int top = std::max(0, (index - GetTopItem()) * line);
     const int width = GetClientSize().x;
-    m_pEdit = new wxTextCtrl(this, 1, ToWx(m_model.Entries()[size_t(index)]), wxPoint(1, top + 1),
-                             wxSize(width - kBrowseWidth - 2, line), wxTE_PROCESS_ENTER);
-    m_pBrowse =
-        new wxButton(this, 2, "...", wxPoint(width - kBrowseWidth - 1, top + 1), wxSize(kBrowseWidth, line));
+    const wxPoint origin = GetPosition() + GetClientAreaOrigin();
+    m_pEdit =
+        new wxTextCtrl(GetParent(), 1, ToWx(m_model.Entries()[size_t(index)]), origin + wxPoint(1, top + 1),
+                       wxSize(width - kBrowseWidth - 2, line), wxTE_PROCESS_ENTER);
+    m_pBrowse = new wxButton(GetParent(), 2, "...", origin + wxPoint(width - kBrowseWidth - 1, top + 1),
+                             wxSize(kBrowseWidth, line));
+    m_pEdit->Raise();
+    m_pBrowse->Raise();
     m_pEdit->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { CallAfter([this] { EndEdit(); }); });
     m_pEdit->Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
         if (e.GetKeyCode() == WXK_ESCAPE)
