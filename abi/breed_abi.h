@@ -21,11 +21,21 @@
 
 #include "abi/version_note.h"
 
-struct ISheep;      // an animal's dual interface
-struct IEvent;      // an event's dual interface
-struct IDocument;   // the document's dual interface
-class IDispatch;    // the report view's column-binding interface
+struct ISheep;     // an animal's dual interface
+struct IEvent;     // an event's dual interface
+struct IDocument;  // the document's dual interface
+class IDispatch;   // the report view's column-binding interface
 class CCvlPropertyPage;
+
+// The Reporting bar's lists as CVLPrepareReportToolbar receives them in place of window handles:
+// the plug-in empties a list and adds its entries in order.
+struct CVLReportList {
+    virtual void Reset() = 0;
+    virtual void Add(const char16_t* text) = 0;
+
+protected:
+    ~CVLReportList() = default;
+};
 
 extern "C" {
 
@@ -43,7 +53,8 @@ typedef uint32_t (*PFN_CVLGetParameterCount)(int32_t code);
 typedef int32_t (*PFN_CVLGetParameterTag)(int32_t code, int32_t index, char16_t* buffer, int32_t capacity);
 typedef int32_t (*PFN_CVLGetParameterType)(int32_t code, int32_t index);
 typedef void (*PFN_CVLInitEnumEvents)(uint32_t* handle);
-typedef int32_t (*PFN_CVLEnumEvents)(uint32_t* handle, int32_t a, int32_t b, char16_t* buffer, int32_t capacity);
+typedef int32_t (*PFN_CVLEnumEvents)(uint32_t* handle, int32_t a, int32_t b, char16_t* buffer,
+                                     int32_t capacity);
 typedef void (*PFN_CVLEndEnumEvents)(uint32_t handle);
 typedef void (*PFN_CVLOnAddBreedEvent)(ISheep* sheep, IEvent* event);
 typedef void (*PFN_CVLOnDeleteBreedEvent)(ISheep* sheep, IEvent* event);
@@ -52,8 +63,8 @@ typedef int32_t (*PFN_CVLIsTattooValid)(const char16_t* tattoo);
 // Dates travel as day numbers: the whole part of the date's DATE value (days since 30 December
 // 1899). CVLBuildTattoo's `first` is the lamb's number and `second` the lambing date; the parents are
 // the ram (first) and the ewe (second), null when not in the flock.
-typedef int32_t (*PFN_CVLBuildTattoo)(ISheep* firstParent, ISheep* secondParent, int32_t second, int32_t first,
-                                      IDocument* doc, char16_t* buffer, int32_t capacity);
+typedef int32_t (*PFN_CVLBuildTattoo)(ISheep* firstParent, ISheep* secondParent, int32_t second,
+                                      int32_t first, IDocument* doc, char16_t* buffer, int32_t capacity);
 typedef int32_t (*PFN_CVLGetLambIndex)(const char16_t* tattoo);
 // value: the lambing date as a day number (see CVLBuildTattoo).
 typedef int32_t (*PFN_CVLGetNextIndex)(IDocument* doc, int32_t value);
@@ -67,9 +78,12 @@ typedef void (*PFN_CVLInitEnumReports)(uint32_t* handle);
 typedef int32_t (*PFN_CVLEnumReports)(uint32_t* handle, int32_t* reportId, char16_t* name, int32_t* capacity);
 typedef void (*PFN_CVLEndEnumReports)(uint32_t handle);
 typedef int32_t (*PFN_CVLReportDefinition)(int32_t reportId, char16_t* buffer, int32_t* ignored);
-typedef int32_t (*PFN_CVLReportTitle)(int32_t reportType, const char16_t* selection, int32_t year, char16_t* buffer);
+typedef int32_t (*PFN_CVLReportTitle)(int32_t reportType, const char16_t* selection, int32_t year,
+                                      char16_t* buffer);
 typedef void (*PFN_CVLBuildReportColumns)(IDispatch* columns, int32_t reportType, const char16_t* ramsOrEwes);
-typedef void (*PFN_CVLPrepareReportToolbar)(IDocument* doc, int32_t reportType, void* sexList, void* yearList);
+// sexList and yearList are CVLReportList objects (or null).
+typedef void (*PFN_CVLPrepareReportToolbar)(IDocument* doc, int32_t reportType, void* sexList,
+                                            void* yearList);
 typedef int32_t (*PFN_CVLUpdateReportToolbar)(int32_t reportType, int32_t flag);
 // Resource identifier of the validator style sheet (resource type 23, HTML).
 typedef uint16_t (*PFN_CVLGetXMLValidator)();

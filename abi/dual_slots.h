@@ -15,8 +15,20 @@ constexpr int kGetDateofPurchase = 12;  // (VARIANT*)
 
 // IDocument (40 slots)
 namespace document {
-constexpr int kGetRecords = 19;  // (IDispatch**): the records collection's dual interface
+constexpr int kGetRecords = 19;    // (IDispatch**): the records collection's dual interface
+constexpr int kGetAddresses = 27;  // (IDispatch**): the addresses collection's dual interface
 }  // namespace document
+
+// IAddresses
+namespace addresses {
+constexpr int kItem = 8;    // (VARIANT index or key, IAddress**)
+constexpr int kCount = 11;  // (long*)
+}  // namespace addresses
+
+// IAddress
+namespace address {
+constexpr int kGetKey = 15;  // (BSTR*)
+}  // namespace address
 
 // IRecords
 namespace records {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
 namespace general_breed {
 
@@ -245,6 +246,27 @@ Text ReportTitle(int32_t id, TextView selection, int32_t year) {
     }
     if (year > 0) title += u" " + Ascii(std::to_string(year).c_str());
     return title;
+}
+
+std::vector<Text> ReportYears() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::vector<Text> years;
+    for (int year = 1991; year <= local.tm_year + 1900; ++year)
+        years.push_back(Ascii(std::to_string(year).c_str()));
+    return years;
+}
+
+std::vector<Text> ReportSelections(int32_t id, std::vector<Text> addressKeys) {
+    switch (id) {
+        case 0:
+            return {u"Rams", u"Ewes"};
+        case 3:
+            return addressKeys;
+        default:
+            return {};
+    }
 }
 
 std::vector<ReportColumn> ReportColumns(int32_t id, TextView selection) {

@@ -85,6 +85,11 @@ struct Report {
 const std::vector<Report>& Reports();
 const Report* FindReport(int32_t id);
 Text ReportTitle(int32_t id, TextView selection, int32_t year);
+// The Reporting bar's years: 1991 to the current year, the current one last.
+std::vector<Text> ReportYears();
+// The Reporting bar's third list for a report: the tupping report "Rams" and "Ewes", the address
+// report the addresses' keys, the others none.
+std::vector<Text> ReportSelections(int32_t id, std::vector<Text> addressKeys);
 
 struct ReportColumn {
     const char16_t* title;

@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "abi/breed_abi.h"
-#include "breeds/dual_client.h"
 #include "abi/dual_slots.h"
+#include "breeds/dual_client.h"
 #include "breeds/general_breed.h"
 #include "breeds/general_resources.h"
 
@@ -185,7 +185,45 @@ CVL_EXPORT void CVLBuildReportColumns(IDispatch* columns, int32_t reportType, co
     }
 }
 
-CVL_EXPORT void CVLPrepareReportToolbar(IDocument*, int32_t, void*, void*) {}
+namespace {
+
+// The keys of the document's addresses, in the collection's order.
+std::vector<Text> AddressKeys(IDocument* doc) {
+    std::vector<Text> keys;
+    void* addresses = nullptr;
+    if (!doc || FAILED(CallSlot(doc, slots::document::kGetAddresses, &addresses)) || !addresses) return keys;
+    LONG count = 0;
+    if (SUCCEEDED(CallSlot(addresses, slots::addresses::kCount, &count))) {
+        for (LONG i = 0; i < count; ++i) {
+            VARIANT index;
+            VariantInit(&index);
+            index.vt = VT_I4;
+            index.lVal = i;
+            void* address = nullptr;
+            if (FAILED(CallSlot(addresses, slots::addresses::kItem, index, &address))) break;
+            if (!address) continue;
+            if (auto key = dc::GetText(address, slots::address::kGetKey)) keys.push_back(std::move(*key));
+            dc::Release(address);
+        }
+    }
+    dc::Release(addresses);
+    return keys;
+}
+
+}  // namespace
+
+CVL_EXPORT void CVLPrepareReportToolbar(IDocument* doc, int32_t reportType, void* sexList, void* yearList) {
+    if (auto* years = static_cast<CVLReportList*>(yearList)) {
+        years->Reset();
+        for (const Text& year : ReportYears()) years->Add(year.c_str());
+    }
+    if (auto* selection = static_cast<CVLReportList*>(sexList)) {
+        selection->Reset();
+        for (const Text& text :
+             ReportSelections(reportType, reportType == 3 ? AddressKeys(doc) : std::vector<Text>()))
+            selection->Add(text.c_str());
+    }
+}
 
 CVL_EXPORT int32_t CVLUpdateReportToolbar(int32_t reportType, int32_t flag) {
     const Report* r = FindReport(reportType);

@@ -1,5 +1,7 @@
 #include "document/document_file.h"
 
+#include <optional>
+
 #include "platform/host.h"
 
 namespace {
@@ -21,7 +23,19 @@ CDocumentFile::CDocumentFile() : m_headerFont(DefaultReportFont()), m_bodyFont(D
     m_date.SetStatus(COleDateTime::null);
 }
 
+namespace {
+std::optional<CFontRecord>& ProgramReportFont() {
+    static std::optional<CFontRecord> font;
+    return font;
+}
+}  // namespace
+
+void CDocumentFile::SetDefaultReportFont(const CFontRecord& font) {
+    ProgramReportFont() = font;
+}
+
 CFontRecord CDocumentFile::DefaultReportFont() {
+    if (ProgramReportFont()) return *ProgramReportFont();
     // The stock system font's description as Windows gives it, height negated.
     CFontRecord font;
     font.m_lf.lfHeight = -16;

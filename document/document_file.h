@@ -69,8 +69,11 @@ public:
     CDocumentFile(const CDocumentFile&) = delete;
     CDocumentFile& operator=(const CDocumentFile&) = delete;
 
-    // The report font a new document starts with: the stock system font, its height negated.
+    // The report font a new document starts with: the one the program set, else the stock system
+    // font, its height negated.
     static CFontRecord DefaultReportFont();
+    // The program's interface font, so that new documents start readable.
+    static void SetDefaultReportFont(const CFontRecord& font);
 
     uint32_t m_dwFormat = kFormatWord;
     uint32_t m_crHeader = 0;

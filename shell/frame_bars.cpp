@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "abi/breed_abi.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/sheep_dialogs_wx.h"
@@ -33,7 +34,9 @@
 #include "views/commands.h"
 #include "views/file_commands.h"
 #include "views/frame_site.h"
+#include "views/report_view.h"
 #include "views/sheep_document.h"
+#include "views/view_options.h"
 #include "views/wx_text.h"
 
 namespace {
@@ -128,6 +131,11 @@ const int kAnsweredCommands[] = {ID_FILTER_RAMS,  ID_FILTER_EWES, ID_FILTER_ADUL
 const int kWaitingCommands[] = {ID_SHEEP_SIGNET,       ID_OPTIONS_FARM,       ID_OPTIONS_EVENTS,
                                 ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING, ID_EID_DOWNLOAD,
                                 ID_EID_UPLOAD};
+
+// The program's number of a report command from its wx id.
+int ReportCommandOf(int wxId) {
+    return wxId + 0x8000;
+}
 
 }  // namespace
 
@@ -301,6 +309,7 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
     auto* options = new wxMenu;
     options->Append(WxCommandId(ID_OPTIONS_FARM), "&Farm...");
     options->Append(WxCommandId(ID_OPTIONS_EVENTS), "&Event Database...");
+    options->Append(ID_VIEW_OPTIONS, "&View...");
 
     auto* eid = new wxMenu;
     eid->Append(WxCommandId(ID_EID_DOWNLOAD), "&Download");
@@ -323,6 +332,8 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
         bars->AppendCheckItem(WxCommandId(ID_BAR_NAVIGATOR), "Record &Navigator");
         bars->AppendCheckItem(WxCommandId(ID_BAR_FILTER), "Record &Filter");
         bars->AppendCheckItem(WxCommandId(ID_BAR_REPORTING), "&Reporting");
+        m_pReportsMenu = new wxMenu;
+        view->AppendSubMenu(m_pReportsMenu, "&Reports");
         view->AppendSeparator();
         view->Append(WxCommandId(ID_GO_BACK), "Go &Back");
         view->Append(WxCommandId(ID_GO_FORWARD), "Go &Forward");
@@ -330,7 +341,57 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
     }
 }
 
+void CFrameBars::ResetReportList() {
+    ResetReportTypes();
+    if (m_pReportsMenu)
+        while (m_pReportsMenu->GetMenuItemCount() > 0)
+            m_pReportsMenu->Destroy(m_pReportsMenu->FindItemByPosition(0));
+}
+
+void CFrameBars::AddReport(const WString& name, int reportId) {
+    AddReportType(name, reportId);
+    const int command = int(ID_REPORT_BASE) + reportId;
+    // The breed's definition of the report is its prompt in the status bar.
+    WString prompt;
+    if (CSheepDoc* core = GetActiveCore()) core->GetReportDefinition(reportId, prompt);
+    if (m_pReportsMenu && command <= kLastReportCommand)
+        m_pReportsMenu->AppendCheckItem(WxCommandId(command), ToWx(name), ToWx(prompt));
+}
+
+void CFrameBars::RefreshReportList() {
+    CSheepDoc* core = GetActiveCore();
+    if (!core) return;
+    // The plug-in's list, with the chosen report kept.
+    const int type = GetReportType();
+    core->SetReportsMenuSite(this);
+    core->BuildReportsMenu(true);
+    for (unsigned i = 0; i < m_pReportType->GetCount(); ++i)
+        if (int(reinterpret_cast<intptr_t>(m_pReportType->GetClientData(i))) == type)
+            m_pReportType->SetSelection(int(i));
+}
+
 void CFrameBars::BindCommands() {
+    m_pFrame->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { RunViewOptions(m_pFrame, GetActiveCore()); }, ID_VIEW_OPTIONS);
+    m_pFrame->Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(GetActiveCore() != nullptr); },
+        ID_VIEW_OPTIONS);
+    m_pFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+        event.Skip();
+        if (m_pReportsMenu && event.GetMenu() == m_pReportsMenu) RefreshReportList();
+    });
+    m_pFrame->Bind(
+        wxEVT_MENU, [this](wxCommandEvent& event) { OnReportCommand(ReportCommandOf(event.GetId())); },
+        WxCommandId(int(ID_REPORT_BASE)), WxCommandId(kLastReportCommand));
+    m_pFrame->Bind(
+        wxEVT_UPDATE_UI,
+        [this](wxUpdateUIEvent& event) {
+            const int command = ReportCommandOf(event.GetId());
+            auto* report = dynamic_cast<CReportView*>(GetActiveView());
+            event.Enable(GetActiveCore() != nullptr);
+            event.Check(report && report->GetReportType() == command - int(ID_REPORT_BASE));
+        },
+        WxCommandId(int(ID_REPORT_BASE)), WxCommandId(kLastReportCommand));
     for (int id : kAnsweredCommands) {
         m_pFrame->Bind(
             wxEVT_MENU, [this, id](wxCommandEvent&) { OnDocCommand(id); }, WxCommandId(id));
@@ -519,6 +580,7 @@ void CFrameBars::ShowContextBar(int kind, bool preview) {
         }
     // The filter bar edits the criteria of the document whose list it comes with, which becomes
     // the active one once its activation is through.
+    if (kind == 2 && m_pReportType->GetCount() == 0) CallAfter([this] { RefreshReportList(); });
     if (kind == 1)
         CallAfter([this] {
             if (CSheepDoc* core = GetActiveCore()) ShowCriteria(core->GetExtractionCriteria());
@@ -678,23 +740,52 @@ int CFrameBars::GetLastReportYear() const {
     return ::GetLastReportYear(years);
 }
 
-void CFrameBars::ApplyReport(int type, const WString& sexText, int year, int parts) {
+namespace {
+
+// A list of the Reporting bar as the breed plug-in fills it.
+class CChoiceReportList final : public CVLReportList {
+public:
+    explicit CChoiceReportList(wxChoice* choice) : m_choice(choice) {}
+    void Reset() override { m_choice->Clear(); }
+    void Add(const char16_t* text) override { m_choice->Append(ToWx(WString(text ? text : u""))); }
+
+private:
+    wxChoice* m_choice;
+};
+
+}  // namespace
+
+void CFrameBars::PrepareReportLists(CSheepDoc& core, int type) {
+    CChoiceReportList sex(m_pReportSex);
+    CChoiceReportList years(m_pReportYear);
+    core.PrepareReportToolbar(type, &sex, &years);
+    // A refilled list shows a choice: the first selection and the last year.
+    if (m_pReportSex->GetSelection() == wxNOT_FOUND && m_pReportSex->GetCount() > 0)
+        m_pReportSex->SetSelection(0);
+    if (m_pReportYear->GetCount() > 0) m_pReportYear->SetSelection(int(m_pReportYear->GetCount()) - 1);
+}
+
+void CFrameBars::ApplyReport(int type, const WString& sexText, int year, int parts, bool fromTypeList) {
     wxView* active = GetActiveView();
     auto* docView = dynamic_cast<CDocView*>(active);
     auto* report = dynamic_cast<IReportSelectionView*>(active);
     CSheepDoc* core = GetActiveCore();
     if (!core || !docView || docView->GetViewKind() != VIEW_KIND_REPORT || !report) return;
+    WString selection = sexText;
     if (parts & REPORT_PART_TYPE) {
-        core->PrepareReportToolbar(type, m_pReportSex, m_pReportYear);
+        PrepareReportLists(*core, type);
         year = GetLastReportYear();
+        // A selection of the previous type that the new one does not offer gives way to its first.
+        if (fromTypeList && m_pReportSex->FindString(ToWx(selection), true) == wxNOT_FOUND)
+            selection = GetReportSexText();
     }
-    if (parts != REPORT_PART_YEAR) report->SetReport(type, sexText);
+    if (parts != REPORT_PART_YEAR) report->SetReport(type, selection);
     report->SetReportYear(year);
     core->UpdateAllViews(nullptr, GetReportHint(parts));
 }
 
 void CFrameBars::OnReportTypeChanged() {
-    ApplyReport(GetReportType(), GetReportSexText(), GetLastReportYear(), REPORT_PART_TYPE);
+    ApplyReport(GetReportType(), GetReportSexText(), GetLastReportYear(), REPORT_PART_TYPE, true);
 }
 
 void CFrameBars::OnReportSexChanged() {
@@ -712,8 +803,9 @@ void CFrameBars::ApplyReportSelection(int command, const WString& text) {
     CSheepDoc* core = GetActiveCore();
     if (!core) return;
     const int type = command - int(ID_REPORT_BASE);
+    core->SetReportsMenuSite(this);
     core->BuildReportsMenu(true);
-    core->PrepareReportToolbar(type, m_pReportSex, m_pReportYear);
+    PrepareReportLists(*core, type);
     for (unsigned i = 0; i < m_pReportType->GetCount(); ++i) {
         if (int(reinterpret_cast<intptr_t>(m_pReportType->GetClientData(i))) == type) {
             m_pReportType->SetSelection(int(i));
@@ -722,7 +814,12 @@ void CFrameBars::ApplyReportSelection(int command, const WString& text) {
     }
     if (m_pReportYear->GetCount() > 0) m_pReportYear->SetSelection(int(m_pReportYear->GetCount()) - 1);
     const WString sexText = text.empty() ? GetReportSexText() : text;
+    if (m_showReportView) m_showReportView();
     ApplyReport(GetReportType(), sexText, GetLastReportYear(), REPORT_PART_ALL);
+}
+
+void CFrameBars::OnReportCommand(int command) {
+    ApplyReportSelection(command, {});
 }
 
 void CFrameBars::OnUpdateReportBar() {

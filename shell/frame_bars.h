@@ -7,8 +7,10 @@
 #include <wx/aui/aui.h>
 #include <wx/event.h>
 
+#include <functional>
 #include <vector>
 
+#include "document/menu_model.h"
 #include "platform/text.h"
 
 class CCriteria;
@@ -19,6 +21,7 @@ class wxDateEvent;
 class wxDatePickerCtrl;
 class wxDocManager;
 class wxFrame;
+class wxMenu;
 class wxMenuBar;
 class wxControl;
 class wxSpinButton;
@@ -26,7 +29,7 @@ class wxSpinEvent;
 class wxTextCtrl;
 class wxView;
 
-class CFrameBars : public wxEvtHandler {
+class CFrameBars : public wxEvtHandler, public IReportsMenuSite {
 public:
     // Builds the bars in frame (whose client area becomes the centre), adds the menus of the
     // document commands and the bars to menuBar, answers those commands, restores the stored layout
@@ -70,12 +73,25 @@ public:
     int GetReportType() const;
     WString GetReportSexText() const;
     int GetLastReportYear() const;
-    void ApplyReport(int type, const WString& sexText, int year, int parts);
+    // fromTypeList: a new type chosen on the bar, whose first selection replaces one it lacks.
+    void ApplyReport(int type, const WString& sexText, int year, int parts, bool fromTypeList = false);
     void ApplyReportSelection(int command, const WString& text);
     void OnReportTypeChanged();
     void OnReportSexChanged();
     void OnReportYearChanged();
     void OnUpdateReportBar();
+    // The report list of the Reports menu and the bar (commands 40103 on): the report of that
+    // number in the report view.
+    void OnReportCommand(int command);
+    // How the active document is shown in its report view (the main frame's view switch).
+    void SetShowReportView(std::function<bool()> show) { m_showReportView = std::move(show); }
+    // The Reporting bar's report list, filled by the breed plug-in (no menu model of its own).
+    CMenuModel* GetMenuBar() override { return nullptr; }
+    void ResetReportList() override;
+    void AddReport(const WString& name, int reportId) override;
+    // The active document's reports in the bar's list and the Reports menu.
+    void RefreshReportList();
+    static constexpr int kLastReportCommand = 40110;
     wxChoice* GetReportTypeList() const { return m_pReportType; }
     wxChoice* GetReportYearList() const { return m_pReportYear; }
     wxChoice* GetReportSexList() const { return m_pReportSex; }
@@ -89,6 +105,8 @@ private:
     void CreateNavigatorBar();
     void CreateFilterBar();
     void CreateReportingBar();
+    // The breed plug-in refills the selection and year lists for a report type.
+    void PrepareReportLists(CSheepDoc& core, int type);
     void AppendMenus(wxMenuBar* menuBar);
     void BindCommands();
     void AddBar(wxWindow* bar, int id, const wxString& name, const wxString& title, int row, int position);
@@ -119,4 +137,6 @@ private:
     wxChoice* m_pReportSex = nullptr;
     std::vector<wxWindow*> m_bars;
     bool m_bApplyingZoom = false;
+    std::function<bool()> m_showReportView;
+    wxMenu* m_pReportsMenu = nullptr;
 };

@@ -14,6 +14,7 @@
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
+#include "views/report_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -44,6 +45,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 
     BuildMenus();
     m_bars = std::make_unique<CFrameBars>(this, manager, GetMenuBar());
+    m_bars->SetShowReportView([this] { return SwitchView(wxCLASSINFO(CReportView)); });
     LoadBarState();
     m_normalRect = GetRect();
 
@@ -228,6 +230,14 @@ void CMainFrame::UpdateRecordPane() {
     m_statusBar->SetStatusText(ToWx(GetRecordPaneText()), kRecordPane);
 }
 
+bool CMainFrame::GetReportSelection(int& type, WString& selection, int& lastYear) {
+    if (!m_bars) return false;
+    type = m_bars->GetReportType();
+    selection = m_bars->GetReportSexText();
+    lastYear = m_bars->GetLastReportYear();
+    return true;
+}
+
 void CMainFrame::ShowContextBar(int kind) {
     m_nContextBar = kind;
     if (m_bars) m_bars->ShowContextBar(kind);
@@ -340,6 +350,8 @@ void CMainFrame::ShowContextBarOf(wxView* view) {
         ShowContextBar(0);
     else if (view->IsKindOf(wxCLASSINFO(CFlockView)))
         ShowContextBar(1);
+    else if (view->IsKindOf(wxCLASSINFO(CReportView)))
+        ShowContextBar(2);
     else
         ShowContextBar(-1);
 }

@@ -39,6 +39,7 @@ public:
     bool ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) override;
     void EndPreviewPane() override;
     wxWindow* GetPreviewPane() const { return m_pPreviewPane; }
+    bool GetReportSelection(int& type, WString& selection, int& lastYear) override;
     WString GetRecordPaneText() const;
     int GetContextBarKind() const { return m_nContextBar; }
 

@@ -21,6 +21,8 @@
 #include "views/file_commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
+#include "views/report_fonts.h"
+#include "views/report_view.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -184,6 +186,8 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     m_docManager = new CSheepDocManager;
     m_docManager->Initialize();
     m_docManager->SetMaxDocsOpen(1000);
+    // New flocks show their lists in the interface's font.
+    CDocumentFile::SetDefaultReportFont(ReportFontFromInterface());
     RegisterTemplates();
     CSheepDocument::SetNewDocumentHook([this](CSheepDocument& doc) { return RunNewDatabase(doc); });
 
@@ -273,17 +277,22 @@ void CSheepApp::RegisterTemplate(int id) {
     const long flags = m_docManager->GetTemplatesVector().empty() ? wxTEMPLATE_VISIBLE : wxTEMPLATE_INVISIBLE;
     switch (id) {
         case IDR_FLOCKTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
-                              wxEmptyString, "cvl", "Sheep.Document.1", "Flock View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CFlockView), flags);
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
+                              "Sheep.Document.1", "Flock View", wxCLASSINFO(CSheepDocument),
+                              wxCLASSINFO(CFlockView), flags);
             break;
         case IDR_SHEEPTYPE:
-            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL",
-                              wxEmptyString, "cvl", "Sheep.Document.1", "Record View",
-                              wxCLASSINFO(CSheepDocument), wxCLASSINFO(CSheepView), flags);
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
+                              "Sheep.Document.1", "Record View", wxCLASSINFO(CSheepDocument),
+                              wxCLASSINFO(CSheepView), flags);
+            break;
+        case IDR_REPORTTYPE:
+            new wxDocTemplate(m_docManager, "Corvalen Files", "*.cvl;*.CVL", wxEmptyString, "cvl",
+                              "Sheep.Document.1", "Report View", wxCLASSINFO(CSheepDocument),
+                              wxCLASSINFO(CReportView), flags);
             break;
         default:
-            // The reports, pedigree and address browser register themselves here once built.
+            // The pedigree and address browser register themselves here once built.
             break;
     }
 }

@@ -1,5 +1,6 @@
 #include "views/base_list_view.h"
 
+#include <wx/app.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/dnd.h>
@@ -15,6 +16,7 @@
 #include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/list_print.h"
+#include "views/report_fonts.h"
 #include "views/sheep_document.h"
 #include "views/wx_text.h"
 
@@ -92,6 +94,13 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
         menu.Append(ID_VIEW_OPTIONS, "Options...");
         const int id = m_list->GetPopupMenuSelectionFromUser(menu, e.GetPoint());
         if (id == ID_COLUMN_SORT) OnColumnHeadSort();
+        // The main window's View Options sheet answers.
+        if (id == ID_VIEW_OPTIONS)
+            if (wxWindow* top = wxTheApp->GetTopWindow()) {
+                wxCommandEvent event(wxEVT_MENU, ID_VIEW_OPTIONS);
+                event.SetEventObject(top);
+                top->GetEventHandler()->AddPendingEvent(event);
+            }
     });
     m_list->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, [this](wxListEvent& e) {
         m_ptContext = e.GetPoint();
@@ -130,6 +139,7 @@ void CBaseListView::BindCommands() {
 }
 
 void CBaseListView::OnInitialUpdate() {
+    RecreateFonts();
     OnColumnsChanged(nullptr);
 }
 
@@ -189,9 +199,17 @@ void CBaseListView::AutoSizeColumn(int index) {
 }
 
 void CBaseListView::RecreateFonts() {
-    // The lists show the document's list font; this build keeps the system font.
     if (!m_list) return;
     m_list->Freeze();
+    if (CSheepDoc* core = GetCore()) {
+        const CDocumentFile& file = core->GetFile();
+        m_list->SetFont(FontFromRecord(file.m_bodyFont));
+        m_list->SetTextColour(ColourFromRef(file.m_crBody));
+        wxItemAttr header;
+        header.SetFont(FontFromRecord(file.m_headerFont));
+        header.SetTextColour(ColourFromRef(file.m_crHeader));
+        m_list->SetHeaderAttr(header);
+    }
     for (int i = 0; i < GetColumnCount(); ++i) AutoSizeColumn(i);
     m_list->Thaw();
     m_list->Refresh();
@@ -323,8 +341,9 @@ void CBaseListView::OnColumnHeadSort() {
 
 void CBaseListView::OnRowClicked(long row) {
     CSheepDoc* core = GetCore();
-    if (core && row >= 0 && row < GetRowCount())
-        core->SelectSheep(static_cast<CSheep*>(GetRowObject(row))->GetTattoo(), true, false, this);
+    // Rows of some reports are not animals.
+    auto* sheep = row >= 0 && row < GetRowCount() ? dynamic_cast<CSheep*>(GetRowObject(row)) : nullptr;
+    if (core && sheep) core->SelectSheep(sheep->GetTattoo(), true, false, this);
     TellFrameCurrent(row >= 0 && row < GetRowCount() ? row : -1);
 }
 
@@ -350,8 +369,9 @@ void CBaseListView::OnKey(int keyCode) {
         default:
             return;
     }
-    if (core && target >= 0 && target < GetRowCount())
-        core->SelectSheep(static_cast<CSheep*>(GetRowObject(target))->GetTattoo(), true, false, this);
+    auto* sheep =
+        target >= 0 && target < GetRowCount() ? dynamic_cast<CSheep*>(GetRowObject(target)) : nullptr;
+    if (core && sheep) core->SelectSheep(sheep->GetTattoo(), true, false, this);
 }
 
 // ---- delete, export, copy ---------------------------------------------------------------------------

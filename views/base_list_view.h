@@ -119,6 +119,11 @@ protected:
     // Re-applies selection and focus by record after the rows moved.
     void RestoreSelection(const std::vector<CObject*>& selected, CObject* focused);
     std::vector<CObject*> SelectedRecords() const;
+    // Takes a sort kind and order without sorting.
+    void SetSortState(int kind, bool ascending) {
+        m_nSortKind = kind;
+        m_bSortAscending = ascending;
+    }
     void TellFrameCurrent(long row) const;
 
     bool OnCreate(wxDocument* doc, long flags) override;

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "platform/text.h"
+
 class wxWindow;
 
 class IViewFrameSite {
@@ -19,6 +21,11 @@ public:
     virtual bool ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) = 0;
     // Gives the documents area back.
     virtual void EndPreviewPane() = 0;
+    // The Reporting bar's choice: the selected type (-1 none), the selected third entry's text and
+    // the last year of its list (-1 when empty). False without a Reporting bar.
+    virtual bool GetReportSelection(int& /*type*/, WString& /*selection*/, int& /*lastYear*/) {
+        return false;
+    }
 
 protected:
     ~IViewFrameSite() = default;

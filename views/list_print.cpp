@@ -6,8 +6,10 @@
 
 #include <algorithm>
 
+#include "document/sheep_doc.h"
 #include "platform/host.h"
 #include "views/base_list_view.h"
+#include "views/report_fonts.h"
 #include "views/wx_text.h"
 
 namespace {
@@ -122,7 +124,13 @@ bool CListPrintout::OnPrintPage(int page) {
     const auto px = [&](int hundredths) { return hundredths * ppi.x / 100; };
     const auto py = [&](int hundredths) { return hundredths * ppi.y / 100; };
     dc->SetFont(m_view->GetListCtrl()->GetFont());
-    dc->SetTextForeground(*wxBLACK);
+    // Titles in the document's header colour, cells in its body colour.
+    wxColour headerColour = *wxBLACK, bodyColour = *wxBLACK;
+    if (CSheepDoc* core = m_view->GetCore()) {
+        headerColour = ColourFromRef(core->GetFile().m_crHeader);
+        bodyColour = ColourFromRef(core->GetFile().m_crBody);
+    }
+    dc->SetTextForeground(headerColour);
 
     int columnBand = 0, rowBand = 0;
     m_bands.PageBands(page, columnBand, rowBand);
@@ -143,6 +151,7 @@ bool CListPrintout::OnPrintPage(int page) {
         x += px(m_columnWidths[size_t(c)]);
     }
     y += py(kTitleRowHeight);
+    dc->SetTextForeground(bodyColour);
     for (int r = firstRow; r < endRow; ++r) {
         x = left;
         const int height = py(m_rowHeights[size_t(r)]);
