@@ -63,14 +63,16 @@ protected:
     bool WaitForTag(uint64_t eid) {
         return queue.DrainUntil([&] { return std::find(frame.tags.begin(), frame.tags.end(), eid) != frame.tags.end(); });
     }
-    // The scan has opened the port once the reader's side sees it configured; a tag sent before
-    // that may be lost with the terminal's flush, so tags are sent until one arrives.
+    // A tag sent before the scan has its port open may be lost, and one left unread by an earlier
+    // scan may come first: tags are sent until this one arrives.
     bool ScanDelivers(uint64_t eid) {
         const size_t before = frame.tags.size();
+        const auto arrived = [&] {
+            return std::find(frame.tags.begin() + std::ptrdiff_t(before), frame.tags.end(), eid) != frame.tags.end();
+        };
         for (int attempt = 0; attempt < 50; ++attempt) {
             reader.Send(CReaderSimulator::TagMessage(eid));
-            if (queue.DrainUntil([&] { return frame.tags.size() > before; }, std::chrono::milliseconds(100)))
-                return frame.tags.back() == eid;
+            if (queue.DrainUntil(arrived, std::chrono::milliseconds(100))) return true;
         }
         return false;
     }
