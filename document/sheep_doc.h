@@ -190,6 +190,26 @@ public:
     // The display name of the address filed under name.
     bool LookupAddress(const WString& name, WString* displayName) const override;
 
+    // ---- addresses edited by the user (sheep_doc_addresses.cpp) --------------------------------
+    // Parents are window handles of the program. The key under which the address object is filed
+    // (its display name may differ after a rename that was not carried over); false when none.
+    bool FindAddressKey(const CAddress* address, WString* key) const;
+    // A new address: its kind asked when an address book is installed, edited, filed under its
+    // display name (question 123 before replacing one) and hint 40 sent. Null when cancelled or
+    // when the user kept the address already filed there.
+    CAddress* NewAddress(long parentHandle, CDocView* sender);
+    // The same for a local address whose display name starts as name, without asking the kind.
+    CAddress* NewLocalAddress(long parentHandle, const WString& name, CDocView* sender);
+    CAddress* NewLocalAddress(long windowHandle, const WString& name) override {
+        return NewLocalAddress(windowHandle, name, nullptr);
+    }
+    // The address's own edit; on OK, when askRename and its display name changed, question 55
+    // decides whether the address moves to its new name and the events follow (56 tells how many
+    // changed); then hint 32 with the address. False unless the edit ended with OK.
+    bool EditAddress(CAddress* address, long parentHandle, CDocView* sender, bool askRename);
+    // Removes the address object from the map, whatever its display name; false when not filed.
+    bool DeleteAddressObject(const CAddress* address);
+
     // ---- XML exchange (sheep_doc_xml.cpp) --------------------------------------------------------
     // The whole exchange file of the animals that pass the criteria (the XML property's get).
     std::string GetXMLText();

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/host.h"
 #include "platform/strings.h"
 #include "records/record_xml.h"
 
@@ -15,6 +16,7 @@ namespace {
 constexpr unsigned IDS_NOT_RETRIEVED = 62;
 
 std::atomic<IAddressBook*> g_addressBook{nullptr};
+IAddressDialogs* g_addressDialogs = nullptr;
 
 struct Entity {
     std::u16string_view text;
@@ -56,6 +58,15 @@ IAddressBook* SetAddressBook(IAddressBook* book) {
 }
 IAddressBook* GetAddressBook() {
     return g_addressBook.load();
+}
+
+IAddressDialogs* SetAddressDialogs(IAddressDialogs* dialogs) {
+    IAddressDialogs* previous = g_addressDialogs;
+    g_addressDialogs = dialogs;
+    return previous;
+}
+IAddressDialogs* GetAddressDialogs() {
+    return g_addressDialogs;
 }
 
 std::string EncodeCDataField(WStringView text) {
@@ -152,6 +163,14 @@ void CAddress::Assign(const CAddress& other) {
     m_dtEdited = other.m_dtEdited;
 }
 
+int CAddress::Edit(long, IFlockDocument*) {
+    return IDCANCEL;
+}
+
+int CAddress::EditNew(long, IFlockDocument*) {
+    return IDCANCEL;
+}
+
 std::vector<WString> CAddress::GetColumnCaptions() {
     return {u"Display as", u"Address", u"Post Code", u"E-Mail", u"Telephone", u"Fax"};
 }
@@ -229,6 +248,29 @@ void CLocalAddress::SetPostCode(const WString& text) {
     m_dtEdited = COleDateTime::GetCurrentTime();
 }
 
+int CLocalAddress::EditDetails(long parentHandle, IFlockDocument* doc, bool isNew) {
+    IAddressDialogs* dialogs = GetAddressDialogs();
+    if (!dialogs) return IDCANCEL;
+    IAddressDialogs::CDetails details{m_strPostal,   m_strTelephone, m_strFax,
+                                      m_strPostCode, m_strEmail,     m_strID};
+    if (dialogs->EditDetails(parentHandle, doc, details, isNew) != IDOK) return IDCANCEL;
+    m_strPostal = details.postal;
+    m_strTelephone = details.telephone;
+    m_strFax = details.fax;
+    m_strPostCode = details.postCode;
+    m_strEmail = details.email;
+    m_strID = details.displayName;
+    return IDOK;
+}
+
+int CLocalAddress::Edit(long parentHandle, IFlockDocument* doc) {
+    return EditDetails(parentHandle, doc, false);
+}
+
+int CLocalAddress::EditNew(long parentHandle, IFlockDocument* doc) {
+    return EditDetails(parentHandle, doc, true);
+}
+
 void CLocalAddress::Serialize(CArchive& ar) {
     CAddress::Serialize(ar);
     if (ar.IsStoring())
@@ -303,6 +345,25 @@ int CMAPIAddress::RefreshName(const WString& oldName, WString* newName) {
     if (!m_entry->GetStringProp(PR_DISPLAY_NAME, &name)) name.clear();
     *newName = name;
     return name != oldName ? 1 : 0;
+}
+
+int CMAPIAddress::Edit(long parentHandle, IFlockDocument*) {
+    IAddressBook* book = GetAddressBook();
+    if (!book || m_entryId.empty()) return IDCANCEL;
+    return book->ShowDetails(parentHandle, m_entryId);
+}
+
+int CMAPIAddress::EditNew(long parentHandle, IFlockDocument*) {
+    IAddressBook* book = GetAddressBook();
+    if (!book) return IDCANCEL;
+    std::vector<uint8_t> entryId;
+    WString name;
+    if (book->SelectEntry(parentHandle, &entryId, &name) != IDOK) return IDCANCEL;
+    m_entryId = std::move(entryId);
+    m_entry.reset();
+    if (!m_entryId.empty() && book->OpenEntry(m_entryId, &m_entry) != IAddressBook::opened) m_entry.reset();
+    if (!name.empty()) m_strID = name;
+    return IDOK;
 }
 
 void CMAPIAddress::Serialize(CArchive& ar) {

@@ -38,6 +38,15 @@ public:
     // Opens the entry for a loading address; stopLoading makes the load fail.
     virtual OpenResult OpenEntry(const std::vector<uint8_t>& entryId,
                                  std::unique_ptr<IAddressBookEntry>* entry) = 0;
+    // The book's own details dialog for an entry, over the window the handle names: 1 when it was
+    // shown, 2 when the book cannot show it.
+    virtual int ShowDetails(long /*parentHandle*/, const std::vector<uint8_t>& /*entryId*/) { return 2; }
+    // The book's dialog that chooses one entry: 1 with its identifier and display name, 2 when
+    // cancelled or when the book offers no such dialog.
+    virtual int SelectEntry(long /*parentHandle*/, std::vector<uint8_t>* /*entryId*/,
+                            WString* /*displayName*/) {
+        return 2;
+    }
 
 protected:
     ~IAddressBook() = default;
@@ -45,6 +54,28 @@ protected:
 // The address book used from now on (null: none). Returns the previous one.
 IAddressBook* SetAddressBook(IAddressBook* book);
 IAddressBook* GetAddressBook();
+
+class IFlockDocument;
+
+// The dialogs that edit addresses, shown by the program's window layer; parents are window
+// handles of the program (an unknown one stands for the active top-level window).
+class IAddressDialogs {
+public:
+    struct CDetails {
+        WString postal, telephone, fax, postCode, email, displayName;
+    };
+    // The "Address Details" sheet; IDOK (details hold the edits) or IDCANCEL. A new address's
+    // display name must not be filed in doc yet.
+    virtual int EditDetails(long parentHandle, IFlockDocument* doc, CDetails& details, bool isNew) = 0;
+    // Whether a new address is local (0) or an address-book entry (1); false when cancelled.
+    virtual bool ChooseAddressType(long parentHandle, int* type) = 0;
+
+protected:
+    ~IAddressDialogs() = default;
+};
+// The dialogs used from now on (null: none, every edit is cancelled). Returns the previous ones.
+IAddressDialogs* SetAddressDialogs(IAddressDialogs* dialogs);
+IAddressDialogs* GetAddressDialogs();
 
 class CAddress : public CAddressAutomation {
     DECLARE_SERIAL(CAddress)
@@ -80,6 +111,11 @@ public:
     virtual int RefreshName(const WString& oldName, WString* newName);
     // Copies ID, Created and Edited.
     virtual void Assign(const CAddress& other);
+    // The address's own edit over the window the handle names: IDOK (1) when the user ended with
+    // OK; 2 when this kind of address cannot be edited.
+    virtual int Edit(long parentHandle, IFlockDocument* doc);
+    // The same for an address being made.
+    virtual int EditNew(long parentHandle, IFlockDocument* doc);
 
     // The address browser's columns and one row of them; the first two cells show each CR LF as
     // ", " (and a ", ," left by an empty line as ", ").
@@ -121,11 +157,16 @@ public:
     void SetFax(const WString& text) override;
     void SetEmail(const WString& text) override;
     void SetPostCode(const WString& text) override;
+    // The Address Details sheet; OK copies the six values back without stamping Edited.
+    int Edit(long parentHandle, IFlockDocument* doc) override;
+    int EditNew(long parentHandle, IFlockDocument* doc) override;
 
     void Serialize(CArchive& ar) override;
     bool OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) override;
 
 protected:
+    int EditDetails(long parentHandle, IFlockDocument* doc, bool isNew);
+
     WString m_strFax;
     WString m_strTelephone;
     WString m_strPostal;
@@ -153,6 +194,10 @@ public:
     WString GetDisplayName() override;
     int GetType() const override { return typeMAPI; }
     int RefreshName(const WString& oldName, WString* newName) override;
+    // The book's details dialog (2 without a book or an entry identifier); EditNew: the book's
+    // selection, whose entry this address then refers to under the entry's display name.
+    int Edit(long parentHandle, IFlockDocument* doc) override;
+    int EditNew(long parentHandle, IFlockDocument* doc) override;
 
     // The entry identifier exactly as stored.
     const std::vector<uint8_t>& GetEntryID() const { return m_entryId; }

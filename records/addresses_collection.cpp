@@ -81,6 +81,14 @@ CAddress* CAddresses::Browse(LONG windowHandle, const WString& name) {
     return it->second.Get();
 }
 
+CAddress* CAddresses::AddWithDialog(LONG windowHandle, const WString& name) {
+    IAutomationDocument* doc = Document();
+    if (doc->GetAddressMap().count(name)) return Browse(windowHandle, name);
+    // Without the program's windows there is no sheet to show.
+    if (!GetAddressDialogs()) AfxThrowOleException(E_NOTIMPL);
+    return doc->NewLocalAddress(windowHandle, name);
+}
+
 bool CAddresses::Exists(const VARIANT& name) {
     COleVariant text;
     if (FAILED(VariantChangeType(&text, &VariantDeref(name), 0, VT_BSTR))) return false;
@@ -114,6 +122,11 @@ void CAddresses::Delete(const VARIANT& name) {
 }
 
 IDispatch* CAddresses::AddDialog(LONG windowHandle, const WString& name) {
+    CAddress* address = AddWithDialog(windowHandle, name);
+    return address ? address->GetIDispatch(true) : nullptr;
+}
+
+IDispatch* CAddresses::BrowseDialog(LONG windowHandle, const WString& name) {
     CAddress* address = Browse(windowHandle, name);
     return address ? address->GetIDispatch(true) : nullptr;
 }
@@ -142,7 +155,7 @@ const CDispatchTable* CAddresses::GetDispatchMap() const {
         DispMethod<VT_DISPATCH, &CAddresses::Add, VT_BSTR, VT_I2>(u"Add"),
         DispMethod<VT_EMPTY, &CAddresses::Delete, VT_VARIANT>(u"Delete"),
         DispMethod<VT_DISPATCH, &CAddresses::AddDialog, VT_I4, VT_BSTR>(u"AddDialog"),
-        DispMethod<VT_DISPATCH, &CAddresses::AddDialog, VT_I4, VT_BSTR>(u"BrowseDialog"),
+        DispMethod<VT_DISPATCH, &CAddresses::BrowseDialog, VT_I4, VT_BSTR>(u"BrowseDialog"),
         DispDefValue(u"Item"),
         DispProperty<VT_UNKNOWN, &CAddresses::GetNewEnum>(u"_NewEnum", DISPID_NEWENUM),
     };
@@ -198,8 +211,10 @@ HRESULT CAddresses::XAddresses::Exists(VARIANT name, VARIANT_BOOL* pExists) {
 HRESULT CAddresses::XAddresses::AddDialog(LONG windowHandle, BSTR name, IAddress** ppAddress) {
     if (!ppAddress) return E_POINTER;
     *ppAddress = nullptr;
-    return Dual([&] { *ppAddress = AddressDual(This()->Browse(windowHandle, BstrToW(name))); });
+    return Dual([&] { *ppAddress = AddressDual(This()->AddWithDialog(windowHandle, BstrToW(name))); });
 }
 HRESULT CAddresses::XAddresses::BrowseDialog(LONG windowHandle, BSTR name, IAddress** ppAddress) {
-    return AddDialog(windowHandle, name, ppAddress);
+    if (!ppAddress) return E_POINTER;
+    *ppAddress = nullptr;
+    return Dual([&] { *ppAddress = AddressDual(This()->Browse(windowHandle, BstrToW(name))); });
 }

@@ -44,6 +44,9 @@ public:
     CAddress* AddAddress(const WString& name, SHORT type);
     // The address chosen in the browser (not AddRef'd), or null.
     CAddress* Browse(LONG windowHandle, const WString& name);
+    // A name already filed: the browser, as Browse. Any other (empty too): the details sheet of a
+    // new local address with that display name, filed on OK. Not AddRef'd; null when cancelled.
+    CAddress* AddWithDialog(LONG windowHandle, const WString& name);
     bool Exists(const VARIANT& name);
 
     // ---- dispatch members ------------------------------------------------------------------
@@ -54,6 +57,7 @@ public:
     IDispatch* Add(const WString& name, SHORT type);
     void Delete(const VARIANT& name);
     IDispatch* AddDialog(LONG windowHandle, const WString& name);
+    IDispatch* BrowseDialog(LONG windowHandle, const WString& name);
 
     void OnOwnerGone(COwnerLinks* owner) override;
 

@@ -60,6 +60,9 @@ public:
     // The address browser for a script, parented to the window the handle names, its name preset;
     // FALSE unless it ended with OK, with the name it then held in *name.
     virtual bool RunAddressBrowser(long windowHandle, WString* name) = 0;
+    // The details sheet of a new local address with that display name, parented as above; filed
+    // under its display name on OK: the address (not AddRef'd), else null.
+    virtual CAddress* NewLocalAddress(long windowHandle, const WString& name) = 0;
 
     // ---- the document as an automation object ----------------------------------------------
     virtual const WString& GetTitle() const = 0;

@@ -150,6 +150,7 @@ CMainFrame* CSheepApp::GetMainFrame() const {
 
 bool CSheepApp::InitInstance(const wxArrayString& args) {
     m_previousHost = CvlSetHost(&m_host);
+    m_addressDialogs = std::make_unique<CWxAddressDialogs>();
     m_bInitialised = true;
 
     // The command line: a data file to open, or a start for automation.
@@ -350,6 +351,7 @@ void CSheepApp::ShutDown() {
     CSheepDocument::SetNewDocumentHook({});
     delete m_docManager;
     m_docManager = nullptr;
+    m_addressDialogs.reset();
     if (m_bInitialised) CvlSetHost(m_previousHost);
     m_previousHost = nullptr;
     m_bInitialised = false;

@@ -11,6 +11,7 @@
 #include "document/application_automation.h"
 #include "document/documents_collection.h"
 #include "document/reader_manager.h"
+#include "document/ui/address_dialogs.h"
 #include "platform/automation/dbus_server.h"
 #include "platform/text.h"
 #include "shell/wx_host.h"
@@ -129,6 +130,7 @@ private:
     CRefPtr<CApplicationAutomation> m_automation;
     CDBusAutomationServer m_bus;
     CCvlHost* m_previousHost = nullptr;
+    std::unique_ptr<CWxAddressDialogs> m_addressDialogs;
     CSheepDocManager* m_docManager = nullptr;
     WString m_strView;
     bool m_bStartedWithoutFile = false;

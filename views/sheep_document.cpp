@@ -6,6 +6,8 @@
 
 #include "document/data_file.h"
 #include "document/reader_manager.h"
+#include "document/ui/address_dialogs.h"
+#include "document/ui/window_handles.h"
 #include "document/windows_collection.h"
 #include "platform/host.h"
 #include "views/frame_site.h"
@@ -24,7 +26,6 @@ CSheepDocument::NewDocumentHook& NewHook() {
 bool g_bSkipWizard = false;
 
 const char16_t kSaveChanges[] = u"Save changes to %1?";
-const char16_t kNoAddressBrowser[] = u"The address browser is not available in this version.";
 
 }  // namespace
 
@@ -198,7 +199,10 @@ IDispatch* CSheepDocument::CreateWindows() {
     return (new CWindows(&GetRecordWindowList(), IID_IWindow))->GetIDispatch(false);
 }
 
-bool CSheepDocument::RunAddressBrowser(long, WString*) {
-    CvlMessageBoxText(kNoAddressBrowser, MB_OK | MB_ICONINFORMATION);
-    return false;
+bool CSheepDocument::RunAddressBrowser(long windowHandle, WString* name) {
+    CAddressBrowserDlg dialog(m_core.Get(), CvlWindowFromHandle(windowHandle));
+    dialog.m_strName = *name;
+    if (dialog.DoModal() != IDOK) return false;
+    *name = dialog.m_strName;
+    return true;
 }

@@ -15,6 +15,7 @@
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
 #include "document/ui/sheet.h"
+#include "document/ui/window_handles.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
@@ -46,7 +47,7 @@ CAddSheepDlg::CAddSheepDlg(CSheepDoc* doc, wxWindow* parent, CvlAddressPicker pi
     if (!m_picker && doc->GetFrame()) {
         m_picker = [](wxWindow* parent, CSheepDoc& owner, WString& name) {
             IDocumentFrame* frame = owner.GetFrame();
-            return frame && frame->RunAddressBrowser(long(reinterpret_cast<intptr_t>(parent)), &name);
+            return frame && frame->RunAddressBrowser(CvlWindowHandle(parent), &name);
         };
     }
     auto* top = new wxBoxSizer(wxVERTICAL);

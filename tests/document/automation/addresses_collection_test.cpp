@@ -4,6 +4,7 @@
 
 #include "document/sheep_doc.h"
 #include "platform/automation/slot_call.h"
+#include "support/fake_address_dialogs.h"
 #include "support/scripted_host_fixture.h"
 
 namespace {
@@ -134,7 +135,7 @@ TEST_F(AddressesTest, DeleteAndExists) {
     dual->Release();
 }
 
-TEST_F(AddressesTest, BrowseDialog) {
+TEST_F(AddressesTest, BrowseDialogAlwaysRunsThePicker) {
     // Without the program's windows there is no dialog to run.
     EXPECT_EQ(Failure([&] {
                   disp_.Call(u"BrowseDialog", {COleVariant(LONG(0)), COleVariant(u"")});
@@ -142,16 +143,61 @@ TEST_F(AddressesTest, BrowseDialog) {
               E_NOTIMPL);
     CBrowserFrame frame;
     doc_.SetFrame(&frame);
+    CFakeAddressDialogs dialogs;
     COleVariant cancelled = disp_.Call(u"BrowseDialog", {COleVariant(LONG(42)), COleVariant(u"Ve")});
     EXPECT_EQ(cancelled.pdispVal, nullptr);
     ASSERT_EQ(frame.calls.size(), 1u);
     EXPECT_EQ(frame.calls[0], (std::pair<long, WString>{42, u"Ve"}));
     frame.answer = u"Vet";
-    CAddress* chosen = AddressOf(disp_.Call(u"AddDialog", {COleVariant(LONG(42)), COleVariant(u"Ve")}));
+    CAddress* chosen = AddressOf(disp_.Call(u"BrowseDialog", {COleVariant(LONG(42)), COleVariant(u"Ve")}));
     ASSERT_NE(chosen, nullptr);
     EXPECT_EQ(chosen->GetID(), u"Vet");
     frame.answer = u"Nobody";
-    EXPECT_EQ(disp_.Call(u"AddDialog", {COleVariant(LONG(1)), COleVariant(u"")}).pdispVal, nullptr);
+    EXPECT_EQ(disp_.Call(u"BrowseDialog", {COleVariant(LONG(1)), COleVariant(u"")}).pdispVal, nullptr);
+    EXPECT_TRUE(dialogs.calls.empty());  // never the details sheet
+    doc_.SetFrame(nullptr);
+}
+
+TEST_F(AddressesTest, AddDialogMakesANewAddressUnlessTheNameIsFiled) {
+    CBrowserFrame frame;
+    doc_.SetFrame(&frame);
+    EXPECT_EQ(Failure([&] {
+                  disp_.Call(u"AddDialog", {COleVariant(LONG(7)), COleVariant(u"Haulier")});
+              }),
+              E_NOTIMPL);  // no sheet without the program's windows
+
+    CFakeAddressDialogs dialogs;
+    // A filed name runs the picker.
+    frame.answer = u"Market";
+    CAddress* market = AddressOf(disp_.Call(u"AddDialog", {COleVariant(LONG(7)), COleVariant(u"Vet")}));
+    EXPECT_EQ(market, doc_.GetStores().LookupAddress(u"Market"));
+    EXPECT_EQ(frame.calls.size(), 1u);
+    EXPECT_TRUE(dialogs.calls.empty());
+
+    // Another name (an empty one too) opens the sheet of a new local address with that name.
+    for (const char16_t* name : {u"Haulier", u""}) {
+        dialogs.calls.clear();
+        dialogs.edit = {};
+        EXPECT_EQ(disp_.Call(u"AddDialog", {COleVariant(LONG(7)), COleVariant(name)}).pdispVal, nullptr);
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.calls[0].parent, 7);
+        EXPECT_EQ(dialogs.calls[0].details.displayName, name);
+        EXPECT_TRUE(dialogs.calls[0].isNew);
+        EXPECT_EQ(disp_.Get(u"Count").lVal, 2);  // cancelled: nothing filed
+    }
+    doc_.SetModifiedFlag(false);
+    dialogs.edit = [](IAddressDialogs::CDetails& d) {
+        d.displayName = u"Haulier Ltd";
+        d.postal = u"1 Lane\r\nTown";
+        return true;
+    };
+    CAddress* added = AddressOf(disp_.Call(u"AddDialog", {COleVariant(LONG(7)), COleVariant(u"Haulier")}));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->GetType(), CAddress::typeLocal);
+    EXPECT_EQ(doc_.GetStores().LookupAddress(u"Haulier Ltd"), added);  // filed under its display name
+    EXPECT_EQ(added->GetAddress(), u"1 Lane\r\nTown");
+    EXPECT_TRUE(doc_.IsModified());
+    EXPECT_EQ(frame.calls.size(), 1u);
     doc_.SetFrame(nullptr);
 }
 

@@ -117,6 +117,7 @@ public:
         *name = *browserAnswer;
         return true;
     }
+    CAddress* NewLocalAddress(long, const WString&) override { return nullptr; }
     const WString& GetTitle() const override { return title; }
     IDispatch* GetDocumentDispatch() override { return GetIDispatch(true); }
     COwnerLinks& GetAutomationLinks() override { return m_links; }
