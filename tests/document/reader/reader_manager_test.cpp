@@ -1,6 +1,7 @@
 #include "document/reader_manager.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -62,13 +63,16 @@ protected:
     bool WaitForTag(uint64_t eid) {
         return queue.DrainUntil([&] { return std::find(frame.tags.begin(), frame.tags.end(), eid) != frame.tags.end(); });
     }
-    // The scan has opened the port once the reader's side sees it configured; a tag sent before
-    // that may be lost with the terminal's flush, so tags are sent until one arrives.
+    // A tag sent before the scan has its port open may be lost, and one left unread by an earlier
+    // scan may come first: tags are sent until this one arrives.
     bool ScanDelivers(uint64_t eid) {
+        const size_t before = frame.tags.size();
+        const auto arrived = [&] {
+            return std::find(frame.tags.begin() + std::ptrdiff_t(before), frame.tags.end(), eid) != frame.tags.end();
+        };
         for (int attempt = 0; attempt < 50; ++attempt) {
             reader.Send(CReaderSimulator::TagMessage(eid));
-            if (queue.DrainUntil([&] { return !frame.tags.empty(); }, std::chrono::milliseconds(100)))
-                return frame.tags.back() == eid;
+            if (queue.DrainUntil(arrived, std::chrono::milliseconds(100))) return true;
         }
         return false;
     }
@@ -193,7 +197,10 @@ TEST_F(ReaderManager, UnpluggingPausesAndReplugginResumesOnce) {
     Configure();
     ASSERT_TRUE(manager.ToggleScanning());
     const std::string node = reader.Path();
-    const std::string byId = "/dev/serial/by-id/usb-Wyndrace_2S-if00-port0";
+    // A stable name that leads to the reader, as udev's by-id link does.
+    const std::string byId = "/tmp/cvl-reader-by-id-" + std::to_string(::getpid());
+    ::unlink(byId.c_str());
+    ASSERT_EQ(::symlink(node.c_str(), byId.c_str()), 0);
 
     // Other devices, and a name differing only in case, leave the scan alone.
     watcher->Remove("/dev/ttyUSB7", {"/dev/serial/by-id/usb-Other-if00"});
@@ -216,7 +223,7 @@ TEST_F(ReaderManager, UnpluggingPausesAndReplugginResumesOnce) {
     // The port stored by its stable name matches the device's link.
     manager.SaveSettings(u"Wyndrace", u"2S", Utf8ToW(byId), manager.GetCommConfig());
     ASSERT_TRUE(manager.ToggleScanning());
-    queue.Drain();
+    EXPECT_TRUE(ScanDelivers(8));
     watcher->Remove("/dev/ttyUSB0", {byId});
     EXPECT_FALSE(manager.IsScanning());
     EXPECT_TRUE(manager.IsResumePending());
@@ -224,7 +231,8 @@ TEST_F(ReaderManager, UnpluggingPausesAndReplugginResumesOnce) {
     EXPECT_TRUE(manager.IsScanning());
     manager.StopScan();
     queue.Drain();
-    host.Clear();  // the scan of a port that does not exist here reported it
+    ::unlink(byId.c_str());
+    EXPECT_TRUE(host.Messages().empty());
 }
 
 TEST_F(ReaderManager, AReaderThatHangsUpPausesTheScanWithoutABox) {
