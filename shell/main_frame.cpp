@@ -334,10 +334,6 @@ void CMainFrame::SetMessageText(const WString& text) {
     m_statusBar->SetStatusText(ToWx(text), 0);
 }
 
-void CMainFrame::ApplyReportSelection(int command, const WString& text) {
-    if (m_bars) m_bars->ApplyReportSelection(command, text);
-}
-
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
     // The lock states can be read on X11 only; Scroll Lock is no modifier there, so its pane stays empty.

@@ -46,7 +46,6 @@ public:
     bool GetReportSelection(int& type, WString& selection, int& lastYear) override;
     WString GetRecordPaneText() const;
     int GetContextBarKind() const { return m_nContextBar; }
-    void ApplyReportSelection(int command, const WString& text) override;
 
     void SetMessageText(const WString& text);
 
