@@ -88,6 +88,13 @@ void CSheepHtmlView::OnLoaded(wxWebViewEvent& event) {
 }
 
 void CSheepHtmlView::Render() {
+    // A busy engine can report a load while the blank page it started with is still the document:
+    // the placeholder's own load comes later.
+    wxString protocol;
+    if (m_pBrowser->RunScript("location.protocol", &protocol) && protocol == "about:") {
+        m_bRendered = false;
+        return;
+    }
     const CReportRendering rendering = RenderSheepReport(WToUtf8(m_strReport));
     switch (rendering.outcome) {
         case CReportRendering::NoSchema:
