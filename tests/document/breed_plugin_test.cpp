@@ -343,15 +343,15 @@ TEST(BreedPlugIn, NoReportsLeavesTheLastTwoItems) {
 }
 
 TEST(ModuleVersion, AMinimalHandWrittenLibraryFile) {
-    // An ELF header, one note section and the section-name table, written byte by byte.
+    // An ELF header, one note section and the section-name table (tools/make_version_notes.py).
     CModuleVersion v;
-    ASSERT_TRUE(ReadModuleVersion(std::string(CVL_TEST_DATA) + "/document/version_note.so", v));
+    ASSERT_TRUE(ReadModuleVersion(std::string(CVL_VERSION_NOTES_DIR) + "/version_note.so", v));
     EXPECT_EQ(v.Value(), 0x0002000100000007ull);
     EXPECT_EQ(v.productVersion, u"2.1.0.7");
     // The 32-bit class, and big-endian byte order, each with another note in front of ours.
-    for (const char* name : {"/document/version_note32.so", "/document/version_note_be.so"}) {
+    for (const char* name : {"/version_note32.so", "/version_note_be.so"}) {
         CModuleVersion other;
-        ASSERT_TRUE(ReadModuleVersion(std::string(CVL_TEST_DATA) + name, other)) << name;
+        ASSERT_TRUE(ReadModuleVersion(std::string(CVL_VERSION_NOTES_DIR) + name, other)) << name;
         EXPECT_EQ(other.Value(), 0x0003000400050006ull) << name;
         EXPECT_EQ(other.productVersion, u"3.4.5.6") << name;
     }

@@ -279,7 +279,9 @@ TEST_F(SaveFolder, TemporariesOfDeadSavesAreRemoved) {
     SafeSaveFile(m_file, Bytes("new"));
     // The same name may come again (the random names are the child's too), never the same file.
     struct stat now {};
-    if (stat(dead.c_str(), &now) == 0) EXPECT_NE(now.st_ino, deadStat.st_ino);
+    if (stat(dead.c_str(), &now) == 0) {
+        EXPECT_NE(now.st_ino, deadStat.st_ino);
+    }
     EXPECT_EQ(Names().size(), 3u) << "the file, the running save's temporary and the look-alike";
     EXPECT_EQ(Names().count(".flock.cvl.notes.tmp"), 1u);
     EXPECT_EQ(Read(m_file), "new");
