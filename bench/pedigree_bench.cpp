@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "records/sheep.h"
 #include "views/pedigree_drawing.h"
-#include "views/wx_text.h"
 
 namespace {
 

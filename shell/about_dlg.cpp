@@ -8,11 +8,11 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/module.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
-#include "views/wx_text.h"
 
 namespace {
 constexpr unsigned IDS_UNKNOWN = 38;

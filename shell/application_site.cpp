@@ -3,12 +3,12 @@
 #include <wx/filename.h>
 #include <wx/html/helpctrl.h>
 
+#include "document/ui/wx_strings.h"
 #include "document/windows_collection.h"
 #include "shell/main_frame.h"
 #include "shell/sheep_app.h"
 #include "views/record_view.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 CApplicationSite::CApplicationSite(CSheepApp& app) : m_app(app) {}
 

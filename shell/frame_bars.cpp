@@ -27,6 +27,7 @@
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/sheet.h"
 #include "document/ui/sync_wizard.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "records/criteria.h"
@@ -40,7 +41,6 @@
 #include "views/report_view.h"
 #include "views/sheep_document.h"
 #include "views/view_options.h"
-#include "views/wx_text.h"
 
 namespace {
 

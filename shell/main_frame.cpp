@@ -6,6 +6,7 @@
 
 #include "document/doc_commands.h"
 #include "document/ui/reader_options_page.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
@@ -20,7 +21,6 @@
 #include "views/record_view.h"
 #include "views/report_view.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 

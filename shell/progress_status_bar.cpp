@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
+#include "document/ui/wx_strings.h"
 #include "platform/strings.h"
 #include "views/commands.h"
-#include "views/wx_text.h"
 
 CProgressStatusBar::CProgressStatusBar(wxWindow* parent, wxWindowID id)
     : wxStatusBar(parent, id, wxSTB_DEFAULT_STYLE | wxCLIP_CHILDREN) {

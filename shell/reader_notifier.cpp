@@ -2,8 +2,8 @@
 #include <wx/notifmsg.h>
 #include <wx/generic/notifmsg.h>
 
+#include "document/ui/wx_strings.h"
 #include "shell/reader_tray.h"
-#include "views/wx_text.h"
 
 namespace {
 

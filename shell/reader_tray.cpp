@@ -7,11 +7,11 @@
 #include <cinttypes>
 
 #include "document/ui/sheep_dialogs_wx.h"
+#include "document/ui/wx_strings.h"
 #include "platform/strings.h"
 #include "shell/main_frame.h"
 #include "views/commands.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 

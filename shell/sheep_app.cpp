@@ -13,6 +13,7 @@
 #include "document/ui/image_path_page.h"
 #include "document/ui/new_database_pages.h"
 #include "document/ui/options_pages.h"
+#include "document/ui/wx_strings.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
@@ -28,7 +29,6 @@
 #include "views/report_fonts.h"
 #include "views/report_view.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 bool IsRecordViewSetting(WStringView view) {
     return EqualsNoCase(view, u"Record");

@@ -4,9 +4,9 @@
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
+#include "document/ui/wx_strings.h"
 #include "shell/main_frame.h"
 #include "shell/progress_status_bar.h"
-#include "views/wx_text.h"
 
 namespace {
 

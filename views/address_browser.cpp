@@ -14,6 +14,7 @@
 #include "document/doc_commands.h"
 #include "document/ui/address_dialogs.h"
 #include "document/ui/window_handles.h"
+#include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/automation/cmdtarget.h"
 #include "platform/host.h"
@@ -21,7 +22,6 @@
 #include "views/frame_site.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CAddressBrowserView, wxView);
 

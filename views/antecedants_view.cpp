@@ -11,13 +11,13 @@
 #include <cmath>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/page_print.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CAntecedantsView, wxView);
 

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "document/ui/page_setup_sheet.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
 #include "views/commands.h"
@@ -19,7 +20,6 @@
 #include "views/list_print.h"
 #include "views/report_fonts.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 constexpr unsigned IDS_DELETING_RECORDS = 1026;

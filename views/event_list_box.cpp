@@ -12,12 +12,12 @@
 #include "document/event_entry.h"
 #include "document/sheep_doc.h"
 #include "document/ui/new_event_dlg.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "views/record_paste.h"
-#include "views/wx_text.h"
 
 namespace {
 

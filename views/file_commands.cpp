@@ -10,11 +10,11 @@
 #include "document/file_exchange.h"
 #include "document/sheep_doc.h"
 #include "document/ui/sheet.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "views/base_list_view.h"
-#include "views/wx_text.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "document/doc_commands.h"
+#include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/host.h"
 #include "records/criteria.h"
@@ -18,7 +19,6 @@
 #include "views/frame_site.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 constexpr unsigned IDS_NOT_VISIBLE = 18;

@@ -8,10 +8,10 @@
 
 #include "document/sheep_doc.h"
 #include "document/ui/page_setup_sheet.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "views/base_list_view.h"
 #include "views/report_fonts.h"
-#include "views/wx_text.h"
 
 namespace {
 

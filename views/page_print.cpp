@@ -2,7 +2,7 @@
 
 #include <wx/font.h>
 
-#include "views/wx_text.h"
+#include "document/ui/wx_strings.h"
 
 wxRect PrintPageFrame(wxDC& dc, const CPageSetup& setup, const CPageTextContext& context, const wxSize& ppi,
                       const wxRect& paper) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/ui/wx_strings.h"
 #include "records/sheep.h"
-#include "views/wx_text.h"
 
 namespace {
 constexpr int kHandle = 6;  // device pixels

@@ -8,12 +8,12 @@
 
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
+#include "document/ui/wx_strings.h"
 #include "platform/strings.h"
 #include "records/lambing.h"
 #include "records/sheep.h"
 #include "records/tupping.h"
 #include "views/record_view.h"
-#include "views/wx_text.h"
 
 namespace {
 

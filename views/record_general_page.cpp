@@ -10,13 +10,13 @@
 
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "records/electronic_id.h"
 #include "records/sheep.h"
 #include "views/record_pages.h"
 #include "views/record_view.h"
-#include "views/wx_text.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "records/sheep.h"
 #include "views/record_view.h"
-#include "views/wx_text.h"
 
 CSheepViewPage::CSheepViewPage(wxWindow* sheet, CSheepView* view, RecordPageId id, const wxString& caption)
     : wxPanel(sheet, wxID_ANY), m_pView(view), m_id(id), m_caption(caption) {}

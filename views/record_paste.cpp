@@ -4,9 +4,9 @@
 
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/host.h"
-#include "views/wx_text.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include "document/sheep_doc.h"
 #include "document/ui/context_help.h"
 #include "document/ui/signet_averages_dlg.h"
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/sheep.h"
 #include "records/signet.h"
 #include "views/record_pages.h"
 #include "views/record_view.h"
-#include "views/wx_text.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "document/sheep_doc.h"
 #include "document/ui/sheet.h"
 #include "document/ui/signet_averages_dlg.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
 #include "records/signet.h"
@@ -22,7 +23,6 @@
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
 #include "document/window_automation.h"
-#include "views/wx_text.h"
 #include "document/windows_collection.h"
 
 namespace {

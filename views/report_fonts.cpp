@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "views/wx_text.h"
+#include "document/ui/wx_strings.h"
 
 wxFont FontFromRecord(const CFontRecord& font) {
     wxFont shown = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);

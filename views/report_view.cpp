@@ -7,13 +7,13 @@
 #include <algorithm>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "views/frame_site.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 constexpr unsigned IDS_CREATING_RECORDS = 1028;

@@ -11,11 +11,11 @@
 #include "document/ui/address_dialogs.h"
 #include "document/ui/window_handles.h"
 #include "document/reader_manager.h"
+#include "document/ui/wx_strings.h"
 #include "document/windows_collection.h"
 #include "platform/host.h"
 #include "views/frame_site.h"
 #include "views/record_view.h"
-#include "views/wx_text.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CSheepDocument, wxDocument);
 

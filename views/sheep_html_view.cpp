@@ -5,8 +5,8 @@
 #include <wx/webview.h>
 
 #include "document/sheep_report.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
-#include "views/wx_text.h"
 
 namespace {
 

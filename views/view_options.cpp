@@ -16,11 +16,11 @@
 #include <cmath>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/strings.h"
 #include "views/colour_combo.h"
 #include "views/report_fonts.h"
-#include "views/wx_text.h"
 
 namespace {
 

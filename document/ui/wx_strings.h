@@ -1,4 +1,4 @@
-// Text at the UI edge: our UTF-16 text to wx and back.
+// Text at the UI edge: our UTF-16 text to wx and back, for every wx target.
 #pragma once
 
 #include <wx/string.h>
@@ -9,5 +9,6 @@ inline wxString ToWx(WStringView text) {
     return wxString::FromUTF8(WToUtf8(text));
 }
 inline WString FromWx(const wxString& text) {
-    return Utf8ToW(text.utf8_string());
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    return Utf8ToW(std::string_view(utf8.data(), utf8.length()));
 }

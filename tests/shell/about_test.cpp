@@ -1,9 +1,9 @@
 #include <wx/listctrl.h>
 
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "shell/about_dlg.h"
 #include "support/shell_fixture.h"
-#include "views/wx_text.h"
 
 TEST(AboutBox, DiskSizesChangeUnitAtEachPowerOf1024) {
     const struct {

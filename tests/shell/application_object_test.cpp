@@ -1,13 +1,13 @@
 #include <wx/docview.h>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "shell/application_site.h"
 #include "support/shell_fixture.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 #ifdef CVL_GENERAL_BREED
 

@@ -15,6 +15,7 @@
 #include "document/sheep_doc.h"
 #include "document/ui/new_database_pages.h"
 #include "document/ui/sheep_dialogs_wx.h"
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
@@ -23,7 +24,6 @@
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 #ifdef CVL_GENERAL_BREED
 

@@ -12,13 +12,13 @@
 #include "document/ui/image_path_page.h"
 #include "document/ui/options_pages.h"
 #include "document/ui/properties_sheet.h"
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/sheep.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include "document/sheep_doc.h"
 #include "document/ui/reader_options_page.h"
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
@@ -23,7 +24,6 @@
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 #if defined(CVL_GENERAL_BREED) && defined(CVL_WYNDRACE_PLUGIN)
 

@@ -1,13 +1,13 @@
 #include <wx/docview.h>
 #include <wx/stdpaths.h>
 
+#include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
 #include "shell/window_placement.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
-#include "views/wx_text.h"
 
 TEST_F(ShellTest, WithoutTheInstalledLayoutTheProgramSaysSoAndStops) {
     folders.SetInstalled(false);

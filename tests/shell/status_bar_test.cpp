@@ -1,6 +1,6 @@
+#include "document/ui/wx_strings.h"
 #include "shell/progress_status_bar.h"
 #include "support/shell_fixture.h"
-#include "views/wx_text.h"
 
 TEST_F(ShellTest, RecordPaneShowsPositionAndTotal) {
     ASSERT_TRUE(Start());

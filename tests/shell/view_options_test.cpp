@@ -32,31 +32,14 @@ TEST(FontStyles, WeightOfAStyleName) {
         EXPECT_EQ(CReportFontPage::StyleWeight(style), weight) << WToUtf8(style);
 }
 
-class ViewOptionsTest : public ShellTest {
+class ViewOptionsTest : public FlockListTest {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
-        ASSERT_TRUE(Start());
-        doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
-        ASSERT_NE(doc, nullptr);
-        view = dynamic_cast<CFlockView*>(doc->GetFirstView());
-        ASSERT_NE(view, nullptr);
+        FlockListTest::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_GE(core().AddSheep(new CSheep(u"A1", SEX_EWE, &core()), false), 0);
-        core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
-        core().SetModifiedFlag(false);
-        core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
-        Pump();
+        ShowWholeFlock();
     }
-    void TearDown() override {
-        for (wxObject* open : App().GetDocManager()->GetDocuments())
-            static_cast<wxDocument*>(open)->Modify(false);
-        ShellTest::TearDown();
-    }
-    CSheepDoc& core() { return doc->GetCore(); }
-
-    CSheepDocument* doc = nullptr;
-    CFlockView* view = nullptr;
 };
 
 TEST_F(ViewOptionsTest, ANewFlockShowsItsListsInAReadableFont) {

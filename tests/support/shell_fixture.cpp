@@ -5,7 +5,12 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "document/sheep_doc.h"
+#include "platform/settings.h"
+#include "records/criteria.h"
 #include "support/display.h"
+#include "views/flock_view.h"
+#include "views/sheep_document.h"
 
 // The toolkit's libraries keep caches for the life of the process (fonts, the session bus).
 extern "C" const char* __lsan_default_suppressions() {
@@ -98,4 +103,33 @@ void ShellTest::Pump() {
     wxTheApp->Yield(true);
     wxTheApp->ProcessPendingEvents();
     wxTheApp->ProcessIdle();
+}
+
+void FlockListTest::SetUp() {
+    ShellTest::SetUp();
+    CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
+    ASSERT_TRUE(Start());
+    doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
+    ASSERT_NE(doc, nullptr);
+    view = dynamic_cast<CFlockView*>(doc->GetFirstView());
+    ASSERT_NE(view, nullptr);
+}
+
+void FlockListTest::TearDown() {
+    if (m_running) {
+        for (wxObject* open : App().GetDocManager()->GetDocuments())
+            static_cast<wxDocument*>(open)->Modify(false);
+    }
+    ShellTest::TearDown();
+}
+
+void FlockListTest::ShowWholeFlock() {
+    core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
+    core().SetModifiedFlag(false);
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    Pump();
+}
+
+CSheepDoc& FlockListTest::core() {
+    return doc->GetCore();
 }

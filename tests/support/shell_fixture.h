@@ -44,3 +44,21 @@ protected:
     CScopedScriptedHost host;
     bool m_running = false;
 };
+
+class CFlockView;
+class CSheepDoc;
+class CSheepDocument;
+
+// The program started with a new untitled flock open in the flock list.
+class FlockListTest : public ShellTest {
+protected:
+    void SetUp() override;
+    // What a test left modified is thrown away when the program stops.
+    void TearDown() override;
+    // Shows every animal with the document unmodified, as a flock just opened would be.
+    void ShowWholeFlock();
+    CSheepDoc& core();
+
+    CSheepDocument* doc = nullptr;
+    CFlockView* view = nullptr;
+};

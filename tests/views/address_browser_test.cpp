@@ -5,13 +5,13 @@
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/address_dialogs.h"
+#include "document/ui/wx_strings.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "support/fake_address_dialogs.h"
 #include "support/shell_fixture.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <wx/menu.h>
 
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "records/sheep.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 

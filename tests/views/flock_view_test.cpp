@@ -12,6 +12,7 @@
 #include "document/doc_commands.h"
 #include "document/sheep_dialogs.h"
 #include "document/sheep_doc.h"
+#include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/settings.h"
 #include "records/criteria.h"
@@ -22,7 +23,6 @@
 #include "views/list_print.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 
@@ -36,37 +36,19 @@ const struct {
     {u"C300", SEX_EWE, u"Clover"}, {u"D400", SEX_RAM, u"Basil"},
 };
 
-class FlockViewTest : public ShellTest {
+class FlockViewTest : public FlockListTest {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        // These tests work in the flock list, so it is the window a flock opens in.
-        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
-        ASSERT_TRUE(Start());
-        doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
-        ASSERT_NE(doc, nullptr);
-        view = dynamic_cast<CFlockView*>(doc->GetFirstView());
-        ASSERT_NE(view, nullptr);
+        FlockListTest::SetUp();
+        if (HasFatalFailure()) return;
         for (const auto& a : kFlock) {
             auto* sheep = new CSheep(a.tattoo, a.sex, &core());
             sheep->SetName(a.name);
             ASSERT_GE(core().AddSheep(sheep, false), 0);
         }
         // These animals have no events, so only the whole flock shows them.
-        core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
-        core().SetModifiedFlag(false);
-        core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
-        Pump();
+        ShowWholeFlock();
     }
-
-    void TearDown() override {
-        // What a test left modified is thrown away when the program stops.
-        for (wxObject* open : App().GetDocManager()->GetDocuments())
-            static_cast<wxDocument*>(open)->Modify(false);
-        ShellTest::TearDown();
-    }
-
-    CSheepDoc& core() { return doc->GetCore(); }
 
     std::vector<WString> Column(unsigned kind) {
         int column = -1;
@@ -89,9 +71,6 @@ protected:
         EXPECT_EQ(rows, animals);
         EXPECT_EQ(view->GetRowCount(), long(view->GetListCtrl()->GetItemCount()));
     }
-
-    CSheepDocument* doc = nullptr;
-    CFlockView* view = nullptr;
 };
 
 }  // namespace

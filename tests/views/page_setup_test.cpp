@@ -12,6 +12,7 @@
 
 #include "document/sheep_doc.h"
 #include "document/ui/page_setup_sheet.h"
+#include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/printers.h"
 #include "platform/settings.h"
@@ -22,7 +23,6 @@
 #include "views/flock_view.h"
 #include "views/list_print.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 
@@ -34,25 +34,18 @@ std::vector<uint8_t> Store(const CPageSetup& setup) {
     return out;
 }
 
-class PageSetupTest : public ShellTest {
+class PageSetupTest : public FlockListTest {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
-        ASSERT_TRUE(Start());
-        doc = dynamic_cast<CSheepDocument*>(App().CreateUntitledDocument(true));
-        ASSERT_NE(doc, nullptr);
-        view = dynamic_cast<CFlockView*>(doc->GetFirstView());
-        ASSERT_NE(view, nullptr);
+        FlockListTest::SetUp();
+        if (HasFatalFailure()) return;
         printers.AddPrinter(u"Office", CVL_TEST_DATA "/printers/office.ppd", true);
         printers.AddPrinter(u"Labels", CVL_TEST_DATA "/printers/label.ppd");
         CvlSetPrinterLister(&printers);
     }
     void TearDown() override {
         CvlSetPrinterLister(nullptr);
-        for (wxObject* open : App().GetDocManager()->GetDocuments())
-            static_cast<wxDocument*>(open)->Modify(false);
-        ShellTest::TearDown();
+        FlockListTest::TearDown();
     }
 
     // Runs the view's Page Setup with one step on the sheet.
@@ -70,8 +63,6 @@ protected:
     }
 
     CPpdPrinterLister printers;
-    CSheepDocument* doc = nullptr;
-    CFlockView* view = nullptr;
 };
 
 }  // namespace
