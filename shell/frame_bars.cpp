@@ -117,15 +117,6 @@ void AddButton(wxAuiToolBar* bar, int command, wxItemKind kind = wxITEM_NORMAL) 
     bar->AddTool(WxCommandId(command), text.label, ButtonBitmap(text), text.tip, kind);
 }
 
-COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
-    COleDateTime result;
-    const bool timeValid = timeOf.GetStatus() == COleDateTime::valid;
-    result.SetDateTime(date.GetYear(), int(date.GetMonth()) + 1, date.GetDay(),
-                       timeValid ? timeOf.GetHour() : 0, timeValid ? timeOf.GetMinute() : 0,
-                       timeValid ? timeOf.GetSecond() : 0);
-    return result;
-}
-
 // The documents commands the main window answers; the rest come with their own dialogs and sheets.
 const int kAnsweredCommands[] = {
     ID_FILTER_RAMS,        ID_FILTER_EWES,        ID_FILTER_ADULTS,  ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS,

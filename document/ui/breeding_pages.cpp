@@ -45,16 +45,6 @@ void AddEweLines(wxPanel* panel, wxFlexGridSizer* grid, wxStaticText** ewe, wxSt
     *ranWith = AddRow(panel, grid, "Ran With:", new wxStaticText(panel, IDC_LAMB_RAN_WITH, ""));
 }
 
-// The picked day with the time of day that the model's date had (a picker shows days only).
-COleDateTime FromWxDate(const wxDateTime& picked, const COleDateTime& timeOf) {
-    const bool timeValid = timeOf.GetStatus() == COleDateTime::valid;
-    COleDateTime result;
-    result.SetDateTime(picked.GetYear(), int(picked.GetMonth()) + 1, picked.GetDay(),
-                       timeValid ? timeOf.GetHour() : 0, timeValid ? timeOf.GetMinute() : 0,
-                       timeValid ? timeOf.GetSecond() : 0);
-    return result;
-}
-
 void FocusControl(wxPanel* panel, int id) {
     if (!panel || !id) return;
     if (wxWindow* control = panel->FindWindow(id)) control->SetFocus();

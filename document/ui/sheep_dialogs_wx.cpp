@@ -26,8 +26,12 @@ wxDateTime ToWxDate(const COleDateTime& date) {
                       date.GetYear());
 }
 
-COleDateTime FromWxDate(const wxDateTime& date) {
-    return COleDateTime(date.GetYear(), int(date.GetMonth()) + 1, date.GetDay(), 0, 0, 0);
+COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf) {
+    const bool timeValid = timeOf.GetStatus() == COleDateTime::valid;
+    COleDateTime result;
+    result.SetDateTime(date.GetYear(), int(date.GetMonth()) + 1, date.GetDay(), timeValid ? timeOf.GetHour() : 0,
+                       timeValid ? timeOf.GetMinute() : 0, timeValid ? timeOf.GetSecond() : 0);
+    return result;
 }
 
 namespace {

@@ -25,7 +25,8 @@ class wxTextCtrl;
 using CvlAddressPicker = std::function<bool(wxWindow* parent, CSheepDoc& doc, WString& name)>;
 // A date picker's day (today for an invalid date) and back (midnight).
 wxDateTime ToWxDate(const COleDateTime& date);
-COleDateTime FromWxDate(const wxDateTime& date);
+// The picked day with the time of day `timeOf` had (a picker shows days only; midnight without one).
+COleDateTime FromWxDate(const wxDateTime& date, const COleDateTime& timeOf = COleDateTime());
 // The address browser of the document's frame (the window handle is parent); false without a frame.
 bool CvlBrowseAddresses(wxWindow* parent, CSheepDoc& doc, WString& name);
 // The captions of field identifiers (false: the field has none).
