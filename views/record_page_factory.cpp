@@ -1,4 +1,5 @@
 #include "views/record_breeding_pages.h"
+#include "views/record_chart_page.h"
 #include "views/record_page.h"
 #include "views/record_pages.h"
 
@@ -16,8 +17,10 @@ CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* v
             return new CSheepViewLambingTab(sheet, view);
         case PAGE_TUPPING:
             return new CSheepViewTuppingTab(sheet, view);
+        case PAGE_CHARTS:
+            return new CSheepViewChartTab(sheet, view);
         default:
-            // Picture and charts pages come with their own work.
+            // The Picture page comes with its own work.
             return nullptr;
     }
 }

@@ -99,6 +99,10 @@ void ShellTest::Stop() {
     m_running = false;
 }
 
+void ShellTest::ForgetChanges() {
+    for (wxObject* open : App().GetDocManager()->GetDocuments()) static_cast<wxDocument*>(open)->Modify(false);
+}
+
 void ShellTest::Pump() {
     wxTheApp->Yield(true);
     wxTheApp->ProcessPendingEvents();

@@ -36,6 +36,8 @@ protected:
     void Stop();
     // Runs pending events and deletions.
     static void Pump();
+    // Marks every open document unmodified, so that stopping asks nothing.
+    void ForgetChanges();
 
     CSheepApp& App() { return wxGetApp(); }
     CMainFrame* Frame() { return App().GetMainFrame(); }
