@@ -1,6 +1,7 @@
 #include "views/record_breeding_pages.h"
 #include "views/record_page.h"
 #include "views/record_pages.h"
+#include "views/record_picture_page.h"
 
 CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* view) {
     switch (id) {
@@ -16,6 +17,8 @@ CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* v
             return new CSheepViewLambingTab(sheet, view);
         case PAGE_TUPPING:
             return new CSheepViewTuppingTab(sheet, view);
+        case PAGE_PICTURE:
+            return new CSheepViewImageTab(sheet, view);
         default:
             // Picture and charts pages come with their own work.
             return nullptr;
