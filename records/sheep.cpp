@@ -793,7 +793,8 @@ bool CSheep::IsBornOnFarm() const {
 // ---- pictures --------------------------------------------------------------------------------
 
 bool CSheep::HasSafeImageName() const {
-    return m_strTattoo.find(u'/') == WString::npos && m_strTattoo.find(u"..") == WString::npos &&
+    // An empty tattoo would begin every file's name.
+    return !m_strTattoo.empty() && m_strTattoo.find(u'/') == WString::npos && m_strTattoo.find(u"..") == WString::npos &&
            m_strTattoo.find(u'\0') == WString::npos;
 }
 
@@ -830,6 +831,11 @@ const std::vector<WString>& CSheep::FindImages() {
     }
     m_bImagesLoaded = true;
     return m_images;
+}
+
+void CSheep::AddImage(const WString& path) {
+    FindImages();
+    m_images.push_back(path);
 }
 
 WString CSheep::MakeImageName() {

@@ -180,6 +180,8 @@ public:
     // ---- pictures -----------------------------------------------------------------------------
     const std::vector<WString>& FindImages();
     WString MakeImageName();
+    // A picture just taken: appended to the list (which is filled first when it was not yet).
+    void AddImage(const WString& path);
     // False for a tattoo that could name a file outside the image folders.
     bool HasSafeImageName() const;
 

@@ -15,6 +15,8 @@ PKGS=(
   libglib2.0-dev dbus-daemon dbus-bin python3 python3-dbus
   # Every locale precompiled: date tests format and parse in en_GB, en_US and de_DE.
   locales-all
+  # Scanners through SANE; libsane1 carries the `test` backend the picture tests scan from.
+  libsane1
 )
 missing=()
 for p in "${PKGS[@]}"; do

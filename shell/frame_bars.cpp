@@ -312,6 +312,7 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
     operations->Append(WxCommandId(ID_OPERATIONS_TUPPING), "&Tupping...");
     operations->Append(WxCommandId(ID_OPERATIONS_LAMBING), "&Lambing...");
     operations->AppendSubMenu(eid, "&Electronic ID Management");
+    operations->Append(ID_GET_IMAGE, "&Get Image from Scanner or Camera");
 
     const int help = menuBar->FindMenu("Help");
     const int at = help == wxNOT_FOUND ? int(menuBar->GetMenuCount()) : help;

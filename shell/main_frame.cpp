@@ -8,6 +8,7 @@
 #include "document/ui/reader_options_page.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/scanner.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "shell/frame_bars.h"
@@ -92,6 +93,14 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateHasDocument, this, id);
 
+    // The devices are counted in the background, now and after each picture taken.
+    CScanDeviceList::Get().Refresh();
+    Bind(
+        wxEVT_UPDATE_UI,
+        [this](wxUpdateUIEvent& event) {
+            event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr && CScanDeviceList::Get().Count() > 0);
+        },
+        ID_GET_IMAGE);
     Bind(wxEVT_MENU, &CMainFrame::OnAutoScan, this, ID_EID_AUTOSCAN);
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateAutoScan, this, ID_EID_AUTOSCAN);
     if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) {
@@ -225,6 +234,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 bool CMainFrame::Destroy() {
     if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) app->RevokeApplicationObject();
     DetachReader();
+    CScanDeviceList::Get().Shutdown(2000);
     if (!m_bBarStateSaved) {
         SaveBarState();
         m_bBarStateSaved = true;

@@ -46,6 +46,9 @@ constexpr int ID_MULTIPLE_DATA_ENTRY = WxCommandId(40022);
 // Operations | Electronic ID Management | Auto Scan IDs, also the tray menu's item and the scan pane.
 constexpr int ID_EID_AUTOSCAN = WxCommandId(59135);
 
+// Operations | Get Image from Scanner or Camera.
+constexpr int ID_GET_IMAGE = 301;
+
 // Status-bar panes
 constexpr int ID_INDICATOR_AUTOSCAN = 59135;
 constexpr int ID_INDICATOR_CAPS = 59137;

@@ -2,6 +2,7 @@
 #include "views/record_chart_page.h"
 #include "views/record_page.h"
 #include "views/record_pages.h"
+#include "views/record_picture_page.h"
 
 CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* view) {
     switch (id) {
@@ -19,8 +20,9 @@ CSheepViewPage* CreateRecordPage(RecordPageId id, wxWindow* sheet, CSheepView* v
             return new CSheepViewTuppingTab(sheet, view);
         case PAGE_CHARTS:
             return new CSheepViewChartTab(sheet, view);
+        case PAGE_PICTURE:
+            return new CSheepViewImageTab(sheet, view);
         default:
-            // The Picture page comes with its own work.
             return nullptr;
     }
 }

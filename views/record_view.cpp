@@ -19,6 +19,7 @@
 #include "records/signet.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
+#include "views/image_acquisition.h"
 #include "views/record_page.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
@@ -39,9 +40,10 @@ wxString CSpecialChildWnd::MakeCaption(wxDocument* doc) {
     return doc->GetUserReadableName() + " : Record View";
 }
 
-CSheepView::CSheepView() = default;
+CSheepView::CSheepView() : m_pAcquisition(std::make_unique<CImageAcquisition>(*this)) {}
 
 CSheepView::~CSheepView() {
+    m_pAcquisition->Stop();
     if (CSheepDoc* core = GetCore()) core->RemoveView(this);
     if (m_pAutomation) {
         m_pAutomation->DetachView();
@@ -111,6 +113,8 @@ bool CSheepView::OnClose(bool deleteWindow) {
     } else if (!wxView::OnClose(deleteWindow)) {
         return false;
     }
+    // A transfer still running is cancelled; its picture is not added.
+    m_pAcquisition->Stop();
     Activate(false);
     return true;
 }
@@ -366,6 +370,14 @@ void CSheepView::BindCommands() {
         WxCommandId(ID_SHEEP_SIGNET));
     Bind(
         wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_EDIT_SELECT_ALL);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { m_pAcquisition->Start(); }, ID_GET_IMAGE);
+    Bind(
+        wxEVT_UPDATE_UI,
+        [this](wxUpdateUIEvent& event) {
+            event.Enable(CScanDeviceList::Get().Count() > 0 && CanActOnSheep() && !m_pAcquisition->IsRunning());
+        },
+        ID_GET_IMAGE);
 }
 
 // ---- report ---------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <wx/docmdi.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "document/doc_views.h"
@@ -16,6 +17,7 @@ class CSheep;
 class CSheepDoc;
 class CSheepDocument;
 class CSheepHtmlView;
+class CImageAcquisition;
 class CSheepViewPage;
 class IOpenWindows;
 class wxNotebook;
@@ -81,6 +83,8 @@ public:
     // The report's Close: gives the frame back to this view and destroys the report.
     void OnEndReport(CSheepHtmlView* report);
     CSheepHtmlView* GetReport() const { return m_pReport; }
+    // Get Image from Scanner or Camera.
+    CImageAcquisition& GetAcquisition() { return *m_pAcquisition; }
 
     // ---- automation -----------------------------------------------------------------------------
     CWindowAutomation* GetAutomation() const { return m_pAutomation; }
@@ -122,6 +126,7 @@ private:
     CWindowGeometry m_geometry;
     CWindowAutomation* m_pAutomation = nullptr;
     CSheepHtmlView* m_pReport = nullptr;
+    std::unique_ptr<CImageAcquisition> m_pAcquisition;
 };
 
 // The record views of the main window's document windows: the active window's first, then those of

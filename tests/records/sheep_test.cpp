@@ -615,13 +615,28 @@ TEST_F(PictureTest, NewPictureNameFollowsTheHighestNumber) {
 TEST_F(PictureTest, TattooNeverLeadsOutOfTheImageFolders) {
     std::filesystem::create_directories(dir_ / "sub");
     std::ofstream(dir_ / "sub" / "x.jpg") << "x";
-    for (const char16_t* tattoo : {u"../A1", u"sub/x", u"..", u"A1/../../etc"}) {
+    const auto entries = [this] {
+        std::error_code ec;
+        return std::distance(std::filesystem::directory_iterator(dir_, ec), {});
+    };
+    const auto before = entries();
+    // An empty tattoo would take every picture of every folder, and a new one named "_0".
+    for (const char16_t* tattoo : {u"../A1", u"sub/x", u"..", u"A1/../../etc", u"/etc/passwd", u""}) {
         CSheep* s = New(tattoo);
         EXPECT_FALSE(s->HasSafeImageName()) << WToUtf8(tattoo);
         EXPECT_TRUE(s->FindImages().empty()) << WToUtf8(tattoo);
         EXPECT_TRUE(s->MakeImageName().empty()) << WToUtf8(tattoo);
     }
     EXPECT_TRUE(New(u"A.1")->HasSafeImageName());
+    // Wildcards and format marks are plain characters of a name.
+    for (const char16_t* tattoo : {u"A*", u"A?", u"%s%n", u"A[1]"}) {
+        CSheep* s = New(tattoo);
+        EXPECT_TRUE(s->FindImages().empty()) << WToUtf8(tattoo);
+        EXPECT_EQ(WToUtf8(s->MakeImageName()), (dir_ / (WToUtf8(tattoo) + "_0")).string());
+    }
+    // A name too long for the file system is made in no folder.
+    EXPECT_TRUE(New(WString(300, u'x').c_str())->MakeImageName().empty());
+    EXPECT_EQ(entries(), before);  // no name probe is left behind
 }
 
 }  // namespace
