@@ -11,16 +11,8 @@
 #include "quillmere/merge_tree.h"
 #include "quillmere/reconciler_abi.h"
 
-class CMergeListModel {
+class CMergeListModel : public CMergeCommands {
 public:
-    enum Command {
-        cmdReplaceFromThis = 40001,   // "Update the sheep in the file from the briefcase"
-        cmdReplaceFromOther = 40002,  // "Update the sheep in the briefcase from the file"
-        cmdSkip = 40003,
-        cmdMerge = 40004,
-        cmdShowMe = 40005,
-        cmdWhatsThis = 57669,
-    };
     struct CMenuEntry {
         int id;
         int32_t state;  // the state the action chooses (0 for Show Me and What's This?)

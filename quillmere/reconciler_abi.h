@@ -180,9 +180,21 @@ protected:
     ~IReconcileInitiator() = default;
 };
 
+// The commands of a merge list row's context menu.
+struct CMergeCommands {
+    enum Command {
+        cmdReplaceFromThis = 40001,   // "Update the sheep in the file from the briefcase"
+        cmdReplaceFromOther = 40002,  // "Update the sheep in the briefcase from the file"
+        cmdSkip = 40003,              // "Skip this sheep"
+        cmdMerge = 40004,
+        cmdShowMe = 40005,
+        cmdWhatsThis = 57669,
+    };
+};
+
 // One merge dialog as the host shows it: its rows are the children of one node of the merge tree.
 // The host reads and changes them only during its RunMergeDialog, while the Reconcile call waits.
-class IMergeList {
+class IMergeList : public CMergeCommands {
 public:
     enum Dialog : UINT {
         documentDialog = 1,  // the animals, addresses and Signet entries of the flock
