@@ -159,7 +159,7 @@ CReconcilerListBox::CColumns CReconcilerListBox::Columns(const wxRect& item) con
     row.width -= item.width / 7;
     const int middle = MiddleWidth();
     CColumns c;
-    c.middle = wxRect(row.x + (row.width - middle) / 2, row.y, middle, row.height);
+    c.middle = wxRect(row.x + (row.width - middle) / 2 - kGap, row.y, middle + 2 * kGap, row.height);
     const int leftStart = row.x + kGap + kKindWidth + kGap;
     c.left = wxRect(leftStart, row.y, std::max(1, c.middle.x - kGap - leftStart), row.height);
     const int rightStart = c.middle.GetRight() + 1 + kGap;
@@ -174,7 +174,8 @@ wxCoord CReconcilerListBox::OnMeasureItem(size_t n) const {
     const int row = int(n);
     return std::max({WrappedHeight(dc, ToWx(m_list.GetText(row, IMergeList::textThis)), c.left.width),
                      WrappedHeight(dc, ToWx(m_list.GetText(row, IMergeList::textOther)), c.right.width),
-                     int(dc.GetCharHeight()) + 20});
+                     int(dc.GetCharHeight()) + 20}) +
+           kGap;
 }
 
 void CReconcilerListBox::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const {
@@ -192,6 +193,9 @@ void CReconcilerListBox::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) cons
     dc.DrawBitmap(ActionImage(int(m_list.GetState(row) & 7)), c.middle.x + (c.middle.width - kImageWidth) / 2,
                   top, true);
     dc.DrawText(action, c.middle.x + (c.middle.width - text.x) / 2, top + kImageHeight);
+    // Rows of several lines each read apart more easily with a rule between them.
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_3DLIGHT)));
+    dc.DrawLine(rect.x, rect.GetBottom(), rect.GetRight(), rect.GetBottom());
 }
 
 void CReconcilerListBox::Changed(int row) {
@@ -217,9 +221,10 @@ void CReconcilerListBox::RunCommand(int row, int command) {
 }
 
 void CReconcilerListBox::OnContextMenu(wxContextMenuEvent& event) {
-    wxPoint point = event.GetPosition();
-    point = point == wxDefaultPosition ? wxPoint(0, 0) : ScreenToClient(point);
-    const int row = VirtualHitTest(point.y);
+    // From the keyboard the menu belongs to the selected row.
+    const bool keyboard = event.GetPosition() == wxDefaultPosition;
+    const wxPoint point = keyboard ? wxPoint(0, 0) : ScreenToClient(event.GetPosition());
+    const int row = keyboard ? GetSelection() : VirtualHitTest(point.y);
     if (row == wxNOT_FOUND) return;
     SetSelection(row);
     IMergeList::MenuEntry entries[kMenuEntries];
@@ -240,7 +245,8 @@ void CReconcilerListBox::OnContextMenu(wxContextMenuEvent& event) {
         item->Enable(entries[i].enabled != 0);
     }
     if (menu.GetMenuItemCount() == 0) return;
-    const int chosen = GetPopupMenuSelectionFromUser(menu, point);
+    const int chosen =
+        GetPopupMenuSelectionFromUser(menu, keyboard ? GetItemRect(size_t(row)).GetLeftTop() : point);
     if (chosen != wxID_NONE) RunCommand(row, chosen);
 }
 
