@@ -18,7 +18,7 @@ class wxListCtrl;
 class wxStaticText;
 class wxTextCtrl;
 
-class CHostFrame : public wxFrame, private IReplicaHostUI {
+class CHostFrame : public wxFrame, public IReplicaHostUI {
 public:
     CHostFrame(std::string folder, std::string library = CReplicaHost::DefaultLibraryPath());
     ~CHostFrame() override;
@@ -41,7 +41,6 @@ public:
     // The state of a pair as the list shows it.
     static wxString StateText(CReplicaHost::PairState state);
 
-private:
     // IReplicaHostUI, called on the worker.
     void Report(Severity severity, const std::string& text) override;
     int ShowMessage(const std::string& caption, const std::string& text, UINT type) override;
@@ -50,6 +49,7 @@ private:
     void Progress(unsigned long done, unsigned long total) override;
     void ProgressText(const std::string& text) override;
 
+private:
     void UpdateDone(bool allInStep);
     void OnClose(wxCloseEvent& event);
 

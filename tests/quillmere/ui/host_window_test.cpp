@@ -6,7 +6,11 @@
 #include <wx/gauge.h>
 #include <wx/html/helpctrl.h>
 #include <wx/listctrl.h>
+#include <wx/msgdlg.h>
 #include <wx/textctrl.h>
+
+#include <atomic>
+#include <thread>
 
 #include "briefcase_support.h"
 #include "quillmere/ui/merge_dialogs.h"
@@ -167,6 +171,36 @@ TEST(HostWindow, ACancelledUpdateWritesNothing) {
     EXPECT_TRUE(frame->GetLog().GetValue().Contains("cancelled")) << frame->GetLog().GetValue();
     EXPECT_EQ(StateOf(*frame, 0), CHostFrame::StateText(CReplicaHost::bothChanged));
     EXPECT_TRUE(frame->GetUpdateButton().IsEnabled());
+    frame->Destroy();
+    wxTheApp->ProcessIdle();
+}
+
+// The reconciler's boxes come from the worker that runs the update: they are shown on the GUI thread,
+// and the button chosen goes back to the worker.
+TEST(HostWindow, TheReconcilersBoxesAreShownOnTheGuiThread) {
+    CTempFolder dir;
+    auto* frame = new CHostFrame(dir.Path(""), CVL_QUILLMERE_LIBRARY);
+    wxString shown;
+    bool onGuiThread = false;
+    ModalScript script(std::vector<Step>{[&](wxDialog& dialog) {
+        onGuiThread = wxIsMainThread();
+        shown = dialog.GetTitle() + ": " + static_cast<wxMessageDialog&>(dialog).GetMessage();
+        return int(wxID_CANCEL);
+    }});
+    std::atomic<int> answer{0};
+    std::thread worker([&] {
+        IReplicaHostUI& ui = *frame;
+        answer = ui.ShowMessage("Error", "Access Denied", MB_OKCANCEL | MB_ICONEXCLAMATION);
+    });
+    while (answer == 0) {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+        wxMilliSleep(2);
+    }
+    worker.join();
+    EXPECT_TRUE(onGuiThread);
+    EXPECT_EQ(shown, "Error: Access Denied");
+    EXPECT_EQ(answer, IDCANCEL);
     frame->Destroy();
     wxTheApp->ProcessIdle();
 }
