@@ -8,6 +8,7 @@
 #include "platform/archive.h"
 #include "platform/host.h"
 #include "platform/strings.h"
+#include "quillmere/merge_list.h"
 
 namespace {
 
@@ -15,8 +16,6 @@ std::atomic<long> g_nLiveObjects{0};
 
 constexpr unsigned IDS_LOADING = 15;
 constexpr char16_t kContents[] = u"Contents";
-
-std::atomic<MergeDialogRunnerFactory> g_runnerFactory{nullptr};
 
 // While a call runs, what the document code asks goes to the owner the host gave that call.
 class COwnerHost : public CCvlHost {
@@ -45,17 +44,24 @@ int CScriptedDecisionRunner::RunMergeDialog(CStateInfo& node) {
     return m_bStop && node.GetOpenItems() > 0 ? IDCANCEL : IDOK;
 }
 
-void SetMergeDialogRunnerFactory(MergeDialogRunnerFactory factory) {
-    g_runnerFactory.store(factory);
-}
+namespace {
+
+class COwnerDialogRunner : public IMergeDialogRunner {
+public:
+    explicit COwnerDialogRunner(IReconcileOwner* owner) : m_owner(owner) {}
+    int RunMergeDialog(CStateInfo& node) override { return CMergeList(node, m_owner).Run(); }
+
+private:
+    IReconcileOwner* m_owner;
+};
+
+}  // namespace
 
 std::unique_ptr<IMergeDialogRunner> CreateMergeDialogRunner(IReconcileOwner* owner) {
     const UINT decisions = owner ? owner->GetDecisions() : IReconcileOwner::stopWhenUndecided;
     if (decisions == IReconcileOwner::acceptAssessed) return std::make_unique<CScriptedDecisionRunner>(false);
-    if (decisions == IReconcileOwner::decideInDialogs)
-        if (MergeDialogRunnerFactory factory = g_runnerFactory.load())
-            if (auto runner = factory(owner)) return runner;
-    // Without dialogs nobody can settle a conflict: stop rather than guess.
+    if (decisions == IReconcileOwner::decideInDialogs) return std::make_unique<COwnerDialogRunner>(owner);
+    // Nobody to ask: stop rather than guess.
     return std::make_unique<CScriptedDecisionRunner>(true);
 }
 

@@ -30,10 +30,8 @@ private:
     bool m_bStop;
 };
 
-// The runner for what the owner asks (IReconcileOwner::Decisions); the dialogs, once there are any,
-// come from the factory installed here.
-using MergeDialogRunnerFactory = std::unique_ptr<IMergeDialogRunner> (*)(IReconcileOwner* owner);
-void SetMergeDialogRunnerFactory(MergeDialogRunnerFactory factory);
+// The runner for what the owner asks (IReconcileOwner::Decisions): with decideInDialogs the owner
+// shows the dialogs (IReconcileOwner::RunMergeDialog).
 std::unique_ptr<IMergeDialogRunner> CreateMergeDialogRunner(IReconcileOwner* owner);
 
 // What the library's exports answer.

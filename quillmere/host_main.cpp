@@ -1,5 +1,5 @@
 // quillmere-host: makes replicas of flock data files and brings them back into step with their
-// originals, headless.
+// originals, in its window or headless.
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,13 +10,20 @@
 
 #include "platform/host.h"
 #include "quillmere/replica_host.h"
+#if CVL_QUILLMERE_WINDOW
+#include "quillmere/ui/host_window.h"
+#endif
 
 namespace {
 
 const char kUsage[] =
-    "Usage: quillmere-host replica ORIGINAL REPLICA\n"
+    "Usage: quillmere-host [window [FOLDER]]\n"
+    "       quillmere-host replica ORIGINAL REPLICA\n"
     "       quillmere-host update [--accept-assessed] [FOLDER | REPLICA]...\n"
     "\n"
+    "window   (or no command) opens the briefcase window over FOLDER (the current folder by\n"
+    "         default): its pairs and their state, Update, and the choice of which copy wins\n"
+    "         where both changed the same record.\n"
     "replica  copies the flock ORIGINAL to REPLICA (a new file) and pairs the two; the pair is\n"
     "         recorded in the replica's folder.\n"
     "update   brings every pair recorded in each FOLDER (the current folder by default), or the\n"
@@ -74,9 +81,24 @@ private:
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kUsage, args.empty() ? stderr : stdout);
-        return args.empty() ? 2 : 0;
+    if (args.empty() || args[0] == "window") {
+#if CVL_QUILLMERE_WINDOW
+        if (args.size() > 2) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        std::error_code ec;
+        const auto folder = std::filesystem::absolute(args.size() == 2 ? args[1] : ".", ec);
+        return RunHostWindow(1, argv, folder.lexically_normal().string());
+#else
+        std::fputs("error: this build has no window\n\n", stderr);
+        std::fputs(kUsage, stderr);
+        return 2;
+#endif
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     const std::string command = args[0];
     args.erase(args.begin());

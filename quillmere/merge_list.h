@@ -9,17 +9,10 @@
 
 #include "platform/text.h"
 #include "quillmere/merge_tree.h"
+#include "quillmere/reconciler_abi.h"
 
-class CMergeListModel {
+class CMergeListModel : public CMergeCommands {
 public:
-    enum Command {
-        cmdReplaceFromThis = 40001,   // "Update the sheep in the file from the briefcase"
-        cmdReplaceFromOther = 40002,  // "Update the sheep in the briefcase from the file"
-        cmdSkip = 40003,
-        cmdMerge = 40004,
-        cmdShowMe = 40005,
-        cmdWhatsThis = 57669,
-    };
     struct CMenuEntry {
         int id;
         int32_t state;  // the state the action chooses (0 for Show Me and What's This?)
@@ -59,4 +52,33 @@ private:
 
     CStateInfo& m_node;
     std::vector<CItem> m_items;
+};
+
+// A node's list as the host's dialogs see it; Show Me asks the owner for the row's own dialog.
+class CMergeList : public IMergeList {
+public:
+    CMergeList(CStateInfo& node, IReconcileOwner* owner) : m_model(node), m_owner(owner) {}
+    virtual ~CMergeList() = default;
+
+    // The node's dialog through the owner; a dialog that does not end with Update leaves every row
+    // as it was listed.
+    int Run();
+
+    UINT GetDialog() override;
+    int GetCount() override { return m_model.GetCount(); }
+    LONG GetState(int row) override;
+    int GetKind(int row) override;
+    WString GetText(int row, UINT text) override;
+    WString GetActionName(LONG state) override { return CStateInfo::GetActionText(state); }
+    int GetMenu(int row, MenuEntry* entries, int max) override;
+    void Choose(int row, LONG state) override;
+    int ShowMe(int row) override;
+    BOOL CanUpdate() override { return m_model.CanUpdate(); }
+    WString GetTooltip(UINT toolId, int topIndex) override { return m_model.TooltipText(toolId, topIndex); }
+
+private:
+    bool InRange(int row) const { return row >= 0 && row < m_model.GetCount(); }
+
+    CMergeListModel m_model;
+    IReconcileOwner* m_owner;
 };

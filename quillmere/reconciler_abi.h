@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/automation/com.h"
+#include "platform/text.h"
 
 // ---- identifiers -------------------------------------------------------------------------------
 
@@ -179,6 +180,57 @@ protected:
     ~IReconcileInitiator() = default;
 };
 
+// The commands of a merge list row's context menu.
+struct CMergeCommands {
+    enum Command {
+        cmdReplaceFromThis = 40001,   // "Update the sheep in the file from the briefcase"
+        cmdReplaceFromOther = 40002,  // "Update the sheep in the briefcase from the file"
+        cmdSkip = 40003,              // "Skip this sheep"
+        cmdMerge = 40004,
+        cmdShowMe = 40005,
+        cmdWhatsThis = 57669,
+    };
+};
+
+// One merge dialog as the host shows it: its rows are the children of one node of the merge tree.
+// The host reads and changes them only during its RunMergeDialog, while the Reconcile call waits.
+class IMergeList : public CMergeCommands {
+public:
+    enum Dialog : UINT {
+        documentDialog = 1,  // the animals, addresses and Signet entries of the flock
+        recordDialog = 2,    // the differing data of one of them
+    };
+    enum Text : UINT {
+        textThis = 1,   // the description of this copy's record (the briefcase)
+        textOther = 0,  // the description of the other copy's record (the file)
+        textAction = 2,
+    };
+    struct MenuEntry {
+        UINT id;     // the command
+        LONG state;  // the state it chooses; 0 for Show Me and What's This?
+        BOOL enabled;
+    };
+    virtual UINT GetDialog() = 0;
+    virtual int GetCount() = 0;
+    virtual LONG GetState(int row) = 0;
+    virtual int GetKind(int row) = 0;
+    virtual WString GetText(int row, UINT text) = 0;
+    // The name of the action of a state.
+    virtual WString GetActionName(LONG state) = 0;
+    // The row's context menu into entries (at most max); how many there are.
+    virtual int GetMenu(int row, MenuEntry* entries, int max) = 0;
+    virtual void Choose(int row, LONG state) = 0;
+    // The row's own dialog, through the owner; IDOK when it ended with Update.
+    virtual int ShowMe(int row) = 0;
+    virtual BOOL CanUpdate() = 0;
+    // The tip of one half of a row: toolId is the row + 1 counted from topIndex, with the top bit for
+    // the right half.
+    virtual WString GetTooltip(UINT toolId, int topIndex) = 0;
+
+protected:
+    ~IMergeList() = default;
+};
+
 // What stands in for the owner window: the host shows the reconciler's boxes and says how the
 // merge decisions are taken.
 class IReconcileOwner {
@@ -191,6 +243,9 @@ public:
     // A message box (MB_ styles of platform/host.h); the button chosen.
     virtual int ShowMessage(LPCOLESTR pszCaption, LPCOLESTR pszText, UINT uType) = 0;
     virtual UINT GetDecisions() = 0;
+    // With decideInDialogs: shows the dialog of list modally; IDOK (Update) or IDCANCEL. A list
+    // whose dialog did not end with Update takes its choices back.
+    virtual int RunMergeDialog(IMergeList* list) = 0;
 
 protected:
     ~IReconcileOwner() = default;

@@ -115,6 +115,7 @@ public:
         return m_ui.ShowMessage(caption ? WToUtf8(caption) : std::string(), shown, type);
     }
     UINT GetDecisions() override { return m_ui.Decisions(); }
+    int RunMergeDialog(IMergeList* list) override { return list ? m_ui.RunMergeDialog(*list) : IDCANCEL; }
 
 private:
     IReplicaHostUI& m_ui;
@@ -409,6 +410,29 @@ CReplicaHost::Outcome CReplicaHost::Copy(const std::string& from, const std::str
     return upToDate;
 }
 
+CReplicaHost::PairState CReplicaHost::JudgePair(const CSyncRecord& record, const CSyncPair& pair,
+                                                std::string& error) {
+    CFingerprint original, replica;
+    const std::string replicaPath = record.ReplicaPath(pair);
+    if (!CFingerprint::OfFile(pair.original, original, error) ||
+        !CFingerprint::OfFile(replicaPath, replica, error))
+        return unreadable;
+    for (auto [print, path] : {std::pair{&original, &pair.original}, {&replica, &replicaPath}})
+        if (!print->exists) {
+            error = "The copy " + Quote(*path) + " is missing.";
+            return copyMissing;
+        }
+    return ComparePrints(pair, original, replica);
+}
+
+CReplicaHost::PairState CReplicaHost::ComparePrints(const CSyncPair& pair, const CFingerprint& original,
+                                                    const CFingerprint& replica) {
+    const bool originalMoved = !original.SameContent(pair.originalPrint);
+    const bool replicaMoved = !replica.SameContent(pair.replicaPrint);
+    if (original.SameContent(replica) || (!originalMoved && !replicaMoved)) return inStep;
+    return originalMoved && replicaMoved ? bothChanged : originalMoved ? originalChanged : replicaChanged;
+}
+
 CReplicaHost::Outcome CReplicaHost::UpdatePair(const CSyncRecord& record, CSyncPair& pair) {
     const std::string replica = record.ReplicaPath(pair);
     auto fail = [&](const std::string& text) {
@@ -443,22 +467,21 @@ CReplicaHost::Outcome CReplicaHost::UpdatePair(const CSyncRecord& record, CSyncP
                 return fail("The file " + Quote(*path) + " could not be read: " + ErrnoText(err) + ".");
             *print = CFingerprint::OfBytes(*bytes, st);
         }
-        const bool originalChanged = !originalNow.SameContent(pair.originalPrint);
-        const bool replicaChanged = !replicaNow.SameContent(pair.replicaPrint);
-        if (originalNow.SameContent(replicaNow) || (!originalChanged && !replicaChanged)) {
-            pair.originalPrint = originalNow;
-            pair.replicaPrint = replicaNow;
-            return upToDate;
-        }
-        if (!originalChanged) {
-            if (Copy(replica, pair.original, replicaBytes, pair.originalPrint) == failed) return failed;
-            pair.replicaPrint = replicaNow;
-            return copiedToOriginal;
-        }
-        if (!replicaChanged) {
-            if (Copy(pair.original, replica, originalBytes, pair.replicaPrint) == failed) return failed;
-            pair.originalPrint = originalNow;
-            return copiedToReplica;
+        switch (ComparePrints(pair, originalNow, replicaNow)) {
+            case inStep:
+                pair.originalPrint = originalNow;
+                pair.replicaPrint = replicaNow;
+                return upToDate;
+            case replicaChanged:
+                if (Copy(replica, pair.original, replicaBytes, pair.originalPrint) == failed) return failed;
+                pair.replicaPrint = replicaNow;
+                return copiedToOriginal;
+            case originalChanged:
+                if (Copy(pair.original, replica, originalBytes, pair.replicaPrint) == failed) return failed;
+                pair.originalPrint = originalNow;
+                return copiedToReplica;
+            default:
+                break;
         }
     }
     CSyncPair before = pair;
@@ -522,6 +545,11 @@ CReplicaHost::Outcome CReplicaHost::Reconcile(const CSyncRecord& record, CSyncPa
     const bool originalWritten = !after.originalPrint.SameContent(before.originalPrint);
     const bool replicaWritten = !after.replicaPrint.SameContent(before.replicaPrint);
     if (hr == REC_E_ABORTED && !originalWritten && !replicaWritten) {
+        if (m_ui.Decisions() == IReconcileOwner::decideInDialogs) {
+            m_ui.Report(IReplicaHostUI::warning, "The update of " + Quote(replica) + " and " +
+                                                     Quote(pair.original) + " was cancelled; neither was written.");
+            return stopped;
+        }
         m_ui.Report(IReplicaHostUI::warning,
                     "Both " + Quote(replica) + " and " + Quote(pair.original) +
                         " have changed in ways that need your decision; neither was written.");

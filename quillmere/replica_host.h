@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host.h"
 #include "platform/module.h"
 #include "platform/safe_save.h"
 #include "quillmere/reconciler_abi.h"
@@ -69,6 +70,8 @@ public:
     virtual int ShowMessage(const std::string& caption, const std::string& text, UINT type) = 0;
     // IReconcileOwner::Decisions.
     virtual UINT Decisions() = 0;
+    // With decideInDialogs: the list's merge dialog, modal; IDOK or IDCANCEL.
+    virtual int RunMergeDialog(IMergeList& /*list*/) { return IDCANCEL; }
     virtual void Progress(unsigned long /*done*/, unsigned long /*total*/) {}
     virtual void ProgressText(const std::string& /*text*/) {}
 };
@@ -100,10 +103,17 @@ public:
     // them. True when every pair named ended in step.
     bool UpdateFolder(const std::string& folder, const std::vector<std::string>& replicaNames = {});
 
+    enum PairState { inStep, originalChanged, replicaChanged, bothChanged, copyMissing, unreadable };
+    // What an update of the pair would find now; nothing is written or reported (error says why
+    // for copyMissing and unreadable).
+    static PairState JudgePair(const CSyncRecord& record, const CSyncPair& pair, std::string& error);
+
     // One pair (the record is saved by the caller); what happened.
     Outcome UpdatePair(const CSyncRecord& record, CSyncPair& pair);
 
 private:
+    static PairState ComparePrints(const CSyncPair& pair, const CFingerprint& original,
+                                   const CFingerprint& replica);
     bool LoadLibrary();
     Outcome Copy(const std::string& from, const std::string& to, std::span<const uint8_t> bytes,
                  CFingerprint& toPrint);

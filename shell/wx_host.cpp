@@ -4,64 +4,10 @@
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
+#include "document/ui/sheet.h"
 #include "document/ui/wx_strings.h"
 #include "shell/main_frame.h"
 #include "shell/progress_status_bar.h"
-
-namespace {
-
-long MessageStyle(unsigned type) {
-    long style = 0;
-    switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-            style = wxOK | wxCANCEL;
-            break;
-        case MB_YESNO:
-            style = wxYES_NO;
-            break;
-        case MB_YESNOCANCEL:
-            style = wxYES_NO | wxCANCEL;
-            break;
-        default:
-            style = wxOK;
-            break;
-    }
-    switch (type & MB_ICONMASK) {
-        case MB_ICONERROR:
-            style |= wxICON_ERROR;
-            break;
-        case MB_ICONQUESTION:
-            style |= wxICON_QUESTION;
-            break;
-        case MB_ICONWARNING:
-            style |= wxICON_WARNING;
-            break;
-        case MB_ICONINFORMATION:
-            style |= wxICON_INFORMATION;
-            break;
-        default:
-            break;
-    }
-    const int defaultButton = CvlDefaultButton(type);
-    if (defaultButton == IDNO) style |= wxNO_DEFAULT;
-    if (defaultButton == IDCANCEL) style |= wxCANCEL_DEFAULT;
-    return style;
-}
-
-int ResultOf(int wxResult) {
-    switch (wxResult) {
-        case wxID_YES:
-            return IDYES;
-        case wxID_NO:
-            return IDNO;
-        case wxID_CANCEL:
-            return IDCANCEL;
-        default:
-            return IDOK;
-    }
-}
-
-}  // namespace
 
 CMainFrame* CWxHost::GetMainFrame() {
     auto* frame = wxTheApp ? dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow()) : nullptr;
@@ -72,8 +18,8 @@ int CWxHost::DoMessageBox(const CvlMessage& msg) {
     if (m_answerer) return m_answerer(msg);
     wxWindow* parent = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
     const wxString caption = msg.caption.empty() ? wxString("Corvalen") : ToWx(msg.caption);
-    wxMessageDialog dialog(parent, ToWx(msg.text), caption, MessageStyle(msg.type));
-    return ResultOf(dialog.ShowModal());
+    wxMessageDialog dialog(parent, ToWx(msg.text), caption, CvlMessageStyle(msg.type));
+    return CvlMessageResult(dialog.ShowModal());
 }
 
 void CWxHost::SetMessageText(const WString& text) {

@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/cshelp.h>
+#include <wx/msgdlg.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
 #include <wx/simplebook.h>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "document/ui/wx_strings.h"
+#include "platform/host.h"
 
 namespace {
 
@@ -36,6 +38,59 @@ int CvlRunModal(wxDialog& dialog) {
         return ModalDriver()(dialog);
     }
     return dialog.ShowModal();
+}
+
+// ---- message boxes -------------------------------------------------------------------------------
+
+long CvlMessageStyle(unsigned type) {
+    long style = 0;
+    switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL:
+            style = wxOK | wxCANCEL;
+            break;
+        case MB_YESNO:
+            style = wxYES_NO;
+            break;
+        case MB_YESNOCANCEL:
+            style = wxYES_NO | wxCANCEL;
+            break;
+        default:
+            style = wxOK;
+            break;
+    }
+    switch (type & MB_ICONMASK) {
+        case MB_ICONERROR:
+            style |= wxICON_ERROR;
+            break;
+        case MB_ICONQUESTION:
+            style |= wxICON_QUESTION;
+            break;
+        case MB_ICONWARNING:
+            style |= wxICON_WARNING;
+            break;
+        case MB_ICONINFORMATION:
+            style |= wxICON_INFORMATION;
+            break;
+        default:
+            break;
+    }
+    const int defaultButton = CvlDefaultButton(type);
+    if (defaultButton == IDNO) style |= wxNO_DEFAULT;
+    if (defaultButton == IDCANCEL) style |= wxCANCEL_DEFAULT;
+    return style;
+}
+
+int CvlMessageResult(int wxResult) {
+    switch (wxResult) {
+        case wxID_YES:
+            return IDYES;
+        case wxID_NO:
+            return IDNO;
+        case wxID_CANCEL:
+            return IDCANCEL;
+        default:
+            return IDOK;
+    }
 }
 
 // ---- page windows --------------------------------------------------------------------------------

@@ -101,3 +101,6 @@ using CvlModalDriver = std::function<int(wxDialog&)>;
 void CvlSetModalDriver(CvlModalDriver driver);
 // ShowModal, or the installed driver.
 int CvlRunModal(wxDialog& dialog);
+// A message box's MB_ type as a wxMessageDialog style, and the button it ended with as an ID value.
+long CvlMessageStyle(unsigned type);
+int CvlMessageResult(int wxResult);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "quillmere/flock_reconciler.h"
 #include "quillmere_support.h"
 
 namespace {
@@ -135,4 +136,118 @@ TEST(MergeList, TooltipsOfARowsTwoHalves) {
     EXPECT_EQ(list.TooltipText(1, b1), list.TooltipText(tool, 0));       // scrolled: the top row counts
     EXPECT_EQ(list.TooltipText(unsigned(list.GetCount()) + 1, 0), u"");
     EXPECT_EQ(list.TooltipText(1, list.GetCount()), u"");
+}
+
+namespace {
+
+// An owner whose dialogs are scripted: each call takes the next step.
+class CDialogOwner : public CRecordingOwner {
+public:
+    explicit CDialogOwner(std::vector<std::function<int(IMergeList&)>> steps)
+        : CRecordingOwner(decideInDialogs), m_steps(std::move(steps)) {}
+    int RunMergeDialog(IMergeList* list) override {
+        EXPECT_LT(m_next, m_steps.size()) << "a dialog nobody expected";
+        return m_next < m_steps.size() ? m_steps[m_next++](*list) : IDCANCEL;
+    }
+    bool AllShown() const { return m_next == m_steps.size(); }
+
+private:
+    std::vector<std::function<int(IMergeList&)>> m_steps;
+    size_t m_next = 0;
+};
+
+int RowOf(IMergeList& list, const WString& text) {
+    for (int i = 0; i < list.GetCount(); ++i)
+        if (list.GetText(i, IMergeList::textThis).starts_with(text) ||
+            list.GetText(i, IMergeList::textOther).starts_with(text))
+            return i;
+    ADD_FAILURE() << "no row " << WToUtf8(text);
+    return 0;
+}
+
+}  // namespace
+
+// The dialogs as the host sees them: Show Me runs the animal's dialog through the owner, a dialog
+// that does not end with Update takes back what was chosen in it, down to the parents' counts.
+TEST(MergeList, TheOwnersDialogsAndWhatCancelTakesBack) {
+    CConflict c;
+    int a1 = -1;
+    CDialogOwner owner({
+        [&](IMergeList& doc) {
+            EXPECT_EQ(doc.GetDialog(), UINT(IMergeList::documentDialog));
+            a1 = RowOf(doc, u"A1");
+            EXPECT_EQ(doc.GetText(a1, IMergeList::textAction), CStateInfo::GetActionText(STATE_UNDECIDED));
+            EXPECT_FALSE(doc.CanUpdate());
+            // Cancelled animal dialog: its choices and the counts go back, the row stays undecided.
+            EXPECT_EQ(doc.ShowMe(a1), IDCANCEL);
+            EXPECT_EQ(doc.GetState(a1), STATE_UNDECIDED);
+            EXPECT_EQ(c.root.GetOpenItems(), 2);
+            // Accepted: the animal's state is folded from its fields.
+            EXPECT_EQ(doc.ShowMe(a1), IDOK);
+            EXPECT_EQ(doc.GetState(a1), STATE_MERGE);
+            EXPECT_TRUE(doc.CanUpdate());
+            // Rows without children have no dialog of their own.
+            EXPECT_EQ(doc.ShowMe(RowOf(doc, u"B1")), IDCANCEL);
+            return IDOK;
+        },
+        [&](IMergeList& animal) {
+            EXPECT_EQ(animal.GetDialog(), UINT(IMergeList::recordDialog));
+            animal.Choose(0, STATE_OVERWRITE_THERE);
+            animal.Choose(1, STATE_OVERWRITE_HERE);
+            EXPECT_TRUE(animal.CanUpdate());
+            EXPECT_EQ(c.root.GetOpenItems(), 0);
+            return IDCANCEL;
+        },
+        [&](IMergeList& animal) {
+            animal.Choose(0, STATE_OVERWRITE_THERE);
+            EXPECT_FALSE(animal.CanUpdate());
+            animal.Choose(1, STATE_OVERWRITE_HERE);
+            return IDOK;
+        },
+    });
+    auto runner = CreateMergeDialogRunner(&owner);
+    EXPECT_EQ(runner->RunMergeDialog(c.root), IDOK);
+    EXPECT_TRUE(owner.AllShown());
+    const auto& fields = c.Node(u"A1")->GetChildren();
+    EXPECT_EQ(fields[0]->GetCurrentState(), STATE_OVERWRITE_THERE);
+    EXPECT_EQ(fields[1]->GetCurrentState(), STATE_OVERWRITE_HERE);
+
+    // The flock's dialog cancelled: every row as it was assessed.
+    CDialogOwner cancelling({[&](IMergeList& doc) {
+        doc.Choose(RowOf(doc, u"B1"), STATE_UP_TO_DATE);
+        return IDCANCEL;
+    }});
+    CConflict fresh;
+    EXPECT_EQ(CreateMergeDialogRunner(&cancelling)->RunMergeDialog(fresh.root), IDCANCEL);
+    EXPECT_EQ(fresh.Node(u"B1")->GetCurrentState(), STATE_ADD_THERE);
+}
+
+// A choice the row's menu does not offer is refused: the apply would take an unknown state for Skip.
+TEST(MergeList, OnlyTheMenusChoicesAreTaken) {
+    CConflict c;
+    CMergeList list(c.root, nullptr);
+    const int b1 = RowOf(list, u"B1"), a1 = RowOf(list, u"A1");
+    struct Case {
+        int row;
+        LONG state;
+        LONG after;
+    } cases[] = {
+        {b1, STATE_OVERWRITE_HERE, STATE_ADD_THERE},  // nothing in the other copy to copy from
+        {b1, STATE_MERGE, STATE_ADD_THERE},
+        {a1, STATE_MERGE, STATE_UNDECIDED},  // both changed the same fields: no merge offered
+        {a1, 99, STATE_UNDECIDED},
+        {a1, 0, STATE_UNDECIDED},
+        {a1, STATE_OVERWRITE_HERE, STATE_OVERWRITE_HERE},
+        {b1, STATE_UP_TO_DATE, STATE_UP_TO_DATE},
+    };
+    for (const Case& k : cases) {
+        list.Choose(k.row, k.state);
+        EXPECT_EQ(list.GetState(k.row), k.after) << k.row << " " << k.state;
+    }
+    list.Choose(-1, STATE_UP_TO_DATE);
+    list.Choose(list.GetCount(), STATE_UP_TO_DATE);
+    EXPECT_EQ(list.GetText(list.GetCount(), IMergeList::textThis), u"");
+    // Without an owner there is nobody to ask.
+    EXPECT_EQ(list.ShowMe(a1), IDCANCEL);
+    EXPECT_EQ(list.Run(), IDCANCEL);
 }

@@ -115,6 +115,7 @@ public:
         return 1;
     }
     UINT GetDecisions() override { return m_decisions; }
+    int RunMergeDialog(IMergeList*) override { return IDCANCEL; }
     std::vector<std::pair<WString, WString>> boxes;  // caption, text
 
 private:
