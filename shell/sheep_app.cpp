@@ -13,6 +13,7 @@
 #include "document/ui/image_path_page.h"
 #include "document/ui/new_database_pages.h"
 #include "document/ui/options_pages.h"
+#include "document/ui/reader_options_page.h"
 #include "platform/install.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
@@ -245,6 +246,9 @@ void CSheepApp::StartReaderManager() {
     m_readerManager.SetPortWatcher(CreateUdevPortWatcher(post));
     m_readerManager.LoadSettings();
     CvlSetReaderManager(&m_readerManager);
+    CvlSetReaderOptionsPageFactory([this](CSheepDoc&) -> std::unique_ptr<CSheetPage> {
+        return std::make_unique<CEIDReaderOptions>(m_readerManager);
+    });
 }
 
 void CSheepApp::LoadApplicationServices() {
@@ -377,6 +381,7 @@ void CSheepApp::ShutDown() {
     if (CvlGetReaderManager() == &m_readerManager) CvlSetReaderManager(nullptr);
     CSheepDocument::SetNewDocumentHook({});
     CvlSetImagesOptionsPageFactory({});
+    CvlSetReaderOptionsPageFactory({});
     delete m_docManager;
     m_docManager = nullptr;
     if (m_addressBook) m_addressBook->Unload();
