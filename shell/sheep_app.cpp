@@ -20,6 +20,7 @@
 #include "shell/about_dlg.h"
 #include "shell/application_site.h"
 #include "shell/main_frame.h"
+#include "shell/splash_window.h"
 #include "views/address_browser.h"
 #include "views/antecedants_view.h"
 #include "views/commands.h"
@@ -146,6 +147,43 @@ bool CSheepApp::OnInit() {
     return InitInstance(args);
 }
 
+namespace {
+bool g_bStartupScreens = true;
+}  // namespace
+
+void CSheepApp::EnableStartupScreens(bool enable) {
+    g_bStartupScreens = enable;
+}
+
+int CSheepApp::FilterEvent(wxEvent& event) {
+    CSplashWindow::PreTranslateAppMessage(event);
+    return wxApp::FilterEvent(event);
+}
+
+void CSheepApp::ShowStartupScreens(const wxBitmap& picture) {
+    CSplashWindow::SetClosedHandler([this] { CallAfter([this] { ShowStartupDialog(); }); });
+    // Without the splash the dialog must still come: nothing else would offer a file.
+    if (!CSplashWindow::ShowSplashScreen(GetMainFrame(), picture)) CallAfter([this] { ShowStartupDialog(); });
+}
+
+void CSheepApp::ShowStartupDialog() {
+    if (!m_bStartedWithoutFile || !m_docManager) return;
+    m_bStartedWithoutFile = false;
+    std::vector<WString> recent;
+    const wxString here = wxGetCwd();
+    for (size_t i = 0; i < GetRecentFileCount(); ++i)
+        if (WString name; GetRecentFileDisplayName(name, i, here)) recent.push_back(name);
+    CStartModeDlg dialog(GetMainFrame(), recent);
+    if (CvlRunModal(dialog) != wxID_OK) return;
+    AfterOpen();
+    if (!dialog.IsOpenMode())
+        CreateNewDocument();
+    else if (dialog.GetRecentIndex() >= 0)
+        OpenRecentFile(size_t(dialog.GetRecentIndex()));
+    else
+        OpenDocumentFile(ToWx(dialog.GetPathName()));
+}
+
 int CSheepApp::OnExit() {
     ExitInstance();
     return wxApp::OnExit();
@@ -222,9 +260,11 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     RegisterApplicationObject();
 
     // Started by an automation client: the frame stays hidden.
+    CSplashWindow::EnableSplashScreen(!IsAutomationStart());
     if (IsAutomationStart()) return true;
 
     frame->ShowWithPlacement();
+    if (g_bStartupScreens) ShowStartupScreens(CSplashWindow::MakePicture());
     m_site->NoteShown();
     const WString defaultPath =
         CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Default Path", u"");
@@ -371,6 +411,8 @@ void CSheepApp::OnLastClientGone() {
 }
 
 void CSheepApp::ShutDown() {
+    CSplashWindow::SetClosedHandler({});
+    CSplashWindow::HideSplashScreen();
     RevokeApplicationObject();
     if (CMainFrame* frame = GetMainFrame()) {
         frame->Destroy();
