@@ -333,7 +333,8 @@ WString CAntecedantsView::GetPrintTitle() const {
 
 wxPrintDialogData CAntecedantsView::MakePrintDialogData() const {
     CSheepDoc* core = GetCore();
-    return wxPrintDialogData(MakePrintData(GetPrintSetup(*core->GetPageSetup(this), core->GetPathName(), GetViewKind())));
+    return wxPrintDialogData(
+        MakePrintData(GetPrintSetup(*core->GetPageSetup(this), core->GetPathName(), GetViewKind())));
 }
 
 void CAntecedantsView::OnPrint() {

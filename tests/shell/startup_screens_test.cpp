@@ -69,9 +69,9 @@ TEST_F(StartupTest, TheDialogOpensInTheStoredModeWithTheRecentFiles) {
         int selection;
         bool ok;
     } cases[] = {
-        {1, {}, true, wxNOT_FOUND, false},                      // only "More...", nothing chosen
+        {1, {}, true, wxNOT_FOUND, false},                          // only "More...", nothing chosen
         {0, {u"a.cvl", u"/farm/b.cvl"}, false, wxNOT_FOUND, true},  // the list waits for the open choice
-        {1, {u"a.cvl", u"/farm/b.cvl"}, true, 1, true},          // the newest recent file chosen
+        {1, {u"a.cvl", u"/farm/b.cvl"}, true, 1, true},             // the newest recent file chosen
     };
     for (const auto& c : cases) {
         CRegistrySettings::SetDWord(HKEY_CURRENT_USER, u"Settings", u"Start Mode", c.mode);
