@@ -167,6 +167,7 @@ void CMainFrame::BuildMenus() {
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
 
     auto* help = new wxMenu;
+    help->Append(ID_HELP_DETECT_AND_REPAIR, "&Detect and Repair...");
     help->Append(ID_APP_ABOUT, "&About Corvalen...");
 
     auto* bar = new wxMenuBar;

@@ -135,6 +135,7 @@ CSheepApp::CSheepApp() {
     Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
     Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
     Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
+    Bind(wxEVT_MENU, &CSheepApp::OnHelpDetectAndRepair, this, ID_HELP_DETECT_AND_REPAIR);
     Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
          ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 }
@@ -512,6 +513,23 @@ void CSheepApp::OnFileOpen(wxCommandEvent&) {
         wxFileSelector("Open", wxEmptyString, wxEmptyString, "cvl", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
                        wxFD_OPEN | wxFD_FILE_MUST_EXIST, GetMainFrame());
     if (!path.empty()) OpenDocumentFile(path);
+}
+
+void CSheepApp::OnHelpDetectAndRepair(wxCommandEvent&) {
+    CInstallRepair repair;
+    {
+        CCvlWaitCursor wait;
+        repair = CvlDetectAndRepair();
+    }
+    // A sound installation needs no word; what could not be put right must not pass as repaired.
+    if (repair.Sound()) return;
+    WString text = u"Detect and Repair could not put everything right:\n";
+    if (!repair.installed) text += u"\nThe installed program files were not found.";
+    for (const std::string& name : repair.missing) text += u"\n" + Utf8ToW(name) + u" is missing.";
+    for (const std::string& name : repair.failed)
+        text += u"\n" + Utf8ToW(name) + u" could not be registered in the machine-wide settings.";
+    text += u"\n\nPlease reinstall Corvalen.";
+    CvlMessageBoxText(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSheepApp::OnAppAbout(wxCommandEvent&) {

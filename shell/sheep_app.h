@@ -129,6 +129,7 @@ private:
     void OnFileOpen(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
     void OnAppAbout(wxCommandEvent& event);
+    void OnHelpDetectAndRepair(wxCommandEvent& event);
     // What a new document runs: the New Database wizard and what its last page chose.
     bool RunNewDatabase(CSheepDocument& doc);
 
