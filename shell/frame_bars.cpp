@@ -299,6 +299,8 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
     sheep->Append(WxCommandId(ID_SHEEP_ADD), "&Add...");
     sheep->Append(WxCommandId(ID_SHEEP_GOTO), "&Goto...");
     sheep->Append(WxCommandId(ID_SHEEP_SIGNET), "&Signet Averages...");
+    sheep->AppendSeparator();
+    sheep->Append(ID_MULTIPLE_DATA_ENTRY, "&Multiple Data Entry...");
 
     auto* options = new wxMenu;
     options->Append(WxCommandId(ID_OPTIONS_FARM), "&Farm...");

@@ -83,7 +83,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
             id);
     }
     for (int id : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE,
-                   ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS})
+                   ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS, ID_MULTIPLE_DATA_ENTRY})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
     // The record view answers File Report; elsewhere it stays grey.
     Bind(
@@ -176,6 +176,7 @@ void CMainFrame::BuildMenus() {
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
 
     auto* help = new wxMenu;
+    help->Append(ID_HELP_DETECT_AND_REPAIR, "&Detect and Repair...");
     help->Append(ID_APP_ABOUT, "&About Corvalen...");
 
     auto* bar = new wxMenuBar;

@@ -13,6 +13,7 @@
 #include "document/ui/image_path_page.h"
 #include "document/ui/new_database_pages.h"
 #include "document/ui/options_pages.h"
+#include "document/ui/reader_options_page.h"
 #include "document/ui/wx_strings.h"
 #include "platform/install.h"
 #include "platform/settings.h"
@@ -20,6 +21,7 @@
 #include "shell/about_dlg.h"
 #include "shell/application_site.h"
 #include "shell/main_frame.h"
+#include "shell/splash_window.h"
 #include "views/address_browser.h"
 #include "views/antecedants_view.h"
 #include "views/commands.h"
@@ -133,6 +135,7 @@ CSheepApp::CSheepApp() {
     Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
     Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
     Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
+    Bind(wxEVT_MENU, &CSheepApp::OnHelpDetectAndRepair, this, ID_HELP_DETECT_AND_REPAIR);
     Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
          ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 }
@@ -143,6 +146,43 @@ bool CSheepApp::OnInit() {
     wxArrayString args;
     for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
     return InitInstance(args);
+}
+
+namespace {
+bool g_bStartupScreens = true;
+}  // namespace
+
+void CSheepApp::EnableStartupScreens(bool enable) {
+    g_bStartupScreens = enable;
+}
+
+int CSheepApp::FilterEvent(wxEvent& event) {
+    CSplashWindow::PreTranslateAppMessage(event);
+    return wxApp::FilterEvent(event);
+}
+
+void CSheepApp::ShowStartupScreens(const wxBitmap& picture) {
+    CSplashWindow::SetClosedHandler([this] { CallAfter([this] { ShowStartupDialog(); }); });
+    // Without the splash the dialog must still come: nothing else would offer a file.
+    if (!CSplashWindow::ShowSplashScreen(GetMainFrame(), picture)) CallAfter([this] { ShowStartupDialog(); });
+}
+
+void CSheepApp::ShowStartupDialog() {
+    if (!m_bStartedWithoutFile || !m_docManager) return;
+    m_bStartedWithoutFile = false;
+    std::vector<WString> recent;
+    const wxString here = wxGetCwd();
+    for (size_t i = 0; i < GetRecentFileCount(); ++i)
+        if (WString name; GetRecentFileDisplayName(name, i, here)) recent.push_back(name);
+    CStartModeDlg dialog(GetMainFrame(), recent);
+    if (CvlRunModal(dialog) != wxID_OK) return;
+    AfterOpen();
+    if (!dialog.IsOpenMode())
+        CreateNewDocument();
+    else if (dialog.GetRecentIndex() >= 0)
+        OpenRecentFile(size_t(dialog.GetRecentIndex()));
+    else
+        OpenDocumentFile(ToWx(dialog.GetPathName()));
 }
 
 int CSheepApp::OnExit() {
@@ -221,9 +261,11 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     RegisterApplicationObject();
 
     // Started by an automation client: the frame stays hidden.
+    CSplashWindow::EnableSplashScreen(!IsAutomationStart());
     if (IsAutomationStart()) return true;
 
     frame->ShowWithPlacement();
+    if (g_bStartupScreens) ShowStartupScreens(CSplashWindow::MakePicture());
     m_site->NoteShown();
     const WString defaultPath =
         CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Default Path", u"");
@@ -245,6 +287,9 @@ void CSheepApp::StartReaderManager() {
     m_readerManager.SetPortWatcher(CreateUdevPortWatcher(post));
     m_readerManager.LoadSettings();
     CvlSetReaderManager(&m_readerManager);
+    CvlSetReaderOptionsPageFactory([this](CSheepDoc&) -> std::unique_ptr<CSheetPage> {
+        return std::make_unique<CEIDReaderOptions>(m_readerManager);
+    });
 }
 
 void CSheepApp::LoadApplicationServices() {
@@ -367,6 +412,8 @@ void CSheepApp::OnLastClientGone() {
 }
 
 void CSheepApp::ShutDown() {
+    CSplashWindow::SetClosedHandler({});
+    CSplashWindow::HideSplashScreen();
     RevokeApplicationObject();
     if (CMainFrame* frame = GetMainFrame()) {
         frame->Destroy();
@@ -377,6 +424,7 @@ void CSheepApp::ShutDown() {
     if (CvlGetReaderManager() == &m_readerManager) CvlSetReaderManager(nullptr);
     CSheepDocument::SetNewDocumentHook({});
     CvlSetImagesOptionsPageFactory({});
+    CvlSetReaderOptionsPageFactory({});
     delete m_docManager;
     m_docManager = nullptr;
     if (m_addressBook) m_addressBook->Unload();
@@ -465,6 +513,23 @@ void CSheepApp::OnFileOpen(wxCommandEvent&) {
         wxFileSelector("Open", wxEmptyString, wxEmptyString, "cvl", "Corvalen Files (*.cvl)|*.cvl;*.CVL",
                        wxFD_OPEN | wxFD_FILE_MUST_EXIST, GetMainFrame());
     if (!path.empty()) OpenDocumentFile(path);
+}
+
+void CSheepApp::OnHelpDetectAndRepair(wxCommandEvent&) {
+    CInstallRepair repair;
+    {
+        CCvlWaitCursor wait;
+        repair = CvlDetectAndRepair();
+    }
+    // A sound installation needs no word; what could not be put right must not pass as repaired.
+    if (repair.Sound()) return;
+    WString text = u"Detect and Repair could not put everything right:\n";
+    if (!repair.installed) text += u"\nThe installed program files were not found.";
+    for (const std::string& name : repair.missing) text += u"\n" + Utf8ToW(name) + u" is missing.";
+    for (const std::string& name : repair.failed)
+        text += u"\n" + Utf8ToW(name) + u" could not be registered in the machine-wide settings.";
+    text += u"\n\nPlease reinstall Corvalen.";
+    CvlMessageBoxText(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSheepApp::OnAppAbout(wxCommandEvent&) {

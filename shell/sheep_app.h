@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wx/app.h>
+#include <wx/bitmap.h>
 #include <wx/docview.h>
 
 #include <memory>
@@ -59,6 +60,8 @@ public:
 
     bool OnInit() override;
     int OnExit() override;
+    // Every event passes the splash first: a key or click closes it.
+    int FilterEvent(wxEvent& event) override;
 
     // The start-up sequence with the program's arguments (without the program name).
     bool InitInstance(const wxArrayString& args);
@@ -78,6 +81,13 @@ public:
     // alone when the file lies in currentDir, else its path. False for an empty entry.
     size_t GetRecentFileCount() const { return CSheepDocManager::kRecentFiles; }
     bool GetRecentFileDisplayName(WString& name, size_t index, const wxString& currentDir) const;
+
+    // The splash and, when it closes, the start-up dialog (at once when the splash cannot be shown).
+    // Scripted starts (the tests) turn both off.
+    static void EnableStartupScreens(bool enable);
+    void ShowStartupScreens(const wxBitmap& picture);
+    // Only after a start without a file, once: a new flock, a recent one or another file.
+    void ShowStartupDialog();
 
     // The folders searched for pictures: the stored list, else the user's pictures folder. Setting
     // them gives each a trailing separator and stores them joined by ';'.
@@ -119,6 +129,7 @@ private:
     void OnFileOpen(wxCommandEvent& event);
     void OnRecentFile(wxCommandEvent& event);
     void OnAppAbout(wxCommandEvent& event);
+    void OnHelpDetectAndRepair(wxCommandEvent& event);
     // What a new document runs: the New Database wizard and what its last page chose.
     bool RunNewDatabase(CSheepDocument& doc);
 

@@ -18,6 +18,7 @@
 #include "platform/archive.h"
 #include "platform/automation/cmdtarget.h"
 #include "platform/host.h"
+#include "records/event.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/record_paste.h"
@@ -127,6 +128,15 @@ bool CAddressBrowserView::OnCreate(wxDocument* doc, long flags) {
     auto* parent = wxDynamicCast(wxTheApp->GetTopWindow(), wxMDIParentFrame);
     if (!parent) return false;
     if (CSheepDoc* core = GetCore()) core->AddView(this);
+    // Animals dropped on an address: an event naming the address, preset to code 2 for one
+    // animal; for several, the wizard offers only events whose first parameter is an address.
+    m_dropActions.addEvent = [this](CSheep* sheep, const WString& key) -> CRefPtr<CEvent> {
+        CSheepDoc* core = GetCore();
+        return core ? core->AddEventWithDialog(sheep, key.c_str(), nullptr, nullptr, 2) : CRefPtr<CEvent>();
+    };
+    m_dropActions.multiEvent = [this](const std::vector<WString>& tattoos) {
+        if (CSheepDoc* core = GetCore()) core->RunMultiEventWizard(tattoos, 2);
+    };
     auto* frame = new CAddressBrowserChildWnd(doc, this, parent);
     SetFrame(frame);
     m_pPanel = new wxPanel(frame);

@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/print_setup.h"
 #include "document/sheep_doc.h"
+#include "document/ui/page_setup_sheet.h"
+#include "document/ui/sheet.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
@@ -105,6 +108,8 @@ wxString CAntecedantsChildWnd::MakeCaption(wxDocument* doc) {
 CAntecedantsView::CAntecedantsView() : m_font(MakeTreeFont()) {}
 
 CAntecedantsView::~CAntecedantsView() {
+    // The preview's printouts draw this view.
+    if (m_pPreviewFrame) m_pPreviewFrame->Destroy();
     if (CSheepDoc* core = GetCore()) core->RemoveView(this);
 }
 
@@ -123,6 +128,12 @@ bool CAntecedantsView::OnCreate(wxDocument* doc, long flags) {
     SetFrame(frame);
     m_pCanvas = new CCanvas(frame, this);
     BindCommands();
+    // A changed page setup shows at once in an open preview.
+    m_pCanvas->Bind(CVL_EVT_PAGE_SETUP_CHANGED, [this](wxCommandEvent&) {
+        if (!m_pPreviewFrame) return;
+        m_pPreviewFrame->Close(true);
+        OnPrintPreview();
+    });
     SendToMainWindow(CVL_EVT_SET_ZOOM_TEXT, m_nZoom);
     // No current animal (an empty flock): an empty view whose commands stay grey.
     m_tree.SetRoot(core ? core->GetCurrentSheep() : nullptr, GetMeasure());
@@ -166,6 +177,10 @@ void CAntecedantsView::BindCommands() {
         wxEVT_MENU, [this](wxCommandEvent&) { OnPrint(); }, ID_FILE_PRINT);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnPrintPreview(); }, ID_FILE_PRINT_PREVIEW);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnPageSetup(); }, ID_FILE_PAGE_SETUP);
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetCore() != nullptr); }, ID_FILE_PAGE_SETUP);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanAddParent(true)); }, ID_VIEW_SIRE);
     Bind(
@@ -316,20 +331,36 @@ WString CAntecedantsView::GetPrintTitle() const {
     return title;
 }
 
+wxPrintDialogData CAntecedantsView::MakePrintDialogData() const {
+    CSheepDoc* core = GetCore();
+    return wxPrintDialogData(
+        MakePrintData(GetPrintSetup(*core->GetPageSetup(this), core->GetPathName(), GetViewKind())));
+}
+
 void CAntecedantsView::OnPrint() {
     CSheepDoc* core = GetCore();
     if (!core || m_tree.IsEmpty()) return;
-    wxPrinter printer;
+    wxPrintDialogData data = MakePrintDialogData();
+    wxPrinter printer(&data);
     CAntecedantsPrintout printout(this, *core->GetPageSetup(this), false);
     printer.Print(GetFrame(), &printout, true);
+}
+
+void CAntecedantsView::OnPageSetup() {
+    CSheepDoc* core = GetCore();
+    if (!core) return;
+    // The record is stored with the flock.
+    if (CvlDoPageSetup(*core->GetPageSetup(this), m_pCanvas, core->GetPathName(), GetViewKind()) == SHEET_OK)
+        core->SetModifiedFlag(true);
 }
 
 void CAntecedantsView::OnPrintPreview() {
     CSheepDoc* core = GetCore();
     if (!core || m_tree.IsEmpty()) return;
     const CPageSetup& setup = *core->GetPageSetup(this);
+    wxPrintDialogData data = MakePrintDialogData();
     auto* preview = new wxPrintPreview(new CAntecedantsPrintout(this, setup, true),
-                                       new CAntecedantsPrintout(this, setup, false));
+                                       new CAntecedantsPrintout(this, setup, false), &data);
     if (!preview->IsOk()) {
         delete preview;
         CvlMessageBoxText(u"The command could not be carried out.", MB_OK | MB_ICONEXCLAMATION);
@@ -337,8 +368,10 @@ void CAntecedantsView::OnPrintPreview() {
     }
     m_bPreviewing = true;
     auto* frame = new wxPreviewFrame(preview, wxTheApp->GetTopWindow(), "Print Preview");
-    frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+    m_pPreviewFrame = frame;
+    frame->Bind(wxEVT_CLOSE_WINDOW, [this, frame](wxCloseEvent& event) {
         m_bPreviewing = false;
+        if (m_pPreviewFrame == frame) m_pPreviewFrame = nullptr;
         event.Skip();
     });
     frame->Initialize();

@@ -60,6 +60,9 @@ public:
     void OnCopy();
     void OnPrint();
     void OnPrintPreview();
+    // The page setup sheet for this view's printouts; an open preview reopens with what it sets.
+    void OnPageSetup();
+    wxFrame* GetPreviewFrame() const { return m_pPreviewFrame; }
     bool CanAddParent(bool sire) const { return m_tree.CanAddParent(sire); }
     bool CanHide() const { return m_tree.CanHide(); }
     // The pedigree popup for the box under a point of the canvas (false: no box, no menu).
@@ -87,6 +90,8 @@ private:
     class CCanvas;
     void BindCommands();
     void UpdateScrollSizes();
+    // Print data from the print setup kept beside this view's page setup.
+    wxPrintDialogData MakePrintDialogData() const;
     wxRect DeviceRect(const CBoxRect& rect) const;
     wxPoint Logical(const wxPoint& canvasPoint) const;
 
@@ -100,6 +105,7 @@ private:
     wxPoint m_trackStart;
     CBoxRect m_trackRect;
     bool m_bPreviewing = false;
+    wxFrame* m_pPreviewFrame = nullptr;
     wxScrolledWindow* m_pCanvas = nullptr;
 };
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "views/wx_text.h"
+#include "document/ui/wx_strings.h"
 
 namespace {
 

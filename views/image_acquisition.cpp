@@ -27,7 +27,7 @@
 #include "records/sheep.h"
 #include "views/picture_ctrl.h"
 #include "views/record_view.h"
-#include "views/wx_text.h"
+#include "document/ui/wx_strings.h"
 
 namespace {
 

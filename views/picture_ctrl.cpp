@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "views/wx_text.h"
+#include "document/ui/wx_strings.h"
 
 namespace {
 

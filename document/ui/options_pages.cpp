@@ -19,6 +19,7 @@
 #include <map>
 
 #include "abi/breed_abi.h"
+#include "document/reader_manager.h"
 #include "document/sheep_doc.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
@@ -429,8 +430,13 @@ int CvlRunDatabaseOptions(wxWindow* parent, CSheepDoc& doc, const CDatabaseOptio
     sheet.AddPage(&farm);
     for (auto& page : breedPages) sheet.AddPage(page.get());
     int& last = LastOptionsPage()[&doc];
+    // The reader page may test or rebind the reader, which needs its port free of the scan.
+    CEIDReaderManager* manager = CvlGetReaderManager();
+    const bool scanning = manager && manager->IsScanning();
+    if (scanning) manager->StopScan();
     const int result = sheet.DoModal(std::clamp(last, 0, sheet.GetFlow().GetPageCount() - 1));
     if (result == SHEET_OK) last = std::max(0, sheet.GetFlow().GetActiveIndex());
+    if (scanning && manager->CanScan() && !manager->IsScanning()) manager->ToggleScanning();
     return result;
 }
 

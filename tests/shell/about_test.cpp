@@ -47,3 +47,42 @@ TEST_F(ShellTest, AboutListsEveryRegisteredBreedWithItsVersion) {
     EXPECT_EQ(FromWx(about.GetPlugInList()->GetItemText(1, 0)), u"Lost");
 }
 #endif
+
+TEST_F(ShellTest, TheAboutPictureIsFramedAndItsRedGroundFilledFromTwoPoints) {
+    // Red ground split by a blue band; a red island closed in by blue stays red.
+    wxImage source(60, 60);
+    source.SetRGB(wxRect(0, 0, 60, 60), 255, 0, 0);
+    source.SetRGB(wxRect(30, 0, 2, 60), 0, 0, 255);
+    source.SetRGB(wxRect(5, 5, 10, 10), 0, 0, 255);
+    source.SetRGB(wxRect(8, 8, 4, 4), 255, 0, 0);
+    const wxColour background(200, 210, 220);
+    const wxImage framed = FrameAboutPicture(wxBitmap(source, 24), background, *wxWHITE).ConvertToImage();
+    ASSERT_EQ(framed.GetSize(), wxSize(68, 68));
+    const auto at = [&](int x, int y) {
+        return wxColour(framed.GetRed(x, y), framed.GetGreen(x, y), framed.GetBlue(x, y));
+    };
+    const struct {
+        int x, y;
+        wxColour colour;
+        const char* what;
+    } cases[] = {
+        {0, 0, *wxBLACK, "frame"},
+        {63, 30, *wxBLACK, "frame, right"},
+        {66, 30, wxColour(64, 64, 64), "shadow, right"},
+        {30, 66, wxColour(64, 64, 64), "shadow, bottom"},
+        {66, 1, background, "above the shadow"},
+        {1, 1, background, "between frame and picture"},
+        {2, 2, *wxWHITE, "ground from the first point"},
+        {47, 47, *wxWHITE, "ground from the second point"},
+        {61, 2, *wxWHITE, "the right part of the ground"},
+        {2 + 9, 2 + 9, *wxRED, "the closed-in island"},
+        {2 + 30, 10, *wxBLUE, "the band"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(at(c.x, c.y), c.colour) << c.what;
+
+    ASSERT_TRUE(Start());
+    CAboutDlg about(Frame());
+    ASSERT_NE(about.GetPicture(), nullptr);
+    EXPECT_EQ(about.GetPicture()->GetId(), 1051);
+    EXPECT_EQ(about.GetPicture()->GetFramed().GetSize(), MakeAboutPicture().GetSize() + wxSize(8, 8));
+}

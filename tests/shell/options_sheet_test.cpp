@@ -80,7 +80,7 @@ TEST_F(OptionsSheetTest, DatabaseOptionsHoldsItsPagesInOrderAndOnlyShownPagesSto
         for (int i = 0; i < sheet.GetFlow().GetPageCount(); ++i)
             captions.push_back(sheet.GetFlow().GetPage(i)->GetCaption());
         EXPECT_EQ(captions,
-                  (std::vector<WString>{u"General", u"Eartags", u"XML", u"Images", u"Flock Details"}));
+                  (std::vector<WString>{u"General", u"Eartags", u"XML", u"Images", u"EID Reader", u"Flock Details"}));
         // General is shown first; OK stores only what it holds.
         auto* general = PageOf<CGnrlOpts>(sheet);
         ASSERT_NE(general, nullptr);

@@ -10,8 +10,10 @@
 #include <chrono>
 #include <thread>
 
+#include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/reader_options_page.h"
+#include "document/ui/sheet.h"
 #include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/event.h"
@@ -242,6 +244,44 @@ TEST_F(ReaderTrayTest, TheOptionsPageShowsTheStoredReaderAndConfigureWritesThePo
     EXPECT_EQ(host.Messages().size(), 1u) << "the refusal of the speed";
     // Cancelled: the manager keeps its record.
     EXPECT_EQ(std::memcmp(&before, &Manager().GetCommConfig(), sizeof before), 0);
+}
+
+TEST_F(ReaderTrayTest, DatabaseOptionsHoldsTheReaderPageAndTheScanRestsWhileItIsOpen) {
+    Command(ID_EID_AUTOSCAN);
+    ASSERT_TRUE(Manager().IsScanning());
+    // The sheet runs, with the scan off, and how it ends decides whether the scan comes back.
+    auto runOptions = [&](const std::function<void(CCvlPropertySheet&, CEIDReaderOptions&)>& step) {
+        ModalScript script({[&](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCvlPropertySheet&>(dialog);
+            EXPECT_FALSE(Manager().IsScanning());
+            CSheetFlow& flow = sheet.GetFlow();
+            int images = -1, readerAt = -1;
+            for (int i = 0; i < flow.GetPageCount(); ++i) {
+                if (flow.GetPage(i)->GetCaption() == u"Images") images = i;
+                if (dynamic_cast<CEIDReaderOptions*>(flow.GetPage(i))) readerAt = i;
+            }
+            EXPECT_NE(images, -1);
+            EXPECT_EQ(readerAt, images + 1) << "the reader page follows Images";
+            if (readerAt < 0) return int(wxID_CANCEL);
+            auto* page = dynamic_cast<CEIDReaderOptions*>(flow.GetPage(readerAt));
+            flow.SetActivePage(readerAt);
+            step(sheet, *page);
+            return int(flow.GetResult() == SHEET_OK ? wxID_OK : wxID_CANCEL);
+        }});
+        Command(WxCommandId(ID_OPTIONS_FARM));
+    };
+    runOptions([](CCvlPropertySheet& sheet, CEIDReaderOptions&) { sheet.PressOk(); });
+    EXPECT_TRUE(Manager().IsScanning()) << "the same reader: scanning again";
+    runOptions([](CCvlPropertySheet& sheet, CEIDReaderOptions&) { sheet.PressCancel(); });
+    EXPECT_TRUE(Manager().IsScanning());
+    // The reader forgotten on the page: nothing left to scan with.
+    runOptions([](CCvlPropertySheet& sheet, CEIDReaderOptions& page) {
+        page.GetModel().SelectMaker(0);
+        sheet.PressOk();
+    });
+    EXPECT_FALSE(Manager().IsScanning());
+    EXPECT_FALSE(Manager().CanScan());
+    Document()->Modify(false);  // OK stored the General page
 }
 
 TEST_F(ReaderTrayTest, ClosingTheWindowEndsTheScan) {

@@ -1,6 +1,8 @@
 #include <wx/docview.h>
 #include <wx/stdpaths.h>
 
+#include <fstream>
+
 #include "document/ui/wx_strings.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
@@ -174,4 +176,23 @@ TEST_F(ShellTest, RecentFilesShowTheirNameWhenInTheCurrentFolder) {
     EXPECT_EQ(name, u"/farm/other/b.cvl");
     EXPECT_FALSE(App().GetRecentFileDisplayName(name, 2, "/farm"));
     EXPECT_TRUE(name.empty());
+}
+
+TEST_F(ShellTest, DetectAndRepairSpeaksOnlyOfWhatItCouldNotPutRight) {
+    ASSERT_TRUE(Start());
+    const auto repair = [this] {
+        wxCommandEvent command(wxEVT_MENU, ID_HELP_DETECT_AND_REPAIR);
+        command.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(command);
+        Pump();
+    };
+    // The test layout lists the program, whose file is not there.
+    repair();
+    ASSERT_EQ(host.Messages().size(), 1u);
+    EXPECT_NE(host.Messages()[0].text.find(u"Dedov is missing"), WString::npos);
+    std::filesystem::create_directories(folders.Root() / "prefix" / "bin");
+    std::ofstream(folders.Root() / "prefix" / "bin" / "Dedov") << "x";
+    host.Clear();
+    repair();
+    EXPECT_TRUE(host.Messages().empty());
 }

@@ -77,6 +77,8 @@ void CTestFolders::SetInstalled(bool installed) {
 }
 
 void ShellTest::SetUp() {
+    // The splash and the start-up dialog would interrupt any test that runs for long.
+    CSheepApp::EnableStartupScreens(false);
     App().GetHost().SetAnswerer([this](const CvlMessage& msg) { return host.DoMessageBox(msg); });
 }
 

@@ -5,10 +5,14 @@
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/address_dialogs.h"
+#include "document/ui/multi_event_pages.h"
+#include "document/ui/new_event_dlg.h"
 #include "document/ui/wx_strings.h"
+#include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "support/fake_address_dialogs.h"
+#include "support/modal_script.h"
 #include "support/shell_fixture.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
@@ -73,6 +77,22 @@ protected:
         for (wxWindow* child : list->GetChildren())
             if (child->GetDropTarget() == view->GetDropTarget()) rows = child->GetPosition();
         return rect.GetPosition() - rows + wxSize(rect.width / 2, rect.height / 2);
+    }
+
+    // Drops a clipboard block of these animals on the row.
+    wxDragResult DropOn(long row, std::vector<const char16_t*> tattoos) {
+        std::vector<CRefPtr<CSheep>> animals;
+        std::vector<CSheep*> raw;
+        for (const char16_t* tattoo : tattoos) {
+            animals.push_back(MakeRef<CSheep>(tattoo, 0, nullptr));
+            raw.push_back(animals.back().Get());
+        }
+        const std::vector<uint8_t> block = BuildSheepBlock(u"Other Flock", raw);
+        wxCustomDataObject data(GetClipboardDataFormat(GetSheepClipboardFormat()));
+        data.SetData(block.size(), block.data());
+        const wxPoint point = PointOf(row);
+        view->GetDropTarget()->OnDragOver(point.x, point.y, wxDragCopy);
+        return view->GetDropTarget()->DropDataObject(point.x, point.y, data);
     }
 
     CSheepDocument* doc = nullptr;
@@ -235,3 +255,60 @@ TEST_F(AddressBrowserTest, DroppedAnimalsRecordEventsOnTheRowsAddress) {
     // Outside the rows nothing is offered.
     EXPECT_EQ(target->OnDragOver(5, list->GetClientSize().y - 2, wxDragCopy), wxDragNone);
 }
+
+#ifdef CVL_GENERAL_BREED
+TEST_F(AddressBrowserTest, ADropRunsTheEventDialogOrTheWizardForAddressEvents) {
+    constexpr const char16_t* kBreed = u"General Sheep";
+    CRegistrySettings::SetString(HKEY_LOCAL_MACHINE, u"Breeds", kBreed, Utf8ToW(CVL_GENERAL_BREED));
+    core().SetAttribute(FARM_BREED, kBreed);
+    ASSERT_EQ(core().LoadBreedPlugIn(kBreed, true), BREED_LOADED);
+    const long smithRow = RowOf(u"Smith");
+
+    // One animal: the New Event dialog, preset to event 2 with the address as its first parameter;
+    // its event is the animal's.
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& events = dynamic_cast<CNewEventDlg&>(dialog);
+            EXPECT_EQ(events.GetModel().GetCode(), 2u);
+            EXPECT_EQ(events.GetParameterEdit(0)->GetValue(), "Smith");
+            events.PressOk();
+            return events.GetReturnCode() == wxID_OK ? int(wxID_OK) : int(wxID_CANCEL);
+        }});
+        EXPECT_EQ(DropOn(smithRow, {u"A1"}), wxDragLink);
+        Pump();
+    }
+    CSheep* a1 = core().FindSheep(u"A1");
+    ASSERT_EQ(a1->GetEventCount(), 1);
+    EXPECT_EQ(a1->GetEventAt(0)->GetCode(), 2u);
+    EXPECT_EQ(a1->GetEventAt(0)->GetParameter(0), u"Smith");
+
+    // Cancelled: nothing added.
+    {
+        ModalScript script({[](wxDialog&) { return int(wxID_CANCEL); }});
+        DropOn(smithRow, {u"B2"});
+        Pump();
+    }
+    EXPECT_EQ(core().FindSheep(u"B2")->GetEventCount(), 0);
+
+    // Several: the wizard lists only the events whose first parameter is an address.
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCvlPropertySheet&>(dialog);
+            sheet.PressNext();
+            sheet.PressNext();
+            auto* choose = dynamic_cast<CMultiEventWizard2Wnd*>(sheet.GetFlow().GetActivePage());
+            EXPECT_NE(choose, nullptr);
+            if (choose) {
+                EXPECT_TRUE(choose->ChooseCode(1)) << "bought from an address";
+                EXPECT_FALSE(choose->ChooseCode(12)) << "a dosing names no address";
+            }
+            sheet.PressCancel();
+            return int(wxID_CANCEL);
+        }});
+        DropOn(smithRow, {u"A1", u"B2"});
+        Pump();
+    }
+    EXPECT_EQ(core().FindSheep(u"A1")->GetEventCount(), 1);
+    EXPECT_EQ(core().FindSheep(u"B2")->GetEventCount(), 0);
+}
+#endif

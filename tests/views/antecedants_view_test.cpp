@@ -2,10 +2,13 @@
 
 #include <wx/dcmemory.h>
 #include <wx/menu.h>
+#include <wx/textctrl.h>
 
 #include "document/sheep_doc.h"
+#include "document/ui/page_setup_sheet.h"
 #include "document/ui/wx_strings.h"
 #include "records/sheep.h"
+#include "support/modal_script.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/sheep_document.h"
@@ -177,4 +180,50 @@ TEST_F(AntecedantsViewTest, PrintingStampsTheLastPrintedTimeButPreviewDoesNot) {
     core().GetSummaryInfo().m_lastPrinted = 1;
     printPage(false);
     EXPECT_NE(core().GetSummaryInfo().m_lastPrinted, 1u);
+}
+
+TEST_F(AntecedantsViewTest, PageSetupReachesTheRecordAndReopensAnOpenPreview) {
+    AddFlock();
+    CAntecedantsView* view = Open();
+    ASSERT_NE(view, nullptr);
+    Grow(view);
+    core().SetModifiedFlag(false);
+    const int left = core().GetPageSetup(view)->m_nLeftMargin;
+
+    // From the menu: cancelled, nothing changes.
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCustPageSetupDialog&>(dialog);
+            sheet.PressCancel();
+            return int(wxID_CANCEL);
+        }});
+        wxCommandEvent command(wxEVT_MENU, ID_FILE_PAGE_SETUP);
+        command.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(command);
+        Pump();
+    }
+    EXPECT_EQ(core().GetPageSetup(view)->m_nLeftMargin, left);
+    EXPECT_FALSE(core().IsModified());
+
+    view->OnPrintPreview();
+    wxFrame* first = view->GetPreviewFrame();
+    ASSERT_NE(first, nullptr);
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCustPageSetupDialog&>(dialog);
+            sheet.GetFlow().SetActivePage(1);
+            sheet.GetMarginsPage().GetEdit(1125)->ChangeValue("2");
+            sheet.PressOk();
+            return int(wxID_OK);
+        }});
+        view->OnPageSetup();
+    }
+    EXPECT_EQ(core().GetPageSetup(view)->m_nLeftMargin, 200);
+    EXPECT_TRUE(core().IsModified()) << "the page setup is saved with the flock";
+    EXPECT_TRUE(view->IsPreviewing());
+    ASSERT_NE(view->GetPreviewFrame(), nullptr);
+    EXPECT_NE(view->GetPreviewFrame(), first) << "the preview reopened with the new setup";
+    view->GetPreviewFrame()->Close(true);
+    Pump();
+    EXPECT_FALSE(view->IsPreviewing());
 }

@@ -105,6 +105,16 @@ protected:
         };
     }
 
+    // The flock list of every animal, switched to.
+    CFlockView* OpenFlockList() {
+        core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
+        EXPECT_TRUE(Frame()->SwitchView(wxCLASSINFO(CFlockView)));
+        auto* flock = dynamic_cast<CFlockView*>(doc->GetViewsVector().back());
+        if (flock) flock->FillList();
+        Pump();
+        return flock;
+    }
+
     CSheepDocument* doc = nullptr;
     CSheepView* view = nullptr;
 };
@@ -234,12 +244,8 @@ TEST_F(HistoryPageTest, SortFlipsTheOrderAndMirrorsTheSelection) {
 // Thirty ewes dosed at once in the field: the wizard from the flock list's selection, the event on each
 // animal's History page and in the saved file.
 TEST_F(HistoryPageTest, OneDosingForTheSelectedAnimalsReachesEachHistoryAndTheFile) {
-    core().GetExtractionCriteria().m_nType = CRITERIA_ALL;
-    ASSERT_TRUE(Frame()->SwitchView(wxCLASSINFO(CFlockView)));
-    auto* flock = dynamic_cast<CFlockView*>(doc->GetViewsVector().back());
+    CFlockView* flock = OpenFlockList();
     ASSERT_NE(flock, nullptr);
-    flock->FillList();
-    Pump();
     std::vector<long> rows;
     for (long row = 0; row < flock->GetListCtrl()->GetItemCount(); ++row) {
         const WString tattoo = flock->GetRowSheep(row)->GetTattoo();
@@ -311,6 +317,45 @@ TEST_F(HistoryPageTest, OneDosingForTheSelectedAnimalsReachesEachHistoryAndTheFi
         EXPECT_EQ(dosings, tattoo == WString(u"A100") ? 2 : 1);  // A100 was dosed once before
     }
     saved->OnCloseDocument();
+}
+
+TEST_F(HistoryPageTest, MultipleDataEntryInTheMainMenuIsLiveOnlyForAFlockListSelection) {
+    wxMenuBar* bar = Frame()->GetMenuBar();
+    const int records = bar->FindMenu("Dedov");
+    ASSERT_NE(records, wxNOT_FOUND);
+    ASSERT_NE(bar->GetMenu(size_t(records))->FindItem(ID_MULTIPLE_DATA_ENTRY), nullptr);
+    auto enabled = [this] {
+        wxUpdateUIEvent event(ID_MULTIPLE_DATA_ENTRY);
+        event.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(event);
+        return event.GetSetEnabled() && event.GetEnabled();
+    };
+    EXPECT_FALSE(enabled()) << "the record view has no selection of animals";
+
+    CFlockView* flock = OpenFlockList();
+    ASSERT_NE(flock, nullptr);
+    for (long row = 0; row < flock->GetListCtrl()->GetItemCount(); ++row)
+        flock->GetListCtrl()->SetItemState(row, 0, wxLIST_STATE_SELECTED);
+    EXPECT_FALSE(enabled()) << "no row selected";
+    flock->GetListCtrl()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    EXPECT_TRUE(enabled());
+    {
+        ModalScript script({[](wxDialog& dialog) {
+            auto& sheet = dynamic_cast<CCvlPropertySheet&>(dialog);
+            sheet.PressNext();
+            auto* select = dynamic_cast<CMultiEventWizard1Wnd*>(sheet.GetFlow().GetActivePage());
+            EXPECT_NE(select, nullptr);
+            if (select) {
+                EXPECT_EQ(select->GetList()->GetItemCount(), 1);
+            }
+            sheet.PressCancel();
+            return int(wxID_CANCEL);
+        }});
+        wxCommandEvent command(wxEVT_MENU, ID_MULTIPLE_DATA_ENTRY);
+        command.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(command);
+        Pump();
+    }
 }
 
 // A weighing per animal typed into the wizard's grid from the keyboard, in pounds.
