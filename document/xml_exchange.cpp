@@ -94,7 +94,8 @@ void CXmlFlockWriter::Begin(const WString* stylesheet) {
 }
 
 void CXmlFlockWriter::WriteSheep(CSheep& sheep) {
-    Put(sheep.WriteXML(m_excluded, m_addressKeys, m_pPictures));
+    sheep.AppendXML(m_buffer, m_excluded, m_addressKeys, m_pPictures, &m_names);
+    if (m_buffer.size() >= kFlushSize) Flush();
     ++m_nSheep;
 }
 

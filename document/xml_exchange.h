@@ -60,6 +60,7 @@ private:
     Sink m_sink;
     std::map<WString, WString>* m_pPictures;
     CExcludedCodes m_excluded;
+    CEventXmlNames m_names;
     CAddressKeySet m_addressKeys;
     std::string m_buffer;
     int m_nSheep = 0;

@@ -8,6 +8,7 @@
 #include <libxslt/xsltutils.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "document/xml_exchange.h"
@@ -316,7 +317,39 @@ struct CChecker {
     int depth = 0;
     bool invalid = false;  // the schema refused something; reported once the namespace is checked
     CXmlCheckResult firstError;
+    std::vector<const xmlChar*> path;   // local names of the open elements (the parser's dictionary)
+    const char* dateElement = nullptr;  // the date element whose text is being collected
+    bool dateMayBeEmpty = false;
+    std::string text;
 };
+
+// The writer's forms of dates and stamps, which the schema types only as xs:date and xs:dateTime.
+// Together with those types this accepts exactly what the patterns "\d{4}-\d{2}-\d{2}" and
+// "\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}" would: the types already refuse any other digits, and an
+// empty value is the types' (or the Empty member's) to judge.
+constexpr char kDateForm[] = "dddd-dd-dd";
+constexpr char kStampForm[] = "dddd-dd-ddTdd:dd:dd";
+
+bool HasForm(std::string_view value, std::string_view form) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!value.empty() && blank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && blank(value.back())) value.remove_suffix(1);
+    if (value.empty()) return true;
+    if (value.size() != form.size()) return false;
+    for (size_t i = 0; i < form.size(); ++i) {
+        const bool ok = form[i] == 'd' ? (value[i] >= '0' && value[i] <= '9') : value[i] == form[i];
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// The elements typed Date (or OptionalDate, Event's Date), by local name; null for any other.
+const char* DateElement(const xmlChar* localname) {
+    static const char* const names[] = {"Date", "BirthDate", "PurchaseDate", "DepartDate", "DateIn", "DateOut"};
+    for (const char* name : names)
+        if (std::strcmp(reinterpret_cast<const char*>(localname), name) == 0) return name;
+    return nullptr;
+}
 
 // The schema plug-in hands some callbacks its own data: the pass in progress is found here.
 thread_local CChecker* t_checker = nullptr;
@@ -334,10 +367,19 @@ void CheckerRecord(CChecker& c, CXmlCheckResult::Kind kind, const WString& reaso
     c.firstError.column = column > 0 ? column : Column(c.ctxt);
 }
 
+// Refuses a date or stamp outside the writer's forms as the schema's pattern would have.
+void CheckerRefuseForm(CChecker& c, const std::string& where, std::string_view value, const char* type) {
+    const std::string text = where + ": '" + std::string(value) + "' is not a valid value of the type '{" + c.ns +
+                             "}" + type + "'.";
+    CheckerRecord(c, CXmlCheckResult::Invalid, Utf8ToW(text), XML_SCHEMAV_CVC_PATTERN_VALID, 0, 0);
+    c.invalid = true;
+}
+
 void CheckerStart(void*, const xmlChar* localname, const xmlChar*, const xmlChar* uri, int nNamespaces,
-                  const xmlChar** namespaces, int, int, const xmlChar**) {
+                  const xmlChar** namespaces, int nAttributes, int, const xmlChar** attributes) {
     CChecker& c = *t_checker;
     ++c.depth;
+    c.path.push_back(localname);
     bool ours = uri && c.ns == reinterpret_cast<const char*>(uri);
     for (int i = 0; i < nNamespaces; ++i) {
         const xmlChar* declared = namespaces[2 * i + 1];
@@ -358,11 +400,39 @@ void CheckerStart(void*, const xmlChar* localname, const xmlChar*, const xmlChar
         const std::string name = reinterpret_cast<const char*>(localname);
         if (name == "Dedov" || name == "Address") ++c.result.topLevelRecords;
     }
+    // Every Created and Edited attribute of the file is typed OptionalStamp.
+    for (int i = 0; i < nAttributes; ++i) {
+        const xmlChar** a = attributes + 5 * i;
+        const char* name = reinterpret_cast<const char*>(a[0]);
+        if (a[2] || (std::strcmp(name, "Created") != 0 && std::strcmp(name, "Edited") != 0)) continue;
+        const std::string_view value(reinterpret_cast<const char*>(a[3]), size_t(a[4] - a[3]));
+        if (!HasForm(value, kStampForm)) {
+            CheckerRefuseForm(c, "Element '{" + c.ns + "}" + reinterpret_cast<const char*>(localname) +
+                                     "', attribute '" + name + "'",
+                              value, "OptionalStamp");
+            return;
+        }
+    }
+    c.dateElement = DateElement(localname);
+    // Only an event's Date may be empty (OptionalDate).
+    c.dateMayBeEmpty = c.dateElement && c.path.size() >= 2 &&
+                       std::strcmp(reinterpret_cast<const char*>(c.path[c.path.size() - 2]), "Event") == 0;
+    c.text.clear();
+}
+
+void CheckerText(void*, const xmlChar* text, int length) {
+    CChecker& c = *t_checker;
+    if (c.dateElement) c.text.append(reinterpret_cast<const char*>(text), size_t(length));
 }
 
 void CheckerEnd(void*, const xmlChar*, const xmlChar*, const xmlChar*) {
     CChecker& c = *t_checker;
     --c.depth;
+    if (!c.path.empty()) c.path.pop_back();
+    if (c.dateElement && !c.invalid && !HasForm(c.text, kDateForm))
+        CheckerRefuseForm(c, "Element '{" + c.ns + "}" + c.dateElement + "'", c.text,
+                          c.dateMayBeEmpty ? "OptionalDate" : "Date");
+    c.dateElement = nullptr;
     if (c.invalid) CheckerStop(c);
 }
 
@@ -395,6 +465,8 @@ CXmlCheckResult Check(std::string_view text, const std::string* path, const CXml
     sax.initialized = XML_SAX2_MAGIC;
     sax.startElementNs = &CheckerStart;
     sax.endElementNs = &CheckerEnd;
+    sax.characters = &CheckerText;
+    sax.cdataBlock = &CheckerText;
     sax.internalSubset = &CheckerDoctype;
     sax.serror = &CheckerParserError;
     xmlSAXHandlerPtr handler = &sax;

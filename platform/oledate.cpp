@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -102,10 +103,35 @@ std::optional<Broken> BreakDown(const COleDateTime& date) {
     return b;
 }
 
+// The zone's offset now. An export converts millions of stamps: the offset is kept for the second it
+// was asked in and the zone it was asked for (TZ, and what tzset made of it).
 long CurrentUtcOffsetSeconds() {
+    struct Cache {
+        time_t now = -1;
+        std::string tz;
+        bool hasTz = false;
+        const char* names[2] = {nullptr, nullptr};
+        long standard = 0;
+        int daylight = 0;
+        long offset = 0;
+    };
+    thread_local Cache cache;
     const time_t now = time(nullptr);
+    const char* tz = getenv("TZ");
+    if (now == cache.now && (tz != nullptr) == cache.hasTz && (!tz || cache.tz == tz) &&
+        tzname[0] == cache.names[0] && tzname[1] == cache.names[1] && timezone == cache.standard &&
+        daylight == cache.daylight)
+        return cache.offset;
     struct tm local {};
     localtime_r(&now, &local);
+    cache.now = now;
+    cache.hasTz = tz != nullptr;
+    cache.tz = tz ? tz : "";
+    cache.names[0] = tzname[0];
+    cache.names[1] = tzname[1];
+    cache.standard = timezone;
+    cache.daylight = daylight;
+    cache.offset = local.tm_gmtoff;
     return local.tm_gmtoff;
 }
 
@@ -408,6 +434,33 @@ COleDateTime COleDateTime::LocalToUtc() const {
 }
 COleDateTime COleDateTime::UtcToLocal() const {
     return Shifted(*this, CurrentUtcOffsetSeconds());
+}
+
+bool COleDateTime::AppendIso(std::string& out, bool withTime) const {
+    const auto b = BreakDown(*this);
+    // strftime writes a year below 1000 without leading zeros: those go through Format.
+    if (!b || b->year < 1000) return false;
+    char text[20];
+    const auto two = [&](int at, int value) {
+        text[at] = char('0' + value / 10);
+        text[at + 1] = char('0' + value % 10);
+    };
+    two(0, b->year / 100);
+    two(2, b->year % 100);
+    text[4] = '-';
+    two(5, b->month);
+    text[7] = '-';
+    two(8, b->day);
+    if (withTime) {
+        text[10] = 'T';
+        two(11, b->hour);
+        text[13] = ':';
+        two(14, b->minute);
+        text[16] = ':';
+        two(17, b->second);
+    }
+    out.append(text, withTime ? 19 : 10);
+    return true;
 }
 
 WString COleDateTime::Format(const char* format) const {

@@ -65,6 +65,9 @@ public:
     // empty text, an invalid one (or one out of range) "Invalid DateTime".
     WString Format(const char* format) const;
     WString Format(WStringView format) const { return Format(WToUtf8(format).c_str()); }
+    // Appends what Format("%Y-%m-%d") (withTime: "%Y-%m-%dT%H:%M:%S") gives, without its cost; false,
+    // appending nothing, unless the date is valid with a four-digit year.
+    bool AppendIso(std::string& out, bool withTime) const;
 
     // Parses a date, a date with a time, or a time, in the order of the current LC_TIME locale
     // (day, month and year as its short date has them; month names allowed), and the ISO forms

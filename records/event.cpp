@@ -256,21 +256,50 @@ void CEvent::Serialize(CArchive& ar) {
     }
 }
 
+const std::string& CEventXmlNames::Get(IFlockDocument* doc, uint32_t code) {
+    if (doc != m_pDocument) {
+        m_names.clear();
+        m_pDocument = doc;
+    }
+    auto it = m_names.find(code);
+    if (it == m_names.end())
+        it = m_names.emplace(code, CXMLObject::EncodeUTF8(GetEventNameFromPlugIn(doc, code), false)).first;
+    return it->second;
+}
+
 std::string CEvent::WriteXML(CAddressKeySet& addressKeys) const {
-    std::string xml = "<Event Type=\"" + EncodeUTF8(GetEventName(), false) + "\" Created=\"" +
-                      FormatXMLDateUTC(m_dtCreated) + "\"";
-    if (m_dtEdited.GetStatus() == COleDateTime::valid)
-        xml += " Edited=\"" + FormatXMLDateUTC(m_dtEdited) + "\"";
-    xml += ">\r\n";
-    xml += "<Date>" + FormatXMLDate(m_dtDate) + "</Date>\r\n";
+    std::string xml;
+    AppendXML(xml, addressKeys, nullptr);
+    return xml;
+}
+
+void CEvent::AppendXML(std::string& out, CAddressKeySet& addressKeys, CEventXmlNames* names) const {
+    out += "<Event Type=\"";
+    if (names)
+        out += names->Get(GetDocument(), m_nCode);
+    else
+        out += EncodeUTF8(GetEventName(), false);
+    out += "\" Created=\"";
+    AppendXMLDateUTC(out, m_dtCreated);
+    out += '"';
+    if (m_dtEdited.GetStatus() == COleDateTime::valid) {
+        out += " Edited=\"";
+        AppendXMLDateUTC(out, m_dtEdited);
+        out += '"';
+    }
+    out += ">\r\n<Date>";
+    AppendXMLDate(out, m_dtDate);
+    out += "</Date>\r\n";
     for (size_t i = 0; i < m_arrParameters.size(); ++i) {
         if (m_arrParameters[i].empty()) continue;
-        xml += "<Parameter ID=\"" + std::to_string(i) + "\">" +
-               MakeCDATA(EncodeUTF8(m_arrParameters[i], true)) + "</Parameter>\r\n";
+        out += "<Parameter ID=\"";
+        out += std::to_string(i);
+        out += "\">";
+        AppendCDATA(out, m_arrParameters[i]);
+        out += "</Parameter>\r\n";
     }
     if (IsAddressCode(m_nCode) && !m_arrParameters.empty()) addressKeys[WString(m_arrParameters[0])] = 1;
-    xml += "</Event>\r\n";
-    return xml;
+    out += "</Event>\r\n";
 }
 
 bool CEvent::OnStartChildElement(CXMLContentHandler* handler, const WString& name,

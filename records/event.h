@@ -32,6 +32,17 @@ constexpr uint32_t EVENT_FLAG_REPORT_DELETE = 0x20;
 // The address keys an XML file refers to (key -> 1).
 using CAddressKeySet = std::map<WString, int>;
 
+// The escaped Type names of event codes for one writing run, asked of the plug-in once per code.
+// A writer holds one for its run only, so a name the plug-in changes is seen by the next run.
+class CEventXmlNames {
+public:
+    const std::string& Get(IFlockDocument* doc, uint32_t code);
+
+private:
+    IFlockDocument* m_pDocument = nullptr;
+    std::map<uint32_t, std::string> m_names;
+};
+
 class CEvent : public CXMLObject {
     DECLARE_SERIAL(CEvent)
 public:
@@ -85,6 +96,8 @@ public:
     }
     // The Event element; enters the address key of codes 0, 1, 19, 20 and 21 in addressKeys.
     std::string WriteXML(CAddressKeySet& addressKeys) const;
+    // The same appended to out, the name taken from names when given.
+    void AppendXML(std::string& out, CAddressKeySet& addressKeys, CEventXmlNames* names) const;
 
     bool OnStartChildElement(CXMLContentHandler* handler, const WString& name,
                              const CXMLAttributes& attributes) override;

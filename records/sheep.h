@@ -221,6 +221,9 @@ public:
     // reference in an export's image folder.
     std::string WriteXML(const CExcludedCodes& excluded, CAddressKeySet& addresses,
                          std::map<WString, WString>* pictures);
+    // The same appended to out, the events' names taken from names when given.
+    void AppendXML(std::string& out, const CExcludedCodes& excluded, CAddressKeySet& addresses,
+                   std::map<WString, WString>* pictures, CEventXmlNames* names);
     // The automation Xml text: the element with the setting's exclusions and no picture map.
     WString GetXml();
     bool OnStartChildElement(CXMLContentHandler* handler, const WString& name,

@@ -243,9 +243,16 @@ void CSheep::PrefetchForStoring(int depth) const {
 
 std::string CSheep::WriteXML(const CExcludedCodes& excluded, CAddressKeySet& addresses,
                              std::map<WString, WString>* pictures) {
-    std::string s = std::string("<Dedov Sex=\"") + (m_nSex == SEX_RAM ? "Ram" : "Ewe") + "\" Edited=\"" +
-                    FormatXMLDateUTC(m_dtEdited) + "\" Flags=\"" +
-                    std::to_string(static_cast<int32_t>(m_nFlags)) + "\">\r\n";
+    std::string s;
+    AppendXML(s, excluded, addresses, pictures, nullptr);
+    return s;
+}
+
+void CSheep::AppendXML(std::string& s, const CExcludedCodes& excluded, CAddressKeySet& addresses,
+                       std::map<WString, WString>* pictures, CEventXmlNames* names) {
+    s += m_nSex == SEX_RAM ? "<Dedov Sex=\"Ram\" Edited=\"" : "<Dedov Sex=\"Ewe\" Edited=\"";
+    AppendXMLDateUTC(s, m_dtEdited);
+    s += "\" Flags=\"" + std::to_string(static_cast<int32_t>(m_nFlags)) + "\">\r\n";
     s += EscapedLine("Tattoo", m_strTattoo);
     if (m_nElectronicID != 0)
         s += "<EID>" + WToUtf8(FormatElectronicID(m_nElectronicID)) + "</EID>\r\n";
@@ -285,7 +292,7 @@ std::string CSheep::WriteXML(const CExcludedCodes& excluded, CAddressKeySet& add
     for (const auto& event : m_events) {
         auto it = excluded.find(event->GetCode());
         if (it != excluded.end() && it->second != 1) continue;
-        s += event->WriteXML(addresses);
+        event->AppendXML(s, addresses, names);
     }
     if (m_nSex == SEX_RAM) {
         for (const auto& record : m_tuppingRecords) s += record->WriteXml();
@@ -308,7 +315,6 @@ std::string CSheep::WriteXML(const CExcludedCodes& excluded, CAddressKeySet& add
              "</Image>\r\n";
     }
     s += "</Dedov>\r\n";
-    return s;
 }
 
 WString CSheep::GetXml() {

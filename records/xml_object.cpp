@@ -89,26 +89,77 @@ std::string CXMLObject::EncodeUTF8(WStringView text, bool raw) {
     return s;
 }
 
+void CXMLObject::AppendEncodedUTF8(std::string& out, WStringView text, bool raw) {
+    // Plain ASCII that needs no escaping (most tattoos, names and figures) is copied as it is.
+    const bool plain = std::all_of(text.begin(), text.end(), [raw](char16_t c) {
+        return c < 0x80 && (c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r') &&
+               (raw || (c != u'&' && c != u'"' && c != u'\'' && c != u'<' && c != u'>'));
+    });
+    if (!plain) {
+        out += EncodeUTF8(text, raw);
+        return;
+    }
+    const size_t at = out.size();
+    out.resize(at + text.size());
+    std::transform(text.begin(), text.end(), out.begin() + std::ptrdiff_t(at), [](char16_t c) { return char(c); });
+}
+
+void CXMLObject::AppendCDATA(std::string& out, WStringView text) {
+    out += "<![CDATA[";
+    const size_t at = out.size();
+    AppendEncodedUTF8(out, text, true);
+    if (out.find("]]>", at) != std::string::npos) {
+        std::string raw = out.substr(at);
+        out.resize(at);
+        ReplaceAll(raw, "]]>", "]]]]><![CDATA[>");
+        out += raw;
+    }
+    out += "]]>";
+}
+
 std::string CXMLObject::AnsiToUTF8(std::string_view text, bool raw) {
     return EncodeUTF8(AnsiToW(text), raw);
 }
 
 std::string CXMLObject::MakeCDATA(std::string_view utf8) {
     std::string s(utf8);
+    // A "]]>" inside would end the section: it is split across two.
     ReplaceAll(s, "]]>", "]]]]><![CDATA[>");
     return "<![CDATA[" + s + "]]>";
 }
 
 std::string CXMLObject::FormatXMLDateUTC(const COleDateTime& date) {
-    // A stamp that was never set (old files) has no UTC form: it gives an empty value.
-    if (date.GetStatus() != COleDateTime::valid) return std::string();
-    const COleDateTime utc = date.LocalToUtc();
-    return WToUtf8(utc.Format(LoadCvlString(IDS_XML_DATETIME_FORMAT)));
+    std::string s;
+    AppendXMLDateUTC(s, date);
+    return s;
 }
 
 std::string CXMLObject::FormatXMLDate(const COleDateTime& date) {
-    if (date.GetStatus() != COleDateTime::valid) return std::string();
-    return WToUtf8(date.Format(LoadCvlString(IDS_XML_DATE_FORMAT)));
+    std::string s;
+    AppendXMLDate(s, date);
+    return s;
+}
+
+namespace {
+// The formats are the string table's; when they are the ISO forms (as shipped) the date is written
+// without a trip through strftime, which cost more than the rest of an export.
+void AppendFormatted(std::string& out, const COleDateTime& date, unsigned formatId, bool withTime) {
+    static const bool isoDate = LoadCvlString(IDS_XML_DATE_FORMAT) == u"%Y-%m-%d";
+    static const bool isoStamp = LoadCvlString(IDS_XML_DATETIME_FORMAT) == u"%Y-%m-%dT%H:%M:%S";
+    if ((withTime ? isoStamp : isoDate) && date.AppendIso(out, withTime)) return;
+    out += WToUtf8(date.Format(LoadCvlString(formatId)));
+}
+}  // namespace
+
+void CXMLObject::AppendXMLDateUTC(std::string& out, const COleDateTime& date) {
+    // A stamp that was never set (old files) has no UTC form: it gives an empty value.
+    if (date.GetStatus() != COleDateTime::valid) return;
+    AppendFormatted(out, date.LocalToUtc(), IDS_XML_DATETIME_FORMAT, true);
+}
+
+void CXMLObject::AppendXMLDate(std::string& out, const COleDateTime& date) {
+    if (date.GetStatus() != COleDateTime::valid) return;
+    AppendFormatted(out, date, IDS_XML_DATE_FORMAT, false);
 }
 
 bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attributeName, const WString& value,

@@ -65,10 +65,16 @@ public:
     // A CDATA section holding text; a "]]>" inside is split across two sections.
     static std::string MakeCDATA(std::string_view utf8);
 
+    // EncodeUTF8 and MakeCDATA appending to out, for writers that build a whole file.
+    static void AppendEncodedUTF8(std::string& out, WStringView text, bool raw);
+    static void AppendCDATA(std::string& out, WStringView text);
+
     // Date-time attribute: local time to UTC with the current offset, "%Y-%m-%dT%H:%M:%S".
     static std::string FormatXMLDateUTC(const COleDateTime& date);
     // Date element: "%Y-%m-%d", empty for a null or invalid date.
     static std::string FormatXMLDate(const COleDateTime& date);
+    static void AppendXMLDateUTC(std::string& out, const COleDateTime& date);
+    static void AppendXMLDate(std::string& out, const COleDateTime& date);
     // Date-time attribute back to local time; reports message 7 and gives false on a bad value.
     static bool ParseXMLDate(CXMLContentHandler* handler, const WString& attributeName, const WString& value,
                              COleDateTime* date);

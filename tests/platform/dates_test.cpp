@@ -325,3 +325,53 @@ TEST(Dates, LocalAndUtcUseTheOffsetInForceNow) {
         EXPECT_TRUE(std::fabs(w - 3600) < 0.5 || std::fabs(w - 7200) < 0.5) << w;
     }
 }
+
+// The writer's fast forms are what Format gives for the same formats.
+TEST(Dates, IsoFormsAreFormatsOwnText) {
+    const COleDateTime dates[] = {
+        COleDateTime(1000, 1, 1, 0, 0, 0),  COleDateTime(9999, 12, 31, 23, 59, 59), COleDateTime(2026, 3, 29, 1, 59, 59),
+        COleDateTime(2003, 7, 5, 9, 3, 7),  COleDateTime(-1.25),                    COleDateTime(45000.999994),
+        COleDateTime(1899, 12, 30, 0, 0, 1),
+    };
+    for (const COleDateTime& date : dates) {
+        SCOPED_TRACE(date.m_dt);
+        for (bool withTime : {false, true}) {
+            std::string text = "x";
+            ASSERT_TRUE(date.AppendIso(text, withTime));
+            EXPECT_EQ(Utf8ToW(text), u"x" + date.Format(withTime ? "%Y-%m-%dT%H:%M:%S" : "%Y-%m-%d"));
+        }
+    }
+    // Years below 1000 (strftime writes them short), null and invalid dates are left to Format.
+    COleDateTime invalid(2003, 2, 30, 0, 0, 0);
+    for (const COleDateTime& date : {COleDateTime(999, 12, 31, 0, 0, 0), COleDateTime(100, 1, 1, 0, 0, 0),
+                                     COleDateTime::Null(), invalid}) {
+        std::string text;
+        EXPECT_FALSE(date.AppendIso(text, true));
+        EXPECT_TRUE(text.empty());
+    }
+}
+
+// The conversion keeps no offset of a zone that has been changed since, even within one second,
+// and even where the zones' names and standard offsets are the same.
+TEST(Dates, TheOffsetFollowsEachChangeOfZone) {
+    const char* zones[] = {
+        "<+05>-5",
+        "<+05>-6",
+        "CET-1CEST,M3.5.0,M10.5.0/3",
+        "CET-1CEST,J1/0,J365/25",  // summer time all year
+        "UTC0",
+        "<-03>3",
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const char* zone : zones) {
+            SCOPED_TRACE(zone);
+            TimeZone tz(zone);
+            const time_t now = time(nullptr);
+            struct tm local {};
+            localtime_r(&now, &local);
+            const COleDateTime date(2003, 7, 15, 12, 0, 0);
+            EXPECT_NEAR((date - date.LocalToUtc()).GetTotalSeconds(), double(local.tm_gmtoff), 0.5);
+            EXPECT_NEAR((date.UtcToLocal() - date).GetTotalSeconds(), double(local.tm_gmtoff), 0.5);
+        }
+    }
+}

@@ -234,6 +234,47 @@ TEST_F(EventTest, XmlElementSkipsEmptyParametersAndRecordsAddresses) {
     EXPECT_TRUE(none.empty());
 }
 
+// A writing run asks the plug-in for each name once; what it writes is what the plain element
+// gives, and a name the plug-in changes shows in the next run.
+TEST_F(EventTest, AWritingRunsNamesAreTheElementsNamesAndANewRunSeesARename) {
+    auto weighed = Make(EVENT_WEIGHED, {u"10"});
+    auto treated = Make(30, {u"Drench & <dose>", u"worms"});
+    const auto written = [&](CEventXmlNames* names) {
+        std::string out;
+        CAddressKeySet keys;
+        for (const CEvent* event : {weighed.Get(), treated.Get(), weighed.Get()}) event->AppendXML(out, keys, names);
+        return out;
+    };
+    const auto plain = [&] {
+        CAddressKeySet keys;
+        return weighed->WriteXML(keys) + treated->WriteXML(keys) + weighed->WriteXML(keys);
+    };
+    CEventXmlNames first;
+    EXPECT_EQ(written(&first), plain());
+    EXPECT_NE(plain().find("Type=\"Weighed\""), std::string::npos);
+
+    SetTestCode(EVENT_WEIGHED, u"Weighed \"<kg>\" & 'lb'", u"Weighed %1 today", 1, 0x2);
+    CEventXmlNames second;
+    const std::string renamed = written(&second);
+    SetTestCode(EVENT_WEIGHED, u"Weighed", u"Weighed %1 today", 1, 0x2);
+    EXPECT_NE(renamed.find("Type=\"Weighed &quot;&lt;kg&gt;&quot; &amp; &apos;lb&apos;\""), std::string::npos)
+        << renamed;
+    EXPECT_EQ(renamed.find("Type=\"Weighed\""), std::string::npos);
+
+    // Names kept for one document are not handed to another's events.
+    CFakeDocument bare;
+    bare.withPlugIn = false;
+    CSheep* other = new CSheep(u"B1", SEX_EWE, &bare);
+    auto unnamed = MakeRef<CEvent>(kDay, EVENT_WEIGHED);
+    unnamed->SetOwner(other);
+    std::string out;
+    CAddressKeySet keys;
+    unnamed->AppendXML(out, keys, &first);
+    EXPECT_EQ(out.rfind("<Event Type=\"\" ", 0), 0u) << out;
+    unnamed->SetOwner(nullptr);
+    other->Release();
+}
+
 TEST_F(EventTest, XmlElementIsReadBack) {
     CFakeReader reader;
     reader.document = &doc_;

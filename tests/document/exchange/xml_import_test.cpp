@@ -226,6 +226,78 @@ TEST_F(XmlImport, RefusedFilesSayWhyAndChangeNothing) {
     }
 }
 
+// The checking pass holds the writer's forms of dates, stamps, EIDs and genotypes: values their
+// schema types take but the writer never writes are refused, at their element's line.
+TEST_F(XmlImport, OnlyTheWritersFormsOfDatesStampsAndCodesPassTheCheck) {
+    CXmlSchema schema;
+    ASSERT_TRUE(schema.Load(CVL_XML_SCHEMA_FILE, nullptr));
+    const auto stamped = [](const std::string& created) {
+        return Animal("A1", "<Event Type=\"Weighed\" Created=\"" + created +
+                                "\">\r\n<Date>2026-01-01</Date>\r\n</Event>\r\n");
+    };
+    const auto dated = [](const std::string& date) {
+        return Animal("A1", "<Event Type=\"Weighed\" Created=\"\">\r\n<Date>" + date + "</Date>\r\n</Event>\r\n");
+    };
+    const auto born = [](const std::string& date) {
+        return "<Dedov Sex=\"Ewe\" Edited=\"\" Flags=\"0\">\r\n<Tattoo>A1</Tattoo>\r\n<OneOf>0</OneOf>\r\n"
+               "<BirthDate>" + date + "</BirthDate>\r\n</Dedov>\r\n";
+    };
+    const auto lambed = [](const std::string& date) {
+        return Animal("A1", "<LambingData Method=\"Normal\" Created=\"\" Edited=\"\">\r\n<Date>" + date +
+                                "</Date>\r\n</LambingData>\r\n");
+    };
+    const auto tagged = [](const std::string& eid, const std::string& scrapie) {
+        return "<Dedov Sex=\"Ewe\" Edited=\"\" Flags=\"0\">\r\n<Tattoo>A1</Tattoo>\r\n<EID>" + eid +
+               "</EID>\r\n<OneOf>0</OneOf>\r\n<Genetics><Scrapie>" + scrapie + "</Scrapie></Genetics>\r\n</Dedov>\r\n";
+    };
+    struct Case {
+        const char* what;
+        std::string body;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"a stamp", stamped("2026-01-01T10:20:30"), true},
+        {"a stamp never set", stamped(""), true},
+        {"a stamp with blanks around it", stamped(" 2026-01-01T10:20:30 "), true},
+        {"a stamp with a zone", stamped("2026-01-01T10:20:30Z"), false},
+        {"a stamp with an offset", stamped("2026-01-01T10:20:30+01:00"), false},
+        {"a stamp with a fraction", stamped("2026-01-01T10:20:30.5"), false},
+        {"a stamp with a five-digit year", stamped("12026-01-01T10:20:30"), false},
+        {"a stamp without seconds", stamped("2026-01-01T10:20"), false},
+        {"a blank stamp", stamped(" "), false},
+        {"an animal's stamp with a zone",
+         "<Dedov Sex=\"Ewe\" Edited=\"2026-01-01T10:20:30Z\" Flags=\"0\"><Tattoo>A1</Tattoo><OneOf>0</OneOf></Dedov>",
+         false},
+        {"an event's date", dated("2026-01-01"), true},
+        {"an event without a date", dated(""), true},
+        {"an event's date in a CDATA section", dated("<![CDATA[2026-01-01]]>"), true},
+        {"an event's date with a zone", dated("2026-01-01Z"), false},
+        {"an event's date with a five-digit year", dated("12026-01-01"), false},
+        {"an event's date out of the calendar", dated("2026-02-30"), false},
+        {"a birth date", born("2020-04-01"), true},
+        {"a birth date with an offset", born("2020-04-01-05:00"), false},
+        {"an empty birth date", born(""), false},
+        {"a negative year", born("-2020-04-01"), false},
+        {"a lambing date with a zone", lambed("2025-03-15Z"), false},
+        {"the largest EID and a genotype", tagged("18446744073709551615", "ARR/ARQ"), true},
+        {"a sixteen-digit EID", tagged("1000000000000000", "ARR/ARQ"), true},
+        {"a fifteen-digit EID", tagged("100000000000000", "ARR/ARQ"), false},
+        {"a signed EID", tagged("+1000000000000000", "ARR/ARQ"), false},
+        {"a short genotype", tagged("1000000000000000", "ARR/AR"), false},
+        {"a genotype in small letters", tagged("1000000000000000", "arr/arq"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = FlockFile(c.body);
+        const CXmlCheckResult result = CheckXmlText(file, &schema);
+        EXPECT_EQ(result.kind, c.ok ? CXmlCheckResult::Ok : CXmlCheckResult::Invalid) << WToUtf8(result.reason);
+        // Every refused value here sits on the animal's lines, below the definition.
+        if (!c.ok) {
+            EXPECT_GE(result.line, 9) << WToUtf8(result.reason);
+        }
+    }
+}
+
 TEST_F(XmlImport, TheValidatorRunsOnlyWhenThePlugInHasOne) {
     const std::string path = folder.Write("flock.xml", FlockFile(Animal("A  1"), "Lean"));
     CSheepDoc lean;
