@@ -127,6 +127,8 @@ void CUploadWizard10::SendTransferPage(bool present) {
 }
 
 void CUploadWizard10::OnSetActive() {
+    // Nothing may move the wizard on before the transfer has run.
+    if (CSheetFlow* flow = GetSheet()) flow->SetWizardButtons(0);
     m_lock = WatchSessionLock([this] { OnSessionLock(); });
     const bool upload = m_sheet.mode == EID_TRANSFER_UPLOAD;
     if (m_pAnimation) {
@@ -151,6 +153,7 @@ void CUploadWizard10::OnSetActive() {
 void CUploadWizard10::StartTransfer() {
     CSheetFlow* flow = GetSheet();
     if (!flow || flow->GetActivePage() != this || m_worker) return;
+    flow->SetWizardButtons(0);
     CTransferContext context;
     context.mode = m_sheet.mode;
     context.erase = m_sheet.eraseAfterDownload;
@@ -173,7 +176,6 @@ void CUploadWizard10::StartTransfer() {
             }
         }
     }
-    flow->SetWizardButtons(0);
     m_worker = std::make_unique<CTransferWorker>();
     wxWindow* window = GetWindow();
     std::weak_ptr<int> generation = m_generation;
