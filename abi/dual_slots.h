@@ -11,6 +11,7 @@ namespace sheep {
 constexpr int kGetTattoo = 7;           // (BSTR*)
 constexpr int kGetDateofBirth = 10;     // (VARIANT*): VT_DATE, or VT_EMPTY when not set
 constexpr int kGetDateofPurchase = 12;  // (VARIANT*)
+constexpr int kGetElectronicIDNumber = 66;  // (ULONGLONG*)
 }  // namespace sheep
 
 // IDocument (40 slots)

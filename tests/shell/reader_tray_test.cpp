@@ -4,6 +4,7 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
+#include <wx/timer.h>
 
 #include <cstring>
 
@@ -289,6 +290,67 @@ TEST_F(ReaderTrayTest, ClosingTheWindowEndsTheScan) {
     ASSERT_TRUE(Manager().IsScanning());
     Stop();
     EXPECT_FALSE(Manager().IsScanning());
+}
+
+// Works a wizard of the plug-in as a user does, from a timer inside its modal loop: Next while it is
+// offered, then Finish, keeping the text of the finish page.
+class WizardClicker : public wxTimer {
+public:
+    explicit WizardClicker(wxString title) : m_title(std::move(title)) { Start(20); }
+    ~WizardClicker() override { Stop(); }
+    wxString finishText;
+    bool finished = false;
+
+    void Notify() override {
+        for (wxWindow* top : wxTopLevelWindows) {
+            auto* dialog = dynamic_cast<wxDialog*>(top);
+            if (!dialog || !dialog->IsShown() || dialog->GetTitle() != m_title) continue;
+            for (wxWindow* child : dialog->GetChildren()) {
+                auto* button = dynamic_cast<wxButton*>(child);
+                if (!button || !button->IsShown() || !button->IsEnabled()) continue;
+                const bool finish = button->GetLabel() == "Finish";
+                if (!finish && button->GetId() != wxID_FORWARD) continue;
+                if (finish) {
+                    if (wxWindow* text = dialog->FindWindow(2009)) finishText = text->GetLabel();
+                    finished = true;
+                }
+                wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+                click.SetEventObject(button);
+                button->ProcessWindowEvent(click);
+                return;
+            }
+        }
+    }
+
+private:
+    wxString m_title;
+};
+
+TEST_F(ReaderTrayTest, UploadFromTheFlockListWritesTheAnimalsWithAnEidIntoTheReader) {
+    wxUpdateUIEvent update(WxCommandId(ID_EID_UPLOAD));
+    Frame()->ProcessWindowEvent(update);
+    EXPECT_TRUE(update.GetEnabled());
+    Command(ID_EID_AUTOSCAN);
+    ASSERT_TRUE(Manager().IsScanning());
+    reader.ClearReceived();
+    {
+        WizardClicker clicker("Wyndrace 2S Upload Wizard");
+        Command(WxCommandId(ID_EID_UPLOAD));
+        EXPECT_TRUE(clicker.finished);
+        EXPECT_EQ(clicker.finishText, "1 records were uploaded to the reader.");
+    }
+    // The scan let go of the port for the wizard and has it again.
+    EXPECT_EQ(reader.Received(), "[CSS][CSS][CEE]\r\n[EA0000000826000000000001|AB001]");
+    EXPECT_TRUE(Manager().IsScanning());
+    EXPECT_TRUE(host.Messages().empty());
+}
+
+TEST_F(ReaderTrayTest, UploadIsGreyForAReaderThatTakesNoUpload) {
+    RegisterReaderPlugin(CVL_WYNDRACE_PLUGIN, EID_MODE_DOWNLOAD | EID_MODE_SCAN);
+    Manager().ReadSupportedModes();
+    wxUpdateUIEvent update(WxCommandId(ID_EID_UPLOAD));
+    Frame()->ProcessWindowEvent(update);
+    EXPECT_FALSE(update.GetEnabled());
 }
 
 }  // namespace

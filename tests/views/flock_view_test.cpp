@@ -379,3 +379,63 @@ TEST_F(FlockViewTest, AClickOnARowMakesItsAnimalCurrent) {
     EXPECT_EQ(core().GetCurrentKey(), view->GetRowSheep(2)->GetTattoo());
     EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 3 Total: 5");
 }
+
+// The reader's upload asks the list for its animals, all rows or the selected ones, top to bottom.
+TEST_F(FlockViewTest, TheReaderIsHandedTheRowsOfItsUniverseInOrder) {
+    auto walk = [&](int32_t universe, intptr_t* count) {
+        EIDSourceItem item{};
+        item.universe = universe;
+        item.index = 7;
+        *count = view->OnReaderMessage(WM_EIDSOURCE, EIDSOURCE_COUNT, reinterpret_cast<intptr_t>(&item));
+        EXPECT_EQ(view->OnReaderMessage(WM_EIDSOURCE, EIDSOURCE_BEGIN, reinterpret_cast<intptr_t>(&item)), 0);
+        EXPECT_EQ(item.index, -1);
+        std::vector<WString> tattoos;
+        while (view->OnReaderMessage(WM_EIDSOURCE, EIDSOURCE_NEXT, reinterpret_cast<intptr_t>(&item))) {
+            EXPECT_EQ(WString(item.text), view->GetRowSheep(item.index)->GetTattoo());
+            tattoos.push_back(item.text);
+        }
+        EXPECT_EQ(item.index, -1);
+        EXPECT_EQ(view->OnReaderMessage(WM_EIDSOURCE, EIDSOURCE_END, reinterpret_cast<intptr_t>(&item)), 0);
+        return tattoos;
+    };
+    std::vector<WString> rows;
+    for (long row = 0; row < view->GetRowCount(); ++row) rows.push_back(view->GetRowSheep(row)->GetTattoo());
+    intptr_t count = 0;
+    view->GetListCtrl()->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    EXPECT_EQ(walk(EIDSOURCE_ALL, &count), rows);
+    EXPECT_EQ(count, 5);
+    // Nothing selected: none counted, and the walk ends at once.
+    EXPECT_EQ(walk(EIDSOURCE_SELECTED, &count), std::vector<WString>{});
+    EXPECT_EQ(count, 0);
+    view->GetListCtrl()->SetItemState(3, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    view->GetListCtrl()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    EXPECT_EQ(walk(EIDSOURCE_SELECTED, &count), (std::vector<WString>{rows[1], rows[3]}));
+    EXPECT_EQ(count, 2);
+}
+
+TEST_F(FlockViewTest, ATattooTooLongForTheReadersRequestIsHandedOutEmpty) {
+    const WString longTattoo(40, u'L');
+    ASSERT_GE(core().AddSheep(new CSheep(longTattoo.c_str(), SEX_EWE, &core()), false), 0);
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    Pump();
+    const long row = view->FindRow(core().FindSheep(longTattoo));
+    ASSERT_GE(row, 0);
+    struct {
+        EIDSourceItem item;
+        uint32_t guard;
+    } request{};
+    request.guard = 0xA5A5A5A5u;
+    request.item.index = int32_t(row) - 1;
+    EXPECT_EQ(view->OnReaderMessage(WM_EIDSOURCE, EIDSOURCE_NEXT, reinterpret_cast<intptr_t>(&request.item)), 1);
+    EXPECT_EQ(request.item.index, row);
+    EXPECT_EQ(request.item.text[0], u'\0');
+    EXPECT_EQ(request.guard, 0xA5A5A5A5u);
+}
+
+TEST_F(FlockViewTest, UploadIsOfferedOnlyWhenTheReaderCanTakeAnUpload) {
+    wxUpdateUIEvent update(WxCommandId(ID_EID_UPLOAD));
+    view->ProcessEvent(update);
+    // No reader is configured in this program.
+    EXPECT_TRUE(update.GetSetEnabled());
+    EXPECT_FALSE(update.GetEnabled());
+}

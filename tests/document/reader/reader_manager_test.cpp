@@ -391,4 +391,20 @@ TEST_F(ReaderManager, TheWizardsPauseTheScanAroundThem) {
     EXPECT_FALSE(manager.IsScanning());
 }
 
+TEST_F(ReaderManager, TheTransferPageHearsOnlyTheRemovalOfTheReadersPortWhileItIsThere) {
+    Configure();
+    int removals = 0;
+    EIDTransferPage page{&removals, [](void* context) { ++*static_cast<int*>(context); }};
+    manager.SetTransferPage(&page);
+    watcher->Remove("/dev/ttyUSB7");
+    watcher->Add(reader.Path());
+    EXPECT_EQ(removals, 0);
+    watcher->Remove(reader.Path());
+    EXPECT_EQ(removals, 1);
+    // The page has gone: its record is not used again.
+    manager.SetTransferPage(nullptr);
+    watcher->Remove(reader.Path());
+    EXPECT_EQ(removals, 1);
+}
+
 }  // namespace
