@@ -98,11 +98,14 @@ void CReviewModel::AnswerEid(size_t row, bool yes, CDownloadDecisions& decisions
 }
 
 void CReviewModel::AnswerNewSheep(size_t row, const std::optional<CNewSheep>& sheep, const WString& tattoo,
-                                  CDownloadDecisions& decisions) {
+                                  IDownloadFlock& flock, CDownloadDecisions& decisions) {
     const CReviewRow& r = m_rows.at(row);
     if (r.kind != kReviewNoAnimal) return;
     decisions.sheepToCreate.erase(r.tattoo);
-    if (sheep && !tattoo.empty()) {
+    if (sheep && !tattoo.empty() && flock.FindByTattoo(tattoo)) {
+        decisions.eidsToSet[tattoo] = r.eid;
+        Settle(row, kImageConfirmed, tattoo, decisions);
+    } else if (sheep && !tattoo.empty()) {
         CNewSheep s = *sheep;
         s.eid = r.eid;
         s.skip = false;
@@ -235,8 +238,8 @@ int ConvertWeights(std::vector<WString>& cells, double factor, int decimals) {
 
 WString WeightForFlock(const WString& shown, WeightUnit unit) {
     double value = 0;
-    if (unit != WeightUnit::Lb || !ReadNumber(shown, value)) return shown;
-    return FormatW("%.4g", value / kPoundsPerKilogram);
+    if (unit != WeightUnit::Kg || !ReadNumber(shown, value)) return shown;
+    return FormatW("%.4g", value * kPoundsPerKilogram);
 }
 
 int FirstUndatedEvent(const std::vector<CControlEvent>& events) {

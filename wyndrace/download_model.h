@@ -28,6 +28,32 @@ public:
                           const std::vector<WString>& parameters) = 0;
 };
 
+// One event code of the breed as the control-data pages offer it.
+struct CEventCodeInfo {
+    WString name;
+    std::vector<WString> parameters;  // parameter names
+    std::vector<long> types;          // per parameter: 1 a weight, 2 an address code, others plain
+};
+constexpr long kParameterWeight = 1;
+constexpr long kParameterAddress = 2;
+
+// What the download pages read of the document besides the flock.
+class IDownloadDocument : public IDownloadFlock {
+public:
+    // The breed's codes that may take readings (type bit 0 clear); none without a breed.
+    virtual std::vector<CEventCodeInfo> EventCodes() = 0;
+    // Empty without a breed.
+    virtual WString BreedName() = 0;
+    // True when there is no breed to ask.
+    virtual bool IsStandardTattoo(const WString& tattoo) = 0;
+    // Tattoos of the animals without an EID, in the flock's order.
+    virtual std::vector<WString> TattoosWithoutEid() = 0;
+    virtual bool AddressExists(const WString& code) = 0;
+    // The document's dialog for a new address with the code preset; the new code, or nothing.
+    virtual std::optional<WString> AddAddress(long window, const WString& code) = 0;
+    virtual int DecimalPrecision() = 0;
+};
+
 // ---- equivalence table ----------------------------------------------------------------------------
 
 // "[EA", 22 digits, "|", a tattoo without "]" or "|", "]": the form the upload writes. False for
@@ -72,9 +98,10 @@ public:
 
     // Kinds 1 and 2: Yes (true) keeps the EID for the tattoo, No (false) a refusal.
     void AnswerEid(size_t row, bool yes, CDownloadDecisions& decisions);
-    // Kind 3: a new animal under `tattoo` (the user may have changed it), or skipped (nullopt).
+    // Kind 3: a new animal under `tattoo` (the user may have changed it), or skipped (nullopt). A
+    // tattoo the flock already has gives that animal the EID instead of replacing it.
     void AnswerNewSheep(size_t row, const std::optional<CNewSheep>& sheep, const WString& tattoo,
-                        CDownloadDecisions& decisions);
+                        IDownloadFlock& flock, CDownloadDecisions& decisions);
     // The sex of an earlier decision to create the row's animal; -1 when there is none.
     int EarlierSex(size_t row, const CDownloadDecisions& decisions) const;
 
@@ -132,8 +159,8 @@ double WeightFactor(WeightUnit from, WeightUnit to);
 // cell that is not a number, nothing changed; -1 when all were converted.
 int ConvertWeights(std::vector<WString>& cells, double factor, int decimals);
 
-// The weight as the flock keeps it (kilograms) from a value shown in `unit`, "%.4g"; the text
-// unchanged when it is no number or the unit is already kilograms.
+// The weight as the flock keeps it (pounds, 2.12 to the kilogram) from a value shown in `unit`,
+// "%.4g"; the text unchanged when it is no number or already in pounds.
 WString WeightForFlock(const WString& shown, WeightUnit unit);
 
 // The first reading whose date or time does not exist; -1 when all have one.

@@ -113,7 +113,7 @@ TEST_F(ReviewTest, DecisionsSurviveARebuildAndOnlyConfirmedOnesAreApplied) {
     EXPECT_EQ(review.OpenQuestions(), 1);
     EXPECT_EQ(review.EarlierSex(IndexOf(u"NEW"), decisions), -1);
     // The user renames the new animal in the add-sheep dialog.
-    review.AnswerNewSheep(IndexOf(u"NEW"), CNewSheep{0, 1, false}, u"NEW-1", decisions);
+    review.AnswerNewSheep(IndexOf(u"NEW"), CNewSheep{0, 1, false}, u"NEW-1", flock, decisions);
     EXPECT_EQ(review.OpenQuestions(), 0);
     EXPECT_NE(Row(u"NEW-1"), nullptr);
 
@@ -135,9 +135,18 @@ TEST_F(ReviewTest, DecisionsSurviveARebuildAndOnlyConfirmedOnesAreApplied) {
     EXPECT_EQ(flock.animals.count(u"NEW"), 0u);
 }
 
+TEST_F(ReviewTest, CreatingUnderATattooTheFlockHasGivesThatAnimalTheEid) {
+    review.Build(records, flock, decisions, false);
+    review.AnswerNewSheep(IndexOf(u"NEW"), CNewSheep{0, 0, false}, u"NOEID", flock, decisions);
+    EXPECT_TRUE(decisions.sheepToCreate.empty());
+    ApplyDownload(flock, decisions, {}, {});
+    EXPECT_EQ(flock.animals[u"NOEID"].eid, 11u);
+    EXPECT_EQ(flock.animals.size(), 3u);
+}
+
 TEST_F(ReviewTest, ASkippedAnimalStaysSkippedAndIsNotCreated) {
     review.Build(records, flock, decisions, false);
-    review.AnswerNewSheep(IndexOf(u"NEW"), std::nullopt, u"NEW", decisions);
+    review.AnswerNewSheep(IndexOf(u"NEW"), std::nullopt, u"NEW", flock, decisions);
     review.Build(records, flock, decisions, false);
     EXPECT_EQ(Row(u"NEW")->image, kImageDeclined);
     EXPECT_EQ(review.OpenQuestions(), 2);
@@ -296,9 +305,9 @@ TEST(Weights, ConversionIsAllOrNothing) {
         EXPECT_EQ(ConvertWeights(c.cells, c.factor, c.decimals), c.bad);
         EXPECT_EQ(c.cells, c.after);
     }
-    EXPECT_EQ(WeightForFlock(u"106", WeightUnit::Lb), u"50");
-    EXPECT_EQ(WeightForFlock(u"50.5", WeightUnit::Kg), u"50.5");
-    EXPECT_EQ(WeightForFlock(u"n/a", WeightUnit::Lb), u"n/a");
+    EXPECT_EQ(WeightForFlock(u"50", WeightUnit::Kg), u"106");
+    EXPECT_EQ(WeightForFlock(u"50.5", WeightUnit::Lb), u"50.5");
+    EXPECT_EQ(WeightForFlock(u"n/a", WeightUnit::Kg), u"n/a");
 }
 
 TEST(Apply, ReadingsBecomeEventsOfTheirAnimalsOnly) {
@@ -309,14 +318,14 @@ TEST(Apply, ReadingsBecomeEventsOfTheirAnimalsOnly) {
     decisions.sheepToCreate[u"NOPE"] = CNewSheep{9, 0, false};
     decisions.sheepToCreate[u"B"] = CNewSheep{2, 1, false};
     std::vector<CControlEvent> events = BuildControlEvents({
-        u"[A|XXXXXXX1|20240105|083000|A|106|x]",
-        u"[A|XXXXXXX2|20240105|083100|B|53|y]",
+        u"[A|XXXXXXX1|20240105|083000|A|50|x]",
+        u"[A|XXXXXXX2|20240105|083100|B|25|y]",
         u"[A|XXXXXXX9|20240105|083200|NOPE|40|z]",
         u"[A|XXXXXXX3|20240105|083300|STRANGER|41|w]",
         u"[A|XXXXXXX1|20240231|083400|A|42|v]",
     });
     MapParameters(events, {0, 1});
-    CApplyControl control{u"Weighing", 0, WeightUnit::Lb};
+    CApplyControl control{u"Weighing", 0, WeightUnit::Kg};
     std::vector<WString> progress;
     ASSERT_TRUE(ApplyDownload(flock, decisions, events, control, [&](const WString& t) { progress.push_back(t); }));
     EXPECT_EQ(progress, (std::vector<WString>{u"B", u"NOPE"}));
@@ -325,10 +334,10 @@ TEST(Apply, ReadingsBecomeEventsOfTheirAnimalsOnly) {
     ASSERT_EQ(flock.events.size(), 2u);
     EXPECT_EQ(flock.events[0].tattoo, u"A");
     EXPECT_EQ(flock.events[0].code, u"Weighing");
-    EXPECT_EQ(flock.events[0].parameters, (std::vector<WString>{u"50", u"x"}));
+    EXPECT_EQ(flock.events[0].parameters, (std::vector<WString>{u"106", u"x"}));
     EXPECT_EQ(flock.events[0].date, COleDateTime(2024, 1, 5, 8, 30, 0).m_dt);
     EXPECT_EQ(flock.events[1].tattoo, u"B");
-    EXPECT_EQ(flock.events[1].parameters, (std::vector<WString>{u"25", u"y"}));
+    EXPECT_EQ(flock.events[1].parameters, (std::vector<WString>{u"53", u"y"}));
 }
 
 TEST(Apply, AStopEndsBetweenAnimals) {
