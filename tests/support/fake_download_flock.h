@@ -1,5 +1,5 @@
-// A flock for the download rules: animals by exact tattoo with their EID and sex, and the events
-// the apply step adds, as text.
+// A document for the download rules and pages: animals by exact tattoo with their EID and sex, the
+// events the apply step adds, as text, and the breed's answers set by the test.
 #pragma once
 
 #include <map>
@@ -7,7 +7,7 @@
 
 #include "wyndrace/download_model.h"
 
-class CFakeDownloadFlock : public IDownloadFlock {
+class CFakeDownloadFlock : public IDownloadDocument {
 public:
     struct Animal {
         uint64_t eid = 0;
@@ -22,6 +22,13 @@ public:
     std::map<WString, Animal> animals;
     std::vector<Event> events;
     std::vector<WString> refusedAdds;  // tattoos for which AddSheep fails
+    std::vector<CEventCodeInfo> codes;
+    WString breed = u"Texel";
+    std::vector<WString> standardTattoos;  // empty: every tattoo is standard
+    std::vector<WString> addresses;
+    std::vector<WString> addressDialogs;       // codes the address dialog was opened with
+    std::optional<WString> addressAnswer;      // what the dialog gives back
+    int decimals = 2;
 
     std::optional<uint64_t> FindByTattoo(const WString& tattoo) override {
         auto it = animals.find(tattoo);
@@ -51,4 +58,30 @@ public:
         events.push_back(Event{tattoo, date, code, parameters});
         return true;
     }
+
+    std::vector<CEventCodeInfo> EventCodes() override { return codes; }
+    WString BreedName() override { return breed; }
+    bool IsStandardTattoo(const WString& tattoo) override {
+        if (standardTattoos.empty()) return true;
+        for (const WString& t : standardTattoos)
+            if (t == tattoo) return true;
+        return false;
+    }
+    std::vector<WString> TattoosWithoutEid() override {
+        std::vector<WString> out;
+        for (const auto& [tattoo, animal] : animals)
+            if (animal.eid == 0) out.push_back(tattoo);
+        return out;
+    }
+    bool AddressExists(const WString& code) override {
+        for (const WString& a : addresses)
+            if (a == code) return true;
+        return false;
+    }
+    std::optional<WString> AddAddress(long, const WString& code) override {
+        addressDialogs.push_back(code);
+        if (addressAnswer) addresses.push_back(*addressAnswer);
+        return addressAnswer;
+    }
+    int DecimalPrecision() override { return decimals; }
 };
