@@ -180,3 +180,16 @@ bool ApplyDownload(IDownloadFlock& flock, const CDownloadDecisions& decisions,
                    const std::vector<CControlEvent>& events, const CApplyControl& control,
                    const std::function<void(const WString& tattoo)>& progress = {},
                    const std::function<bool()>& stop = {});
+
+// What the download wizard's pages hand on to each other.
+struct CDownloadState {
+    int mode = 1;  // 1 the equivalence table, 2 the control table
+    std::vector<WString> received;
+    CDownloadDecisions decisions;
+    std::vector<int> mapping;
+    std::vector<CControlEvent> events;
+    std::vector<WString> parameterNames;
+    std::vector<long> parameterTypes;
+    CApplyControl control;
+    bool applied = false;  // the flock was changed
+};
