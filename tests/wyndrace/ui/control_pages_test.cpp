@@ -14,26 +14,11 @@
 #include "document/ui/edit_list_ctrl.h"
 #include "support/fake_download_flock.h"
 #include "support/modal_script.h"
+#include "wizard_steps.h"
 #include "wyndrace/ui/download_dialogs.h"
 #include "wyndrace/ui/download_pages.h"
 
 namespace {
-
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        wxTheApp->ProcessPendingEvents();
-        wxTheApp->ProcessIdle();
-    }
-}
-
-std::function<int(wxDialog&)> Says(const char* text) {
-    return [text](wxDialog& dialog) {
-        auto* box = dynamic_cast<wxMessageDialog*>(&dialog);
-        EXPECT_NE(box, nullptr);
-        if (box) EXPECT_EQ(box->GetMessage(), text);
-        return int(wxID_OK);
-    };
-}
 
 class ControlPagesTest : public ::testing::Test {
 protected:

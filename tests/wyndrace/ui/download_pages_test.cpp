@@ -11,31 +11,17 @@
 
 #include "support/fake_download_flock.h"
 #include "support/modal_script.h"
+#include "wizard_steps.h"
+#include "wizard_steps.h"
 #include "wyndrace/ui/download_dialogs.h"
 
 namespace {
-
-void Pump() {
-    for (int i = 0; i < 5; ++i) {
-        wxTheApp->ProcessPendingEvents();
-        wxTheApp->ProcessIdle();
-    }
-}
 
 long ItemOf(CDownloadWizard11& page, const char16_t* tattoo) {
     for (long i = 0; i < page.GetList()->GetItemCount(); ++i)
         if (page.RowOf(i).tattoo == tattoo) return i;
     ADD_FAILURE() << "no row for " << WToUtf8(tattoo);
     return -1;
-}
-
-std::function<int(wxDialog&)> Says(const char* text, int answer) {
-    return [text, answer](wxDialog& dialog) {
-        auto* box = dynamic_cast<wxMessageDialog*>(&dialog);
-        EXPECT_NE(box, nullptr);
-        if (box) EXPECT_EQ(box->GetMessage(), text);
-        return answer;
-    };
 }
 
 class DownloadPagesTest : public ::testing::Test {
