@@ -14,6 +14,7 @@ constexpr int kGetEidNumber = 66;       // (ULONGLONG*)
 constexpr int kPutEidNumber = 67;       // (ULONGLONG); refused when another animal has the EID
 constexpr int kGetDateofBirth = 10;     // (VARIANT*): VT_DATE, or VT_EMPTY when not set
 constexpr int kGetDateofPurchase = 12;  // (VARIANT*)
+constexpr int kGetElectronicIDNumber = 66;  // (ULONGLONG*)
 }  // namespace sheep
 
 // IDocument (40 slots)

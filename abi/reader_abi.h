@@ -2,10 +2,12 @@
 //
 // A reader plug-in is a shared library loaded with dlopen. It exports, extern "C":
 //   int32_t InitEIDDevice(EIDDeviceFunctions* table, const char16_t* maker, const char16_t* model);
-//   int32_t EIDUploadDlg(void* parent, const char16_t* port, COMMCONFIG* config, IDocument* doc);
+//   int32_t EIDUploadDlg(const EIDSourceWindow* parent, const char16_t* port, COMMCONFIG* config,
+//                        IDocument* doc);
 // InitEIDDevice fills the six-entry table and returns 1; the program calls nothing else by name.
-// Texts are UTF-16 (char16_t); a port name is the device path, of any length. Window arguments are
-// the program's wxWindow* passed as void* (the plug-in links the same wxWidgets). The program owns
+// Texts are UTF-16 (char16_t); a port name is the device path, of any length. A wizard's parent is
+// an EIDSourceWindow (below); its window is the program's wxWindow* (the plug-in links the same
+// wxWidgets). The program owns
 // the COMMCONFIG and the document interface; the plug-in keeps neither past the call (the scan
 // copies the record when it starts).
 //
@@ -143,12 +145,45 @@ struct EIDNotifySink {
     void (*notify)(void* context, uint32_t code, uint64_t value);
 };
 
+// ---- transfers: the window that supplies the animals -------------------------------------------
+
+// The wizards' parent is not a bare window: the program hands an EIDSourceWindow, which carries the
+// window to parent the wizard on and the answer to the two messages below. send is called on the
+// user-interface thread only.
+constexpr uint32_t WM_EIDSOURCE = 0x0405;        // wParam one of EIDSOURCE_*, lParam an EIDSourceItem*
+constexpr uint32_t WM_EIDTRANSFERPAGE = 0x0406;  // lParam an EIDTransferPage*, 0 when the page goes
+constexpr uint32_t EIDSOURCE_BEGIN = 1;
+constexpr uint32_t EIDSOURCE_NEXT = 2;   // fills text; non-zero while there was an animal
+constexpr uint32_t EIDSOURCE_END = 3;
+constexpr uint32_t EIDSOURCE_COUNT = 4;  // the result: animals in the universe
+
+constexpr int32_t EIDSOURCE_ALL = 0;       // every row the window shows
+constexpr int32_t EIDSOURCE_SELECTED = 1;  // the selected rows only
+
+struct EIDSourceItem {
+    int32_t universe;
+    char16_t text[32];  // the animal's tattoo, terminated
+    int32_t index;      // the row last handed out, -1 before the first
+};
+
+struct EIDSourceWindow {
+    void* window;  // the program's wxWindow*: the wizard's parent
+    void* context;
+    intptr_t (*send)(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam);
+};
+
+// The transfer page while it exists: the program tells it that the reader's port was removed.
+struct EIDTransferPage {
+    void* context;
+    void (*deviceRemoved)(void* context);
+};
+
 // ---- the function table ----------------------------------------------------------------------------
 
 extern "C" {
 
-typedef int32_t (*PFN_EIDDownloadDlg)(void* parent, const char16_t* port, COMMCONFIG* config, IDocument* doc);
-typedef int32_t (*PFN_EIDUploadDlg)(void* parent, const char16_t* port, COMMCONFIG* config, IDocument* doc);
+typedef int32_t (*PFN_EIDDownloadDlg)(const EIDSourceWindow* parent, const char16_t* port, COMMCONFIG* config, IDocument* doc);
+typedef int32_t (*PFN_EIDUploadDlg)(const EIDSourceWindow* parent, const char16_t* port, COMMCONFIG* config, IDocument* doc);
 // Writes the reader's default settings into the record and returns it.
 typedef COMMCONFIG* (*PFN_EIDGetDefaultConfig)(COMMCONFIG* config);
 // flags: bit 0 show failures, bit 1 show success; 0 silent. TRUE when the reader answered.

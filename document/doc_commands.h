@@ -42,6 +42,7 @@ constexpr int ID_OPTIONS_EVENTS = 40018;
 constexpr int ID_OPERATIONS_TUPPING = 40019;
 constexpr int ID_OPERATIONS_LAMBING = 40023;
 constexpr int ID_EID_DOWNLOAD = 40123;
+constexpr int ID_EID_UPLOAD = 40124;
 
 struct CCommandState {
     bool handled = false;  // the document answers this command

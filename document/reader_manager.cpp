@@ -298,7 +298,7 @@ int CEIDReaderManager::OnReaderError(uint32_t code, uint32_t detail) {
 
 // ---- wizards, test and defaults ------------------------------------------------------------------
 
-bool CEIDReaderManager::RunWizard(PFN_EIDUploadDlg wizard, void* parent, IDocument* doc) {
+bool CEIDReaderManager::RunWizard(PFN_EIDUploadDlg wizard, const EIDSourceWindow* parent, IDocument* doc) {
     if (!wizard) return false;
     Pause();
     const bool finished = wizard(parent, m_port.c_str(), &m_config, doc) != 0;
@@ -306,11 +306,11 @@ bool CEIDReaderManager::RunWizard(PFN_EIDUploadDlg wizard, void* parent, IDocume
     return finished;
 }
 
-bool CEIDReaderManager::UploadToReader(void* parent, IDocument* doc) {
+bool CEIDReaderManager::UploadToReader(const EIDSourceWindow* parent, IDocument* doc) {
     return RunWizard(m_table.EIDUploadDlg, parent, doc);
 }
 
-bool CEIDReaderManager::DownloadFromReader(void* parent, IDocument* doc) {
+bool CEIDReaderManager::DownloadFromReader(const EIDSourceWindow* parent, IDocument* doc) {
     return RunWizard(m_table.EIDDownloadDlg, parent, doc);
 }
 
@@ -352,10 +352,12 @@ void CEIDReaderManager::OnPortEvent(const SerialPortEvent& event) {
     const bool ours = event.Names(WToUtf8(m_port));
     if (ours) {
         // There is no asking before a removal: the port is gone, the scan waits for its return.
-        if (event.added)
+        if (event.added) {
             Resume();
-        else
+        } else {
             PauseForRemoval();
+            if (m_transferPage.deviceRemoved) m_transferPage.deviceRemoved(m_transferPage.context);
+        }
     }
     if (m_forward) m_forward(event);
 }

@@ -71,8 +71,11 @@ public:
     void StopScan();
 
     // The wizards, with the scan paused around them.
-    bool UploadToReader(void* parent, IDocument* doc);
-    bool DownloadFromReader(void* parent, IDocument* doc);
+    bool UploadToReader(const EIDSourceWindow* parent, IDocument* doc);
+    bool DownloadFromReader(const EIDSourceWindow* parent, IDocument* doc);
+    // The plug-in's transfer page while it exists (null when it goes): told when the reader's port
+    // is removed.
+    void SetTransferPage(const EIDTransferPage* page) { m_transferPage = page ? *page : EIDTransferPage{}; }
 
     bool TestDevice(const WString& maker, const WString& model, const WString& port, COMMCONFIG& config,
                     uint32_t mode);
@@ -107,7 +110,7 @@ private:
     static void Notify(void* context, uint32_t code, uint64_t value);
     void OnNotice(uint32_t code, uint64_t value);
     void Unbind();
-    bool RunWizard(PFN_EIDUploadDlg wizard, void* parent, IDocument* doc);
+    bool RunWizard(PFN_EIDUploadDlg wizard, const EIDSourceWindow* parent, IDocument* doc);
     void Stop();
 
     WString m_port;
@@ -123,6 +126,7 @@ private:
     bool m_resume = false;
     IReaderFrame* m_frame = nullptr;
     std::function<void(const SerialPortEvent&)> m_forward;
+    EIDTransferPage m_transferPage{};
     std::unique_ptr<ISerialPortWatcher> m_watcher;
     std::shared_ptr<Channel> m_channel;
     EIDNotifySink m_sink{};

@@ -24,7 +24,6 @@ constexpr int ID_DATE_AREA = 144;
 constexpr int ID_REPORT_TYPE = 40050;
 constexpr int ID_REPORT_YEAR = 40051;
 constexpr int ID_REPORT_SEX = 40052;
-constexpr int ID_EID_UPLOAD = 40124;
 
 // Strings.
 constexpr unsigned IDS_INVALID_ZOOM = 142;

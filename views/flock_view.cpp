@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "document/doc_commands.h"
+#include "document/reader_manager.h"
 #include "platform/archive.h"
 #include "platform/host.h"
 #include "records/criteria.h"
@@ -58,6 +59,11 @@ bool CFlockView::OnCreate(wxDocument* doc, long flags) {
             if (CSheepDoc* core = GetCore()) PasteRecords(*core);
         },
         ID_EDIT_PASTE);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnUploadToReader(); }, WxCommandId(ID_EID_UPLOAD));
+    Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanUploadToReader()); },
+        WxCommandId(ID_EID_UPLOAD));
     OnInitialUpdate();
     frame->Show();
     Activate(true);
@@ -263,6 +269,68 @@ void CFlockView::OpenRow(long row) {
     if (CSheepDoc* core = GetCore(); core && row >= 0 && row < GetRowCount())
         core->SelectSheep(GetRowSheep(row)->GetTattoo(), true, false, this);
     OnDetails();
+}
+
+// ---- the reader's animal source --------------------------------------------------------------------
+
+intptr_t CFlockView::OnReaderMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == WM_EIDTRANSFERPAGE) {
+        if (CEIDReaderManager* reader = CvlGetReaderManager())
+            reader->SetTransferPage(reinterpret_cast<const EIDTransferPage*>(lParam));
+        return 0;
+    }
+    auto* item = reinterpret_cast<EIDSourceItem*>(lParam);
+    if (message != WM_EIDSOURCE || !item) return 0;
+    const bool selectedOnly = item->universe == EIDSOURCE_SELECTED;
+    switch (wParam) {
+        case EIDSOURCE_BEGIN:
+            item->index = -1;
+            return 0;
+        case EIDSOURCE_NEXT: {
+            long row = item->index;
+            if (selectedOnly)
+                row = m_list ? m_list->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED) : -1;
+            else
+                row = row + 1 < GetRowCount() ? row + 1 : -1;
+            if (row >= GetRowCount()) row = -1;
+            item->index = int32_t(row);
+            if (row < 0) return 0;
+            const WString tattoo = GetRowSheep(row)->GetTattoo();
+            // A tattoo that does not fit is handed out empty: cut short it could name another animal.
+            const size_t length = tattoo.size() < std::size(item->text) ? tattoo.size() : 0;
+            std::copy_n(tattoo.data(), length, item->text);
+            item->text[length] = 0;
+            return 1;
+        }
+        case EIDSOURCE_COUNT:
+            return selectedOnly ? intptr_t(GetSelectedRows().size()) : intptr_t(GetRowCount());
+        default:
+            return 0;
+    }
+}
+
+EIDSourceWindow CFlockView::GetReaderSource() {
+    EIDSourceWindow source{};
+    source.window = GetFrame();
+    source.context = this;
+    source.send = [](void* context, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return static_cast<CFlockView*>(context)->OnReaderMessage(message, wParam, lParam);
+    };
+    return source;
+}
+
+bool CFlockView::CanUploadToReader() const {
+    const CEIDReaderManager* reader = CvlGetReaderManager();
+    return reader && GetCore() && (reader->GetSupportedModes() & EID_MODE_UPLOAD);
+}
+
+void CFlockView::OnUploadToReader() {
+    CEIDReaderManager* reader = CvlGetReaderManager();
+    CSheepDoc* core = GetCore();
+    if (!reader || !core) return;
+    const EIDSourceWindow source = GetReaderSource();
+    reader->UploadToReader(&source, core->GetDocumentDual());
+    reader->SetTransferPage(nullptr);
 }
 
 void CFlockView::OnDetails() {

@@ -5,6 +5,7 @@
 #include <wx/dataobj.h>
 #include <wx/docmdi.h>
 
+#include "abi/reader_abi.h"
 #include "views/base_list_view.h"
 
 class CSheep;
@@ -46,6 +47,14 @@ public:
     // Shows the animal's row as the only selected one, offering to show all animals when the
     // criteria hide it.
     void ShowSheep(CSheep* sheep);
+
+    // The reader plug-in's requests to this window: WM_EIDSOURCE and WM_EIDTRANSFERPAGE.
+    intptr_t OnReaderMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // What the reader wizards are given as their parent.
+    EIDSourceWindow GetReaderSource();
+    // Upload to the reader: the wizard takes the animals from this list.
+    void OnUploadToReader();
+    bool CanUploadToReader() const;
 
     // The clipboard format of copied animals.
     static const wxDataFormat& GetClipboardFormat();

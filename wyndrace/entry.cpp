@@ -8,29 +8,35 @@
 #include "platform/host.h"
 #include "wyndrace/exchanges.h"
 #include "wyndrace/scan.h"
+#include "wyndrace/upload_wizard.h"
 
 CVL_VERSION_NOTE(1, 0, 0, 0, "1.0.0.0");
 
 namespace {
 
-void WxReaderMessage(const WString& text, unsigned type) {
+int WxReaderMessage(const WString& text, unsigned type) {
+    const bool question = (type & MB_TYPEMASK) == MB_YESNO;
     // Boxes belong to the user-interface thread; anywhere else the text goes to the log.
     if (!wxTheApp || !wxIsMainThread()) {
         std::fprintf(stderr, "%s\n", WToUtf8(text).c_str());
-        return;
+        return question ? IDNO : IDOK;
     }
-    long style = wxOK;
+    long style = question ? wxYES_NO : wxOK;
     switch (type & MB_ICONMASK) {
         case MB_ICONERROR: style |= wxICON_ERROR; break;
         case MB_ICONWARNING: style |= wxICON_WARNING; break;
         case MB_ICONINFORMATION: style |= wxICON_INFORMATION; break;
+        case MB_ICONQUESTION: style |= wxICON_QUESTION; break;
         default: break;
     }
-    wxMessageBox(wxString::FromUTF8(WToUtf8(text)), wxTheApp->GetAppDisplayName(), style);
+    const int answer = wxMessageBox(wxString::FromUTF8(WToUtf8(text)), wxTheApp->GetAppDisplayName(), style);
+    if (question) return answer == wxYES ? IDYES : IDNO;
+    return IDOK;
 }
 
-// The transfer wizards come with the transfers; until then a wizard ends as cancelled.
-int32_t DownloadDlg(void* /*parent*/, const char16_t* /*port*/, COMMCONFIG* /*config*/, IDocument* /*doc*/) {
+// The download wizard is not built yet: it ends as cancelled.
+int32_t DownloadDlg(const EIDSourceWindow* /*parent*/, const char16_t* /*port*/, COMMCONFIG* /*config*/,
+                    IDocument* /*doc*/) {
     return 0;
 }
 
@@ -40,9 +46,10 @@ int32_t TestDeviceEntry(uint32_t flags, const char16_t* port, COMMCONFIG* config
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t EIDUploadDlg(void* parent, const char16_t* port,
-                                                                       COMMCONFIG* config, IDocument* doc) {
-    return DownloadDlg(parent, port, config, doc);
+extern "C" __attribute__((visibility("default"))) int32_t EIDUploadDlg(const EIDSourceWindow* parent,
+                                                                       const char16_t* port, COMMCONFIG* config,
+                                                                       IDocument* doc) {
+    return RunUploadWizard(parent, port, config, doc);
 }
 
 extern "C" __attribute__((visibility("default"))) int32_t InitEIDDevice(EIDDeviceFunctions* table,

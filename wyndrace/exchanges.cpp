@@ -16,8 +16,9 @@ constexpr unsigned IDS_NO_RESPONSE = 21;
 constexpr size_t kTestReplySize = 32;
 constexpr size_t kBlockSize = 128;
 
-void DefaultMessage(const WString& text, unsigned /*type*/) {
+int DefaultMessage(const WString& text, unsigned type) {
     std::fprintf(stderr, "%s\n", WToUtf8(text).c_str());
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
 }
 
 std::atomic<ReaderMessageFn> g_message{&DefaultMessage};
@@ -134,8 +135,9 @@ bool TestDevice(uint32_t flags, const char16_t* port, const COMMCONFIG& config) 
 }
 
 uint32_t UploadEquivalenceTable(const std::string& port, const COMMCONFIG& config, const EquivalenceSource& next,
-                                int* sent) {
+                                int* sent, const UploadProgress& progress, bool* stopped) {
     if (sent) *sent = 0;
+    if (stopped) *stopped = false;
     if (RunTestExchange(port, config) != EID_OK) return EID_PORT_NOT_FOUND;
     CReaderPort serial;
     uint32_t code = serial.Open(port, config);
@@ -143,14 +145,20 @@ uint32_t UploadEquivalenceTable(const std::string& port, const COMMCONFIG& confi
     code = CommandWithReply(serial, "[CEE]\r\n", "[CEE][CEEOK]\r\n\r\n");
     CEquivalenceItem item;
     while (code == EID_OK && next && next(item)) {
-        if (item.eid == 0) continue;
-        const std::string record = FormatEquivalenceRecord(item.eid, item.tattoo);
-        code = serial.Write(record);
-        if (code != EID_OK) break;
-        std::string echo;
-        code = serial.Read(echo, record.size());
-        if (code == EID_OK && echo != record) code = EID_NO_REPLY;
-        if (code == EID_OK && sent) ++*sent;
+        if (item.eid != 0) {
+            const std::string record = FormatEquivalenceRecord(item.eid, item.tattoo);
+            code = serial.Write(record);
+            if (code != EID_OK) break;
+            std::string echo;
+            code = serial.Read(echo, record.size());
+            if (code == EID_OK && echo != record) code = EID_NO_REPLY;
+            if (code != EID_OK) break;
+            if (sent) ++*sent;
+        }
+        if (progress && progress(item)) {
+            if (stopped) *stopped = true;
+            break;
+        }
     }
     return code;
 }
@@ -204,8 +212,8 @@ void SetReaderMessageFunction(ReaderMessageFn fn) {
     g_message.store(fn ? fn : &DefaultMessage);
 }
 
-void ShowReaderMessage(const WString& text, unsigned type) {
-    g_message.load()(text, type);
+int ShowReaderMessage(const WString& text, unsigned type) {
+    return g_message.load()(text, type);
 }
 
 void ShowSystemError(uint32_t code) {

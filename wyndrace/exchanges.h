@@ -34,10 +34,14 @@ using RecordSink = std::function<void(const WString& record)>;
 // Asked after each block; true ends the transfer quietly.
 using StopCheck = std::function<bool()>;
 
+// Called after each animal, sent or (without an EID) passed over; true ends the upload quietly.
+using UploadProgress = std::function<bool(const CEquivalenceItem& item)>;
+
 // Clears the reader's table and sends every animal with an EID. `sent` counts the records the
-// reader echoed back. 2 when the reader did not answer the test first.
+// reader echoed back. 2 when the reader did not answer the test first. A stop gives EID_OK with
+// `stopped` set.
 uint32_t UploadEquivalenceTable(const std::string& port, const COMMCONFIG& config, const EquivalenceSource& next,
-                                int* sent = nullptr);
+                                int* sent = nullptr, const UploadProgress& progress = {}, bool* stopped = nullptr);
 
 // Reads the reader's equivalence table. EID_OK when "[CSEOK]" arrived (or the user stopped it).
 uint32_t DownloadEquivalenceTable(const std::string& port, const COMMCONFIG& config, const RecordSink& sink,
@@ -55,9 +59,10 @@ uint32_t DownloadControlTable(const std::string& port, const COMMCONFIG& config,
                               const StopCheck& stop = {}, EraseResult* eraseResult = nullptr, bool* stopped = nullptr);
 
 // Message boxes of the plug-in. The library shows them with wxWidgets; tests replace the function.
-// type: the message-box style (MB_ICONEXCLAMATION and the like).
-using ReaderMessageFn = void (*)(const WString& text, unsigned type);
+// type: the message-box style (MB_ICONEXCLAMATION, MB_YESNO and the like); the result is the button
+// chosen (IDOK, IDYES, IDNO).
+using ReaderMessageFn = int (*)(const WString& text, unsigned type);
 void SetReaderMessageFunction(ReaderMessageFn fn);
-void ShowReaderMessage(const WString& text, unsigned type);
+int ShowReaderMessage(const WString& text, unsigned type);
 // A box with the system's text for a code.
 void ShowSystemError(uint32_t code);

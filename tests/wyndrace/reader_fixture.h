@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "abi/reader_abi.h"
+#include "platform/host.h"
 #include "support/reader_simulator.h"
 #include "wyndrace/exchanges.h"
 #include "wyndrace/reader_port.h"
@@ -25,6 +26,7 @@ protected:
     void SetUp() override {
         SetReaderDeadlineMsForTesting(kDeadlineMs);
         Messages().clear();
+        Answer() = IDYES;
         SetReaderMessageFunction(&Record);
     }
     void TearDown() override {
@@ -36,7 +38,15 @@ protected:
         static std::vector<ShownMessage> messages;
         return messages;
     }
-    static void Record(const WString& text, unsigned type) { Messages().push_back({WToUtf8(text), type}); }
+    // The answer to the next questions.
+    static int& Answer() {
+        static int answer = IDYES;
+        return answer;
+    }
+    static int Record(const WString& text, unsigned type) {
+        Messages().push_back({WToUtf8(text), type});
+        return (type & MB_TYPEMASK) == MB_YESNO ? Answer() : IDOK;
+    }
 
     static COMMCONFIG Defaults() {
         COMMCONFIG config = EIDEmptyCommConfig();
