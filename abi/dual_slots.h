@@ -9,6 +9,9 @@ constexpr int kRelease = 2;
 // ISheep (70 slots)
 namespace sheep {
 constexpr int kGetTattoo = 7;           // (BSTR*)
+constexpr int kGetEvents = 28;          // (IEvents**)
+constexpr int kGetEidNumber = 66;       // (ULONGLONG*)
+constexpr int kPutEidNumber = 67;       // (ULONGLONG); refused when another animal has the EID
 constexpr int kGetDateofBirth = 10;     // (VARIANT*): VT_DATE, or VT_EMPTY when not set
 constexpr int kGetDateofPurchase = 12;  // (VARIANT*)
 constexpr int kGetElectronicIDNumber = 66;  // (ULONGLONG*)
@@ -16,14 +19,49 @@ constexpr int kGetElectronicIDNumber = 66;  // (ULONGLONG*)
 
 // IDocument (40 slots)
 namespace document {
+constexpr int kGetApplication = 17;  // (IDispatch**): the application's dual interface
 constexpr int kGetRecords = 19;    // (IDispatch**): the records collection's dual interface
 constexpr int kGetAddresses = 27;  // (IDispatch**): the addresses collection's dual interface
+constexpr int kGetBreed = 31;      // (IDispatch**): the breed's dual interface; null without one
 }  // namespace document
+
+// IEvents
+namespace events {
+constexpr int kAdd = 12;  // (DATE, BSTR code name, VARIANT array of BSTR, IEvent**)
+}  // namespace events
+
+// IBreed
+namespace breed {
+constexpr int kGetName = 7;         // (BSTR*): in and out
+constexpr int kGetEventCodes = 11;  // (IEventCodes**)
+constexpr int kValidateTattoo = 12; // (BSTR, VARIANT_BOOL*)
+}  // namespace breed
+
+// IEventCodes and IEventCodeProperties: Item takes a 0-based index
+namespace event_codes {
+constexpr int kItem = 8;    // (VARIANT, IEventCode** or IEventCodeProperty**)
+constexpr int kCount = 11;  // (long*)
+}  // namespace event_codes
+
+// IEventCode
+namespace event_code {
+constexpr int kGetValue = 7;        // (BSTR*)
+constexpr int kGetProperties = 8;   // (IEventCodeProperties**)
+constexpr int kGetTypeBit0 = 11;    // (VARIANT_BOOL*)
+}  // namespace event_code
+
+// IEventCodeProperty
+namespace event_code_property {
+constexpr int kGetValue = 7;     // (BSTR*)
+constexpr int kGetDataType = 10; // (long*): 1 a weight, 2 an address code
+}  // namespace event_code_property
 
 // IAddresses
 namespace addresses {
 constexpr int kItem = 8;    // (VARIANT index or key, IAddress**)
 constexpr int kCount = 11;  // (long*)
+constexpr int kExists = 14;     // (VARIANT name, VARIANT_BOOL*)
+constexpr int kAddDialog = 15;  // (long window, BSTR name, IAddress**)
 }  // namespace addresses
 
 // IAddress
@@ -35,6 +73,8 @@ constexpr int kGetKey = 15;  // (BSTR*)
 namespace records {
 constexpr int kItem = 8;    // (VARIANT index or tattoo, ISheep**); no animal: null and success
 constexpr int kCount = 11;  // (long*)
+constexpr int kGetByEID = 12;  // (ULONGLONG, ISheep**)
+constexpr int kAdd = 13;       // (BSTR tattoo, short sex, ISheep**)
 }  // namespace records
 
 // IReportView
