@@ -25,9 +25,9 @@ uint64_t CSummaryInfo::CurrentFileTime() {
 }
 
 std::vector<uint8_t> CSummaryInfo::Encode() const {
-    auto text = [](uint32_t id, const std::string& s) { return CProperty{id, VT_LPSTR, 0, s, 0}; };
-    auto i4 = [](uint32_t id, int32_t v) { return CProperty{id, VT_I4, v, {}, 0}; };
-    auto time = [](uint32_t id, uint64_t t) { return CProperty{id, VT_FILETIME, 0, {}, t}; };
+    auto text = [](uint32_t id, const std::string& s) { return CProperty{id, VT_LPSTR, 0, s, 0, {}}; };
+    auto i4 = [](uint32_t id, int32_t v) { return CProperty{id, VT_I4, v, {}, 0, {}}; };
+    auto time = [](uint32_t id, uint64_t t) { return CProperty{id, VT_FILETIME, 0, {}, t, {}}; };
     std::vector<CProperty> props = {
         text(PID_TITLE, m_title),
         text(PID_SUBJECT, m_subject),
