@@ -17,6 +17,7 @@ constexpr int ID_BAR_STANDARD = 40025;
 constexpr int ID_BAR_NAVIGATOR = 40026;
 constexpr int ID_BAR_FILTER = 40027;
 constexpr int ID_BAR_REPORTING = 40049;
+constexpr int ID_TOOLBAR_CUSTOMIZE = 40120;
 constexpr int ID_ZOOM_BOX = 40095;
 constexpr int ID_YEAR_ENTER = 40126;
 constexpr int ID_YEAR_SPIN = 40028;

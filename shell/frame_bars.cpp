@@ -8,6 +8,7 @@
 #include <wx/dateevt.h>
 #include <wx/dcmemory.h>
 #include <wx/docmdi.h>
+#include <wx/cshelp.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -33,6 +34,7 @@
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "shell/bar_rules.h"
+#include "shell/customize_toolbar_dlg.h"
 #include "views/bar_messages.h"
 #include "views/base_list_view.h"
 #include "views/commands.h"
@@ -177,21 +179,65 @@ void CFrameBars::AddBar(wxWindow* bar, int id, const wxString& name, const wxStr
 void CFrameBars::CreateStandardBar() {
     auto* bar = new wxAuiToolBar(m_pFrame, WxCommandId(ID_BAR_STANDARD), wxDefaultPosition, wxDefaultSize,
                                  wxAUI_TB_DEFAULT_STYLE | wxAUI_TB_HORIZONTAL);
-    for (int command : kStandardLayout) {
-        if (command == -1) {
-            bar->AddSeparator();
+    const wxString sizes[] = {"25%", "50%", "75%", "100%", "200%"};
+    m_pZoom = new wxComboBox(bar, WxCommandId(ID_ZOOM_BOX), wxEmptyString, wxDefaultPosition,
+                             wxSize(kZoomWidth + 40, -1), WXSIZEOF(sizes), sizes, wxCB_DROPDOWN);
+    m_pZoom->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
+    m_pStandard = bar;
+    m_standardLayout.assign(kStandardLayout.begin(), kStandardLayout.end());
+    FillStandardBar();
+    AddBar(bar, ID_BAR_STANDARD, "Standard", "Standard", 0, 0);
+}
+
+void CFrameBars::FillStandardBar() {
+    m_pStandard->ClearTools();
+    // The zoom box outlives the tools: it stays a child of the bar, hidden while off it.
+    bool zoom = false;
+    for (int command : m_standardLayout) {
+        if (command == CToolbarLayout::kSeparator) {
+            m_pStandard->AddSeparator();
         } else if (command == ID_ZOOM_BOX) {
-            const wxString sizes[] = {"25%", "50%", "75%", "100%", "200%"};
-            m_pZoom = new wxComboBox(bar, WxCommandId(ID_ZOOM_BOX), wxEmptyString, wxDefaultPosition,
-                                     wxSize(kZoomWidth + 40, -1), WXSIZEOF(sizes), sizes, wxCB_DROPDOWN);
-            m_pZoom->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
-            bar->AddControl(m_pZoom, "Zoom");
+            m_pStandard->AddControl(m_pZoom, "Zoom");
+            zoom = true;
         } else {
-            AddButton(bar, command);
+            AddButton(m_pStandard, command);
         }
     }
-    bar->Realize();
-    AddBar(bar, ID_BAR_STANDARD, "Standard", "Standard", 0, 0);
+    m_pZoom->Show(zoom);
+    m_pStandard->Realize();
+}
+
+void CFrameBars::SetStandardLayout(const std::vector<int>& layout) {
+    m_standardLayout = layout;
+    FillStandardBar();
+    wxAuiPaneInfo& pane = m_manager.GetPane(m_pStandard);
+    if (pane.IsOk()) pane.BestSize(m_pStandard->GetBestSize());
+    m_manager.Update();
+}
+
+wxString CFrameBars::GetButtonText(int command) {
+    if (command == CToolbarLayout::kSeparator) return "Separator";
+    if (command == ID_ZOOM_BOX) return "Zoom";
+    return TextOf(command).tip;
+}
+
+void CFrameBars::OnCustomize() {
+    CCustomizeToolbarDlg dialog(
+        m_pFrame, m_standardLayout, [](int command) { return GetButtonText(command); },
+        [this](const std::vector<int>& layout) { SetStandardLayout(layout); },
+        [this] {
+            if (wxHelpProvider* provider = wxHelpProvider::Get()) {
+                m_pStandard->SetHelpText(wxString::Format("%u", 0x10000u + unsigned(ID_BAR_STANDARD)));
+                provider->ShowHelp(m_pStandard);
+            }
+        });
+    CvlRunModal(dialog);
+}
+
+wxAuiToolBar* CFrameBars::GetShowMeBar(int bar) const {
+    const int ids[] = {ID_BAR_STANDARD, ID_BAR_FILTER, ID_BAR_NAVIGATOR};
+    if (bar < 0 || bar >= int(WXSIZEOF(ids))) return nullptr;
+    return dynamic_cast<wxAuiToolBar*>(m_pFrame->FindWindow(WxCommandId(ids[bar])));
 }
 
 void CFrameBars::CreateNavigatorBar() {
@@ -330,6 +376,8 @@ void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
         bars->AppendCheckItem(WxCommandId(ID_BAR_NAVIGATOR), "Record &Navigator");
         bars->AppendCheckItem(WxCommandId(ID_BAR_FILTER), "Record &Filter");
         bars->AppendCheckItem(WxCommandId(ID_BAR_REPORTING), "&Reporting");
+        bars->AppendSeparator();
+        bars->Append(WxCommandId(ID_TOOLBAR_CUSTOMIZE), "&Customize...");
         m_pReportsMenu = new wxMenu;
         view->AppendSubMenu(m_pReportsMenu, "&Reports");
         view->AppendSeparator();
@@ -413,6 +461,9 @@ void CFrameBars::BindCommands() {
             wxEVT_UPDATE_UI, [this, id](wxUpdateUIEvent& event) { event.Check(IsBarShown(id)); },
             WxCommandId(id));
     }
+
+    m_pFrame->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnCustomize(); }, WxCommandId(ID_TOOLBAR_CUSTOMIZE));
 
     // The zoom box: taken when it loses the focus, or when an entry is chosen.
     m_pZoom->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {

@@ -62,6 +62,15 @@ public:
 
     // ---- Standard bar ----------------------------------------------------------------------------
     wxComboBox* GetZoomBox() const { return m_pZoom; }
+    // The bar's positions (commands, -1 separators), as the user customised them.
+    const std::vector<int>& GetStandardLayout() const { return m_standardLayout; }
+    void SetStandardLayout(const std::vector<int>& layout);
+    // Toolbars | Customize: the Customize dialog over the Standard bar.
+    void OnCustomize();
+    // A button's text in the Customize dialog: its tool tip.
+    static wxString GetButtonText(int command);
+    // The bar a show-me request names: 0 Standard, 1 Record Filter, 2 Record Navigator; null else.
+    wxAuiToolBar* GetShowMeBar(int bar) const;
     // Shows a percent, or nothing for -1.
     void SetZoomText(int percent);
     // The zoom box's text is taken (as when it loses the focus); false when refused.
@@ -102,6 +111,7 @@ public:
 
 private:
     void CreateStandardBar();
+    void FillStandardBar();
     void CreateNavigatorBar();
     void CreateFilterBar();
     void CreateReportingBar();
@@ -127,6 +137,8 @@ private:
     wxAuiManager m_manager;
     bool m_bTooltips = true;
     wxComboBox* m_pZoom = nullptr;
+    wxAuiToolBar* m_pStandard = nullptr;
+    std::vector<int> m_standardLayout;
     wxChoice* m_pType = nullptr;
     wxControl* m_pDateArea = nullptr;
     wxDatePickerCtrl* m_pDate = nullptr;

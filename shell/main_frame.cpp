@@ -14,6 +14,7 @@
 #include "shell/frame_bars.h"
 #include "shell/progress_status_bar.h"
 #include "shell/reader_tray.h"
+#include "shell/show_me.h"
 #include "shell/sheep_app.h"
 #include "views/address_browser.h"
 #include "views/antecedants_view.h"
@@ -50,6 +51,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 
     BuildMenus();
     m_bars = std::make_unique<CFrameBars>(this, manager, GetMenuBar());
+    m_showMe = std::make_unique<CShowMe>(this, m_bars.get());
     m_bars->SetShowReportView([this] { return SwitchView(wxCLASSINFO(CReportView)); });
     LoadBarState();
     m_normalRect = GetRect();
@@ -234,6 +236,7 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 
 bool CMainFrame::Destroy() {
     if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) app->RevokeApplicationObject();
+    if (m_showMe) m_showMe->Stop();
     DetachReader();
     CScanDeviceList::Get().Shutdown(2000);
     if (!m_bBarStateSaved) {

@@ -13,6 +13,7 @@
 class CFrameBars;
 class CProgressStatusBar;
 class CReaderTray;
+class CShowMe;
 
 class CMainFrame : public wxDocMDIParentFrame, public IViewFrameSite {
 public:
@@ -34,6 +35,8 @@ public:
     CFrameBars* GetBars() const { return m_bars.get(); }
     // The tray icon, the notifications of scanned tags and the Auto Scan command.
     CReaderTray* GetReaderTray() const { return m_readerTray.get(); }
+    // The help pages' show-me requests.
+    CShowMe* GetShowMe() const { return m_showMe.get(); }
 
     // The record pane.
     void SetRecordTotal(int total) override;
@@ -83,6 +86,7 @@ private:
     CProgressStatusBar* m_statusBar = nullptr;
     std::unique_ptr<CFrameBars> m_bars;
     std::unique_ptr<CReaderTray> m_readerTray;
+    std::unique_ptr<CShowMe> m_showMe;
     int m_nRecordTotal = -1;
     int m_nCurrentRecord = 0;  // one-based
     int m_nContextBar = -1;
