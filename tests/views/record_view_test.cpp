@@ -81,7 +81,7 @@ protected:
 TEST_F(RecordViewTest, OpensOnTheCurrentAnimalWithItsCaptionAndBar) {
     EXPECT_EQ(view->GetFrame()->GetLabel(), doc->GetUserReadableName() + " : Record View");
     EXPECT_EQ(Frame()->GetContextBarKind(), 0);
-    EXPECT_EQ(TabCaptions(), (std::vector<wxString>{"General", "History", "Signet", "Genetics"}));
+    EXPECT_EQ(TabCaptions(), (std::vector<wxString>{"General", "History", "Picture", "Signet", "Genetics"}));
     EXPECT_EQ(general()->GetTattooEdit()->GetValue(), "A100");
     EXPECT_FALSE(general()->GetTattooEdit()->IsEditable());
 }
