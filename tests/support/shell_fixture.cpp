@@ -25,6 +25,11 @@ public:
     void SetUp() override {
         // No accessibility bus: the tests run on a bare virtual display.
         setenv("NO_AT_BRIDGE", "1", 1);
+        // SANE sees only its `test` backend, never the machine's scanners (it reads this once).
+        m_sane = std::filesystem::temp_directory_path() / ("cvl_sane_" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_sane);
+        std::ofstream(m_sane / "dll.conf") << "test\n";
+        setenv("SANE_CONFIG_DIR", m_sane.c_str(), 1);
         wxApp::SetInstance(new CSheepApp);
         static int argc = 1;
         static char name[] = "test_shell";
@@ -34,10 +39,13 @@ public:
     }
     void TearDown() override {
         if (m_started) wxEntryCleanup();
+        std::error_code ec;
+        std::filesystem::remove_all(m_sane, ec);
     }
 
 private:
     bool m_started = false;
+    std::filesystem::path m_sane;
 };
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new CWxEnvironment);
