@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -834,8 +835,9 @@ const std::vector<WString>& CSheep::FindImages() {
 }
 
 void CSheep::AddImage(const WString& path) {
-    FindImages();
-    m_images.push_back(path);
+    // A list filled only now already holds the new file.
+    const std::vector<WString>& images = FindImages();
+    if (std::find(images.begin(), images.end(), path) == images.end()) m_images.push_back(path);
 }
 
 WString CSheep::MakeImageName() {

@@ -202,6 +202,7 @@ struct CImageAcquisition::Shared {
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
+    bool wrote = false;  // the picture file is there
 };
 
 CImageAcquisition::CImageAcquisition(CSheepView& view) : m_view(view) {}
@@ -250,6 +251,7 @@ void CImageAcquisition::Start() {
     }
     const WString path = base + Utf8ToW(ScannedPictureExtension());
     m_sheep = CRefPtr<CSheep>(sheep);
+    m_path = path;
     m_shared = shared;
     shared->owner = this;
 
@@ -282,6 +284,7 @@ void CImageAcquisition::Start() {
         {
             std::lock_guard lock(shared->mutex);
             shared->done = true;
+            shared->wrote = status == SCAN_GOOD && fileError == 0;
         }
         shared->finished.notify_all();
         wxTheApp->CallAfter([weak, status, fileError, path] {
@@ -327,15 +330,18 @@ void CImageAcquisition::Stop() {
     std::shared_ptr<Shared> shared = std::move(m_shared);
     shared->owner = nullptr;
     shared->device.Cancel();
-    bool done;
+    bool done, wrote;
     {
         std::unique_lock lock(shared->mutex);
         done = shared->finished.wait_for(lock, kStopWait, [&] { return shared->done; });
+        wrote = shared->wrote;
     }
     if (done)
         m_worker.join();
     else
         m_worker.detach();  // it owns what it still uses; nothing of the view
     EndTransferUi();
+    // A picture that was written before the cancel arrived still belongs to its animal.
+    if (wrote && m_sheep) m_sheep->AddImage(m_path);
     m_sheep = CRefPtr<CSheep>();
 }

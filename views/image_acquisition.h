@@ -56,6 +56,7 @@ private:
     std::shared_ptr<Shared> m_shared;
     std::thread m_worker;
     CRefPtr<CSheep> m_sheep;
+    WString m_path;
     wxDialog* m_pCancelWindow = nullptr;
     std::unique_ptr<class wxWindowDisabler> m_pDisabler;
     bool m_bProgress = false;

@@ -612,6 +612,23 @@ TEST_F(PictureTest, NewPictureNameFollowsTheHighestNumber) {
     EXPECT_FALSE(std::filesystem::exists(WToUtf8(name)));
 }
 
+TEST_F(PictureTest, APictureTakenIsListedOnce) {
+    // Added before the list was ever filled: the search already finds the file.
+    CSheep* fresh = New(u"B1");
+    const WString taken = Utf8ToW((dir_ / "B1_0.jpg").string());
+    std::ofstream(WToUtf8(taken)) << "x";
+    fresh->AddImage(taken);
+    EXPECT_EQ(Names(fresh->FindImages()), (std::vector<std::string>{"B1.jpg", "B1_0.jpg"}));
+    // Added to a list filled before the file was there.
+    CSheep* filled = New(u"A1");
+    ASSERT_EQ(filled->FindImages().size(), 5u);
+    const WString next = Utf8ToW((dir_ / "A1_3.jpg").string());
+    std::ofstream(WToUtf8(next)) << "x";
+    filled->AddImage(next);
+    EXPECT_EQ(filled->FindImages().size(), 6u);
+    EXPECT_EQ(filled->FindImages().back(), next);
+}
+
 TEST_F(PictureTest, TattooNeverLeadsOutOfTheImageFolders) {
     std::filesystem::create_directories(dir_ / "sub");
     std::ofstream(dir_ / "sub" / "x.jpg") << "x";
