@@ -125,7 +125,10 @@ void CHostFrame::RefreshPairs() {
     for (const CSyncPair& pair : record.pairs) {
         const long item = m_pPairs->InsertItem(m_pPairs->GetItemCount(), wxString::FromUTF8(pair.replica));
         m_pPairs->SetItem(item, 1, wxString::FromUTF8(pair.original));
-        m_pPairs->SetItem(item, 2, StateText(CReplicaHost::JudgePair(record, pair, error)));
+        const CReplicaHost::PairState state = CReplicaHost::JudgePair(record, pair, error);
+        m_pPairs->SetItem(item, 2, StateText(state));
+        if (state == CReplicaHost::copyMissing || state == CReplicaHost::unreadable)
+            m_pLog->AppendText(wxString::FromUTF8(error) + "\n");
     }
     m_pUpdate->Enable(!IsUpdating() && !record.pairs.empty());
 }

@@ -291,6 +291,39 @@ TEST(ReplicaHost, MissingCopiesAndDamagedRecordsAreReported) {
     }
 }
 
+// What the window lists for a pair before an update: judged like the update judges it, nothing written.
+TEST(ReplicaHost, ThePairsStateBeforeAnUpdate) {
+    using S = CReplicaHost;
+    const Edit renameA1 = [](CSheepDoc& d, double ref) { Rename(d, u"A1", u"Ada", ref + kMinute); };
+    struct Case {
+        const char* what;
+        Edit mine, theirs;
+        bool removeOriginal;
+        CReplicaHost::PairState state;
+    } cases[] = {
+        {"neither changed", {}, {}, false, S::inStep},
+        {"the briefcase copy changed", renameA1, {}, false, S::replicaChanged},
+        {"the file changed", {}, renameA1, false, S::originalChanged},
+        {"both changed", renameA1, [](CSheepDoc& d, double ref) { Rename(d, u"A2", u"Bo", ref + kMinute); },
+         false, S::bothChanged},
+        {"the file is gone", {}, {}, true, S::copyMissing},
+    };
+    for (const Case& k : cases) {
+        CBriefcase b(Base);
+        b.Change(b.replica, k.mine);
+        b.Change(b.original, k.theirs);
+        if (k.removeOriginal) std::filesystem::remove(b.original);
+        const auto mine = FileBytes(b.replica);
+        CSyncRecord record(b.stick);
+        std::string error;
+        ASSERT_TRUE(record.Load(error));
+        ASSERT_EQ(record.pairs.size(), 1u);
+        EXPECT_EQ(CReplicaHost::JudgePair(record, record.pairs[0], error), k.state) << k.what;
+        EXPECT_EQ(error.empty(), k.state != S::copyMissing) << k.what << ": " << error;
+        EXPECT_EQ(FileBytes(b.replica), mine) << k.what;
+    }
+}
+
 // The update dies at each system call of its saves in turn (the process ends there, as in a power
 // cut): every file is then the old one or a whole new one, and the next update brings both in step.
 TEST(ReplicaHost, ACrashAtAnyPointLeavesNoTornCopy) {
