@@ -8,6 +8,7 @@
 #include <wx/timer.h>
 
 #include <functional>
+#include <vector>
 
 #include "platform/text.h"
 
