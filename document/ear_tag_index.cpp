@@ -1,6 +1,7 @@
 #include "document/ear_tag_index.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "document/midpoint_search.h"
 
@@ -11,6 +12,7 @@ WString CEarTagIndex::MakeKey(WStringView colour, WStringView number) {
 }
 
 bool CEarTagIndex::FindRange(WStringView key, int* first, int* count) const {
+    FilePending();
     CMidpointResult r = MidpointSearch(
         GetCount(), [&](int i) { return CompareOrdinal(key, m_entries[size_t(i)].m_strEarTag); });
     *first = r.mid;
@@ -34,6 +36,36 @@ bool CEarTagIndex::FindRange(WStringView key, int* first, int* count) const {
 
 void CEarTagIndex::Insert(WStringView key, WStringView tattoo) {
     if (key.empty()) return;
+    if (m_bConsistent)
+        m_pending.push_back({WString(key), WString(tattoo), -1});
+    else
+        InsertNow(key, tattoo);
+}
+
+void CEarTagIndex::FilePending() const {
+    if (m_pending.empty()) return;
+    auto& self = const_cast<CEarTagIndex&>(*this);
+    std::vector<CEarTagHashEntry> pending = std::move(m_pending);
+    m_pending.clear();
+    if (pending.size() == 1) {
+        self.InsertNow(pending[0].m_strEarTag, pending[0].m_strTattoo);
+        return;
+    }
+    const auto before = [](const CEarTagHashEntry& a, const CEarTagHashEntry& b) {
+        return CompareOrdinal(a.m_strEarTag, b.m_strEarTag) < 0;
+    };
+    // Stable both ways: equal keys keep the order they were inserted in, behind the entries filed.
+    std::stable_sort(pending.begin(), pending.end(), before);
+    std::vector<CEarTagHashEntry> merged;
+    merged.reserve(m_entries.size() + pending.size());
+    std::merge(std::make_move_iterator(m_entries.begin()), std::make_move_iterator(m_entries.end()),
+               std::make_move_iterator(pending.begin()), std::make_move_iterator(pending.end()),
+               std::back_inserter(merged), before);
+    m_entries = std::move(merged);
+    self.RenumberRuns();
+}
+
+void CEarTagIndex::InsertNow(WStringView key, WStringView tattoo) {
     CEarTagHashEntry entry{WString(key), WString(tattoo), -1};
     int first = 0, count = 0;
     if (FindRange(key, &first, &count)) {
@@ -50,6 +82,7 @@ void CEarTagIndex::Insert(WStringView key, WStringView tattoo) {
 }
 
 bool CEarTagIndex::Remove(WStringView tattoo) {
+    FilePending();
     bool removed = false;
     for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
         if (!EqualsNoCase(m_entries[size_t(i)].m_strTattoo, tattoo)) continue;
@@ -92,6 +125,7 @@ void CEarTagIndex::RenumberRunAt(int position) {
 }
 
 bool CEarTagIndex::IsConsistent() const {
+    FilePending();
     for (size_t i = 0; i < m_entries.size(); ++i) {
         const CEarTagHashEntry& e = m_entries[i];
         bool sameAsPrevious = i > 0 && m_entries[i - 1].m_strEarTag == e.m_strEarTag;
@@ -101,18 +135,25 @@ bool CEarTagIndex::IsConsistent() const {
         if (!sameAsPrevious && sameAsNext && e.m_nRunOffset != 0) return false;
         if (sameAsPrevious && e.m_nRunOffset != m_entries[i - 1].m_nRunOffset + 1) return false;
     }
+    m_bConsistent = true;
     return true;
 }
 
 void CEarTagIndex::Normalize() {
+    FilePending();
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [](const CEarTagHashEntry& a, const CEarTagHashEntry& b) {
                          return CompareOrdinal(a.m_strEarTag, b.m_strEarTag) < 0;
                      });
+    RenumberRuns();
+}
+
+void CEarTagIndex::RenumberRuns() {
     for (size_t i = 0; i < m_entries.size();) {
         size_t end = i + 1;
         while (end < m_entries.size() && m_entries[end].m_strEarTag == m_entries[i].m_strEarTag) ++end;
         for (size_t j = i; j < end; ++j) m_entries[j].m_nRunOffset = end - i == 1 ? -1 : int32_t(j - i);
         i = end;
     }
+    m_bConsistent = true;
 }

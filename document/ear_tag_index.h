@@ -23,7 +23,8 @@ public:
     // last midpoint of the search (0 when empty) and count 0.
     bool FindRange(WStringView key, int* first, int* count) const;
     // Files the animal under key behind the run of that key, or alone at its sorted place. An empty
-    // key files nothing.
+    // key files nothing. Inserts in a row are filed together at the next look at the index, so that
+    // an import does not move the whole index once per animal.
     void Insert(WStringView key, WStringView tattoo);
     // Takes every entry of the animal (its key compared without regard to case) out of the index and
     // renumbers what is left of their runs. True when there was one.
@@ -32,19 +33,40 @@ public:
     // index is walked only when the run does not hold the animal (a stored index may not match).
     bool Remove(WStringView key, WStringView tattoo);
 
-    const std::vector<CEarTagHashEntry>& Entries() const { return m_entries; }
+    const std::vector<CEarTagHashEntry>& Entries() const {
+        FilePending();
+        return m_entries;
+    }
     // Stored entries as read; Normalize makes them sorted with consistent runs.
-    void Assign(std::vector<CEarTagHashEntry> entries) { m_entries = std::move(entries); }
+    void Assign(std::vector<CEarTagHashEntry> entries) {
+        m_pending.clear();
+        m_entries = std::move(entries);
+        m_bConsistent = false;
+    }
     // True when the entries are sorted and every run counts from 0 (or is -1 alone).
     bool IsConsistent() const;
     // Sorts (stable) and renumbers every run.
     void Normalize();
-    void Clear() { m_entries.clear(); }
-    int GetCount() const { return int(m_entries.size()); }
+    void Clear() {
+        m_entries.clear();
+        m_pending.clear();
+        m_bConsistent = true;
+    }
+    int GetCount() const {
+        FilePending();
+        return int(m_entries.size());
+    }
 
 private:
+    void InsertNow(WStringView key, WStringView tattoo);
+    void FilePending() const;
     void RenumberRunAt(int position);
+    void RenumberRuns();
     void EraseAt(int position);
 
-    std::vector<CEarTagHashEntry> m_entries;
+    mutable std::vector<CEarTagHashEntry> m_entries;
+    // Inserted but not yet filed; only while the entries are known to be consistent, where filing
+    // them together gives the same index as filing them one by one.
+    mutable std::vector<CEarTagHashEntry> m_pending;
+    mutable bool m_bConsistent = true;
 };

@@ -128,3 +128,50 @@ TEST(EarTagIndex, RemovingUnderAKeyTakesTheAnimalFromItsRunOrWhereverItIs) {
     EXPECT_FALSE(index.Remove(u"", u"Z"));
     EXPECT_TRUE(index.IsConsistent());
 }
+
+// Inserts filed together (nothing looks at the index between them) give the index that filing each
+// at once gives: runs in the order of insertion behind what was filed, every run numbered.
+TEST(EarTagIndex, InsertsFiledTogetherGiveTheIndexOfInsertsFiledOneByOne) {
+    const std::pair<const char16_t*, const char16_t*> inserts[] = {
+        {u"Red0042", u"A"}, {u"Blue0001", u"B"}, {u"Red0042", u"C"}, {u"Red0041", u"D"}, {u"Blue0001", u"E"},
+        {u"Red0042", u"F"}, {u"Green0007", u"G"}, {u"Blue0000", u"H"}, {u"red0042", u"I"}, {u"Red00420", u"J"},
+    };
+    struct Start {
+        const char* what;
+        std::vector<CEarTagHashEntry> stored;
+        bool normalize;
+    };
+    const Start starts[] = {
+        {"empty", {}, true},
+        {"with runs filed", {{u"Red0042", u"X", 0}, {u"Red0042", u"Y", 1}, {u"White0003", u"Z", -1}}, true},
+        // A stored index that is out of order is filed into one entry at a time, as it always was.
+        {"out of order", {{u"Red0042", u"X", 5}, {u"Blue0001", u"Y", -1}}, false},
+    };
+    for (const Start& start : starts) {
+        SCOPED_TRACE(start.what);
+        CEarTagIndex together, oneByOne;
+        for (CEarTagIndex* index : {&together, &oneByOne}) {
+            index->Assign(start.stored);
+            if (start.normalize) index->Normalize();
+        }
+        for (const auto& [key, tattoo] : inserts) {
+            together.Insert(key, tattoo);
+            oneByOne.Insert(key, tattoo);
+            ASSERT_GT(oneByOne.GetCount(), 0);  // a look at the index files what is waiting
+        }
+        EXPECT_EQ(together.Entries(), oneByOne.Entries());
+        EXPECT_EQ(together.IsConsistent(), start.normalize);
+        if (start.normalize) {
+            int first = -1, count = -1;
+            ASSERT_TRUE(together.FindRange(u"Red0042", &first, &count));
+            EXPECT_EQ(count, start.stored.empty() ? 3 : 5);
+        }
+    }
+    // What waits is filed before a removal looks for the animal.
+    CEarTagIndex index;
+    index.Insert(u"Red1", u"A");
+    index.Insert(u"Red1", u"B");
+    EXPECT_TRUE(index.Remove(u"Red1", u"a"));
+    EXPECT_EQ(Tattoos(index), (std::vector<WString>{u"B"}));
+    EXPECT_EQ(Offsets(index), (std::vector<int>{-1}));
+}
