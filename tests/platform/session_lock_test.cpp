@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "support/private_bus.h"
+
 namespace {
 
 constexpr const char* kOurSession = "/org/freedesktop/login1/session/_31";
@@ -22,20 +24,14 @@ constexpr const char* kManagerXml =
 class SessionLockTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* argv[] = {"dbus-daemon", "--session", "--nofork", "--print-address", nullptr};
+        ASSERT_FALSE(bus_.Address().empty());
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus_.Address().c_str(), 1);
         GError* err = nullptr;
-        daemon_ = g_subprocess_newv(argv, G_SUBPROCESS_FLAGS_STDOUT_PIPE, &err);
-        ASSERT_NE(daemon_, nullptr) << (err ? err->message : "");
-        GDataInputStream* out = g_data_input_stream_new(g_subprocess_get_stdout_pipe(daemon_));
-        gchar* line = g_data_input_stream_read_line(out, nullptr, nullptr, &err);
-        g_object_unref(out);
-        ASSERT_NE(line, nullptr);
-        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", line, 1);
         logind_ = g_dbus_connection_new_for_address_sync(
-            line, GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                       G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            bus_.Address().c_str(),
+            GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                 G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
             nullptr, nullptr, &err);
-        g_free(line);
         ASSERT_NE(logind_, nullptr) << (err ? err->message : "");
         GVariant* owned = g_dbus_connection_call_sync(
             logind_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
@@ -66,11 +62,6 @@ protected:
             g_object_unref(logind_);
         }
         if (node_) g_dbus_node_info_unref(node_);
-        if (daemon_) {
-            g_subprocess_force_exit(daemon_);
-            g_subprocess_wait(daemon_, nullptr, nullptr);
-            g_object_unref(daemon_);
-        }
         ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     }
 
@@ -87,7 +78,7 @@ protected:
         return done();
     }
 
-    GSubprocess* daemon_ = nullptr;
+    CPrivateBus bus_;
     GDBusConnection* logind_ = nullptr;
     GDBusNodeInfo* node_ = nullptr;
     guint registration_ = 0;
