@@ -3,9 +3,11 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "automation_sample.h"
+#include "support/private_bus.h"
 
 namespace {
 
@@ -15,16 +17,9 @@ constexpr const char* kTestName = "net.velmora.DedovTest";
 class DBusServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* argv[] = {"dbus-daemon", "--session", "--nofork", "--print-address", nullptr};
-        GError* err = nullptr;
-        daemon_ = g_subprocess_newv(argv, G_SUBPROCESS_FLAGS_STDOUT_PIPE, &err);
-        ASSERT_NE(daemon_, nullptr) << (err ? err->message : "");
-        GDataInputStream* out = g_data_input_stream_new(g_subprocess_get_stdout_pipe(daemon_));
-        gchar* line = g_data_input_stream_read_line(out, nullptr, nullptr, &err);
-        g_object_unref(out);
-        ASSERT_NE(line, nullptr);
-        address_ = line;
-        g_free(line);
+        bus_ = std::make_unique<CPrivateBus>();
+        address_ = bus_->Address();
+        ASSERT_FALSE(address_.empty());
 
         items_ = CRefPtr<CSampleItems>::Adopt(new CSampleItems);
         for (const char16_t* name : {u"First", u"Second"}) {
@@ -41,11 +36,7 @@ protected:
     void TearDown() override {
         if (client_) g_object_unref(client_);
         server_.Stop();
-        if (daemon_) {
-            g_subprocess_force_exit(daemon_);
-            g_subprocess_wait(daemon_, nullptr, nullptr);
-            g_object_unref(daemon_);
-        }
+        bus_.reset();
     }
 
     GDBusConnection* Connect() {
@@ -125,7 +116,7 @@ protected:
         }
     }
 
-    GSubprocess* daemon_ = nullptr;
+    std::unique_ptr<CPrivateBus> bus_;
     std::string address_;
     CRefPtr<CSampleItems> items_;
     CDBusAutomationServer server_;
