@@ -34,6 +34,20 @@ public:
     int OnWizardBack() override { return int(kDownloadTypePageId); }
 };
 
+// Once the flock may have changed there is nothing left to cancel: Cancel reads Close.
+class CApplyPage : public CDownloadWizard12 {
+public:
+    CApplyPage(CUploadWizard& sheet, CDownloadState& state, IDownloadDocument& doc)
+        : CDownloadWizard12(state, doc), m_sheet(sheet) {}
+    void OnSetActive() override {
+        m_sheet.SetCancelToClose(true);
+        CDownloadWizard12::OnSetActive();
+    }
+
+private:
+    CUploadWizard& m_sheet;
+};
+
 }  // namespace
 
 CDownloadWizard1::CDownloadWizard1() : CCvlPropertyPage(kDownloadWelcomePageId) {
@@ -127,7 +141,7 @@ int32_t RunDownloadWizard(const EIDSourceWindow* parent, const char16_t* port, c
     CEventTypePage eventType(state, flock);
     CDownloadWizard16 mapping(state, flock);
     CDownloadWizard17 validation(state, flock);
-    CDownloadWizard12 apply(state, flock);
+    CApplyPage apply(sheet, state, flock);
     CDownloadWizard20 finish;
     for (CSheetPage* page : std::initializer_list<CSheetPage*>{&welcome, &type, &transfer, &empty, &review, &eventType,
                                                                &mapping, &validation, &apply, &finish})

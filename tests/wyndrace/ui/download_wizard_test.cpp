@@ -118,6 +118,7 @@ TEST_F(DownloadWizard, EquivalenceTableSetsEidsAndSetsUpANewAnimal) {
             Sheet(dialog).PressNext();
             Pump();
             EXPECT_EQ(ActiveId(dialog), kDownloadFinishPageId);
+            EXPECT_EQ(dynamic_cast<wxButton*>(dialog.FindWindow(wxID_CANCEL))->GetLabel(), "Close");
             Sheet(dialog).PressFinish();
             return int(wxID_OK);
         },
