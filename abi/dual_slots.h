@@ -37,8 +37,9 @@ constexpr int kGetEventCodes = 11;  // (IEventCodes**)
 constexpr int kValidateTattoo = 12; // (BSTR, VARIANT_BOOL*)
 }  // namespace breed
 
-// IEventCodes and IEventCodeProperties: Item takes a 0-based index
+// IEventCodes (Item takes a code number or a name) and IEventCodeProperties (a 0-based index)
 namespace event_codes {
+constexpr int kNewEnum = 7; // (IUnknown**): IEnumVARIANT of the codes' IDispatch (their Value the default)
 constexpr int kItem = 8;    // (VARIANT, IEventCode** or IEventCodeProperty**)
 constexpr int kCount = 11;  // (long*)
 }  // namespace event_codes

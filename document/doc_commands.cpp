@@ -1,5 +1,6 @@
 #include "document/doc_commands.h"
 
+#include "document/reader_manager.h"
 #include "document/sheep_doc.h"
 #include "platform/archive.h"
 #include "platform/settings.h"
@@ -37,9 +38,13 @@ CCommandState GetDocCommandState(const CSheepDoc& doc, int command) {
         case ID_OPTIONS_EVENTS:
         case ID_OPERATIONS_TUPPING:
         case ID_OPERATIONS_LAMBING:
-        case ID_EID_DOWNLOAD:
             state.enabled = true;
             break;
+        case ID_EID_DOWNLOAD: {
+            const CEIDReaderManager* reader = CvlGetReaderManager();
+            state.enabled = reader && (reader->GetSupportedModes() & EID_MODE_DOWNLOAD);
+            break;
+        }
         case ID_FILE_UPLOAD:
             state.enabled = IsUploadConfigured();
             break;

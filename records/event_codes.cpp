@@ -18,7 +18,8 @@ bool NameOfCode(const CBreedLibrary& library, uint32_t code, WString* name) {
     const int32_t length = getName(static_cast<int32_t>(code), nullptr, 0);
     if (length < 0) return false;
     WString buffer(static_cast<size_t>(length) + 1, u'\0');
-    if (getName(static_cast<int32_t>(code), buffer.data(), length) == -1) return false;
+    // The size counts the terminator, as the length did not.
+    if (getName(static_cast<int32_t>(code), buffer.data(), length + 1) == -1) return false;
     buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
     *name = std::move(buffer);
     return true;

@@ -21,6 +21,7 @@
 
 #include "abi/breed_abi.h"
 #include "document/doc_commands.h"
+#include "document/reader_manager.h"
 #include "document/sheep_doc.h"
 #include "document/ui/breeding_pages.h"
 #include "document/ui/options_pages.h"
@@ -125,8 +126,26 @@ const int kAnsweredCommands[] = {
     ID_SHEEP_FIRST,        ID_SHEEP_NEXT,         ID_SHEEP_PREVIOUS, ID_SHEEP_LAST,        ID_GO_BACK,
     ID_GO_FORWARD,         ID_SHEEP_ADD,          ID_SHEEP_GOTO,     ID_FILE_IMPORT,       ID_FILE_EXPORT,
     ID_OPERATIONS_TUPPING, ID_OPERATIONS_LAMBING, ID_OPTIONS_FARM,   ID_OPTIONS_EVENTS,    ID_FILE_PROPERTIES,
-    ID_FILE_UPLOAD};
-const int kWaitingCommands[] = {ID_SHEEP_SIGNET, ID_EID_DOWNLOAD, ID_EID_UPLOAD};
+    ID_FILE_UPLOAD,        ID_EID_DOWNLOAD};
+const int kWaitingCommands[] = {ID_SHEEP_SIGNET, ID_EID_UPLOAD};
+
+// The reader's download wizard; a flock it changed is marked and redrawn.
+void RunReaderDownload(wxWindow* frame, CSheepDoc& core) {
+    CEIDReaderManager* reader = CvlGetReaderManager();
+    if (!reader) return;
+    // No animals to hand out; the transfer page goes to the manager, which tells it of the port's removal.
+    EIDSourceWindow source{frame, reader, nullptr};
+    source.send = [](void* context, uint32_t message, uintptr_t, intptr_t lParam) -> intptr_t {
+        if (message == WM_EIDTRANSFERPAGE)
+            static_cast<CEIDReaderManager*>(context)->SetTransferPage(reinterpret_cast<const EIDTransferPage*>(lParam));
+        return 0;
+    };
+    const bool changed = reader->DownloadFromReader(&source, core.GetDocumentDual());
+    reader->SetTransferPage(nullptr);
+    if (!changed) return;
+    core.SetModifiedFlag(true);
+    core.UpdateAllViews(nullptr);
+}
 
 // The program's number of a report command from its wx id.
 int ReportCommandOf(int wxId) {
@@ -562,6 +581,9 @@ void CFrameBars::OnDocCommand(int command) {
             return;
         case ID_FILE_UPLOAD:
             RunSyncWizard(m_pFrame, *core);
+            return;
+        case ID_EID_DOWNLOAD:
+            RunReaderDownload(m_pFrame, *core);
             return;
         case ID_GO_BACK:
             core->OnGoBack();

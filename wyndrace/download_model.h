@@ -185,6 +185,9 @@ bool ApplyDownload(IDownloadFlock& flock, const CDownloadDecisions& decisions,
 struct CDownloadState {
     int mode = 1;  // 1 the equivalence table, 2 the control table
     std::vector<WString> received;
+    // Where the records are when another page keeps them (the transfer page's sheet).
+    const std::vector<WString>* source = nullptr;
+    const std::vector<WString>& Received() const { return source ? *source : received; }
     CDownloadDecisions decisions;
     std::vector<int> mapping;
     std::vector<CControlEvent> events;

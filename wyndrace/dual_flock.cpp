@@ -3,6 +3,7 @@
 #include "abi/dual_slots.h"
 #include "platform/automation/slot_call.h"
 #include "platform/automation/variant.h"
+#include "records/event_codes.h"
 
 namespace {
 
@@ -132,9 +133,25 @@ std::vector<CEventCodeInfo> CDualDownloadDocument::EventCodes() {
     if (!breed) return out;
     CHeld codes;
     if (FAILED(CallSlot(breed.Get(), breed::kGetEventCodes, codes.Out())) || !codes) return out;
-    for (long i = 0, n = Count(codes.Get(), event_codes::kCount); i < n; ++i) {
-        CHeld code(ItemAt(codes.Get(), i));
-        if (!code) continue;
+    // The codes' Item takes a code number or a name, not a position: the enumerator hands out each
+    // code, whose dual interface answers by slot.
+    CHeld unknown;
+    if (FAILED(CallSlot(codes.Get(), event_codes::kNewEnum, unknown.Out())) || !unknown) return out;
+    std::vector<void*> found;
+    if (auto* walk = QueryInterfaceAs<IEnumVARIANT>(static_cast<IUnknown*>(unknown.Get()), IID_IEnumVARIANT)) {
+        VARIANT item;
+        ULONG got = 0;
+        while (walk->Next(1, &item, &got) == S_OK && got == 1) {
+            void* dual = nullptr;
+            if (item.vt == VT_DISPATCH && item.pdispVal &&
+                SUCCEEDED(item.pdispVal->QueryInterface(IID_IEventCode, &dual)) && dual)
+                found.push_back(dual);
+            VariantClear(&item);
+        }
+        walk->Release();
+    }
+    for (void* each : found) {
+        CHeld code(each);
         VARIANT_BOOL typed = VARIANT_FALSE;
         if (FAILED(CallSlot(code.Get(), event_code::kGetTypeBit0, &typed)) || typed) continue;
         CEventCodeInfo info;

@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "wyndrace/exchanges.h"
 #include "wyndrace/scan.h"
+#include "wyndrace/download_wizard.h"
 #include "wyndrace/upload_wizard.h"
 
 CVL_VERSION_NOTE(1, 0, 0, 0, "1.0.0.0");
@@ -34,10 +35,8 @@ int WxReaderMessage(const WString& text, unsigned type) {
     return IDOK;
 }
 
-// The download wizard is not built yet: it ends as cancelled.
-int32_t DownloadDlg(const EIDSourceWindow* /*parent*/, const char16_t* /*port*/, COMMCONFIG* /*config*/,
-                    IDocument* /*doc*/) {
-    return 0;
+int32_t DownloadDlg(const EIDSourceWindow* parent, const char16_t* port, COMMCONFIG* config, IDocument* doc) {
+    return RunDownloadWizard(parent, port, config, doc);
 }
 
 int32_t TestDeviceEntry(uint32_t flags, const char16_t* port, COMMCONFIG* config) {

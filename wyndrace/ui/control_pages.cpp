@@ -114,7 +114,7 @@ int CDownloadWizard15::OnWizardNext() {
         }
     m_state.control.shownUnit = WeightUnit::None;
     m_state.mapping.assign(code.parameters.size(), -1);
-    m_state.events = BuildControlEvents(m_state.received);
+    m_state.events = BuildControlEvents(m_state.Received());
     return code.parameters.empty() ? int(kDownloadValidationPageId) : WIZ_NEXT;
 }
 
@@ -297,7 +297,7 @@ bool CDownloadWizard17::ChooseUnit(WeightUnit unit) {
     if (bad >= 0) {
         Tell(GetWindow(), kNotNumeric);
         for (long item = 0; item < m_pList->GetItemCount(); ++item)
-            if (m_pList->GetItemData(item) == bad) SelectOnly(item);
+            if (m_pList->GetItemData(item) == wxUIntPtr(bad)) SelectOnly(item);
         restore();
         return false;
     }
@@ -333,7 +333,7 @@ int CDownloadWizard17::OnWizardNext() {
         const CControlEvent& e = m_state.events[size_t(undated)];
         Tell(GetWindow(), FormatPlaceholders(kUndated, {e.tattoo.empty() ? EidText(e.eid) : e.tattoo}));
         for (long item = 0; item < m_pList->GetItemCount(); ++item)
-            if (m_pList->GetItemData(item) == undated) SelectOnly(item);
+            if (m_pList->GetItemData(item) == wxUIntPtr(undated)) SelectOnly(item);
         return WIZ_STAY;
     }
     if (const int k = ParameterOfType(kParameterAddress); k >= 0) {

@@ -79,7 +79,7 @@ const CReviewRow& CDownloadWizard11::RowOf(long item) const {
 }
 
 void CDownloadWizard11::Rebuild() {
-    m_model.Build(m_state.received, m_doc, m_state.decisions, m_pOnlyErrors->GetValue());
+    m_model.Build(m_state.Received(), m_doc, m_state.decisions, m_pOnlyErrors->GetValue());
     m_pList->DeleteAllItems();
     for (size_t i = 0; i < m_model.Rows().size(); ++i) {
         const CReviewRow& row = m_model.Rows()[i];

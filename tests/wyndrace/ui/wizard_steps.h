@@ -18,7 +18,9 @@ inline std::function<int(wxDialog&)> Says(const char* text, int answer = wxID_OK
     return [text, answer](wxDialog& dialog) {
         auto* box = dynamic_cast<wxMessageDialog*>(&dialog);
         EXPECT_NE(box, nullptr);
-        if (box) EXPECT_EQ(box->GetMessage(), text);
+        if (box) {
+            EXPECT_EQ(box->GetMessage(), text);
+        }
         return answer;
     };
 }
