@@ -171,6 +171,22 @@ void CFrameBars::AddBar(wxWindow* bar, int id, const wxString& name, const wxStr
                         int position) {
     bar->SetId(WxCommandId(id));
     m_bars.push_back(bar);
+    // A button's prompt goes to the status bar while the pointer rests on it.
+    if (auto* tools = dynamic_cast<wxAuiToolBar*>(bar)) {
+        tools->Bind(wxEVT_MOTION, [this, tools](wxMouseEvent& event) {
+            event.Skip();
+            wxAuiToolBarItem* item = tools->FindToolByPosition(event.GetX(), event.GetY());
+            const wxString prompt = item ? item->GetLongHelp() : wxString();
+            if (prompt.empty())
+                m_pFrame->DoGiveHelp(wxEmptyString, false);
+            else
+                m_pFrame->DoGiveHelp(prompt, true);
+        });
+        tools->Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& event) {
+            event.Skip();
+            m_pFrame->DoGiveHelp(wxEmptyString, false);
+        });
+    }
     m_manager.AddPane(bar, wxAuiPaneInfo()
                                .Name(name)
                                .Caption(title)
@@ -229,6 +245,9 @@ void CFrameBars::CreateFilterBar() {
     m_pType = new wxChoice(bar, WxCommandId(ID_EXTRACT_TYPE), wxDefaultPosition, wxSize(kTypeWidth, -1));
     m_pType->SetFont(font);
     for (const char16_t* kind : kExtractionKinds) m_pType->Append(ToWx(kind));
+    // Wide enough for the longest kind beside the drop-down arrow of this desktop's theme.
+    m_pType->SetMinSize(wxSize(std::max(kTypeWidth, m_pType->GetBestSize().x), -1));
+    m_pType->SetSize(m_pType->GetMinSize().x, -1);
     bar->AddControl(m_pType, "Extract Type");
     bar->AddSpacer(kSeparatorWidth);
 

@@ -1,6 +1,7 @@
 #include "shell/main_frame.h"
 
 #include <wx/app.h>
+#include <wx/cshelp.h>
 #include <wx/menu.h>
 #include <wx/utils.h>
 
@@ -84,6 +85,12 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     for (int id : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE,
                    ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
+    // No window cuts animals: Cut stays grey unless a view takes it.
+    Bind(
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_EDIT_CUT);
+    // "?": the next window clicked shows its pop-up from the help book.
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { wxContextHelp help(this); }, ID_CONTEXT_HELP);
     // The record view answers File Report; elsewhere it stays grey.
     Bind(
         wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_FILE_REPORT);
@@ -167,6 +174,8 @@ void CMainFrame::BuildMenus() {
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
 
     auto* help = new wxMenu;
+    help->Append(ID_HELP_FINDER, "&Help Topics\tF1");
+    help->AppendSeparator();
     help->Append(ID_APP_ABOUT, "&About Corvalen...");
 
     auto* bar = new wxMenuBar;

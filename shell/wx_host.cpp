@@ -4,6 +4,7 @@
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
+#include "shell/help_book.h"
 #include "shell/main_frame.h"
 #include "shell/progress_status_bar.h"
 #include "views/wx_text.h"
@@ -72,8 +73,15 @@ int CWxHost::DoMessageBox(const CvlMessage& msg) {
     if (m_answerer) return m_answerer(msg);
     wxWindow* parent = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
     const wxString caption = msg.caption.empty() ? wxString("Corvalen") : ToWx(msg.caption);
-    wxMessageDialog dialog(parent, ToWx(msg.text), caption, MessageStyle(msg.type));
-    return ResultOf(dialog.ShowModal());
+    long style = MessageStyle(msg.type);
+    if ((msg.type & MB_HELP) && m_pHelpBook) style |= wxHELP;
+    for (;;) {
+        wxMessageDialog dialog(parent, ToWx(msg.text), caption, style);
+        const int result = dialog.ShowModal();
+        if (result != wxID_HELP) return ResultOf(result);
+        // Help answers nothing: the question comes back once the help is closed.
+        m_pHelpBook->ShowPromptHelp(msg.helpId, parent);
+    }
 }
 
 void CWxHost::SetMessageText(const WString& text) {

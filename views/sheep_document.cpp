@@ -87,6 +87,8 @@ bool CSheepDocument::OnCloseDocument() {
     NotifyClosing();
     m_core->OnCloseDocument();
     m_core->UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    // The emptied views have just shown a total of 0: no record set is left to count.
+    ClearRecordPane();
     wxDocument::Modify(false);
     return true;
 }
