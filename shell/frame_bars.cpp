@@ -569,6 +569,7 @@ void CFrameBars::OnUpdateDocCommand(wxUpdateUIEvent& event, int command) {
     const CCommandState state = GetDocCommandState(*core, command);
     event.Enable(state.enabled);
     if (command >= ID_FILTER_RAMS && command <= ID_FILTER_LAMBS) {
+        if (m_bExtractionGreyed) event.Enable(false);
         event.Check(state.checked);
         if (auto* bar = dynamic_cast<wxAuiToolBar*>(m_pFrame->FindWindow(WxCommandId(ID_BAR_FILTER)))) {
             const wxString prompt = ToWx(GetFilterPrompt(core->GetExtractionCriteria(), command));
@@ -579,7 +580,7 @@ void CFrameBars::OnUpdateDocCommand(wxUpdateUIEvent& event, int command) {
 }
 
 void CFrameBars::OnUpdateFilterControl(wxUpdateUIEvent& event) {
-    event.Enable(GetFilterCore() != nullptr);
+    event.Enable(GetFilterCore() != nullptr && !m_bExtractionGreyed);
 }
 
 // ---- bars and their state ---------------------------------------------------------------------------

@@ -281,6 +281,10 @@ void CMainFrame::SetCurrentRecord(int index) {
     UpdateRecordPane();
 }
 
+void CMainFrame::EnableExtractionMenu(bool grey) {
+    if (m_bars) m_bars->SetExtractionGreyed(grey);
+}
+
 WString CMainFrame::GetRecordPaneText() const {
     if (m_nRecordTotal == -1) return {};
     const std::string position = m_nCurrentRecord < 1 ? std::string("-") : std::to_string(m_nCurrentRecord);

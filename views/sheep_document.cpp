@@ -144,6 +144,10 @@ void CSheepDocument::ClearRecordPane() {
     if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(-1);
 }
 
+void CSheepDocument::EnableExtractionMenu(bool grey) {
+    if (IViewFrameSite* site = GetViewFrameSite()) site->EnableExtractionMenu(grey);
+}
+
 // ---- the core's automation frame ----------------------------------------------------------------
 
 WString CSheepDocument::GetPathName() const {

@@ -588,3 +588,13 @@ TEST_F(BarsTest, TheFilterBarShowsItsKindsWholeAndItsPromptsInTheStatusBar) {
     bar->ProcessWindowEvent(leave);
     EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(0), idle);
 }
+
+TEST_F(BarsTest, TheDocumentGreysAndGivesBackTheCriteriaCommands) {
+    const int criteria[] = {ID_FILTER_RAMS, ID_FILTER_EWES, ID_FILTER_ADULTS, ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS,
+                            ID_EXTRACT_TYPE};
+    for (int command : criteria) EXPECT_TRUE(Enabled(command)) << command;
+    core().EnableExtractionMenu(TRUE);
+    for (int command : criteria) EXPECT_FALSE(Enabled(command)) << command;
+    core().EnableExtractionMenu(FALSE);
+    for (int command : criteria) EXPECT_TRUE(Enabled(command)) << command;
+}
