@@ -42,6 +42,8 @@ public:
     virtual int GetOpenDocumentCount() const { return 1; }
     // The main frame's record pane shows no record.
     virtual void ClearRecordPane() {}
+    // Greys or enables the criteria commands of the main window.
+    virtual void EnableExtractionMenu(bool /*grey*/) {}
     // For an address the address book has lost: the book's search for a new entry (true when the
     // user chose one), or the edit dialog of the local address replacing it (true on OK).
     virtual bool FindAddressInBook(CMAPIAddress& /*address*/) { return false; }

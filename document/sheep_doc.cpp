@@ -403,6 +403,10 @@ void CSheepDoc::SetColumns(const CDWordArray* columns) {
     UpdateAllViews(nullptr, HINT_COLUMNS);
 }
 
+void CSheepDoc::EnableExtractionMenu(BOOL grey) {
+    if (IDocumentShell* shell = m_file.m_pShell) shell->EnableExtractionMenu(grey != FALSE);
+}
+
 int CSheepDoc::CountMatchingSheep() const {
     const CCriteria& criteria = *GetCriteria();
     return int(std::count_if(m_flock.begin(), m_flock.end(),

@@ -127,6 +127,8 @@ public:
     void SetColumns(const CDWordArray* columns);
     // The animals that meet the extraction criteria.
     int CountMatchingSheep() const;
+    // Greys (TRUE) or enables the main window's criteria commands and the filter bar's controls.
+    void EnableExtractionMenu(BOOL grey);
     void SetEartagColourMap(const std::map<WString, WString>& colours) {
         m_stores.SetEartagColourMap(colours);
     }

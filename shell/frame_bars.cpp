@@ -183,6 +183,22 @@ void CFrameBars::AddBar(wxWindow* bar, int id, const wxString& name, const wxStr
                         int position) {
     bar->SetId(WxCommandId(id));
     m_bars.push_back(bar);
+    // A button's prompt goes to the status bar while the pointer rests on it.
+    if (auto* tools = dynamic_cast<wxAuiToolBar*>(bar)) {
+        tools->Bind(wxEVT_MOTION, [this, tools](wxMouseEvent& event) {
+            event.Skip();
+            wxAuiToolBarItem* item = tools->FindToolByPosition(event.GetX(), event.GetY());
+            const wxString prompt = item ? item->GetLongHelp() : wxString();
+            if (prompt.empty())
+                m_pFrame->DoGiveHelp(wxEmptyString, false);
+            else
+                m_pFrame->DoGiveHelp(prompt, true);
+        });
+        tools->Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& event) {
+            event.Skip();
+            m_pFrame->DoGiveHelp(wxEmptyString, false);
+        });
+    }
     m_manager.AddPane(bar, wxAuiPaneInfo()
                                .Name(name)
                                .Caption(title)
@@ -285,6 +301,9 @@ void CFrameBars::CreateFilterBar() {
     m_pType = new wxChoice(bar, WxCommandId(ID_EXTRACT_TYPE), wxDefaultPosition, wxSize(kTypeWidth, -1));
     m_pType->SetFont(font);
     for (const char16_t* kind : kExtractionKinds) m_pType->Append(ToWx(kind));
+    // Wide enough for the longest kind beside the drop-down arrow of this desktop's theme.
+    m_pType->SetMinSize(wxSize(std::max(kTypeWidth, m_pType->GetBestSize().x), -1));
+    m_pType->SetSize(m_pType->GetMinSize().x, -1);
     bar->AddControl(m_pType, "Extract Type");
     bar->AddSpacer(kSeparatorWidth);
 
@@ -617,6 +636,7 @@ void CFrameBars::OnUpdateDocCommand(wxUpdateUIEvent& event, int command) {
     const CCommandState state = GetDocCommandState(*core, command);
     event.Enable(state.enabled);
     if (command >= ID_FILTER_RAMS && command <= ID_FILTER_LAMBS) {
+        if (m_bExtractionGreyed) event.Enable(false);
         event.Check(state.checked);
         if (auto* bar = dynamic_cast<wxAuiToolBar*>(m_pFrame->FindWindow(WxCommandId(ID_BAR_FILTER)))) {
             const wxString prompt = ToWx(GetFilterPrompt(core->GetExtractionCriteria(), command));
@@ -627,7 +647,7 @@ void CFrameBars::OnUpdateDocCommand(wxUpdateUIEvent& event, int command) {
 }
 
 void CFrameBars::OnUpdateFilterControl(wxUpdateUIEvent& event) {
-    event.Enable(GetFilterCore() != nullptr);
+    event.Enable(GetFilterCore() != nullptr && !m_bExtractionGreyed);
 }
 
 // ---- bars and their state ---------------------------------------------------------------------------

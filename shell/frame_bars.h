@@ -50,6 +50,8 @@ public:
     // ---- Record Filter bar -----------------------------------------------------------------------
     void ShowCriteria(const CCriteria& criteria);
     wxChoice* GetTypeList() const { return m_pType; }
+    // The document's grey criteria commands: they stay grey whatever the document says.
+    void SetExtractionGreyed(bool grey) { m_bExtractionGreyed = grey; }
     wxTextCtrl* GetYearEdit() const { return m_pYear; }
     wxDatePickerCtrl* GetDatePicker() const { return m_pDate; }
     wxSpinButton* GetYearSpin() const { return m_pSpin; }
@@ -136,6 +138,7 @@ private:
     wxDocManager* m_pManager;
     wxAuiManager m_manager;
     bool m_bTooltips = true;
+    bool m_bExtractionGreyed = false;
     wxComboBox* m_pZoom = nullptr;
     wxAuiToolBar* m_pStandard = nullptr;
     std::vector<int> m_standardLayout;

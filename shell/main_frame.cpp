@@ -1,6 +1,7 @@
 #include "shell/main_frame.h"
 
 #include <wx/app.h>
+#include <wx/cshelp.h>
 #include <wx/menu.h>
 #include <wx/utils.h>
 
@@ -87,6 +88,12 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     for (int id : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE,
                    ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS, ID_MULTIPLE_DATA_ENTRY})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
+    // No window cuts animals: Cut stays grey unless a view takes it.
+    Bind(
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_EDIT_CUT);
+    // "?": the next window clicked shows its pop-up from the help book.
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { wxContextHelp help(this); }, ID_CONTEXT_HELP);
     // The record view answers File Report; elsewhere it stays grey.
     Bind(
         wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_FILE_REPORT);
@@ -178,6 +185,8 @@ void CMainFrame::BuildMenus() {
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
 
     auto* help = new wxMenu;
+    help->Append(ID_HELP_FINDER, "&Help Topics\tF1");
+    help->AppendSeparator();
     help->Append(ID_HELP_DETECT_AND_REPAIR, "&Detect and Repair...");
     help->Append(ID_APP_ABOUT, "&About Corvalen...");
 
@@ -284,6 +293,10 @@ void CMainFrame::SetRecordTotal(int total) {
 void CMainFrame::SetCurrentRecord(int index) {
     m_nCurrentRecord = index + 1;
     UpdateRecordPane();
+}
+
+void CMainFrame::EnableExtractionMenu(bool grey) {
+    if (m_bars) m_bars->SetExtractionGreyed(grey);
 }
 
 WString CMainFrame::GetRecordPaneText() const {

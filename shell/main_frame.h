@@ -42,6 +42,7 @@ public:
     void SetRecordTotal(int total) override;
     void SetCurrentRecord(int index) override;
     void ShowContextBar(int kind) override;
+    void EnableExtractionMenu(bool grey) override;
     void ApplyReportSelection(int command, const WString& text) override;
     bool ShowPreviewPane(wxWindow* pane, std::function<void()> closePane) override;
     void EndPreviewPane() override;

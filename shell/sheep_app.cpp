@@ -136,6 +136,7 @@ CSheepApp::CSheepApp() {
     Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
     Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
     Bind(wxEVT_MENU, &CSheepApp::OnHelpDetectAndRepair, this, ID_HELP_DETECT_AND_REPAIR);
+    Bind(wxEVT_MENU, &CSheepApp::OnHelpFinder, this, ID_HELP_FINDER);
     Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
          ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
 }
@@ -238,6 +239,9 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     }
 
     std::setlocale(LC_ALL, "");
+    m_helpBook = std::make_unique<CHelpBook>(CHelpBook::FindInstalledBook());
+    m_helpBook->InstallProvider();
+    m_host.SetHelpBook(m_helpBook.get());
     LoadApplicationServices();
     StartReaderManager();
     m_bStartedWithoutFile = false;
@@ -430,9 +434,15 @@ void CSheepApp::ShutDown() {
     if (m_addressBook) m_addressBook->Unload();
     m_addressBook.reset();
     m_addressDialogs.reset();
+    m_host.SetHelpBook(nullptr);
+    m_helpBook.reset();
     if (m_bInitialised) CvlSetHost(m_previousHost);
     m_previousHost = nullptr;
     m_bInitialised = false;
+}
+
+void CSheepApp::OnHelpFinder(wxCommandEvent&) {
+    if (m_helpBook) m_helpBook->DisplayContents();
 }
 
 int CSheepApp::ExitInstance() {

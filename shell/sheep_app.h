@@ -11,11 +11,12 @@
 
 #include "document/application_automation.h"
 #include "document/documents_collection.h"
-#include "document/ui/address_dialogs.h"
-#include "records/address_book.h"
 #include "document/reader_manager.h"
+#include "document/ui/address_dialogs.h"
 #include "platform/automation/dbus_server.h"
 #include "platform/text.h"
+#include "records/address_book.h"
+#include "shell/help_book.h"
 #include "shell/wx_host.h"
 
 class CApplicationSite;
@@ -70,6 +71,8 @@ public:
     CMainFrame* GetMainFrame() const;
     CSheepDocManager* GetDocManager() const { return m_docManager; }
     CWxHost& GetHost() { return m_host; }
+    // The shipped help book; null before start and after the end.
+    CHelpBook* GetHelpBook() const { return m_helpBook.get(); }
     CEIDReaderManager& GetReaderManager() { return m_readerManager; }
     // Re-read from the settings at start-up.
     const WString& GetViewSetting() const { return m_strView; }
@@ -130,6 +133,7 @@ private:
     void OnRecentFile(wxCommandEvent& event);
     void OnAppAbout(wxCommandEvent& event);
     void OnHelpDetectAndRepair(wxCommandEvent& event);
+    void OnHelpFinder(wxCommandEvent& event);
     // What a new document runs: the New Database wizard and what its last page chose.
     bool RunNewDatabase(CSheepDocument& doc);
 
@@ -144,6 +148,7 @@ private:
     CCvlHost* m_previousHost = nullptr;
     std::unique_ptr<CWxAddressDialogs> m_addressDialogs;
     std::unique_ptr<CAddressBookBinding> m_addressBook;
+    std::unique_ptr<CHelpBook> m_helpBook;
     CSheepDocManager* m_docManager = nullptr;
     WString m_strView;
     bool m_bStartedWithoutFile = false;

@@ -6,6 +6,7 @@
 
 #include "document/ui/sheet.h"
 #include "document/ui/wx_strings.h"
+#include "shell/help_book.h"
 #include "shell/main_frame.h"
 #include "shell/progress_status_bar.h"
 
@@ -18,8 +19,15 @@ int CWxHost::DoMessageBox(const CvlMessage& msg) {
     if (m_answerer) return m_answerer(msg);
     wxWindow* parent = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
     const wxString caption = msg.caption.empty() ? wxString("Corvalen") : ToWx(msg.caption);
-    wxMessageDialog dialog(parent, ToWx(msg.text), caption, CvlMessageStyle(msg.type));
-    return CvlMessageResult(dialog.ShowModal());
+    long style = CvlMessageStyle(msg.type);
+    if ((msg.type & MB_HELP) && m_pHelpBook) style |= wxHELP;
+    for (;;) {
+        wxMessageDialog dialog(parent, ToWx(msg.text), caption, style);
+        const int result = dialog.ShowModal();
+        if (result != wxID_HELP) return CvlMessageResult(result);
+        // Help answers nothing: the question comes back once the help is closed.
+        m_pHelpBook->ShowPromptHelp(msg.helpId, parent);
+    }
 }
 
 void CWxHost::SetMessageText(const WString& text) {

@@ -7,6 +7,8 @@
 
 class CMainFrame;
 
+class CHelpBook;
+
 class CWxHost : public CCvlHost {
 public:
     // The program's main window while it exists.
@@ -15,6 +17,8 @@ public:
     // Lets a caller answer the boxes in place of the user (tests, unattended runs).
     using Answerer = std::function<int(const CvlMessage&)>;
     void SetAnswerer(Answerer answerer) { m_answerer = std::move(answerer); }
+    // What a message's Help button shows (the program's help book); none hides the button.
+    void SetHelpBook(CHelpBook* book) { m_pHelpBook = book; }
 
     int DoMessageBox(const CvlMessage& msg) override;
     void SetMessageText(const WString& text) override;
@@ -27,4 +31,5 @@ protected:
 
 private:
     Answerer m_answerer;
+    CHelpBook* m_pHelpBook = nullptr;
 };

@@ -30,7 +30,6 @@ namespace {
 constexpr int ID_ADDRESS_ADD = 297;
 constexpr int ID_VIEW_DETAILS = WxCommandId(40102);
 constexpr int ID_ADDRESS_MOVEMENTS = WxCommandId(40129);
-constexpr int ID_EDIT_CUT_ADDRESS = WxCommandId(57635);
 constexpr int REPORT_ADDRESS_MOVEMENTS = 40106;
 constexpr int kNoContextBar = 4;
 
@@ -237,7 +236,7 @@ void CAddressBrowserView::BuildContextMenu(wxMenu& menu) const {
     menu.Append(ID_VIEW_DETAILS, "Details");
     menu.Append(ID_ADDRESS_MOVEMENTS, "Movements");
     menu.AppendSeparator();
-    menu.Append(ID_EDIT_CUT_ADDRESS, "Cut");
+    menu.Append(ID_EDIT_CUT, "Cut");
     menu.Append(ID_EDIT_COPY, "Copy");
     menu.Append(ID_EDIT_PASTE, "Paste");
     menu.Append(ID_EDIT_DELETE_RECORDS, "Delete");
@@ -245,7 +244,7 @@ void CAddressBrowserView::BuildContextMenu(wxMenu& menu) const {
     menu.Append(ID_EDIT_SELECT_ALL, "Select All");
     menu.Enable(ID_VIEW_DETAILS, selected == 1);
     menu.Enable(ID_ADDRESS_MOVEMENTS, selected == 1);
-    for (int id : {ID_EDIT_CUT_ADDRESS, ID_EDIT_COPY, ID_EDIT_DELETE_RECORDS, ID_EDIT_SELECT_ALL})
+    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE_RECORDS, ID_EDIT_SELECT_ALL})
         menu.Enable(id, selected > 0);
     menu.Enable(ID_EDIT_PASTE, ClipboardOffersAddresses());
 }

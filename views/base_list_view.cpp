@@ -132,7 +132,7 @@ void CBaseListView::BindCommands() {
         wxEVT_MENU, [this](wxCommandEvent&) { OnEditSelectAll(); }, ID_EDIT_SELECT_ALL);
     Bind(
         wxEVT_UPDATE_UI,
-        [this](wxUpdateUIEvent& e) { e.Enable(GetCore() && GetCore()->GetSheepCount() > 0); },
+        [this](wxUpdateUIEvent& e) { e.Enable(GetCore() && GetCore()->CountMatchingSheep() > 0); },
         ID_EDIT_SELECT_ALL);
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, ID_EDIT_PASTE);
@@ -210,7 +210,16 @@ WString CBaseListView::GetColumnTitle(int column) const {
 }
 
 void CBaseListView::AutoSizeColumn(int index) {
-    if (m_list) m_list->SetColumnWidth(index, wxLIST_AUTOSIZE_USEHEADER);
+    if (!m_list || index < 0 || index >= GetColumnCount()) return;
+    // A virtual list measures only the rows it has drawn; the widest text may be further down.
+    wxListItem heading;
+    heading.SetMask(wxLIST_MASK_TEXT);
+    int width = m_list->GetColumn(index, heading) ? m_list->GetTextExtent(heading.GetText()).x : 0;
+    const unsigned kind = GetColumnKind(index);
+    for (long row = 0; row < GetRowCount(); ++row)
+        width = std::max(width, m_list->GetTextExtent(ToWx(GetCellText(row, kind))).x);
+    constexpr int kCellMargin = 16;
+    m_list->SetColumnWidth(index, width + kCellMargin);
 }
 
 void CBaseListView::RecreateFonts() {
@@ -302,6 +311,7 @@ void CBaseListView::SelectOnly(long row) {
     m_list->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                          wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     m_list->EnsureVisible(row);
+    TellFrameCurrent(row);
 }
 
 void CBaseListView::RestoreSelection(const std::vector<CObject*>& selected, CObject* focused) {
@@ -316,6 +326,13 @@ void CBaseListView::RestoreSelection(const std::vector<CObject*>& selected, CObj
             m_list->SetItemState(it->second, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     if (auto it = rowOf.find(focused); focused && it != rowOf.end())
         m_list->SetItemState(it->second, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+}
+
+void CBaseListView::UpdateRecordPane() const {
+    if (IViewFrameSite* site = GetViewFrameSite()) {
+        site->SetRecordTotal(int(GetRowCount()));
+        site->SetCurrentRecord(int(GetFocusedRow()));
+    }
 }
 
 void CBaseListView::TellFrameCurrent(long row) const {
@@ -340,6 +357,8 @@ void CBaseListView::SortByKind(int kind) {
     CObject* focused = focusedRow >= 0 ? GetRowObject(focusedRow) : nullptr;
     SortItems(unsigned(m_nSortKind) | (m_bSortAscending ? SORT_ASCENDING : 0u));
     RestoreSelection(selected, focused);
+    // The current animal keeps its row's place in the pane.
+    UpdateRecordPane();
     if (m_list) m_list->Refresh();
 }
 
@@ -411,7 +430,7 @@ void CBaseListView::OnDeleteRecords() {
         for (size_t i = 0; i < m_rows.size(); ++i)
             if (!gone[i]) kept.push_back(std::move(m_rows[i]));
         SetRows(std::move(kept));
-        if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
+        UpdateRecordPane();
         m_bDeleting = false;
         host.EndProgress();
         if (CSheepDoc* core = GetCore()) core->UpdateAllViews(nullptr, HINT_SHEEP, nullptr);

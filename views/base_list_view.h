@@ -127,6 +127,8 @@ protected:
         m_bSortAscending = ascending;
     }
     void TellFrameCurrent(long row) const;
+    // The record pane: the rows shown and the focused one's place.
+    void UpdateRecordPane() const;
 
     bool OnCreate(wxDocument* doc, long flags) override;
     void OnDraw(wxDC*) override {}

@@ -21,11 +21,14 @@ constexpr int ID_FILE_MRU_FILE1 = WxCommandId(57616);  // to 57631; four are use
 constexpr int ID_FILE_MRU_LAST = WxCommandId(57631);
 constexpr int ID_APP_EXIT = WxCommandId(57665);
 constexpr int ID_APP_ABOUT = WxCommandId(57664);
+constexpr int ID_HELP_FINDER = WxCommandId(57667);
+constexpr int ID_CONTEXT_HELP = WxCommandId(57669);
 constexpr int ID_FILE_REPORT = WxCommandId(40118);
 constexpr int ID_HELP_DETECT_AND_REPAIR = WxCommandId(40117);
 
 // Edit
 constexpr int ID_EDIT_COPY = WxCommandId(57634);
+constexpr int ID_EDIT_CUT = WxCommandId(57635);
 constexpr int ID_EDIT_PASTE = WxCommandId(57637);
 constexpr int ID_EDIT_SELECT_ALL = WxCommandId(57642);
 constexpr int ID_EDIT_DELETE_RECORDS = WxCommandId(40035);

@@ -84,11 +84,8 @@ void CFlockView::OnChangeFilename() {
 
 void CFlockView::OnActivateView(bool activate, wxView*, wxView*) {
     if (!activate) return;
-    if (IViewFrameSite* site = GetViewFrameSite()) {
-        site->ShowContextBar(kFlockBar);
-        site->SetRecordTotal(int(GetRowCount()));
-        site->SetCurrentRecord(int(GetFocusedRow()));
-    }
+    if (IViewFrameSite* site = GetViewFrameSite()) site->ShowContextBar(kFlockBar);
+    UpdateRecordPane();
 }
 
 CSheep* CFlockView::GetRowSheep(long row) const {
@@ -115,7 +112,6 @@ void CFlockView::FillList() {
     for (int i = 0; i < core->GetSheepCount(); ++i)
         if (core->GetSheepAt(i)->MatchesCriteria(criteria)) rows.emplace_back(core->GetSheepAt(i));
     SetRows(std::move(rows));
-    if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
     if (m_list) m_list->Thaw();
     for (int i = 0; i < GetColumnCount(); ++i) AutoSizeColumn(i);
 
@@ -128,6 +124,7 @@ void CFlockView::FillList() {
         const long row = FindRow(current);
         if (row >= 0) SelectOnly(row);
     }
+    UpdateRecordPane();
 }
 
 void CFlockView::OnRecordChanged(CObject* hint) {
@@ -161,7 +158,7 @@ void CFlockView::OnRecordChanged(CObject* hint) {
         if (!gone(row)) kept.push_back(std::move(row));
     SetRows(std::move(kept));
     RestoreSelection(selected, focused);
-    if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(int(GetRowCount()));
+    UpdateRecordPane();
 }
 
 void CFlockView::SortItems(unsigned sortWord) {

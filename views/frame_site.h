@@ -18,6 +18,8 @@ public:
     virtual void SetCurrentRecord(int index) = 0;
     // 0 record navigator, 1 record filter, 2 reporting, anything else none.
     virtual void ShowContextBar(int kind) = 0;
+    // Greys or enables the criteria commands (40005-40009, 144, 40020).
+    virtual void EnableExtractionMenu(bool /*grey*/) {}
     // Runs the report of a command for a selection text (the movements of one address).
     virtual void ApplyReportSelection(int /*command*/, const WString& /*text*/) {}
     // Shows the pane in place of the documents area, as print preview does; closing the window

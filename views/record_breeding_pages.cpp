@@ -78,8 +78,10 @@ void SelectLater(wxWindow* window, CSheepView* view, const WString& key) {
 
 using LambingHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER_NAME, IDC_HEADER_ONE_OF,
                                    IDC_LAMBING_TREE, IDC_LAMBING_DETAILS>;
+CVL_HELP_TABLE(LambingHelp::table);
 using TuppingHelp =
     CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER_NAME, IDC_HEADER_ONE_OF, IDC_TUPPING_TREE>;
+CVL_HELP_TABLE(TuppingHelp::table);
 
 }  // namespace
 

@@ -30,6 +30,7 @@ using GeneralHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER
                                    IDC_GENERAL_SIRE_GOTO, IDC_GENERAL_DAM_GOTO, IDC_GENERAL_SIRE, IDC_GENERAL_DAM,
                                    IDC_GENERAL_EARTAG_COLOUR, IDC_GENERAL_EARTAG_NUMBER, IDC_GENERAL_EID,
                                    IDC_GENERAL_COMMENTS, 1433, 1434, 1435, 1436>;
+CVL_HELP_TABLE(GeneralHelp::table);
 
 // The EID edit: empty for none (0), else the sixteen-digit form.
 wxString ShowEid(uint64_t eid) {

@@ -15,6 +15,7 @@ namespace {
 constexpr unsigned IDS_BOTH_ALLELES = 188;
 using GeneticsHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER_NAME, IDC_HEADER_ONE_OF,
                                     IDC_GENETICS_FIRST, IDC_GENETICS_SECOND>;
+CVL_HELP_TABLE(GeneticsHelp::table);
 }  // namespace
 
 CSheepViewGeneticsTab::CSheepViewGeneticsTab(wxWindow* sheet, CSheepView* view)

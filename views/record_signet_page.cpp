@@ -46,6 +46,7 @@ using SignetHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER_
                                   IDC_SIGNET_LITTER, IDC_SIGNET_MATERNAL, IDC_SIGNET_SCAN_WEIGHT,
                                   IDC_SIGNET_MUSCLE_DEPTH, IDC_SIGNET_FAT_DEPTH, IDC_SIGNET_LEAN_INDEX,
                                   IDC_SIGNET_AVERAGE_LABEL, IDC_SIGNET_ENTER_AVERAGES, IDC_SIGNET_LINK>;
+CVL_HELP_TABLE(SignetHelp::table);
 
 }  // namespace
 

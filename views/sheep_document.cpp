@@ -87,6 +87,8 @@ bool CSheepDocument::OnCloseDocument() {
     NotifyClosing();
     m_core->OnCloseDocument();
     m_core->UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    // The emptied views have just shown a total of 0: no record set is left to count.
+    ClearRecordPane();
     wxDocument::Modify(false);
     return true;
 }
@@ -140,6 +142,10 @@ int CSheepDocument::GetOpenDocumentCount() const {
 
 void CSheepDocument::ClearRecordPane() {
     if (IViewFrameSite* site = GetViewFrameSite()) site->SetRecordTotal(-1);
+}
+
+void CSheepDocument::EnableExtractionMenu(bool grey) {
+    if (IViewFrameSite* site = GetViewFrameSite()) site->EnableExtractionMenu(grey);
 }
 
 // ---- the core's automation frame ----------------------------------------------------------------

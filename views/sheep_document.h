@@ -42,6 +42,7 @@ public:
     // ---- IDocumentShell ------------------------------------------------------------------------
     int GetOpenDocumentCount() const override;
     void ClearRecordPane() override;
+    void EnableExtractionMenu(bool grey) override;
     bool RunNewEventDialog(CNewEventModel& model) override;
     void RunMultiEventWizard(CSheepDoc& doc, const std::vector<WString>& names, int32_t typeFilter) override;
 

@@ -175,8 +175,11 @@ void CFlockVwOpts::OnCreateControls(wxPanel* panel) {
     ShowButtons();
 }
 
+using FlockVwOptsHelp = CvlControlHelp<IDC_COLUMNS, IDC_DOWN, IDC_UP, IDC_RESET>;
+CVL_HELP_TABLE(FlockVwOptsHelp::table);
+
 const CvlHelpPair* CFlockVwOpts::GetHelpTable() const {
-    return CvlControlHelp<IDC_COLUMNS, IDC_DOWN, IDC_UP, IDC_RESET>::table;
+    return FlockVwOptsHelp::table;
 }
 
 // ---- fonts ------------------------------------------------------------------------------------------
@@ -374,8 +377,12 @@ void CReportFontPage::OnCreateControls(wxPanel* panel) {
     EditHeader(m_bHeader);
 }
 
+using ReportFontPageHelp =
+    CvlControlHelp<IDC_BODY, IDC_SAMPLE, IDC_FACE, IDC_SIZE, IDC_HEADER, IDC_STYLE, IDC_COLOUR>;
+CVL_HELP_TABLE(ReportFontPageHelp::table);
+
 const CvlHelpPair* CReportFontPage::GetHelpTable() const {
-    return CvlControlHelp<IDC_BODY, IDC_SAMPLE, IDC_FACE, IDC_SIZE, IDC_HEADER, IDC_STYLE, IDC_COLOUR>::table;
+    return ReportFontPageHelp::table;
 }
 
 // ---- the pedigree's page and the sheet ---------------------------------------------------------------

@@ -22,8 +22,11 @@ constexpr unsigned IDS_ENTER_POSTAL = 192;
 
 using DetailsHelp = CvlControlHelp<IDC_ADDRESS_POSTAL, IDC_ADDRESS_TELEPHONE, IDC_ADDRESS_FAX,
                                    IDC_ADDRESS_POST_CODE, IDC_ADDRESS_EMAIL, IDC_ADDRESS_DISPLAY_AS>;
+CVL_HELP_TABLE(DetailsHelp::table);
 using BrowserHelp = CvlControlHelp<IDC_ADDRESS_LIST, IDC_ADDRESS_NEW, IDC_ADDRESS_PROPERTIES>;
+CVL_HELP_TABLE(BrowserHelp::table);
 using TypeHelp = CvlControlHelp<IDC_ADDRESS_TYPE_LOCAL, IDC_ADDRESS_TYPE_BOOK>;
+CVL_HELP_TABLE(TypeHelp::table);
 
 // Modal, or shown by a test's modal driver, which reads the return code.
 void FinishDialog(wxDialog& dialog, int code) {

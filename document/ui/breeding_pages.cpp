@@ -92,8 +92,12 @@ void CTuppingWizard1::OnCreateControls(wxPanel* panel) {
     LoadRams();
 }
 
+using TuppingWizard1Help =
+    CvlControlHelp<IDC_TUP_RAM_EXISTS, IDC_TUP_RAM_NEW, IDC_TUP_RAM_COMBO, IDC_TUP_RAM_NAME>;
+CVL_HELP_TABLE(TuppingWizard1Help::table);
+
 const CvlHelpPair* CTuppingWizard1::GetHelpTable() const {
-    return CvlControlHelp<IDC_TUP_RAM_EXISTS, IDC_TUP_RAM_NEW, IDC_TUP_RAM_COMBO, IDC_TUP_RAM_NAME>::table;
+    return TuppingWizard1Help::table;
 }
 
 void CTuppingWizard1::OnModelChanged() {
@@ -126,8 +130,11 @@ void CTuppingWizard2::OnCreateControls(wxPanel* panel) {
     m_pList->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { SelectRecord(m_pList->GetSelection()); });
 }
 
+using TuppingWizard2Help = CvlControlHelp<IDC_TUP_RECORD_NEW, IDC_TUP_RECORD_EDIT, IDC_TUP_RECORD_LIST>;
+CVL_HELP_TABLE(TuppingWizard2Help::table);
+
 const CvlHelpPair* CTuppingWizard2::GetHelpTable() const {
-    return CvlControlHelp<IDC_TUP_RECORD_NEW, IDC_TUP_RECORD_EDIT, IDC_TUP_RECORD_LIST>::table;
+    return TuppingWizard2Help::table;
 }
 
 void CTuppingWizard2::OnModelChanged() {
@@ -166,9 +173,12 @@ void CTuppingWizard3::OnCreateControls(wxPanel* panel) {
                   [this](wxDateEvent& event) { m_date = FromWxDate(event.GetDate(), m_date); });
 }
 
+using TuppingWizard3Help =
+    CvlControlHelp<IDC_TUP_SELECTED_RAM, IDC_TUP_METHOD_TUPPING, IDC_TUP_METHOD_AI, IDC_TUP_DATE_IN>;
+CVL_HELP_TABLE(TuppingWizard3Help::table);
+
 const CvlHelpPair* CTuppingWizard3::GetHelpTable() const {
-    return CvlControlHelp<IDC_TUP_SELECTED_RAM, IDC_TUP_METHOD_TUPPING, IDC_TUP_METHOD_AI,
-                          IDC_TUP_DATE_IN>::table;
+    return TuppingWizard3Help::table;
 }
 
 void CTuppingWizard3::OnModelChanged() {
@@ -211,9 +221,12 @@ void CTuppingWizard4::OnCreateControls(wxPanel* panel) {
     });
 }
 
+using TuppingWizard4Help = CvlControlHelp<IDC_TUP_EWE_LIST, IDC_TUP_SHOW_ALL, IDC_TUP_BY_EARTAG,
+                                          IDC_TUP_BY_EID, IDC_TUP_BY_TATTOO, IDC_TUP_EWE_COUNT>;
+CVL_HELP_TABLE(TuppingWizard4Help::table);
+
 const CvlHelpPair* CTuppingWizard4::GetHelpTable() const {
-    return CvlControlHelp<IDC_TUP_EWE_LIST, IDC_TUP_SHOW_ALL, IDC_TUP_BY_EARTAG, IDC_TUP_BY_EID,
-                          IDC_TUP_BY_TATTOO, IDC_TUP_EWE_COUNT>::table;
+    return TuppingWizard4Help::table;
 }
 
 void CTuppingWizard4::OnModelChanged() {
@@ -302,8 +315,11 @@ void CLambingWizard0::OnCreateControls(wxPanel* panel) {
     Initialise();
 }
 
+using LambingWizard0Help = CvlControlHelp<IDC_LAMB_YEAR_LIST, IDC_LAMB_YEAR, IDC_LAMB_COLOUR>;
+CVL_HELP_TABLE(LambingWizard0Help::table);
+
 const CvlHelpPair* CLambingWizard0::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_YEAR_LIST, IDC_LAMB_YEAR, IDC_LAMB_COLOUR>::table;
+    return LambingWizard0Help::table;
 }
 
 void CLambingWizard0::OnModelChanged() {
@@ -353,9 +369,12 @@ void CLambingWizard1::OnCreateControls(wxPanel* panel) {
     Initialise();
 }
 
+using LambingWizard1Help = CvlControlHelp<IDC_LAMB_EWE_LIST, IDC_LAMB_SHOW_ALL, IDC_LAMB_RAN_WITH,
+                                          IDC_LAMB_AS_OF, IDC_LAMB_BY_EARTAG, IDC_LAMB_BY_TATTOO>;
+CVL_HELP_TABLE(LambingWizard1Help::table);
+
 const CvlHelpPair* CLambingWizard1::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_EWE_LIST, IDC_LAMB_SHOW_ALL, IDC_LAMB_RAN_WITH, IDC_LAMB_AS_OF,
-                          IDC_LAMB_BY_EARTAG, IDC_LAMB_BY_TATTOO>::table;
+    return LambingWizard1Help::table;
 }
 
 void CLambingWizard1::OnModelChanged() {
@@ -400,9 +419,12 @@ void CLambingWizard2::OnCreateControls(wxPanel* panel) {
     });
 }
 
+using LambingWizard2Help =
+    CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_HOW_BORN, IDC_LAMB_DATE, IDC_LAMB_COMMENTS>;
+CVL_HELP_TABLE(LambingWizard2Help::table);
+
 const CvlHelpPair* CLambingWizard2::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_HOW_BORN, IDC_LAMB_DATE,
-                          IDC_LAMB_COMMENTS>::table;
+    return LambingWizard2Help::table;
 }
 
 void CLambingWizard2::OnModelChanged() {
@@ -436,8 +458,11 @@ void CLambingWizard3::OnCreateControls(wxPanel* panel) {
     });
 }
 
+using LambingWizard3Help = CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_COUNT>;
+CVL_HELP_TABLE(LambingWizard3Help::table);
+
 const CvlHelpPair* CLambingWizard3::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_COUNT>::table;
+    return LambingWizard3Help::table;
 }
 
 void CLambingWizard3::OnModelChanged() {
@@ -488,10 +513,14 @@ void CLambingWizard4::OnCreateControls(wxPanel* panel) {
     });
 }
 
+using LambingWizard4Help =
+    CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_NEXT_RADIO, IDC_LAMB_CUSTOM_RADIO,
+                   IDC_LAMB_DEAD_RADIO, IDC_LAMB_PREVIOUS_RADIO, IDC_LAMB_NEXT_NUMBER, IDC_LAMB_CUSTOM_NUMBER,
+                   IDC_LAMB_PREVIOUS_NUMBER>;
+CVL_HELP_TABLE(LambingWizard4Help::table);
+
 const CvlHelpPair* CLambingWizard4::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_NEXT_RADIO, IDC_LAMB_CUSTOM_RADIO,
-                          IDC_LAMB_DEAD_RADIO, IDC_LAMB_PREVIOUS_RADIO, IDC_LAMB_NEXT_NUMBER,
-                          IDC_LAMB_CUSTOM_NUMBER, IDC_LAMB_PREVIOUS_NUMBER>::table;
+    return LambingWizard4Help::table;
 }
 
 void CLambingWizard4::OnModelChanged() {
@@ -551,10 +580,13 @@ void CLambingWizard5::OnCreateControls(wxPanel* panel) {
     m_pDelete->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { DeleteLamb(); });
 }
 
+using LambingWizard5Help =
+    CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_NUMBER, IDC_LAMB_SEX, IDC_LAMB_NAME,
+                   IDC_LAMB_WEIGHT, IDC_LAMB_UNIT_LB, IDC_LAMB_UNIT_KG, IDC_LAMB_COMMENT, IDC_LAMB_DELETE>;
+CVL_HELP_TABLE(LambingWizard5Help::table);
+
 const CvlHelpPair* CLambingWizard5::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_EWE, IDC_LAMB_RAN_WITH, IDC_LAMB_NUMBER, IDC_LAMB_SEX, IDC_LAMB_NAME,
-                          IDC_LAMB_WEIGHT, IDC_LAMB_UNIT_LB, IDC_LAMB_UNIT_KG, IDC_LAMB_COMMENT,
-                          IDC_LAMB_DELETE>::table;
+    return LambingWizard5Help::table;
 }
 
 void CLambingWizard5::OnModelChanged() {
@@ -589,8 +621,11 @@ void CLambingWizard6::OnCreateControls(wxPanel* panel) {
     m_pRestart->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { m_bRestart = m_pRestart->GetValue(); });
 }
 
+using LambingWizard6Help = CvlControlHelp<IDC_LAMB_RESTART>;
+CVL_HELP_TABLE(LambingWizard6Help::table);
+
 const CvlHelpPair* CLambingWizard6::GetHelpTable() const {
-    return CvlControlHelp<IDC_LAMB_RESTART>::table;
+    return LambingWizard6Help::table;
 }
 
 void RunLambingWizard(wxWindow* parent, CSheepDoc& doc) {

@@ -1,9 +1,15 @@
 #include "document/ui/context_help.h"
 
-#include <wx/cshelp.h>
+#include <wx/tipwin.h>
+#include <wx/utils.h>
 #include <wx/window.h>
 
 namespace {
+
+std::vector<CvlHelpTableEntry>& HelpTables() {
+    static std::vector<CvlHelpTableEntry> tables;
+    return tables;
+}
 
 bool ShowHelpFor(wxWindow* control, const wxPoint& point, wxHelpEvent::Origin origin) {
     wxHelpProvider* provider = wxHelpProvider::Get();
@@ -11,6 +17,41 @@ bool ShowHelpFor(wxWindow* control, const wxPoint& point, wxHelpEvent::Origin or
 }
 
 }  // namespace
+
+const std::vector<CvlHelpTableEntry>& CvlHelpTables() {
+    return HelpTables();
+}
+
+CvlHelpTableRegistration::CvlHelpTableRegistration(const char* file, const CvlHelpPair* table) {
+    HelpTables().push_back({file, table});
+}
+
+CCvlHelpProvider::CCvlHelpProvider(CCvlHelpContext context) : m_context(std::move(context)) {}
+
+bool CCvlHelpProvider::ShowHelpAtPoint(wxWindowBase* window, const wxPoint& point, wxHelpEvent::Origin) {
+    auto* control = dynamic_cast<wxWindow*>(window);
+    if (!control) return false;
+    unsigned long id = 0;
+    return GetHelp(window).ToULong(&id) && id != 0 && id <= 0xFFFFFFFFul &&
+           ShowPopup(control, unsigned(id), point);
+}
+
+bool CCvlHelpProvider::ShowHelp(wxWindowBase* window) {
+    return ShowHelpAtPoint(window, wxDefaultPosition, wxHelpEvent::Origin_Unknown);
+}
+
+bool CCvlHelpProvider::ShowPopup(wxWindow* window, unsigned helpId, const wxPoint& point) {
+    const std::string* text = m_context.Find(helpId);
+    if (!text) return false;
+    ShowText(window, wxString::FromUTF8(*text), point == wxDefaultPosition ? wxGetMousePosition() : point);
+    return true;
+}
+
+void CCvlHelpProvider::ShowText(wxWindow* window, const wxString& text, const wxPoint& point) {
+    wxWindow* parent = window ? wxGetTopLevelParent(window) : nullptr;
+    auto* tip = new wxTipWindow(parent, text, 320);
+    tip->Move(point);
+}
 
 unsigned CvlFindHelpTopic(const CvlHelpPair* table, int controlId) {
     for (; table && (table->controlId != 0 || table->topicId != 0); ++table)

@@ -165,8 +165,11 @@ CImagePathPage::CImagePathPage(const std::vector<WString>& folders, Store store)
     SetCaption(u"Images");
 }
 
+using ImagePathPageHelp = CvlControlHelp<IDC_FOLDERS, IDC_NEW, IDC_UP, IDC_DOWN, IDC_DELETE>;
+CVL_HELP_TABLE(ImagePathPageHelp::table);
+
 const CvlHelpPair* CImagePathPage::GetHelpTable() const {
-    return CvlControlHelp<IDC_FOLDERS, IDC_NEW, IDC_UP, IDC_DOWN, IDC_DELETE>::table;
+    return ImagePathPageHelp::table;
 }
 
 wxWindow* CImagePathPage::GetButton(int id) const {

@@ -20,8 +20,11 @@ namespace {
 
 using Select1Help = CvlControlHelp<IDC_MULTI_SHEEP_LIST, IDC_MULTI_BY_TATTOO, IDC_MULTI_BY_EARTAG,
                                    IDC_MULTI_BY_EID, IDC_EVENT_BROWSE>;
+CVL_HELP_TABLE(Select1Help::table);
 using Event2Help = CvlControlHelp<IDC_EVENT_COMBO, IDC_EVENT_DATE>;
+CVL_HELP_TABLE(Event2Help::table);
 using Grid4Help = CvlControlHelp<IDC_MULTI_GRID, IDC_UNIT_LB, IDC_UNIT_KG, IDC_EVENT_BROWSE>;
+CVL_HELP_TABLE(Grid4Help::table);
 // The labels take the topics of their boxes.
 constexpr CvlHelpPair kDetailsHelp[] = {
     {IDC_EVENT_BROWSE, CvlControlHelpId(IDC_EVENT_BROWSE)},
@@ -35,6 +38,7 @@ constexpr CvlHelpPair kDetailsHelp[] = {
     {IDC_PARAMETER_LABEL1 + 2, CvlControlHelpId(IDC_PARAMETER_EDIT1 + 2)},
     {0, 0},
 };
+CVL_HELP_TABLE(kDetailsHelp);
 
 void AddTitle(wxPanel* panel, wxSizer* sizer, const char* title, const char* body) {
     auto* text = new wxStaticText(panel, IDC_MULTI_TITLE, title);

@@ -42,8 +42,11 @@ void CFileNewWiz1::OnCreateControls(wxPanel* panel) {
     panel->SetSizer(sizer);
 }
 
+using FileNewWiz1Help = CvlControlHelp<IDC_BREED_COMBO>;
+CVL_HELP_TABLE(FileNewWiz1Help::table);
+
 const CvlHelpPair* CFileNewWiz1::GetHelpTable() const {
-    return CvlControlHelp<IDC_BREED_COMBO>::table;
+    return FileNewWiz1Help::table;
 }
 
 void CFileNewWiz3::OnCreateControls(wxPanel* panel) {
@@ -64,8 +67,11 @@ void CFileNewWiz3::OnCreateControls(wxPanel* panel) {
     panel->SetSizer(sizer);
 }
 
+using FileNewWiz3Help = CvlControlHelp<IDC_PERSONAL_ADDRESS, IDC_PERSONAL_TELEPHONE, IDC_PERSONAL_FAX>;
+CVL_HELP_TABLE(FileNewWiz3Help::table);
+
 const CvlHelpPair* CFileNewWiz3::GetHelpTable() const {
-    return CvlControlHelp<IDC_PERSONAL_ADDRESS, IDC_PERSONAL_TELEPHONE, IDC_PERSONAL_FAX>::table;
+    return FileNewWiz3Help::table;
 }
 
 bool CFileNewWiz3::OnKillActive() {
@@ -101,8 +107,11 @@ void CFileNewWiz4::OnCreateControls(wxPanel* panel) {
     OnRadiosChanged();
 }
 
+using FileNewWiz4Help = CvlControlHelp<IDC_LOAD_DATA_FILE, IDC_MANUAL_ENTRY>;
+CVL_HELP_TABLE(FileNewWiz4Help::table);
+
 const CvlHelpPair* CFileNewWiz4::GetHelpTable() const {
-    return CvlControlHelp<IDC_LOAD_DATA_FILE, IDC_MANUAL_ENTRY>::table;
+    return FileNewWiz4Help::table;
 }
 
 void CFileNewWiz4::OnRadiosChanged() {

@@ -25,6 +25,7 @@ constexpr CvlHelpPair kNewEventHelp[] = {
     {IDC_PARAMETER_LABEL1, IDC_PARAMETER_EDIT1},         {IDC_PARAMETER_LABEL1 + 1, IDC_PARAMETER_EDIT1 + 1},
     {IDC_PARAMETER_LABEL1 + 2, IDC_PARAMETER_EDIT1 + 2}, {0, 0},
 };
+CVL_HELP_TABLE(kNewEventHelp);
 
 }  // namespace
 

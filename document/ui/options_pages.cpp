@@ -93,11 +93,14 @@ CGnrlOpts::CGnrlOpts(CSheepDoc& doc, std::function<void(const CGeneralOptions&)>
     m_options = CGeneralOptions::Load(CSheepAppServices::Get().GetDecimalPlaces());
 }
 
+using GnrlOptsHelp =
+    CvlControlHelp<IDC_SEARCH_EARTAG, IDC_SEARCH_TATTOO, IDC_SEARCH_EID, IDC_UNIT_LB, IDC_UNIT_KG,
+                   IDC_START_VIEW, IDC_DECIMALS, IDC_DEFAULT_FOLDER, IDC_BROWSE_FOLDER, IDC_TOOLTIPS>;
+CVL_HELP_TABLE(GnrlOptsHelp::table);
+
 const CvlHelpPair* CGnrlOpts::GetHelpTable() const {
     // The spin beside the decimal places shares its edit's topic: here they are one control.
-    return CvlControlHelp<IDC_SEARCH_EARTAG, IDC_SEARCH_TATTOO, IDC_SEARCH_EID, IDC_UNIT_LB, IDC_UNIT_KG,
-                          IDC_START_VIEW, IDC_DECIMALS, IDC_DEFAULT_FOLDER, IDC_BROWSE_FOLDER,
-                          IDC_TOOLTIPS>::table;
+    return GnrlOptsHelp::table;
 }
 
 void CGnrlOpts::OnCreateControls(wxPanel* panel) {
@@ -204,8 +207,11 @@ CXMLOptionsPage::CXMLOptionsPage(CSheepDoc& doc) : CCvlPropertyPage(260), m_doc(
     SetCaption(u"XML");
 }
 
+using XMLOptionsPageHelp = CvlControlHelp<IDC_XML_EVENTS>;
+CVL_HELP_TABLE(XMLOptionsPageHelp::table);
+
 const CvlHelpPair* CXMLOptionsPage::GetHelpTable() const {
-    return CvlControlHelp<IDC_XML_EVENTS>::table;
+    return XMLOptionsPageHelp::table;
 }
 
 void CXMLOptionsPage::OnCreateControls(wxPanel* panel) {
@@ -241,8 +247,11 @@ CFarmOpts::CFarmOpts(CSheepDoc& doc) : CCvlPropertyPage(124), m_doc(doc) {
     SetCaption(u"Flock Details");
 }
 
+using FarmOptsHelp = CvlControlHelp<IDC_ADDRESS, IDC_TELEPHONE, IDC_FAX, IDC_BREED>;
+CVL_HELP_TABLE(FarmOptsHelp::table);
+
 const CvlHelpPair* CFarmOpts::GetHelpTable() const {
-    return CvlControlHelp<IDC_ADDRESS, IDC_TELEPHONE, IDC_FAX, IDC_BREED>::table;
+    return FarmOptsHelp::table;
 }
 
 void CFarmOpts::OnCreateControls(wxPanel* panel) {
@@ -296,8 +305,11 @@ CEartagOptionsPage::CEartagOptionsPage(CSheepDoc& doc) : CCvlPropertyPage(134), 
     SetCaption(u"Eartags");
 }
 
+using EartagOptionsPageHelp = CvlControlHelp<IDC_YEARS, IDC_YEAR, IDC_COLOUR, IDC_MASK>;
+CVL_HELP_TABLE(EartagOptionsPageHelp::table);
+
 const CvlHelpPair* CEartagOptionsPage::GetHelpTable() const {
-    return CvlControlHelp<IDC_YEARS, IDC_YEAR, IDC_COLOUR, IDC_MASK>::table;
+    return EartagOptionsPageHelp::table;
 }
 
 void CEartagOptionsPage::OnCreateControls(wxPanel* panel) {
@@ -366,8 +378,11 @@ CSysAdminPage::CSysAdminPage(CSheepDoc& doc) : CCvlPropertyPage(153), m_doc(doc)
     SetCaption(u"System Administration");
 }
 
+using SysAdminPageHelp = CvlControlHelp<IDC_REBUILD_PROGRESS, IDC_REBUILD_EARTAGS>;
+CVL_HELP_TABLE(SysAdminPageHelp::table);
+
 const CvlHelpPair* CSysAdminPage::GetHelpTable() const {
-    return CvlControlHelp<IDC_REBUILD_PROGRESS, IDC_REBUILD_EARTAGS>::table;
+    return SysAdminPageHelp::table;
 }
 
 void CSysAdminPage::OnCreateControls(wxPanel* panel) {

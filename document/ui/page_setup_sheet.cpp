@@ -120,9 +120,13 @@ CPageSetupPage::CPageSetupPage(CPageSetupEdit& edit, IPrinterLister& printers)
     SetCaption(u"Page");
 }
 
+using PageSetupPageHelp =
+    CvlControlHelp<IDC_PRINTER, IDC_PORTRAIT, IDC_LANDSCAPE, IDC_PAPER_SIZE, IDC_PAPER_SOURCE, IDC_RESOLUTION,
+                   IDC_FIRST_PAGE, IDC_PAPER_WIDTH, IDC_PAPER_HEIGHT>;
+CVL_HELP_TABLE(PageSetupPageHelp::table);
+
 const CvlHelpPair* CPageSetupPage::GetHelpTable() const {
-    return CvlControlHelp<IDC_PRINTER, IDC_PORTRAIT, IDC_LANDSCAPE, IDC_PAPER_SIZE, IDC_PAPER_SOURCE,
-                          IDC_RESOLUTION, IDC_FIRST_PAGE, IDC_PAPER_WIDTH, IDC_PAPER_HEIGHT>::table;
+    return PageSetupPageHelp::table;
 }
 
 void CPageSetupPage::OnCreateControls(wxPanel* panel) {
@@ -283,9 +287,12 @@ CPageSetupMargins::CPageSetupMargins(CPageSetupEdit& edit) : CCvlPropertyPage(13
     SetCaption(u"Margins");
 }
 
+using PageSetupMarginsHelp = CvlControlHelp<IDC_HORIZONTALLY, IDC_VERTICALLY, IDC_LEFT, IDC_RIGHT, IDC_TOP,
+                                            IDC_BOTTOM, IDC_HEADER, IDC_FOOTER>;
+CVL_HELP_TABLE(PageSetupMarginsHelp::table);
+
 const CvlHelpPair* CPageSetupMargins::GetHelpTable() const {
-    return CvlControlHelp<IDC_HORIZONTALLY, IDC_VERTICALLY, IDC_LEFT, IDC_RIGHT, IDC_TOP, IDC_BOTTOM,
-                          IDC_HEADER, IDC_FOOTER>::table;
+    return PageSetupMarginsHelp::table;
 }
 
 wxTextCtrl* CPageSetupMargins::GetEdit(int id) const {
@@ -365,9 +372,12 @@ CPageSetupHF::CPageSetupHF(CPageSetupEdit& edit) : CCvlPropertyPage(142), m_edit
     SetCaption(u"Header & Footer");
 }
 
+using PageSetupHFHelp = CvlControlHelp<IDC_HEADER_LEFT, IDC_HEADER_CENTRE, IDC_HEADER_RIGHT, IDC_FOOTER_LEFT,
+                                       IDC_FOOTER_CENTRE, IDC_FOOTER_RIGHT, IDC_INSERT_PAGE>;
+CVL_HELP_TABLE(PageSetupHFHelp::table);
+
 const CvlHelpPair* CPageSetupHF::GetHelpTable() const {
-    return CvlControlHelp<IDC_HEADER_LEFT, IDC_HEADER_CENTRE, IDC_HEADER_RIGHT, IDC_FOOTER_LEFT,
-                          IDC_FOOTER_CENTRE, IDC_FOOTER_RIGHT, IDC_INSERT_PAGE>::table;
+    return PageSetupHFHelp::table;
 }
 
 wxTextCtrl* CPageSetupHF::GetEdit(int id) const {

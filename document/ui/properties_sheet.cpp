@@ -49,8 +49,11 @@ CGeneralPage::CGeneralPage(const std::string& path) : CCvlPropertyPage(301), m_p
     SetHasHelp(false);
 }
 
+using GeneralPageHelp = CvlControlHelp<1001, 1002, 1003, 1004, 1005, 1006, 1024, 1025, 1026>;
+CVL_HELP_TABLE(GeneralPageHelp::table);
+
 const CvlHelpPair* CGeneralPage::GetHelpTable() const {
-    return CvlControlHelp<1001, 1002, 1003, 1004, 1005, 1006, 1024, 1025, 1026>::table;
+    return GeneralPageHelp::table;
 }
 
 void CGeneralPage::OnCreateControls(wxPanel* panel) {
@@ -93,8 +96,11 @@ CSummPage::CSummPage(CSheepDoc& doc) : CCvlPropertyPage(186), m_doc(doc) {
     SetHasHelp(false);
 }
 
+using SummPageHelp = CvlControlHelp<1007, 1008, 1009, 1010, 1011, 1012, IDC_APPNAME>;
+CVL_HELP_TABLE(SummPageHelp::table);
+
 const CvlHelpPair* CSummPage::GetHelpTable() const {
-    return CvlControlHelp<1007, 1008, 1009, 1010, 1011, 1012, IDC_APPNAME>::table;
+    return SummPageHelp::table;
 }
 
 void CSummPage::OnCreateControls(wxPanel* panel) {
@@ -132,8 +138,11 @@ CStatPage::CStatPage(CSheepDoc& doc) : CCvlPropertyPage(187), m_doc(doc) {
     SetHasHelp(false);
 }
 
+using StatPageHelp = CvlControlHelp<1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023>;
+CVL_HELP_TABLE(StatPageHelp::table);
+
 const CvlHelpPair* CStatPage::GetHelpTable() const {
-    return CvlControlHelp<1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023>::table;
+    return StatPageHelp::table;
 }
 
 void CStatPage::OnCreateControls(wxPanel* panel) {

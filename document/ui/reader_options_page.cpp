@@ -84,8 +84,12 @@ void CEIDReaderOptions::OnCreateControls(wxPanel* panel) {
     Show();
 }
 
+using EIDReaderOptionsHelp =
+    CvlControlHelp<IDC_EID_PORT, IDC_EID_CONFIGURE, IDC_EID_MAKER, IDC_EID_MODEL, IDC_EID_TEST>;
+CVL_HELP_TABLE(EIDReaderOptionsHelp::table);
+
 const CvlHelpPair* CEIDReaderOptions::GetHelpTable() const {
-    return CvlControlHelp<IDC_EID_PORT, IDC_EID_CONFIGURE, IDC_EID_MAKER, IDC_EID_MODEL, IDC_EID_TEST>::table;
+    return EIDReaderOptionsHelp::table;
 }
 
 void CEIDReaderOptions::Show() {

@@ -38,8 +38,10 @@ namespace {
 
 using AddHelp = CvlControlHelp<IDC_ADD_TATTOO, IDC_ADD_PURCHASE, IDC_ADD_DATE, IDC_ADD_PRICE, IDC_ADD_SELLER,
                                IDC_ADD_BROWSE>;
+CVL_HELP_TABLE(AddHelp::table);
 using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, IDC_GOTO_BY_EARTAG,
                                 IDC_GOTO_BY_TATTOO, IDC_GOTO_BY_EID>;
+CVL_HELP_TABLE(GotoHelp::table);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <wx/combobox.h>
 #include <wx/dataobj.h>
 #include <wx/datectrl.h>
+#include <wx/listctrl.h>
 #include <wx/spinbutt.h>
 #include <wx/textctrl.h>
 
@@ -25,6 +26,7 @@
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
+#include "views/wx_text.h"
 
 namespace {
 
@@ -503,4 +505,96 @@ TEST_F(BarsTest, SheetsAndTheReaderStayGreyUntilTheyExist) {
         EXPECT_TRUE(Enabled(command)) << command;
     EXPECT_TRUE(Enabled(ID_SHEEP_ADD));
     EXPECT_TRUE(Enabled(ID_SHEEP_GOTO));
+}
+
+TEST_F(BarsTest, CutStaysGreyAndSelectAllFollowsTheAnimalsTheFilterShows) {
+    EXPECT_FALSE(Enabled(57635));
+    EXPECT_TRUE(Enabled(57642));
+    // Before any of them came to the farm: the flock has animals, the list shows none.
+    core().GetExtractionCriteria().m_dtDate = Date(1990, 1, 1);
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    Pump();
+    ASSERT_GT(core().GetSheepCount(), 0);
+    ASSERT_EQ(ViewOf(doc)->GetRowCount(), 0);
+    EXPECT_FALSE(Enabled(57642));
+    EXPECT_FALSE(Enabled(57635));
+}
+
+TEST_F(BarsTest, TheRecordPaneFollowsGotoSortingAndDeleteAndEmptiesWithTheLastDocument) {
+    ChooseKind(CRITERIA_ALL);
+    CFlockView* view = ViewOf(doc);
+    // Rows in key order: EDIED ELAMB ELATER ESHEAR RADULT RSOLD.
+    core().SelectSheep(u"RADULT", true, false, nullptr);
+    Pump();
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 5 Total: 6");
+    view->SortByKind(SF_KEY);  // the same column again: the other way round
+    Pump();
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"Record: 2 Total: 6");
+    host.Reply(1020, IDYES);
+    Command(40035);
+    EXPECT_EQ(core().GetSheepCount(), 5);
+    const long focused = view->GetFocusedRow();
+    EXPECT_EQ(Frame()->GetRecordPaneText(),
+              (focused < 0 ? WString(u"Record: - Total: 5")
+                           : u"Record: " + Utf8ToW(std::to_string(focused + 1)) + u" Total: 5"));
+
+    for (wxObject* open : App().GetDocManager()->GetDocuments())
+        static_cast<wxDocument*>(open)->Modify(false);
+    App().GetDocManager()->CloseDocuments(true);
+    Pump();
+    EXPECT_EQ(Frame()->GetRecordPaneText(), u"");
+}
+
+TEST_F(BarsTest, ARefillSizesTheColumnsToTheirWidestText) {
+    auto* sheep = new CSheep(u"RAMWITHAVERYLONGTATTOOINDEED2010", SEX_RAM, &core());
+    sheep->AddEvent(new CEvent(Date(2006, 1, 1), 1, u"Market", u"100"), false);
+    const COleDateTime bought = Date(2006, 1, 1);
+    sheep->SetFieldValue(SF_DATE_OF_PURCHASE, &bought);
+    ASSERT_GE(core().AddSheep(sheep, false), 0);
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    Pump();
+    CFlockView* view = ViewOf(doc);
+    wxListCtrl* list = view->GetListCtrl();
+    ASSERT_NE(list, nullptr);
+    for (int column = 0; column < view->GetColumnCount(); ++column) {
+        int widest = 0;
+        for (long row = 0; row < view->GetRowCount(); ++row)
+            widest = std::max(
+                widest, list->GetTextExtent(ToWx(view->GetCellText(row, view->GetColumnKind(column)))).x);
+        EXPECT_GE(list->GetColumnWidth(column), widest) << column;
+    }
+}
+
+TEST_F(BarsTest, TheFilterBarShowsItsKindsWholeAndItsPromptsInTheStatusBar) {
+    wxChoice* type = bars().GetTypeList();
+    EXPECT_GE(type->GetSize().x, type->GetBestSize().x);
+
+    auto* bar = dynamic_cast<wxAuiToolBar*>(Frame()->FindWindow(WxCommandId(ID_BAR_FILTER)));
+    ASSERT_NE(bar, nullptr);
+    Frame()->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    Pump();
+    const wxString prompt = bar->FindTool(WxCommandId(ID_FILTER_RAMS))->GetLongHelp();
+    ASSERT_FALSE(prompt.empty());
+    const wxString idle = Frame()->GetStatusBar()->GetStatusText(0);
+    const wxRect rams = bar->GetToolRect(WxCommandId(ID_FILTER_RAMS));
+    wxMouseEvent move(wxEVT_MOTION);
+    move.m_x = rams.x + rams.width / 2;
+    move.m_y = rams.y + rams.height / 2;
+    move.SetEventObject(bar);
+    bar->ProcessWindowEvent(move);
+    EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(0), prompt);
+    wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
+    leave.SetEventObject(bar);
+    bar->ProcessWindowEvent(leave);
+    EXPECT_EQ(Frame()->GetStatusBar()->GetStatusText(0), idle);
+}
+
+TEST_F(BarsTest, TheDocumentGreysAndGivesBackTheCriteriaCommands) {
+    const int criteria[] = {ID_FILTER_RAMS, ID_FILTER_EWES, ID_FILTER_ADULTS, ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS,
+                            ID_EXTRACT_TYPE};
+    for (int command : criteria) EXPECT_TRUE(Enabled(command)) << command;
+    core().EnableExtractionMenu(TRUE);
+    for (int command : criteria) EXPECT_FALSE(Enabled(command)) << command;
+    core().EnableExtractionMenu(FALSE);
+    for (int command : criteria) EXPECT_TRUE(Enabled(command)) << command;
 }

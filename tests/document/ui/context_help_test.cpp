@@ -22,22 +22,24 @@ public:
     }
 };
 
+// Three edits; the table gives topics to 1074 and 1024, none to 1023.
+wxDialog* ShowHelpDialog() {
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, "help");
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    for (int id : {1074, 1023, 1024}) sizer->Add(new wxTextCtrl(dialog, id), 0, wxALL, 8);
+    dialog->SetSizerAndFit(sizer);
+    static const CvlHelpPair table[] = {{1074, CvlControlHelpId(1074)}, {1024, CvlControlHelpId(1024)}, {0, 0}};
+    CvlAttachContextHelp(dialog, table);
+    dialog->Show();
+    wxTheApp->Yield(true);
+    return dialog;
+}
+
 class ContextHelp : public ::testing::Test {
 protected:
     void SetUp() override {
         m_previous = wxHelpProvider::Set(&provider);
-        dialog = new wxDialog(nullptr, wxID_ANY, "help");
-        auto* sizer = new wxBoxSizer(wxVERTICAL);
-        for (int id : {1074, 1023, 1024}) {
-            auto* edit = new wxTextCtrl(dialog, id);
-            sizer->Add(edit, 0, wxALL, 8);
-        }
-        dialog->SetSizerAndFit(sizer);
-        static const CvlHelpPair table[] = {
-            {1074, CvlControlHelpId(1074)}, {1024, CvlControlHelpId(1024)}, {0, 0}};
-        CvlAttachContextHelp(dialog, table);
-        dialog->Show();
-        wxTheApp->Yield(true);
+        dialog = ShowHelpDialog();
     }
     void TearDown() override {
         dialog->Destroy();
@@ -86,6 +88,53 @@ TEST_F(ContextHelp, F1ShowsTheFocusedControlsTopic) {
     control->ProcessWindowEvent(key);
     ASSERT_EQ(provider.shown.size(), 1u);
     EXPECT_EQ(provider.shown[0], control);
+}
+
+// The program's provider: what pops up is the book's text for the control's help id.
+class RecordingBookProvider : public CCvlHelpProvider {
+public:
+    using CCvlHelpProvider::CCvlHelpProvider;
+    std::vector<std::pair<wxWindow*, wxString>> shown;
+
+protected:
+    void ShowText(wxWindow* window, const wxString& text, const wxPoint&) override {
+        shown.emplace_back(window, text);
+    }
+};
+
+TEST(ContextHelpBook, PopsUpTheBooksTextForTheControlUnderThePointer) {
+    CCvlHelpContext book;
+    ASSERT_TRUE(book.Parse("0x50432 The animal's tattoo.\n0x30028 The ID is taken.\n"));
+    auto* provider = new RecordingBookProvider(book);
+    wxHelpProvider* previous = wxHelpProvider::Set(provider);
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, "help");
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    for (int id : {1074, 1023, 1024}) sizer->Add(new wxTextCtrl(dialog, id), 0, wxALL, 8);
+    dialog->SetSizerAndFit(sizer);
+    // 1024 is in the table, but the book has no text for it; 1023 is in no table.
+    static const CvlHelpPair table[] = {
+        {1074, CvlControlHelpId(1074)}, {1024, CvlControlHelpId(1024)}, {0, 0}};
+    CvlAttachContextHelp(dialog, table);
+    dialog->Show();
+    wxTheApp->Yield(true);
+
+    wxWindow* tattoo = dialog->FindWindow(1074);
+    wxContextMenuEvent click(wxEVT_CONTEXT_MENU, 1074, tattoo->ClientToScreen(wxPoint(2, 2)));
+    click.SetEventObject(tattoo);
+    tattoo->GetEventHandler()->ProcessEvent(click);
+    ASSERT_EQ(provider->shown.size(), 1u);
+    EXPECT_EQ(provider->shown[0].first, tattoo);
+    EXPECT_EQ(provider->shown[0].second, "The animal's tattoo.");
+
+    EXPECT_FALSE(provider->ShowHelp(dialog->FindWindow(1023)));
+    EXPECT_FALSE(provider->ShowHelp(dialog->FindWindow(1024)));
+    EXPECT_TRUE(provider->ShowPopup(dialog, CvlPromptHelpId(40)));
+    ASSERT_EQ(provider->shown.size(), 2u);
+    EXPECT_EQ(provider->shown[1].second, "The ID is taken.");
+
+    dialog->Destroy();
+    wxTheApp->Yield(true);
+    delete wxHelpProvider::Set(previous);
 }
 
 }  // namespace
