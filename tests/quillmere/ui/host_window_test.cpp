@@ -118,7 +118,9 @@ TEST(HostWindow, ConflictsAreDecidedInTheMergeDialogs) {
 
             list.RunCommand(a2, CMergeCommands::cmdWhatsThis);
             EXPECT_NE(MergeHelpController(), nullptr);
-            if (MergeHelpController()) EXPECT_NE(MergeHelpController()->GetFrame(), nullptr);
+            if (MergeHelpController()) {
+                EXPECT_NE(MergeHelpController()->GetFrame(), nullptr);
+            }
             return UpdateEnabled(dialog) ? wxID_OK : wxID_CANCEL;
         },
         [&](wxDialog& dialog) {
