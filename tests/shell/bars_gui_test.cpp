@@ -14,6 +14,7 @@
 #include "document/sheep_doc.h"
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/sheet.h"
+#include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/settings.h"
 #include "records/criteria.h"
@@ -26,7 +27,6 @@
 #include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
-#include "views/wx_text.h"
 
 namespace {
 
