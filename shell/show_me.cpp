@@ -162,6 +162,7 @@ void CShowMe::OnTick(wxTimerEvent&) {
         // Warped, not simulated: a simulated move runs the event loop inside this tick.
         const wxPoint at = m_pFrame->ScreenToClient(wxPoint(m_path[m_next].x, m_path[m_next].y));
         m_pFrame->WarpPointer(at.x, at.y);
+        m_lastStop = m_path[m_next];
         ++m_next;
         return;
     }

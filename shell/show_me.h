@@ -24,6 +24,8 @@ public:
     // mask: the kinds of view (SHOWME_ bits) the command belongs to; 0 for any.
     bool ShowMeMenu(int mask, int command);
     bool IsRunning() const { return m_timer.IsRunning(); }
+    // Where, on the screen, the pointer was last put (the pointer itself is the display's to share).
+    CPointerPoint GetLastStop() const { return m_lastStop; }
     // The window is closing: the pointer stops and no request runs any more.
     void Stop();
     // The SHOWME_ kind of the active view, 0 for none (the address browser has none).
@@ -42,6 +44,7 @@ private:
     wxTimer m_timer;
     std::vector<CPointerPoint> m_path;
     size_t m_next = 0;
+    CPointerPoint m_lastStop{};
     std::function<void()> m_done;
     bool m_bStopped = false;
 };

@@ -23,6 +23,8 @@ constexpr unsigned IDS_MORE = 167;
 constexpr int IDC_START_NEW = 1160;
 constexpr int IDC_START_OPEN = 1161;
 constexpr int IDC_START_RECENT = 1185;
+using StartHelp = CvlControlHelp<IDC_START_NEW, IDC_START_OPEN, IDC_START_RECENT>;
+CVL_HELP_TABLE(StartHelp::table);
 
 CSplashWindow* s_pSplashWindow = nullptr;
 bool s_bShowSplashWindow = true;
@@ -149,7 +151,7 @@ CStartModeDlg::CStartModeDlg(wxWindow* parent, const std::vector<WString>& recen
     top->Add(group, 1, wxEXPAND | wxALL, 8);
     top->Add(buttons, 0, wxALIGN_RIGHT | wxALL, 8);
     SetSizerAndFit(top);
-    CvlAttachContextHelp(this, CvlControlHelp<IDC_START_NEW, IDC_START_OPEN, IDC_START_RECENT>::table);
+    CvlAttachContextHelp(this, StartHelp::table);
 
     m_bOpenMode = CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Start Mode", 0) == 1;
     (m_bOpenMode ? m_pOpen : m_pNew)->SetValue(true);

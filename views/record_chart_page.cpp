@@ -17,6 +17,7 @@ constexpr int32_t kChartHatch = 5;      // diagonal cross
 
 using ChartHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER_NAME, IDC_HEADER_ONE_OF,
                                  IDC_CHART_KIND, IDC_CHART>;
+CVL_HELP_TABLE(ChartHelp::table);
 
 }  // namespace
 

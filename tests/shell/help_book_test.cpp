@@ -39,8 +39,17 @@ TEST(HelpBook, EveryHelpIdOfEveryTableHasAText) {
 // A table that is not registered would escape the walk above.
 TEST(HelpBook, EveryFileWithAHelpTableRegistersIt) {
     std::set<std::string> registered;
-    for (const CvlHelpTableEntry& entry : CvlHelpTables())
-        registered.insert(std::filesystem::relative(entry.file, CVL_SOURCE_DIR).string());
+    for (const CvlHelpTableEntry& entry : CvlHelpTables()) {
+        // A compiler cache may name the file relative to the build folder.
+        std::filesystem::path file(entry.file);
+        if (file.is_relative()) {
+            while (!file.empty() && (*file.begin() == ".." || *file.begin() == "."))
+                file = file.lexically_relative(*file.begin());
+            registered.insert(file.string());
+        } else {
+            registered.insert(std::filesystem::relative(file, CVL_SOURCE_DIR).string());
+        }
+    }
     std::set<std::string> defining;
     for (const char* folder : {"shell", "views", "document"})
         for (const auto& file :
