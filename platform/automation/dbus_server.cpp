@@ -117,6 +117,8 @@ struct CDBusAutomationServer::Impl {
             if (ownerChanged != 0) g_dbus_connection_signal_unsubscribe(connection, ownerChanged);
             for (auto& [path, object] : objects)
                 if (object->registration != 0) g_dbus_connection_unregister_object(connection, object->registration);
+            // Replies still queued (the answer to a script's Quit) go out before the line is closed.
+            g_dbus_connection_flush_sync(connection, nullptr, nullptr);
             g_dbus_connection_close_sync(connection, nullptr, nullptr);
             g_object_unref(connection);
             connection = nullptr;
