@@ -30,7 +30,6 @@ constexpr int kImageWidth = 20;
 constexpr int kImageHeight = 16;
 constexpr int kGap = 6;
 constexpr int kMenuEntries = 8;
-// Where the kind image would sit: the descriptions start after it.
 constexpr int kKindWidth = 16;
 constexpr int32_t kActionStates[] = {2, 9, 17, 27, 36};
 
@@ -147,6 +146,86 @@ wxBitmap CReconcilerListBox::ActionImage(int index) {
     return bitmap;
 }
 
+wxBitmap CReconcilerListBox::KindImage(int kind) {
+    if (kind < 5 || kind > 11) return wxNullBitmap;
+    wxBitmap bitmap(kKindWidth, kKindWidth);
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(wxBrush(wxColour(255, 0, 255)));
+        dc.Clear();
+        const wxColour dark(60, 60, 60);
+        dc.SetPen(wxPen(dark));
+        auto sheep = [&](const wxColour& fleece, int x, int y, int w, int h) {
+            dc.SetBrush(wxBrush(fleece));
+            dc.DrawEllipse(x, y, w, h);
+            dc.SetBrush(wxBrush(dark));
+            dc.DrawEllipse(x + w - 3, y - 1, 4, 4);
+        };
+        switch (kind) {
+            case 5:  // an animal
+                sheep(*wxWHITE, 1, 5, 12, 8);
+                dc.DrawLine(4, 13, 4, 15);
+                dc.DrawLine(10, 13, 10, 15);
+                break;
+            case 6:  // one of its fields
+                dc.SetBrush(*wxWHITE_BRUSH);
+                dc.DrawRectangle(2, 2, 12, 12);
+                for (int y = 5; y <= 11; y += 3) dc.DrawLine(4, y, 12, y);
+                break;
+            case 7:  // an event: a calendar leaf
+                dc.SetBrush(*wxWHITE_BRUSH);
+                dc.DrawRectangle(1, 2, 14, 13);
+                dc.SetBrush(wxBrush(wxColour(200, 40, 40)));
+                dc.DrawRectangle(1, 2, 14, 4);
+                break;
+            case 8:  // a ewe's lambing: ewe and lamb
+                sheep(*wxWHITE, 0, 3, 11, 7);
+                sheep(wxColour(250, 230, 180), 8, 10, 7, 5);
+                break;
+            case 9:  // a ram's tupping
+                sheep(wxColour(220, 220, 220), 1, 5, 12, 8);
+                dc.SetBrush(*wxTRANSPARENT_BRUSH);
+                dc.SetPen(wxPen(wxColour(150, 100, 40), 2));
+                dc.DrawCircle(13, 5, 2);
+                break;
+            case 10:  // an address: an envelope
+                dc.SetBrush(wxBrush(wxColour(250, 240, 200)));
+                dc.DrawRectangle(1, 3, 14, 10);
+                dc.DrawLine(1, 3, 8, 9);
+                dc.DrawLine(8, 9, 15, 3);
+                break;
+            default: {  // a Signet entry: a rosette
+                dc.SetBrush(wxBrush(wxColour(40, 90, 190)));
+                dc.DrawCircle(8, 6, 5);
+                const wxPoint tails[] = {{5, 10}, {3, 15}, {8, 12}, {13, 15}, {11, 10}};
+                dc.DrawPolygon(5, tails);
+                break;
+            }
+        }
+    }
+    bitmap.SetMask(new wxMask(bitmap, wxColour(255, 0, 255)));
+    return bitmap;
+}
+
+wxBitmap CReconcilerListBox::Blend(const wxBitmap& image, int percent, const wxColour& colour) {
+    if (!image.IsOk() || percent <= 0) return image;
+    wxImage pixels = image.ConvertToImage();
+    const bool masked = pixels.HasMask();
+    const unsigned char mr = pixels.GetMaskRed(), mg = pixels.GetMaskGreen(), mb = pixels.GetMaskBlue();
+    auto mix = [percent](int from, int to) { return (unsigned char)(from + (to - from) * percent / 100); };
+    for (int y = 0; y < pixels.GetHeight(); ++y) {
+        for (int x = 0; x < pixels.GetWidth(); ++x) {
+            const unsigned char r = pixels.GetRed(x, y), g = pixels.GetGreen(x, y), b = pixels.GetBlue(x, y);
+            if (masked && r == mr && g == mg && b == mb) continue;
+            unsigned char nr = mix(r, colour.Red()), ng = mix(g, colour.Green()), nb = mix(b, colour.Blue());
+            // A mixed pixel that happens to land on the mask colour would turn transparent.
+            if (masked && nr == mr && ng == mg && nb == mb) nb = nb > 0 ? nb - 1 : 1;
+            pixels.SetRGB(x, y, nr, ng, nb);
+        }
+    }
+    return wxBitmap(pixels);
+}
+
 int CReconcilerListBox::MiddleWidth() const {
     int width = kImageWidth;
     for (int32_t state : kActionStates)
@@ -184,6 +263,15 @@ void CReconcilerListBox::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) cons
     dc.SetTextForeground(IsSelected(n) ? wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT)
                                        : GetForegroundColour());
     const CColumns c = Columns(rect);
+    wxBitmap kind = KindImage(m_list.GetKind(row));
+    if (kind.IsOk()) {
+        const wxColour highlight = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+        if (IsSelected(n))
+            kind = Blend(kind, 50, highlight);
+        else if (IsCurrent(n) && HasFocus())
+            kind = Blend(kind, 25, highlight);
+        dc.DrawBitmap(kind, rect.x + kGap, rect.y + (rect.height - kKindWidth) / 2, true);
+    }
     // The left column is this copy's record (side 1), the right one the other copy's (side 0).
     DrawWrapped(dc, ToWx(m_list.GetText(row, IMergeList::textThis)), c.left);
     DrawWrapped(dc, ToWx(m_list.GetText(row, IMergeList::textOther)), c.right);

@@ -22,6 +22,12 @@ public:
     wxString TooltipAt(const wxPoint& point) const;
     // The image of an action (the state's low three bits), 20 by 16, magenta transparent.
     static wxBitmap ActionImage(int index);
+    // The image of a node kind (5 animal ... 11 Signet entry), 16 by 16, magenta transparent; no
+    // image for other kinds.
+    static wxBitmap KindImage(int kind);
+    // An image mixed percent toward colour, its transparent pixels left alone (a selected or focused
+    // row's kind image).
+    static wxBitmap Blend(const wxBitmap& image, int percent, const wxColour& colour);
 
 protected:
     void OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const override;

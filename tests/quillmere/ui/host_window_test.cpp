@@ -206,3 +206,60 @@ TEST(HostWindow, TheReconcilersBoxesAreShownOnTheGuiThread) {
     frame->Destroy();
     wxTheApp->ProcessIdle();
 }
+
+namespace {
+
+std::vector<unsigned char> PixelsOf(const wxBitmap& bitmap) {
+    const wxImage image = bitmap.ConvertToImage();
+    return std::vector<unsigned char>(image.GetData(), image.GetData() + image.GetWidth() * image.GetHeight() * 3);
+}
+
+}  // namespace
+
+// Every node kind a list can hold has its own image, with a transparent background; others have none.
+TEST(MergeDialogs, EachKindHasItsOwnImage) {
+    std::vector<std::vector<unsigned char>> seen;
+    for (int kind : {5, 6, 7, 8, 9, 10, 11}) {
+        SCOPED_TRACE(kind);
+        const wxBitmap image = CReconcilerListBox::KindImage(kind);
+        ASSERT_TRUE(image.IsOk());
+        EXPECT_EQ(image.GetSize(), wxSize(16, 16));
+        const wxImage pixels = image.ConvertToImage();
+        ASSERT_TRUE(pixels.HasMask());
+        EXPECT_TRUE(pixels.IsTransparent(0, 15));
+        auto mine = PixelsOf(image);
+        for (const auto& other : seen) EXPECT_NE(mine, other);
+        seen.push_back(std::move(mine));
+    }
+    for (int kind : {-1, 0, 4, 12}) EXPECT_FALSE(CReconcilerListBox::KindImage(kind).IsOk()) << kind;
+}
+
+// A selected row's image is mixed toward the highlight; its transparent pixels stay transparent, and
+// no painted pixel may turn transparent by landing on the mask colour.
+TEST(MergeDialogs, BlendingKeepsTheMask) {
+    wxImage source(2, 1);
+    source.SetRGB(0, 0, 255, 0, 255);  // transparent
+    source.SetRGB(1, 0, 255, 0, 0);
+    source.SetMaskColour(255, 0, 255);
+    const wxBitmap image(source);
+    struct Case {
+        int percent;
+        wxColour colour;
+        int red, green, blue;
+    } const cases[] = {
+        {0, *wxBLACK, 255, 0, 0},
+        {50, wxColour(0, 0, 0), 128, 0, 0},
+        {25, wxColour(0, 0, 200), 192, 0, 50},
+        {100, wxColour(255, 0, 255), -1, -1, -1},  // lands on the mask colour: only stays painted
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.percent);
+        const wxImage out = CReconcilerListBox::Blend(image, c.percent, c.colour).ConvertToImage();
+        EXPECT_TRUE(out.IsTransparent(0, 0));
+        EXPECT_FALSE(out.IsTransparent(1, 0));
+        if (c.red < 0) continue;
+        EXPECT_EQ(out.GetRed(1, 0), c.red);
+        EXPECT_EQ(out.GetGreen(1, 0), c.green);
+        EXPECT_EQ(out.GetBlue(1, 0), c.blue);
+    }
+}
