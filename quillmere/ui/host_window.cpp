@@ -155,12 +155,20 @@ void CHostFrame::UpdateDone(bool allInStep) {
     m_pStatus->SetLabel(allInStep ? "Every copy is in step." : "Not every copy could be brought into step; see below.");
     RefreshPairs();
     if (onUpdateDone) onUpdateDone(allInStep);
+    if (m_closing) Destroy();
 }
 
 void CHostFrame::OnClose(wxCloseEvent& event) {
-    if (IsUpdating() && event.CanVeto()) {
-        event.Veto();
-        m_pStatus->SetLabel("An update is running; the window closes when it has ended.");
+    if (IsUpdating()) {
+        if (event.CanVeto()) {
+            event.Veto();
+            m_pStatus->SetLabel("An update is running; the window closes when it has ended.");
+            return;
+        }
+        // The worker may be waiting on a dialog: answer it, and go once the update has ended.
+        m_closing = true;
+        CancelMergeDialogs();
+        Hide();
         return;
     }
     Destroy();
@@ -178,13 +186,14 @@ void CHostFrame::Report(Severity severity, const std::string& text) {
 
 int CHostFrame::ShowMessage(const std::string& caption, const std::string& text, UINT type) {
     return OnGuiThread(*this, [&] {
+        if (m_closing) return int(IDCANCEL);
         wxMessageDialog box(this, wxString::FromUTF8(text), wxString::FromUTF8(caption), CvlMessageStyle(type));
         return CvlMessageResult(CvlRunModal(box));
     });
 }
 
 int CHostFrame::RunMergeDialog(IMergeList& list) {
-    return OnGuiThread(*this, [&] { return ShowMergeDialog(list, this); });
+    return OnGuiThread(*this, [&] { return m_closing ? IDCANCEL : ShowMergeDialog(list, this); });
 }
 
 void CHostFrame::Progress(unsigned long done, unsigned long total) {

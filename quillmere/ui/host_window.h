@@ -63,6 +63,9 @@ private:
     wxTextCtrl* m_pLog = nullptr;
     std::thread m_worker;
     std::atomic<unsigned> m_lastPercent{~0u};
+    // Forced shut during an update: every dialog the update asks for is answered with Cancel, and
+    // the window goes when the update has ended.
+    std::atomic<bool> m_closing{false};
 };
 
 // The window over folder until it is closed; the program's exit code.

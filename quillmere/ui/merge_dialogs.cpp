@@ -35,6 +35,8 @@ constexpr int32_t kActionStates[] = {2, 9, 17, 27, 36};
 
 // The merge dialog open now: a Show Me dialog opens over it.
 wxDialog* g_openDialog = nullptr;
+// Set by CancelMergeDialogs until the outermost dialog has closed.
+bool g_cancelAll = false;
 
 const char* PromptOf(int command) {
     switch (command) {
@@ -398,12 +400,27 @@ void CMergeDialog::UpdateButtons() {
 }
 
 int ShowMergeDialog(IMergeList& list, wxWindow* parent) {
+    if (g_cancelAll) return IDCANCEL;
     CMergeDialog dialog(g_openDialog ? g_openDialog : parent, list);
     wxDialog* const outer = std::exchange(g_openDialog, &dialog);
     const int result = CvlRunModal(dialog);
     g_openDialog = outer;
+    if (g_cancelAll) {
+        // Only the innermost modal loop can be left: each dialog ends the one below it in turn.
+        if (outer && outer->IsModal())
+            outer->EndModal(wxID_CANCEL);
+        else if (!outer)
+            g_cancelAll = false;
+        return IDCANCEL;
+    }
     // Update counts only while it may be pressed.
     return result == wxID_OK && list.CanUpdate() ? IDOK : IDCANCEL;
+}
+
+void CancelMergeDialogs() {
+    if (!g_openDialog) return;
+    g_cancelAll = true;
+    if (g_openDialog->IsModal()) g_openDialog->EndModal(wxID_CANCEL);
 }
 
 // ---- help ----------------------------------------------------------------------------------------

@@ -64,6 +64,9 @@ private:
 // Shows the list's dialog modally over parent (or over the merge dialog already open); IDOK or
 // IDCANCEL. Tests drive it through CvlSetModalDriver.
 int ShowMergeDialog(IMergeList& list, wxWindow* parent);
+// Answers every open merge dialog, and any shown before they have all closed, with Cancel (the host
+// window forced shut, so that the update waiting on them can end).
+void CancelMergeDialogs();
 
 // The host's help book at a topic: kHostHelpTopic, or 0x10000 + a merge list's id ("What's This?").
 constexpr int kHostHelpTopic = 0x10000;

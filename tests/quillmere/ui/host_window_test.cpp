@@ -8,6 +8,7 @@
 #include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
+#include <wx/weakref.h>
 
 #include <atomic>
 #include <thread>
@@ -175,6 +176,37 @@ TEST(HostWindow, ACancelledUpdateWritesNothing) {
     EXPECT_TRUE(frame->GetUpdateButton().IsEnabled());
     frame->Destroy();
     wxTheApp->ProcessIdle();
+}
+
+// The window forced shut while the update waits on an animal's dialog (over the flock's): both
+// dialogs are answered with Cancel whatever they would have said, the worker ends without writing,
+// and the window goes once the update has ended.
+TEST(HostWindow, AForcedCloseCancelsTheDialogsTheUpdateWaitsOn) {
+    CConflictingEdits b;
+    const auto mine = FileBytes(b.replica), theirs = FileBytes(b.original);
+    auto* frame = new CHostFrame(b.stick, CVL_QUILLMERE_LIBRARY);
+    wxWeakRef<CHostFrame> alive(frame);
+    ModalScript script(std::vector<Step>{
+        [&](wxDialog& dialog) {
+            CReconcilerListBox& list = AsMerge(dialog).GetList();
+            list.RunCommand(RowOf(list, "A2"), CMergeCommands::cmdReplaceFromOther);
+            list.RunCommand(RowOf(list, "A1"), CMergeCommands::cmdShowMe);
+            return int(wxID_OK);
+        },
+        [&](wxDialog& dialog) {
+            AsMerge(dialog).GetList().RunCommand(0, CMergeCommands::cmdReplaceFromThis);
+            EXPECT_TRUE(UpdateEnabled(dialog));
+            EXPECT_TRUE(frame->Close(true));
+            EXPECT_TRUE(alive);  // not while the worker may still call it
+            EXPECT_FALSE(frame->IsShown());
+            return int(wxID_OK);
+        },
+    });
+    EXPECT_FALSE(RunUpdate(*frame));
+    EXPECT_EQ(FileBytes(b.replica), mine);
+    EXPECT_EQ(FileBytes(b.original), theirs);
+    for (int i = 0; i < 50 && alive; ++i) wxTheApp->ProcessIdle();
+    EXPECT_FALSE(alive);
 }
 
 // The reconciler's boxes come from the worker that runs the update: they are shown on the GUI thread,
