@@ -1,11 +1,11 @@
 #include "shell/main_frame.h"
 
-#include <algorithm>
-
 #include <wx/app.h>
 #include <wx/cshelp.h>
 #include <wx/menu.h>
 #include <wx/utils.h>
+
+#include <algorithm>
 
 #include "document/doc_commands.h"
 #include "document/ui/reader_options_page.h"
@@ -322,7 +322,8 @@ void CMainFrame::UpdateRecordPane() {
     const wxString text = ToWx(GetRecordPaneText());
     // Wide enough for its text on this theme's font; the pane's frame and the text's inset take
     // about a character's height.
-    const int width = std::max(kRecordPaneWidth, m_statusBar->GetTextExtent(text).x + m_statusBar->GetCharHeight());
+    const int width =
+        std::max(kRecordPaneWidth, m_statusBar->GetTextExtent(text).x + m_statusBar->GetCharHeight());
     if (width != m_nRecordPaneWidth) {
         m_nRecordPaneWidth = width;
         SetPaneWidths(m_statusBar, width);

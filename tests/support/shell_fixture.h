@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
-
 #include <wx/print.h>
 
 #include <filesystem>
