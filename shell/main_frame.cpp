@@ -5,6 +5,8 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+
 #include "document/doc_commands.h"
 #include "document/ui/reader_options_page.h"
 #include "document/ui/wx_strings.h"
@@ -30,6 +32,12 @@ namespace {
 // Pane widths of the status bar: message, record, scan, CAP, NUM, SCRL.
 constexpr int kPaneCount = 6;
 constexpr int kRecordPane = 1;
+constexpr int kRecordPaneWidth = 120;
+
+void SetPaneWidths(wxStatusBar* bar, int recordWidth) {
+    const int widths[kPaneCount] = {-1, recordWidth, 16, 40, 40, 40};
+    bar->SetStatusWidths(kPaneCount, widths);
+}
 constexpr int kScanPane = 2;
 
 }  // namespace
@@ -44,8 +52,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     m_bTooltips = CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Tooltips", 1) != 0;
 
     m_statusBar = new CProgressStatusBar(this, wxID_ANY);
-    const int widths[kPaneCount] = {-1, 120, 16, 40, 40, 40};
-    m_statusBar->SetFieldsCount(kPaneCount, widths);
+    m_statusBar->SetFieldsCount(kPaneCount);
+    SetPaneWidths(m_statusBar, kRecordPaneWidth);
     SetStatusBar(m_statusBar);
     m_statusBar->SetStatusText(ToWx(LoadCvlString(AFX_IDS_IDLEMESSAGE)), 0);
     m_statusBar->SetStatusText(ToWx(LoadCvlString(ID_INDICATOR_AUTOSCAN)), kScanPane);
@@ -311,7 +319,16 @@ WString CMainFrame::GetRecordPaneText() const {
 }
 
 void CMainFrame::UpdateRecordPane() {
-    m_statusBar->SetStatusText(ToWx(GetRecordPaneText()), kRecordPane);
+    const wxString text = ToWx(GetRecordPaneText());
+    // Wide enough for its text on this theme's font; the pane's frame and the text's inset take
+    // about a character's height.
+    const int width =
+        std::max(kRecordPaneWidth, m_statusBar->GetTextExtent(text).x + m_statusBar->GetCharHeight());
+    if (width != m_nRecordPaneWidth) {
+        m_nRecordPaneWidth = width;
+        SetPaneWidths(m_statusBar, width);
+    }
+    m_statusBar->SetStatusText(text, kRecordPane);
 }
 
 bool CMainFrame::GetReportSelection(int& type, WString& selection, int& lastYear) {

@@ -89,6 +89,7 @@ private:
     std::unique_ptr<CReaderTray> m_readerTray;
     std::unique_ptr<CShowMe> m_showMe;
     int m_nRecordTotal = -1;
+    int m_nRecordPaneWidth = 120;
     int m_nCurrentRecord = 0;  // one-based
     int m_nContextBar = -1;
     wxWindow* m_pPreviewPane = nullptr;

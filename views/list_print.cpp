@@ -1,6 +1,7 @@
 #include "views/list_print.h"
 
 #include <wx/app.h>
+#include <wx/control.h>
 #include <wx/dcclient.h>
 #include <wx/docview.h>
 
@@ -49,6 +50,31 @@ public:
 private:
     CBaseListView* m_view;
 };
+
+// Text fitted to its width: a scaled font can measure wider than the screen's and the preview's
+// clipping is not reliable, so the text itself is cut with an ellipsis.
+wxString FitToWidth(const wxDC& dc, const wxString& text, int width) {
+    if (width <= 0) return wxString();
+    if (dc.GetTextExtent(text).x <= width) return text;
+    wxString fitted = wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, width, wxELLIPSIZE_FLAGS_NONE);
+    // Where even the ellipsis does not fit, as much of the text as fits.
+    while (!fitted.empty() && dc.GetTextExtent(fitted).x > width) fitted.RemoveLast();
+    return fitted;
+}
+
+}  // namespace
+
+void DrawListCell(wxDC& dc, const wxString& text, const wxRect& cell) {
+    // A gap of a few pixels keeps neighbouring cells' text apart.
+    const int gap = std::min(kCellGap, cell.width / 4);
+    const wxString fitted = FitToWidth(dc, text, cell.width - 2 * gap);
+    if (fitted.empty()) return;
+    const wxSize extent = dc.GetTextExtent(fitted);
+    // DrawText, not DrawLabel: an '&' in a name is text, not a mnemonic.
+    dc.DrawText(fitted, cell.x + gap, cell.y + (cell.height - extent.y) / 2);
+}
+
+namespace {
 
 CPrintSetup ViewPrintSetup(CBaseListView* view, const CPageSetup& setup) {
     CSheepDoc* core = view->GetCore();
@@ -160,7 +186,7 @@ bool CListPrintout::OnPrintPage(int page) {
     const auto cell = [&](const WString& text, int x, int width, int height) {
         const wxRect rect(x, y, width, height);
         wxDCClipper clip(*dc, rect);
-        dc->DrawLabel(ToWx(text), rect, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
+        DrawListCell(*dc, ToWx(text), rect);
     };
     int x = left;
     for (int c = firstColumn; c < endColumn; ++c) {

@@ -43,6 +43,11 @@ struct CGuideLine {
 std::vector<CGuideLine> MarginGuides(const wxRect& page, int paperWidth, int paperHeight,
                                      const CPageSetup& setup);
 
+// Space between a cell's edge and its text, in the DC's logical units.
+constexpr int kCellGap = 2;
+// Draws a list cell's text left-aligned and vertically centred, cut to the cell's width.
+void DrawListCell(wxDC& dc, const wxString& text, const wxRect& cell);
+
 class CListPrintout : public wxPrintout {
 public:
     CListPrintout(CBaseListView* view, const CPageSetup& setup, bool preview);

@@ -545,6 +545,31 @@ TEST_F(BarsTest, TheRecordPaneFollowsGotoSortingAndDeleteAndEmptiesWithTheLastDo
     EXPECT_EQ(Frame()->GetRecordPaneText(), u"");
 }
 
+TEST_F(BarsTest, TheRecordPaneIsWideEnoughForItsText) {
+    ChooseKind(CRITERIA_ALL);
+    wxStatusBar* bar = Frame()->GetStatusBar();
+    ASSERT_NE(bar, nullptr);
+    const wxFont normal = bar->GetFont();
+    // At the theme's font, and at a font far larger than the narrowest width was made for.
+    const struct {
+        double scale;
+        const char16_t* animal;
+    } cases[] = {{1.0, u"RADULT"}, {3.0, u"ELAMB"}};
+    for (const auto& [scale, animal] : cases) {
+        bar->SetFont(normal.Scaled(float(scale)));
+        core().SelectSheep(animal, true, false, nullptr);
+        Pump();
+        const wxString text = ToWx(Frame()->GetRecordPaneText());
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(bar->GetStatusText(1), text);
+        wxRect pane;
+        ASSERT_TRUE(bar->GetFieldRect(1, pane));
+        EXPECT_GE(pane.width, 120) << scale;
+        EXPECT_GE(pane.width, bar->GetTextExtent(text).x) << scale;
+    }
+    bar->SetFont(normal);
+}
+
 TEST_F(BarsTest, ARefillSizesTheColumnsToTheirWidestText) {
     auto* sheep = new CSheep(u"RAMWITHAVERYLONGTATTOOINDEED2010", SEX_RAM, &core());
     sheep->AddEvent(new CEvent(Date(2006, 1, 1), 1, u"Market", u"100"), false);

@@ -149,3 +149,13 @@ void FlockListTest::ShowWholeFlock() {
 CSheepDoc& FlockListTest::core() {
     return doc->GetCore();
 }
+
+void PrepareLetterPrintout(wxPrintout& printout, wxDC& dc) {
+    printout.SetDC(&dc);
+    printout.SetPPIScreen(100, 100);
+    printout.SetPPIPrinter(100, 100);
+    printout.SetPageSizePixels(850, 1100);
+    printout.SetPageSizeMM(216, 279);
+    printout.SetPaperRectPixels(wxRect(0, 0, 850, 1100));
+    printout.OnPreparePrinting();
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/print.h>
 
 #include <filesystem>
 #include <string>
@@ -64,3 +65,7 @@ protected:
     CSheepDocument* doc = nullptr;
     CFlockView* view = nullptr;
 };
+
+// Sets a printout up to draw on dc as on letter paper at 100 dots per inch on screen and paper, so
+// that a hundredth of an inch is a logical unit, and prepares it.
+void PrepareLetterPrintout(wxPrintout& printout, wxDC& dc);

@@ -1,11 +1,13 @@
 #include "views/flock_view.h"
 
 #include <wx/dcmemory.h>
+#include <wx/dcsvg.h>
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -305,17 +307,74 @@ TEST_F(FlockViewTest, PrintsEveryPageOfTheList) {
     ASSERT_EQ(setup, core().GetPageSetup(view));
     for (bool preview : {false, true}) {
         CListPrintout printout(view, *setup, preview);
-        printout.SetDC(&dc);
-        printout.SetPPIScreen(100, 100);
-        printout.SetPPIPrinter(100, 100);
-        printout.SetPageSizePixels(850, 1100);
-        printout.SetPageSizeMM(216, 279);
-        printout.SetPaperRectPixels(wxRect(0, 0, 850, 1100));
-        printout.OnPreparePrinting();
+        PrepareLetterPrintout(printout, dc);
         EXPECT_EQ(printout.GetBands().PageCount(), 1);
         EXPECT_TRUE(printout.OnPrintPage(1));
         EXPECT_FALSE(printout.HasPage(2));
     }
+}
+
+TEST_F(FlockViewTest, PrintedCellsKeepTheirTextWithinTheCell) {
+    // Names too long for a narrow column, one with an '&' that is text, and a column too narrow for
+    // even an ellipsis.
+    const struct {
+        const char16_t* tattoo;
+        const char16_t* name;
+    } names[] = {
+        {u"A100", u"Mabel of the Long Meadow Behind the Church"},
+        {u"B200", u"Ivy & Co"},
+        {u"C300", u"WWWWWWWWWWWWWWWWWWWWWWWW"},
+    };
+    for (const auto& n : names) core().FindSheep(n.tattoo)->SetName(n.name);
+    core().UpdateAllViews(nullptr, HINT_SHEEP_SET);
+    Pump();
+    wxListCtrl* list = view->GetListCtrl();
+    list->SetColumnWidth(ColumnOf(SF_NAME), 60);
+    list->SetColumnWidth(ColumnOf(SF_TATTOO), 8);
+
+    // 100 dots per inch on screen and paper: logical units are pixels, cells start at the margin.
+    const std::string path = (folders.Root() / "cells.svg").string();
+    CPageSetup* setup = view->GetPageSetup();
+    {
+        wxSVGFileDC dc(path, 850, 1100, 100);
+        CListPrintout printout(view, *setup, true);
+        PrepareLetterPrintout(printout, dc);
+        ASSERT_TRUE(printout.OnPrintPage(1));
+    }
+    std::vector<int> starts;
+    int x = setup->m_nLeftMargin;
+    for (int c = 0; c < view->GetColumnCount(); ++c) {
+        starts.push_back(x);
+        x += list->GetColumnWidth(c);
+    }
+    starts.push_back(x);
+
+    std::ifstream in(path);
+    std::stringstream svg;
+    svg << in.rdbuf();
+    const std::string content = svg.str();
+    wxBitmap bitmap(10, 10);
+    wxMemoryDC measure(bitmap);
+    measure.SetFont(list->GetFont());
+    const std::regex text(R"re(<text[^>]*\sx="([-0-9.]+)"[^>]*\sy="([-0-9.]+)"[^>]*>([^<]*)</text>)re");
+    int cells = 0;
+    bool sawAmpersand = false;
+    for (std::sregex_iterator it(content.begin(), content.end(), text), end; it != end; ++it) {
+        const double left = std::stod((*it)[1].str());
+        const double top = std::stod((*it)[2].str());
+        if (top < setup->m_nTopMargin || top > 1100 - setup->m_nBottomMargin) continue;  // header, footer
+        std::string words = std::regex_replace((*it)[3].str(), std::regex("&amp;"), "&");
+        sawAmpersand |= words.rfind("Ivy &", 0) == 0;
+        const auto column = std::upper_bound(starts.begin(), starts.end(), int(left)) - starts.begin() - 1;
+        ASSERT_GE(column, 0) << words;
+        ASSERT_LT(column, view->GetColumnCount()) << words;
+        const int width = measure.GetTextExtent(wxString::FromUTF8(words)).x;
+        EXPECT_LE(left + width, starts[size_t(column) + 1]) << words << " in column " << column;
+        ++cells;
+    }
+    EXPECT_GT(cells, 5);
+    EXPECT_TRUE(sawAmpersand) << "an '&' in a name prints as itself";
+    EXPECT_EQ(content.find("Mabel of the Long Meadow Behind the Church"), std::string::npos);
 }
 
 TEST_F(FlockViewTest, ShowingAnAnimalTheListLacksOffersToShowAll) {

@@ -187,13 +187,7 @@ TEST_F(PageSetupTest, PrintedPageCarriesHeaderFooterInsideTheMargins) {
     {
         wxSVGFileDC dc(path, 850, 1100, 100);
         CListPrintout printout(view, *setup, false);
-        printout.SetDC(&dc);
-        printout.SetPPIScreen(100, 100);
-        printout.SetPPIPrinter(100, 100);
-        printout.SetPageSizePixels(850, 1100);
-        printout.SetPageSizeMM(216, 279);
-        printout.SetPaperRectPixels(wxRect(0, 0, 850, 1100));
-        printout.OnPreparePrinting();
+        PrepareLetterPrintout(printout, dc);
         ASSERT_TRUE(printout.OnPrintPage(1));
     }
     std::ifstream in(path);
