@@ -212,10 +212,16 @@ TEST_F(DownloadWizard, AReaderThatHangsUpErasesNothingAndChangesNothing) {
         StartDownload(dialog, true, true);
         EXPECT_TRUE(PumpUntil([&] { return reader.Received().find("[CSW]") != std::string::npos; }));
         reader.HangUp();
-        // The failure is shown and the transfer page stays, its worker gone: Cancel closes.
-        EXPECT_TRUE(PumpUntil([&] { return !Messages().empty(); }));
-        // A reader that stops answering sends the wizard back to the choice; a port gone keeps it.
-        EXPECT_TRUE(ActiveId(dialog) == kTransferPageId || ActiveId(dialog) == kDownloadTypePageId);
+        // The port's own failure is shown and the wizard is back at the choice with both ways open,
+        // not stranded on the transfer page with Cancel alone.
+        EXPECT_TRUE(LeavesTransfer(dialog));
+        EXPECT_EQ(Messages().size(), 1u);
+        if (!Messages().empty()) {
+            EXPECT_EQ(Messages()[0].text, "Input/output error");
+        }
+        EXPECT_EQ(ActiveId(dialog), kDownloadTypePageId);
+        EXPECT_TRUE(Sheet(dialog).GetNextButton()->IsEnabled());
+        EXPECT_TRUE(Sheet(dialog).GetBackButton()->IsEnabled());
         Sheet(dialog).PressCancel();
         return int(wxID_CANCEL);
     }});
