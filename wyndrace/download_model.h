@@ -194,5 +194,8 @@ struct CDownloadState {
     std::vector<WString> parameterNames;
     std::vector<long> parameterTypes;
     CApplyControl control;
+    // The reading lists' order, shared by the pages that show them: -1 the order received.
+    int sortColumn = -1;
+    bool sortAscending = true;
     bool applied = false;  // the flock was changed
 };

@@ -1,6 +1,7 @@
 #include "wyndrace/download_wizard.h"
 
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/panel.h>
 #include <wx/radiobut.h>
@@ -8,7 +9,10 @@
 #include <wx/stattext.h>
 #include <wx/thread.h>
 
+#include "document/ui/context_help.h"
+#include "platform/host.h"
 #include "wyndrace/dual_flock.h"
+#include "wyndrace/exchanges.h"
 #include "wyndrace/ui/control_pages.h"
 #include "wyndrace/ui/download_pages.h"
 #include "wyndrace/upload_wizard.h"
@@ -70,6 +74,10 @@ void CDownloadWizard1::OnSetActive() {
     if (CSheetFlow* sheet = GetSheet()) sheet->SetWizardButtons(PSWIZB_NEXT);
 }
 
+namespace {
+constexpr int kMoreInformationId = 2012;
+}  // namespace
+
 CDownloadWizard2::CDownloadWizard2(CUploadWizard& sheet, CDownloadState& state)
     : CCvlPropertyPage(kDownloadTypePageId), m_sheet(sheet), m_state(state) {
     SetHeader(WyndraceString(30), WyndraceString(31));
@@ -85,9 +93,24 @@ void CDownloadWizard2::OnCreateControls(wxPanel* panel) {
     sizer->Add(m_pEquivalence, 0, wxALL, 8);
     sizer->Add(m_pControl, 0, wxALL, 8);
     sizer->Add(m_pErase, 0, wxLEFT | wxRIGHT | wxBOTTOM, 24);
+    m_pMore = new wxButton(panel, kMoreInformationId, "More Information");
+    sizer->Add(m_pMore, 0, wxALL, 8);
     panel->SetSizer(sizer);
     m_pEquivalence->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
     m_pControl->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
+    m_pMore->Bind(wxEVT_BUTTON, [](wxCommandEvent&) {
+        ShowReaderMessage(u"The equivalence table pairs each electronic ID with a tattoo: downloading it sets "
+                          u"the animals' electronic IDs.\n\nThe control table holds the readings taken with the "
+                          u"reader: downloading it records them as events of the animals they were taken from.",
+                          MB_ICONINFORMATION);
+    });
+}
+
+using DownloadTypeHelp = CvlControlHelp<2008, 2009, 2033, kMoreInformationId>;
+CVL_HELP_TABLE(DownloadTypeHelp::table);
+
+const CvlHelpPair* CDownloadWizard2::GetHelpTable() const {
+    return DownloadTypeHelp::table;
 }
 
 void CDownloadWizard2::UpdateControls() {

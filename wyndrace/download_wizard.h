@@ -27,12 +27,16 @@ private:
 };
 
 // The equivalence table or the control table, and whether the reader is erased afterwards.
+class wxButton;
+
 class CDownloadWizard2 : public CCvlPropertyPage {
 public:
     CDownloadWizard2(CUploadWizard& sheet, CDownloadState& state);
     int OnWizardNext() override;
+    const CvlHelpPair* GetHelpTable() const override;
 
     wxRadioButton* GetEquivalence() const { return m_pEquivalence; }
+    wxButton* GetMoreInformation() const { return m_pMore; }
     wxRadioButton* GetControl() const { return m_pControl; }
     wxCheckBox* GetErase() const { return m_pErase; }
 
@@ -47,6 +51,7 @@ private:
     wxRadioButton* m_pEquivalence = nullptr;
     wxRadioButton* m_pControl = nullptr;
     wxCheckBox* m_pErase = nullptr;
+    wxButton* m_pMore = nullptr;
 };
 
 // The reader had nothing but its closing record.

@@ -209,15 +209,14 @@ void CUploadWizard10::OnReport(const CTransferReport& report) {
             break;
         case TRANSFER_FAILED:
             ForgetWorker();
-            if (report.result == EID_PORT_NOT_FOUND || report.result == EID_PATH_NOT_FOUND) {
+            if (report.result == EID_PORT_NOT_FOUND || report.result == EID_PATH_NOT_FOUND)
                 ShowReaderMessage(WyndraceString(IDS_CONNECT_FAILED), MB_ICONEXCLAMATION);
-                m_sheet.PressButtonForProgram(true);
-            } else if (report.result == EID_NO_REPLY) {
+            else if (report.result == EID_NO_REPLY)
                 ShowReaderMessage(WyndraceString(IDS_READER_ERROR), MB_ICONEXCLAMATION);
-                m_sheet.PressButtonForProgram(true);
-            } else {
+            else
                 ShowSystemError(report.result);
-            }
+            // Staying would leave the worker gone and Back and Next off, with only Cancel to press.
+            m_sheet.PressButtonForProgram(true);
             break;
         case TRANSFER_RECEIVED:
             m_sheet.receivedRecords.push_back(report.text);

@@ -69,6 +69,54 @@ void FillReadings(wxListCtrl* list, const std::vector<CControlEvent>& events,
     for (int c = 0; c < list->GetColumnCount(); ++c) list->SetColumnWidth(c, wxLIST_AUTOSIZE_USEHEADER);
 }
 
+struct ReadingOrder {
+    const std::vector<CControlEvent>* events;
+    bool mapped;  // the value columns hold the mapped parameters, not the reading's values
+    int column;
+    bool ascending;
+};
+
+int CompareCells(const std::vector<WString>& x, const std::vector<WString>& y, size_t k) {
+    const WString none;
+    return (k < x.size() ? x[k] : none).compare(k < y.size() ? y[k] : none);
+}
+
+int wxCALLBACK CompareReadings(wxIntPtr a, wxIntPtr b, wxIntPtr data) {
+    const auto& order = *reinterpret_cast<const ReadingOrder*>(data);
+    const CControlEvent& x = order.events->at(size_t(a));
+    const CControlEvent& y = order.events->at(size_t(b));
+    int result = 0;
+    if (order.column == 0) {
+        result = x.eid < y.eid ? -1 : x.eid > y.eid ? 1 : 0;
+    } else if (order.column == 1 || order.column == 2) {
+        // A reading whose date does not exist has no place in time: it goes first.
+        const double xw = x.whenValid ? x.when : -1e300, yw = y.whenValid ? y.when : -1e300;
+        result = xw < yw ? -1 : xw > yw ? 1 : x.tattoo.compare(y.tattoo);
+    } else if (order.column == 3) {
+        result = x.tattoo.compare(y.tattoo);
+    } else {
+        const size_t k = size_t(order.column - 4);
+        result = order.mapped ? CompareCells(x.mapped, y.mapped, k) : CompareCells(x.values, y.values, k);
+    }
+    result = result < 0 ? -1 : result > 0 ? 1 : 0;
+    return order.ascending ? result : -result;
+}
+
+void SortReadings(wxListCtrl* list, const CDownloadState& state, bool mapped) {
+    if (state.sortColumn < 0 || state.sortColumn >= list->GetColumnCount()) return;
+    ReadingOrder order{&state.events, mapped, state.sortColumn, state.sortAscending};
+    list->SortItems(&CompareReadings, reinterpret_cast<wxIntPtr>(&order));
+}
+
+// A click on a column sorts by it; a second click on the same one reverses the order.
+void SortOnClick(wxListCtrl* list, CDownloadState& state, bool mapped) {
+    list->Bind(wxEVT_LIST_COL_CLICK, [list, &state, mapped](wxListEvent& e) {
+        state.sortAscending = e.GetColumn() == state.sortColumn ? !state.sortAscending : true;
+        state.sortColumn = e.GetColumn();
+        SortReadings(list, state, mapped);
+    });
+}
+
 }  // namespace
 
 // ---- event type -----------------------------------------------------------------------------------
@@ -147,6 +195,7 @@ void CDownloadWizard16::OnCreateControls(wxPanel* panel) {
         row.manual->Bind(wxEVT_RADIOBUTTON, [this, k](wxCommandEvent&) { UpdateRow(k); });
     }
     panel->SetSizer(top);
+    SortOnClick(m_pSample, m_state, false);
 }
 
 void CDownloadWizard16::UpdateRow(int k) {
@@ -159,6 +208,7 @@ void CDownloadWizard16::OnSetActive() {
     std::vector<WString> headings;
     for (size_t i = 0; i < values; ++i) headings.push_back(FormatW("Field %d", int(i)));
     FillReadings(m_pSample, m_state.events, [](const CControlEvent& e) { return e.values; }, headings);
+    SortReadings(m_pSample, m_state, false);
     if (values == 0) {
         // Nothing to map: on at once.
         GetWindow()->CallAfter([this] {
@@ -246,6 +296,7 @@ void CDownloadWizard17::OnCreateControls(wxPanel* panel) {
     m_pLb->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { ChooseUnit(WeightUnit::Lb); });
     m_pKg->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { ChooseUnit(WeightUnit::Kg); });
     m_pAddress->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { NewAddress(); });
+    SortOnClick(m_pList, m_state, true);
     panel->Bind(CVL_EVT_CELL_EDITED, [this](CCellEditEvent& e) {
         CellEdited(e.GetRow(), e.GetColumn(), FromWx(e.GetText()), e.IsCancelled());
     });
@@ -261,6 +312,7 @@ void CDownloadWizard17::OnSetActive() {
     MapParameters(m_state.events, m_state.mapping);
     m_state.control.shownUnit = WeightUnit::None;
     FillReadings(m_pList, m_state.events, [](const CControlEvent& e) { return e.mapped; }, m_state.parameterNames);
+    SortReadings(m_pList, m_state, true);
     const bool weight = ParameterOfType(kParameterWeight) >= 0;
     ShowUnit(WeightUnit::None);
     m_pLb->Show(weight);

@@ -36,6 +36,15 @@ protected:
         sheet.AddPage(&apply);
         sheet.AddPage(&finish);
     }
+    // The reading of EID 200 is given to BARE.
+    static int MapToBare(wxDialog& dialog) {
+        auto& map = dynamic_cast<CMapSheep&>(dialog);
+        map.GetAnimals()->SetStringSelection("BARE");
+        wxCommandEvent chosen(wxEVT_COMBOBOX, IDC_DL_ANIMALS);
+        map.GetAnimals()->GetEventHandler()->ProcessEvent(chosen);
+        map.PressOk();
+        return map.GetReturnCode();
+    }
     CFakeDownloadFlock doc;
     CDownloadState state;
     CCvlPropertySheet sheet{nullptr, u"Download", true};
@@ -89,14 +98,7 @@ TEST_F(ControlPagesTest, ReadingsBecomeWeighingsInPounds) {
         },
         Says("Please select the type of event"),
         Says("Please select Weight's control mapping"),
-        [&](wxDialog& dialog) {
-            auto& map = dynamic_cast<CMapSheep&>(dialog);
-            map.GetAnimals()->SetStringSelection("BARE");
-            wxCommandEvent chosen(wxEVT_COMBOBOX, IDC_DL_ANIMALS);
-            map.GetAnimals()->GetEventHandler()->ProcessEvent(chosen);
-            map.PressOk();
-            return map.GetReturnCode();
-        },
+        MapToBare,
         Says("Please enter the unit the recorded weights have been entered in"),
     });
     EXPECT_EQ(sheet.DoModal(), ID_WIZFINISH);
@@ -109,6 +111,67 @@ TEST_F(ControlPagesTest, ReadingsBecomeWeighingsInPounds) {
     EXPECT_EQ(doc.events[1].parameters, std::vector<WString>{u"53"});
     EXPECT_EQ(doc.events[2].tattoo, u"KNOWN");
     EXPECT_EQ(doc.events[2].parameters, std::vector<WString>{u"86.92"});
+}
+
+// The rows as the column of the readings' second values ("x", "y", "z") names them.
+std::string RowsByMark(wxListCtrl* list, int column) {
+    std::string marks;
+    for (long i = 0; i < list->GetItemCount(); ++i) marks += list->GetItemText(i, column).utf8_string();
+    return marks;
+}
+
+void ClickColumn(wxListCtrl* list, int column) {
+    wxListEvent click(wxEVT_LIST_COL_CLICK, list->GetId());
+    click.SetEventObject(list);
+    click.SetColumn(column);
+    list->GetEventHandler()->ProcessEvent(click);
+}
+
+// Both reading lists sort by the column clicked, a second click reversing, and keep one order
+// between them; an edit after sorting still reaches the reading shown in that row.
+TEST_F(ControlPagesTest, ReadingListsSortByTheColumnClicked) {
+    ModalScript script({
+        [&](wxDialog&) {
+            type.GetCodes()->SetSelection(0);
+            sheet.PressNext();
+            wxListCtrl* sample = mapping.GetSample();
+            EXPECT_EQ(RowsByMark(sample, 5), "xyz");
+            const struct {
+                int column;
+                const char* marks;
+            } clicks[] = {
+                {4, "yzx"},  // values by text: "25" "40" "50"
+                {4, "xzy"},  // the same column again: reversed
+                {5, "xyz"},  // another column starts ascending
+                {2, "xyz"},  // the time: 08:30, 08:31, 08:32
+                {2, "zyx"},
+                {1, "xyz"},  // the date column orders by date and time too
+            };
+            for (const auto& c : clicks) {
+                SCOPED_TRACE(c.column);
+                ClickColumn(sample, c.column);
+                EXPECT_EQ(RowsByMark(sample, 5), c.marks);
+            }
+            ClickColumn(sample, 1);  // newest first
+            Click(mapping.GetRow(0).read);
+            mapping.GetRow(0).field->SetSelection(0);
+            sheet.PressNext();
+            EXPECT_EQ(sheet.GetFlow().GetActivePage(), &validation);
+            CEditListCtrl* list = validation.GetList();
+            // The weights shown newest first: 40 (z), 25 (y), 50 (x).
+            EXPECT_EQ(list->GetItemText(0, 4), "40");
+            EXPECT_EQ(list->GetItemText(2, 4), "50");
+            validation.CellEdited(0, 4, u"41", false);
+            EXPECT_EQ(state.events.at(2).mapped.at(0), u"41");
+            ClickColumn(list, 4);
+            EXPECT_EQ(list->GetItemText(0, 4), "25");
+            EXPECT_EQ(list->GetItemText(2, 4), "50");
+            sheet.PressCancel();
+            return int(wxID_CANCEL);
+        },
+        MapToBare,
+    });
+    sheet.DoModal();
 }
 
 TEST_F(ControlPagesTest, AWeightThatIsNoNumberKeepsTheUnitAndAnImpossibleDateIsRefused) {

@@ -20,6 +20,8 @@
 #include <filesystem>
 
 #include "document/sheep_doc.h"
+#include "document/ui/context_help.h"
+#include "platform/host.h"
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
@@ -204,6 +206,41 @@ TEST_P(ControlDownload, ReadingsBecomeWeighingsAndTheReaderIsErasedOnlyWhenAsked
 
 INSTANTIATE_TEST_SUITE_P(EraseOrNot, ControlDownload, ::testing::Bool());
 
+// More Information tells what each kind of download does and leaves the choice as it was; each
+// control of the page has a text in the help book.
+TEST_F(DownloadWizard, TheTypePageExplainsItsChoices) {
+    const int result = Run({[&](wxDialog& dialog) {
+        CUploadWizard& sheet = Sheet(dialog);
+        sheet.PressNext();
+        auto* type = dynamic_cast<CDownloadWizard2*>(sheet.GetFlow().GetActivePage());
+        EXPECT_NE(type, nullptr);
+        if (!type) return int(wxID_CANCEL);
+        wxCommandEvent press(wxEVT_BUTTON, type->GetMoreInformation()->GetId());
+        press.SetEventObject(type->GetMoreInformation());
+        type->GetMoreInformation()->GetEventHandler()->ProcessEvent(press);
+        EXPECT_EQ(Messages().size(), 1u);
+        if (!Messages().empty()) {
+            EXPECT_EQ(Messages()[0].type, unsigned(MB_ICONINFORMATION));
+            EXPECT_NE(Messages()[0].text.find("equivalence table"), std::string::npos);
+            EXPECT_NE(Messages()[0].text.find("control table"), std::string::npos);
+        }
+        EXPECT_EQ(ActiveId(dialog), kDownloadTypePageId);
+        EXPECT_TRUE(type->GetControl()->GetValue());
+
+        CCvlHelpContext book;
+        std::string why;
+        EXPECT_TRUE(book.Load(CVL_HELP_TEXTS, &why)) << why;
+        for (const CvlHelpPair* pair = type->GetHelpTable(); pair->controlId != 0; ++pair) {
+            EXPECT_NE(dialog.FindWindow(pair->controlId), nullptr) << pair->controlId;
+            EXPECT_NE(book.Find(pair->topicId), nullptr) << pair->controlId;
+        }
+        sheet.PressCancel();
+        return int(wxID_CANCEL);
+    }});
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(reader.Received(), "");
+}
+
 TEST_F(DownloadWizard, AReaderThatHangsUpErasesNothingAndChangesNothing) {
     reader.SetControlRecords({"[A1|XXXXXXX0000000000000005|20240105|083000|B2|50]"});
     // The reply trickles out; the reader hangs up once the download has begun.
@@ -212,10 +249,16 @@ TEST_F(DownloadWizard, AReaderThatHangsUpErasesNothingAndChangesNothing) {
         StartDownload(dialog, true, true);
         EXPECT_TRUE(PumpUntil([&] { return reader.Received().find("[CSW]") != std::string::npos; }));
         reader.HangUp();
-        // The failure is shown and the transfer page stays, its worker gone: Cancel closes.
-        EXPECT_TRUE(PumpUntil([&] { return !Messages().empty(); }));
-        // A reader that stops answering sends the wizard back to the choice; a port gone keeps it.
-        EXPECT_TRUE(ActiveId(dialog) == kTransferPageId || ActiveId(dialog) == kDownloadTypePageId);
+        // The port's own failure is shown and the wizard is back at the choice with both ways open,
+        // not stranded on the transfer page with Cancel alone.
+        EXPECT_TRUE(LeavesTransfer(dialog));
+        EXPECT_EQ(Messages().size(), 1u);
+        if (!Messages().empty()) {
+            EXPECT_EQ(Messages()[0].text, "Input/output error");
+        }
+        EXPECT_EQ(ActiveId(dialog), kDownloadTypePageId);
+        EXPECT_TRUE(Sheet(dialog).GetNextButton()->IsEnabled());
+        EXPECT_TRUE(Sheet(dialog).GetBackButton()->IsEnabled());
         Sheet(dialog).PressCancel();
         return int(wxID_CANCEL);
     }});
