@@ -6,7 +6,7 @@
 #include <random>
 
 #include "records/sheep.h"
-#include "views/sheep_sort.h"
+#include "records/sheep_sort.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <wx/aui/auibar.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/cshelp.h>
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
 #include <wx/dcmemory.h>
 #include <wx/docmdi.h>
-#include <wx/cshelp.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -20,6 +20,7 @@
 #include <cstdlib>
 
 #include "abi/breed_abi.h"
+#include "document/bar_rules.h"
 #include "document/doc_commands.h"
 #include "document/reader_manager.h"
 #include "document/sheep_doc.h"
@@ -34,7 +35,6 @@
 #include "platform/settings.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
-#include "shell/bar_rules.h"
 #include "shell/customize_toolbar_dlg.h"
 #include "views/bar_messages.h"
 #include "views/base_list_view.h"
@@ -137,7 +137,8 @@ void RunReaderDownload(wxWindow* frame, CSheepDoc& core) {
     EIDSourceWindow source{frame, reader, nullptr};
     source.send = [](void* context, uint32_t message, uintptr_t, intptr_t lParam) -> intptr_t {
         if (message == WM_EIDTRANSFERPAGE)
-            static_cast<CEIDReaderManager*>(context)->SetTransferPage(reinterpret_cast<const EIDTransferPage*>(lParam));
+            static_cast<CEIDReaderManager*>(context)->SetTransferPage(
+                reinterpret_cast<const EIDTransferPage*>(lParam));
         return 0;
     };
     const bool changed = reader->DownloadFromReader(&source, core.GetDocumentDual());

@@ -6,8 +6,8 @@
 
 #include <memory>
 
+#include "document/window_placement.h"
 #include "platform/text.h"
-#include "shell/window_placement.h"
 #include "views/frame_site.h"
 
 class CFrameBars;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "shell/toolbar_layout.h"
+#include "document/toolbar_layout.h"
 
 class CFrameBars;
 class wxFrame;

@@ -13,7 +13,7 @@
 #include "document/page_setup.h"
 #include "platform/object.h"
 #include "platform/text.h"
-#include "views/sheep_sort.h"
+#include "records/sheep_sort.h"
 
 class CSheepDocument;
 class CSheepDoc;

@@ -10,6 +10,7 @@
 
 #include <set>
 
+#include "document/bar_rules.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/sheep_dialogs_wx.h"
@@ -20,7 +21,6 @@
 #include "records/criteria.h"
 #include "records/event.h"
 #include "records/sheep.h"
-#include "shell/bar_rules.h"
 #include "shell/frame_bars.h"
 #include "support/shell_fixture.h"
 #include "views/bar_messages.h"
@@ -615,8 +615,8 @@ TEST_F(BarsTest, TheFilterBarShowsItsKindsWholeAndItsPromptsInTheStatusBar) {
 }
 
 TEST_F(BarsTest, TheDocumentGreysAndGivesBackTheCriteriaCommands) {
-    const int criteria[] = {ID_FILTER_RAMS, ID_FILTER_EWES, ID_FILTER_ADULTS, ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS,
-                            ID_EXTRACT_TYPE};
+    const int criteria[] = {ID_FILTER_RAMS,       ID_FILTER_EWES,  ID_FILTER_ADULTS,
+                            ID_FILTER_SHEARLINGS, ID_FILTER_LAMBS, ID_EXTRACT_TYPE};
     for (int command : criteria) EXPECT_TRUE(Enabled(command)) << command;
     core().EnableExtractionMenu(TRUE);
     for (int command : criteria) EXPECT_FALSE(Enabled(command)) << command;

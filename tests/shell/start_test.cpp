@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "document/ui/wx_strings.h"
+#include "document/window_placement.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
-#include "shell/window_placement.h"
 #include "support/shell_fixture.h"
 #include "views/commands.h"
 #include "views/flock_view.h"
@@ -58,19 +58,6 @@ TEST_F(ShellTest, AMissingViewSettingMeansRecord) {
     CRegistrySettings::SetString(HKEY_CURRENT_USER, u"Settings", u"View", u"Flock");
     ASSERT_TRUE(Start());
     EXPECT_FALSE(App().IsRecordViewFirst());
-}
-
-TEST(WindowPos, OnlyTenNumbersMakeAPlacement) {
-    EXPECT_FALSE(ParseWindowPlacement(u""));
-    EXPECT_FALSE(ParseWindowPlacement(u"0,1,-1,-1,-1,-1,10,20,410"));  // nine
-    EXPECT_FALSE(ParseWindowPlacement(u"0,1,-1,-1,-1,-1,10,20,410,x"));
-    const auto p = ParseWindowPlacement(u"2,3,-1,-1,-4,-4,10,20,410,320");
-    ASSERT_TRUE(p);
-    EXPECT_TRUE(p->IsMaximized());
-    EXPECT_EQ(p->showCmd, 3u);
-    EXPECT_EQ(p->left, 10);
-    EXPECT_EQ(p->bottom, 320);
-    EXPECT_EQ(FormatWindowPlacement(*p), u"2,3,-1,-1,-4,-4,10,20,410,320");
 }
 
 TEST_F(ShellTest, PlacementAndRecentFilesSurviveARestart) {

@@ -1,4 +1,4 @@
-#include "shell/window_placement.h"
+#include "document/window_placement.h"
 
 #include <cstdio>
 

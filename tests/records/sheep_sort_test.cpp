@@ -1,4 +1,4 @@
-#include "views/sheep_sort.h"
+#include "records/sheep_sort.h"
 
 #include <gtest/gtest.h>
 

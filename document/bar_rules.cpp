@@ -1,4 +1,4 @@
-#include "shell/bar_rules.h"
+#include "document/bar_rules.h"
 
 #include <cstdlib>
 #include <string>

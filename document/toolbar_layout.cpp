@@ -1,12 +1,13 @@
-#include "shell/toolbar_layout.h"
+#include "document/toolbar_layout.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "shell/bar_rules.h"
+#include "document/bar_rules.h"
 
-CToolbarLayout::CToolbarLayout(std::vector<int> current) : m_current(std::move(current)), m_original(m_current) {}
+CToolbarLayout::CToolbarLayout(std::vector<int> current)
+    : m_current(std::move(current)), m_original(m_current) {}
 
 std::vector<int> CToolbarLayout::GetAvailable() const {
     std::vector<int> available{kSeparator};
