@@ -120,7 +120,7 @@ std::vector<uint8_t> EncodePropertySet(const FMTID& fmtid, std::span<const CProp
 
     std::vector<CProperty> all;
     all.reserve(props.size() + 1);
-    all.push_back({PID_CODEPAGE, VT_I2, int16_t(kCodePageWindows1252), {}, 0});
+    all.push_back({PID_CODEPAGE, VT_I2, int16_t(kCodePageWindows1252), {}, 0, {}});
     all.insert(all.end(), props.begin(), props.end());
 
     const size_t section = b.size();
