@@ -276,7 +276,7 @@ CEventCodeProperties::CEventCodeProperties(CEventCode* parent, CBreedLibrary lib
             const int32_t length = getTag(static_cast<int32_t>(code), static_cast<int32_t>(i), nullptr, 0);
             if (length > 0) {
                 tag.assign(static_cast<size_t>(length) + 1, u'\0');
-                getTag(static_cast<int32_t>(code), static_cast<int32_t>(i), tag.data(), length);
+                getTag(static_cast<int32_t>(code), static_cast<int32_t>(i), tag.data(), length + 1);
                 tag.resize(std::char_traits<char16_t>::length(tag.c_str()));
             }
         }

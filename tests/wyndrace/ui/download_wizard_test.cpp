@@ -7,11 +7,11 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/listctrl.h>
-#include <wx/msgdlg.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/listbox.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
@@ -76,7 +76,8 @@ protected:
         return page ? page->GetTemplateId() : 0;
     }
     static bool LeavesTransfer(wxDialog& dialog) {
-        return PumpUntil([&] { return Sheet(dialog).GetFlow().IsEnded() || ActiveId(dialog) != kTransferPageId; });
+        return PumpUntil(
+            [&] { return Sheet(dialog).GetFlow().IsEnded() || ActiveId(dialog) != kTransferPageId; });
     }
     // Welcome, then the type page with the table chosen, then the transfer.
     static void StartDownload(wxDialog& dialog, bool control, bool erase) {
@@ -108,7 +109,8 @@ protected:
 };
 
 TEST_F(DownloadWizard, EquivalenceTableSetsEidsAndSetsUpANewAnimal) {
-    reader.SetEquivalenceRecords({Eq(5, "B2"), Eq(12345678901234567890ull, "A1"), Eq(77, "NEW1"), Eq(9, "C3")});
+    reader.SetEquivalenceRecords(
+        {Eq(5, "B2"), Eq(12345678901234567890ull, "A1"), Eq(77, "NEW1"), Eq(9, "C3")});
     const int result = Run({
         [&](wxDialog& dialog) {
             StartDownload(dialog, false, false);
@@ -166,6 +168,9 @@ TEST_P(ControlDownload, ReadingsBecomeWeighingsAndTheReaderIsErasedOnlyWhenAsked
             auto* mapping = dynamic_cast<CDownloadWizard16*>(Sheet(dialog).GetFlow().GetActivePage());
             EXPECT_NE(mapping, nullptr);
             if (!mapping) return int(wxID_CANCEL);
+            // The plug-in's parameter name whole, its last letter included.
+            EXPECT_EQ(mapping->GetRow(0).label->GetLabel(),
+                      "Please select how to process the 'param4.0' parameter");
             Click(mapping->GetRow(0).read);
             mapping->GetRow(0).field->SetSelection(0);
             Sheet(dialog).PressNext();
