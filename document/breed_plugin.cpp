@@ -81,6 +81,7 @@ int CBreedPlugIn::LoadFile(const std::string& path, bool takeVersion) {
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_module.Load(path);
+        m_procs.clear();
     }
     bool accepted = false;
     if (auto isUnicode = Get<PFN_IsUnicodeDLL>("IsUnicodeDLL")) {
@@ -96,6 +97,7 @@ int CBreedPlugIn::LoadFile(const std::string& path, bool takeVersion) {
 void CBreedPlugIn::Unload() {
     std::lock_guard<std::mutex> lock(m_lock);
     m_module.Free();
+    m_procs.clear();
 }
 
 bool CBreedPlugIn::IsLoaded() const {
@@ -105,7 +107,10 @@ bool CBreedPlugIn::IsLoaded() const {
 
 void* CBreedPlugIn::GetProc(const char* name) const {
     std::lock_guard<std::mutex> lock(m_lock);
-    return m_module.GetProc(name);
+    // Asked for per event in a reading: the loader's search costs far more than this one.
+    auto it = m_procs.find(std::string_view(name));
+    if (it == m_procs.end()) it = m_procs.emplace(name, m_module.GetProc(name)).first;
+    return it->second;
 }
 
 int32_t CBreedPlugIn::IsTattooValid(const WString& tattoo) const {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -101,6 +102,7 @@ public:
 private:
     mutable std::mutex m_lock;  // the plug-in lock: guards loading and unloading
     CModule m_module;
+    mutable std::map<std::string, void*, std::less<>> m_procs;  // the module's exports as found
     uint32_t m_dwVersionMS = 0;
     uint32_t m_dwVersionLS = 0;
     WString m_strProductVersion;

@@ -7,6 +7,7 @@
 #include <libxslt/transform.h>
 #include <libxslt/xsltutils.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "document/xml_exchange.h"
 #include "platform/host.h"
 #include "platform/strings.h"
+#include "records/event.h"
 
 namespace {
 
@@ -26,10 +28,10 @@ constexpr uint32_t kEFail = 0x80004005u;
 const char16_t kNoDoctype[] = u"A document type declaration is not allowed in this file";
 
 // Every name and text handed on has its line ends as CR LF (a CR LF that the parser kept, as it
-// does inside CDATA sections, stays one line end).
-WString MakeXMLString(std::string_view utf8) {
+// does inside CDATA sections, stays one line end). s is overwritten, its storage reused.
+void AssignMadeXMLString(WString& s, std::string_view utf8) {
     const WString text = Utf8ToW(utf8);
-    WString s;
+    s.clear();
     s.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
@@ -40,16 +42,40 @@ WString MakeXMLString(std::string_view utf8) {
             s.push_back(c);
         }
     }
-    return s;
+}
+
+// The same, faster: almost every name, value and text of an exchange file is ASCII on one line,
+// which is copied as it is.
+void AssignXMLString(WString& out, std::string_view utf8) {
+    for (const char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
+            AssignMadeXMLString(out, utf8);
+            return;
+        }
+    }
+    out.resize(utf8.size());
+    std::copy(utf8.begin(), utf8.end(), out.begin());
 }
 
 // Without entity substitution the parser hands an ampersand in an attribute value on as "&#38;";
 // nothing else can make that sequence.
-WString AttributeValue(const xmlChar* begin, const xmlChar* end) {
-    std::string value(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
-    for (size_t at = value.find("&#38;"); at != std::string::npos; at = value.find("&#38;", at + 1))
-        value.replace(at, 5, "&");
-    return MakeXMLString(value);
+void AssignAttributeValue(WString& out, const xmlChar* begin, const xmlChar* end) {
+    const std::string_view raw(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
+    if (raw.find('&') == std::string_view::npos) {
+        AssignXMLString(out, raw);
+        return;
+    }
+    std::string value;
+    value.reserve(raw.size());
+    for (size_t at = 0;;) {
+        const size_t reference = raw.find("&#38;", at);
+        value.append(
+            raw.substr(at, reference == std::string_view::npos ? std::string_view::npos : reference - at));
+        if (reference == std::string_view::npos) break;
+        value += '&';
+        at = reference + 5;
+    }
+    AssignMadeXMLString(out, value);
 }
 
 std::string_view View(const xmlChar* s, int len) {
@@ -74,6 +100,7 @@ bool Pump(xmlSAXHandler* sax, void* user, std::string_view text, const std::stri
           bool* wellFormed = nullptr) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(nullptr, &fclose);
     if (path) {
+
         file.reset(std::fopen(path->c_str(), "rb"));
         if (!file) return false;
     }
@@ -99,7 +126,6 @@ bool Pump(xmlSAXHandler* sax, void* user, std::string_view text, const std::stri
     xmlFreeParserCtxt(ctxt);
     return true;
 }
-
 
 }  // namespace
 
@@ -150,16 +176,18 @@ struct CXmlReader::Callbacks {
         CXmlReader& self = Self(ctx);
         if (self.m_failure.failed) return;
         self.m_text.clear();
-        self.m_attributes.clear();
+        self.ClearAttributes();
         for (int i = 0; i < nAttributes; ++i) {
             const xmlChar** a = attributes + 5 * i;
-            self.m_attributes.emplace_back(MakeXMLString(reinterpret_cast<const char*>(a[0])),
-                                           AttributeValue(a[3], a[4]));
+            auto& attribute = self.NewAttribute();
+            attribute.first = self.Name(a[0]);
+            AssignAttributeValue(attribute.second, a[3], a[4]);
         }
-        const WString name = MakeXMLString(reinterpret_cast<const char*>(localname));
+        const WString& name = self.Name(localname);
         bool ok = true;
         if (!self.m_stack.empty()) {
-            CRefPtr<CXMLObject> top = self.m_stack.back();
+            // Held by the stack throughout: a start only ever pushes.
+            CXMLObject* top = self.m_stack.back().Get();
             ok = top->OnStartChildElement(&self, name, self.m_attributes);
         } else if (self.m_pOwner) {
             ok = self.m_pOwner->OnResponseElement(self, name, self.m_attributes);
@@ -170,14 +198,14 @@ struct CXmlReader::Callbacks {
     static void OnEnd(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*) {
         CXmlReader& self = Self(ctx);
         if (self.m_failure.failed) return;
-        const WString name = MakeXMLString(reinterpret_cast<const char*>(localname));
+        const WString& name = self.Name(localname);
         bool ok = true;
         if (self.m_stack.empty()) {
             if (self.m_pOwner) ok = self.m_pOwner->OnImportElement(self, name);
         } else {
             CRefPtr<CXMLObject> top = self.m_stack.back();
-            const WString text = MakeXMLString(self.m_text);
-            ok = top->OnEndElement(&self, name, text);
+            AssignXMLString(self.m_wideText, self.m_text);
+            ok = top->OnEndElement(&self, name, self.m_wideText);
         }
         if (!ok) Refused(self, name);
     }
@@ -211,6 +239,36 @@ CXmlReader::CXmlReader(int mode, IXmlImportOwner* owner, IFlockDocument* documen
 
 CXmlReader::~CXmlReader() = default;
 
+const WString& CXmlReader::Name(const unsigned char* utf8) {
+    // The parser hands each name on from its dictionary, so a name is mostly at the same address as
+    // before; the bytes are compared too, so a name at a reused address is never mistaken. A slot
+    // taken by another name is overwritten: the name returned last stays valid until the next call.
+    const char* bytes = reinterpret_cast<const char*>(utf8);
+    const auto address = reinterpret_cast<uintptr_t>(utf8);
+    NameSlot& slot = m_names[((address >> 3) ^ (address >> 11)) % m_names.size()];
+    if (slot.address != utf8 || std::strcmp(slot.utf8.c_str(), bytes) != 0) {
+        slot.address = utf8;
+        slot.utf8 = bytes;
+        AssignMadeXMLString(slot.wide, bytes);
+    }
+    return slot.wide;
+}
+
+void CXmlReader::ClearAttributes() {
+    // The strings are kept for the next element's attributes, with their storage.
+    while (!m_attributes.empty()) {
+        m_spareAttributes.push_back(std::move(m_attributes.back()));
+        m_attributes.pop_back();
+    }
+}
+
+std::pair<WString, WString>& CXmlReader::NewAttribute() {
+    if (m_spareAttributes.empty()) return m_attributes.emplace_back();
+    m_attributes.push_back(std::move(m_spareAttributes.back()));
+    m_spareAttributes.pop_back();
+    return m_attributes.back();
+}
+
 void CXmlReader::Fail(const WString& text, unsigned helpId) {
     if (m_failure.failed) return;
     m_failure.failed = true;
@@ -238,12 +296,15 @@ bool CXmlReader::Run(std::string_view text, const std::string* path) {
     sax.internalSubset = &Callbacks::OnDoctype;
     sax.serror = &Callbacks::OnError;
     m_failure = CXmlFailure();
+    m_names.fill(NameSlot());
     m_bReported = false;
     m_nErrorCode = 0;
     m_strErrorText.clear();
     bool wellFormed = true;
     {
         CQuietErrors quiet;
+        // The plug-in's names and texts and the weight unit are asked once for the whole reading.
+        CEventTextScope eventTexts;
         if (!Pump(&sax, this, text, path, &m_pContext, &wellFormed)) {
             Fail(FormatW("(%#.8lx) %s", static_cast<unsigned long>(kEFail),
                          path ? ("Cannot open " + *path).c_str() : "Cannot read the text"),

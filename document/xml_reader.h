@@ -4,9 +4,11 @@
 // plug-in's validator style sheet needs one.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/object.h"
@@ -86,12 +88,24 @@ private:
     struct Callbacks;
     bool Run(std::string_view first, const std::string* path);
     void Fail(const WString& text, unsigned helpId);
+    // A name of the parser as handed on; valid until the next call.
+    const WString& Name(const unsigned char* utf8);
+    void ClearAttributes();
+    std::pair<WString, WString>& NewAttribute();
 
     int m_nMode;
     IXmlImportOwner* m_pOwner;
     IFlockDocument* m_pDocument;
     CXMLAttributes m_attributes;
+    CXMLAttributes m_spareAttributes;
+    struct NameSlot {
+        const void* address = nullptr;
+        std::string utf8;
+        WString wide;
+    };
+    std::array<NameSlot, 64> m_names;
     std::string m_text;  // as read; its line ends are made CR LF when it is handed on
+    WString m_wideText;  // the text handed on
     std::vector<CRefPtr<CXMLObject>> m_stack;
     WString m_strErrorText;
     unsigned m_nErrorCode = 0;

@@ -46,6 +46,29 @@ void CPackedTexts::Assign(const std::vector<WString>& texts) {
     m_block = std::move(block);
 }
 
+void CPackedTexts::Set(size_t i, WStringView text) {
+    const size_t old = size();
+    const size_t count = std::max(old, i + 1);
+    size_t chars = text.size();
+    for (size_t k = 0; k < old; ++k)
+        if (k != i) chars += (*this)[k].size();
+    if (count >= UINT32_MAX || chars >= UINT32_MAX) throw std::length_error("texts too long");
+    const size_t head = (1 + count) * kUnitsPerCount;
+    auto block = std::make_unique_for_overwrite<char16_t[]>(head + chars);
+    const auto put = [&](size_t k, uint32_t v) {
+        std::memcpy(block.get() + k * kUnitsPerCount, &v, sizeof v);
+    };
+    put(0, uint32_t(count));
+    size_t end = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const WStringView t = k == i ? text : (k < old ? (*this)[k] : WStringView());
+        std::copy(t.begin(), t.end(), block.get() + head + end);
+        end += t.size();
+        put(1 + k, uint32_t(end));
+    }
+    m_block = std::move(block);
+}
+
 WStringView CPackedTexts::operator[](size_t i) const {
     const uint32_t begin = i == 0 ? 0 : Header(i);
     const char16_t* chars = m_block.get() + (1 + size()) * kUnitsPerCount;

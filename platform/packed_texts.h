@@ -20,6 +20,8 @@ public:
 
     // An empty list and a list of one empty text differ.
     void Assign(const std::vector<WString>& texts);
+    // Puts text at position i, the list growing with empty texts up to it.
+    void Set(size_t i, WStringView text);
     size_t size() const { return m_block ? Header(0) : 0; }
     bool empty() const { return !m_block; }
     // i must be below size().

@@ -295,6 +295,12 @@ WString Trim(WStringView s) {
     return TrimLeft(TrimRight(s));
 }
 
+bool IsBlankText(WStringView s) {
+    for (const char16_t c : s)
+        if (!IsBlank(c)) return false;
+    return true;
+}
+
 std::vector<WString> Split(WStringView s, char16_t sep) {
     std::vector<WString> parts;
     size_t start = 0;

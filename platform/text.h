@@ -50,6 +50,8 @@ std::string CodePageToAnsi(std::string_view s, unsigned codePage);
 
 // Trimming and splitting helpers used by parsers.
 WString Trim(WStringView s);
+// True when Trim would leave nothing.
+bool IsBlankText(WStringView s);
 WString TrimLeft(WStringView s);
 WString TrimRight(WStringView s);
 std::vector<WString> Split(WStringView s, char16_t sep);

@@ -1,6 +1,9 @@
 #include "records/event.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 #include "abi/breed_abi.h"
 #include "platform/archive.h"
@@ -43,7 +46,74 @@ COleDateTime NowUtc() {
     return COleDateTime::GetCurrentTimeUtc();
 }
 
+// What the plug-in says of a code for its display text.
+struct CodeText {
+    int count = 0;  // the parameter count (-1: a list of any length)
+    WString templ;
+};
+
+CodeText GetCodeText(IFlockDocument* doc, uint32_t code) {
+    auto getText = GetProc<PFN_CVLGetText>(doc, "CVLGetText");
+    auto getCount = GetProc<PFN_CVLGetParameterCount>(doc, "CVLGetParameterCount");
+    CodeText text;
+    // A count of 0xFFFFFFFF (a list of any length) runs no placeholder.
+    text.count = getCount ? static_cast<int>(static_cast<int32_t>(getCount(static_cast<int32_t>(code)))) : 0;
+    if (!GetTemplate(getText, code, text.templ))
+        text.templ = FormatW("Failed to retrieve message for Event %d", static_cast<int>(code));
+    return text;
+}
+
+int32_t ReadWeightInPounds() {
+    const WString unit = CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Unit", u"lb");
+    return EqualsNoCase(unit, u"lb") ? 1 : 0;
+}
+
+thread_local CEventTextScope* t_textScope = nullptr;
+
 }  // namespace
+
+struct CEventTextScope::Cache {
+    std::map<std::pair<IFlockDocument*, uint32_t>, CodeText> codes;
+    IFlockDocument* namesDocument = nullptr;
+    std::map<WString, uint32_t, std::less<>> codesByName;  // namesDocument's
+    std::optional<int32_t> pounds;
+};
+
+CEventTextScope::CEventTextScope() : m_pCache(std::make_unique<Cache>()), m_pOuter(t_textScope) {
+    t_textScope = this;
+}
+
+CEventTextScope::~CEventTextScope() {
+    t_textScope = m_pOuter;
+}
+
+namespace {
+
+// The code's text, from the scope's cache when one is open.
+const CodeText& LookupCodeText(IFlockDocument* doc, uint32_t code, CodeText& local) {
+    if (CEventTextScope* scope = CEventTextScope::Current()) {
+        auto& codes = scope->GetCache().codes;
+        auto it = codes.find({doc, code});
+        if (it == codes.end()) it = codes.emplace(std::make_pair(doc, code), GetCodeText(doc, code)).first;
+        return it->second;
+    }
+    local = GetCodeText(doc, code);
+    return local;
+}
+
+int32_t WeightInPounds() {
+    CEventTextScope* scope = CEventTextScope::Current();
+    if (!scope) return ReadWeightInPounds();
+    auto& pounds = scope->GetCache().pounds;
+    if (!pounds) pounds = ReadWeightInPounds();
+    return *pounds;
+}
+
+}  // namespace
+
+CEventTextScope* CEventTextScope::Current() {
+    return t_textScope;
+}
 
 WString GetEventNameFromPlugIn(IFlockDocument* doc, uint32_t code) {
     auto getNames = GetProc<PFN_CVLGetNamesFromIDs>(doc, "CVLGetNamesFromIDs");
@@ -57,9 +127,20 @@ WString GetEventNameFromPlugIn(IFlockDocument* doc, uint32_t code) {
 }
 
 uint32_t GetEventCodeFromPlugIn(IFlockDocument* doc, const WString& name) {
-    auto getIds = GetProc<PFN_CVLGetIDsFromNames>(doc, "CVLGetIDsFromNames");
-    if (!getIds) return EVENT_CODE_NONE;
-    return static_cast<uint32_t>(getIds(name.c_str()));
+    const auto ask = [&] {
+        auto getIds = GetProc<PFN_CVLGetIDsFromNames>(doc, "CVLGetIDsFromNames");
+        return getIds ? static_cast<uint32_t>(getIds(name.c_str())) : EVENT_CODE_NONE;
+    };
+    CEventTextScope* scope = CEventTextScope::Current();
+    if (!scope) return ask();
+    CEventTextScope::Cache& cache = scope->GetCache();
+    if (cache.namesDocument != doc) {
+        cache.codesByName.clear();
+        cache.namesDocument = doc;
+    }
+    auto it = cache.codesByName.find(name);
+    if (it == cache.codesByName.end()) it = cache.codesByName.emplace(name, ask()).first;
+    return it->second;
 }
 
 CEvent::CEvent() : m_dtDate(COleDateTime::Null()), m_dtCreated(NowUtc()), m_dtEdited(COleDateTime::Null()) {
@@ -92,10 +173,13 @@ CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CX
                bool* ok)
     : CXMLObject(handler, elementName, attributes, ok),
       m_dtDate(COleDateTime::Null()),
-      m_dtCreated(NowUtc()),
       m_dtEdited(COleDateTime::Null()) {
     EnableAutomation();
     IFlockDocument* doc = handler ? handler->GetDocument() : nullptr;
+    // The clock is read only for an element without its stamp: a file has one on every event.
+    const bool stamped = std::any_of(attributes.begin(), attributes.end(),
+                                     [](const auto& attribute) { return attribute.first == u"Created"; });
+    if (!stamped) m_dtCreated = NowUtc();
     for (const auto& [name, value] : attributes) {
         if (EqualsNoCase(name, u"Type")) {
             m_nCode = GetEventCodeFromPlugIn(doc, value);
@@ -144,6 +228,10 @@ uint32_t CEvent::HasFlag(uint32_t mask) const {
 }
 
 int CEvent::GetParameterCount() const {
+    if (CEventTextScope::Current()) {
+        CodeText local;
+        return LookupCodeText(GetDocument(), m_nCode, local).count;
+    }
     auto getCount = GetProc<PFN_CVLGetParameterCount>(GetDocument(), "CVLGetParameterCount");
     return getCount ? static_cast<int>(static_cast<int32_t>(getCount(static_cast<int32_t>(m_nCode)))) : 0;
 }
@@ -168,15 +256,10 @@ bool CEvent::IsAddressCode(uint32_t code) {
 
 WString CEvent::FormatText(bool includeDate) const {
     IFlockDocument* doc = GetDocument();
-    auto getText = GetProc<PFN_CVLGetText>(doc, "CVLGetText");
-    auto getCount = GetProc<PFN_CVLGetParameterCount>(doc, "CVLGetParameterCount");
-    // A count of 0xFFFFFFFF (a list of any length) runs no placeholder.
-    const int n =
-        getCount ? static_cast<int>(static_cast<int32_t>(getCount(static_cast<int32_t>(m_nCode)))) : 0;
-
-    WString templ;
-    if (!GetTemplate(getText, m_nCode, templ))
-        templ = FormatW("Failed to retrieve message for Event %d", static_cast<int>(m_nCode));
+    CodeText local;
+    const CodeText& code = LookupCodeText(doc, m_nCode, local);
+    const int n = code.count;
+    const WString& templ = code.templ;
 
     WString result;
     if (includeDate) result = m_dtDate.Format("%x") + u'\t';
@@ -184,8 +267,7 @@ WString CEvent::FormatText(bool includeDate) const {
     if (n == 0) return result + templ;
 
     if (m_nCode == EVENT_WEIGHED) {
-        const WString unit = CRegistrySettings::GetString(HKEY_CURRENT_USER, u"Settings", u"Unit", u"lb");
-        const int32_t pounds = EqualsNoCase(unit, u"lb") ? 1 : 0;
+        const int32_t pounds = WeightInPounds();
         const size_t p = templ.find(u"%1");
         // A template without "%1" is shown whole, with the weight after it.
         const size_t head = p == WString::npos ? templ.size() : p;
@@ -200,7 +282,8 @@ WString CEvent::FormatText(bool includeDate) const {
 
     size_t last = 0;
     for (int k = 1; k <= n; ++k) {
-        const WString placeholder = FormatW("%%%d", k);
+        WString placeholder(1, u'%');
+        for (const char digit : std::to_string(k)) placeholder.push_back(char16_t(digit));
         const size_t p = templ.find(placeholder);
         if (p == WString::npos) {
             result = FormatW("ERROR: Require %d placeholders", n);
@@ -223,13 +306,19 @@ WString CEvent::FormatText(bool includeDate) const {
 }
 
 int CEvent::Compare(const CEvent& other) const {
+    std::optional<WString> text;
+    return Compare(other, text);
+}
+
+int CEvent::Compare(const CEvent& other, std::optional<WString>& text) const {
     const COleDateTime& a = m_dtDate;
     const COleDateTime& b = other.m_dtDate;
     const bool sameDay =
         a.GetStatus() == b.GetStatus() &&
         ((a.GetStatus() == COleDateTime::valid && a.m_dt == b.m_dt) || a.GetStatus() == COleDateTime::null);
     if (sameDay) {
-        const int c = CompareOrdinal(FormatText(false), other.FormatText(false));
+        if (!text) text = FormatText(false);
+        const int c = CompareOrdinal(*text, other.FormatText(false));
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     if (a.GetStatus() == COleDateTime::valid && b.GetStatus() == COleDateTime::valid && a.m_dt < b.m_dt)
@@ -320,7 +409,7 @@ bool CEvent::OnStartChildElement(CXMLContentHandler* handler, const WString& nam
 bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) {
     if (EqualsNoCase(name, u"Date")) {
         // An event without a date is written with an empty Date element: it reads back undated.
-        if (Trim(text).empty()) {
+        if (IsBlankText(text)) {
             m_dtDate = COleDateTime::Null();
             return true;
         }
@@ -332,10 +421,7 @@ bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
     if (EqualsNoCase(name, u"Parameter")) {
         const int index = handler ? handler->ParameterIndex() : 0;
         if (index < 0 || index > kMaxParameterId) return false;
-        std::vector<WString> parameters = m_arrParameters.ToVector();
-        if (static_cast<size_t>(index) >= parameters.size()) parameters.resize(static_cast<size_t>(index) + 1);
-        parameters[static_cast<size_t>(index)] = text;
-        m_arrParameters.Assign(parameters);
+        m_arrParameters.Set(static_cast<size_t>(index), text);
         return true;
     }
     if (EqualsNoCase(name, GetElementName())) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,24 @@ public:
 private:
     IFlockDocument* m_pDocument = nullptr;
     std::map<uint32_t, std::string> m_names;
+};
+
+// For the length of a scope on this thread (a reading that inserts many events in order), what
+// events ask the plug-in and the settings for their names and texts is asked once per code.
+class CEventTextScope {
+public:
+    CEventTextScope();
+    ~CEventTextScope();
+    CEventTextScope(const CEventTextScope&) = delete;
+    CEventTextScope& operator=(const CEventTextScope&) = delete;
+
+    static CEventTextScope* Current();
+    struct Cache;
+    Cache& GetCache() { return *m_pCache; }
+
+private:
+    std::unique_ptr<Cache> m_pCache;
+    CEventTextScope* m_pOuter;
 };
 
 class CEvent : public CXMLObject {
@@ -88,6 +108,8 @@ public:
     WString FormatText(bool includeDate) const;
     // The order of an animal's events (not a strict weak order: never hand it to a sort).
     int Compare(const CEvent& other) const;
+    // The same, with this event's text made once for many comparisons (text holds it once made).
+    int Compare(const CEvent& other, std::optional<WString>& text) const;
 
     void Serialize(CArchive& ar) override;
     // The parameter texts lie apart from the event (see PrefetchForStoring in archive.h).

@@ -581,7 +581,7 @@ CEvent* CSheep::GetEventAt(int index) const {
 }
 
 bool CSheep::CanTakeEvent(const CEvent& event, WString* why) {
-    if (event.GetCode() == EVENT_RETAG && event.GetParameters().size() < 2) {
+    if (event.GetCode() == EVENT_RETAG && event.GetParameterTexts().size() < 2) {
         if (why) *why = u"An ear-tag event needs the ear-tag colour and number.";
         return false;
     }
@@ -595,9 +595,10 @@ bool CSheep::AddEvent(CEvent* event, bool stamp) {
     int position = 0;
     if (!m_events.empty()) {
         int low = 0, high = GetEventCount() - 1, middle = 0, c = 0;
+        std::optional<WString> text;
         do {
             middle = (low + high) / 2;
-            c = event->Compare(*m_events[static_cast<size_t>(middle)]);
+            c = event->Compare(*m_events[static_cast<size_t>(middle)], text);
             if (c != -1) {
                 low = middle + 1;
                 if (c == 0) break;

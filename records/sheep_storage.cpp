@@ -369,6 +369,11 @@ bool CSheep::OnStartChildElement(CXMLContentHandler* handler, const WString& nam
 }
 
 bool CSheep::OnEndElement(CXMLContentHandler* handler, const WString& name, const WString& text) {
+    // Most elements of an animal are its events: their end is looked for first.
+    if (Is(name, u"Event")) {
+        CRefPtr<CEvent> event = TakeFinished<CEvent>(handler);
+        return event && AcceptReadEvent(handler, std::move(event));
+    }
     const std::pair<const char16_t*, WString*> texts[] = {
         {u"Tattoo", &m_strTattoo},    {u"Sire", &m_strSire},           {u"Dam", &m_strDam},
         {u"Comment", &m_strComments}, {u"Colour", &m_strEartagColour}, {u"Number", &m_strEartagNumber},
@@ -391,12 +396,13 @@ bool CSheep::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
                                                                {u"DepartDate", &m_dtDateofDepart}};
     for (const auto& [element, field] : dates)
         if (Is(name, element)) return ParseDateOnly(text, *field);
-    for (const FigureElement& f : kXmlFigures)
-        if (EqualsNoCase(name, Utf8ToW(f.name))) return ScanDouble(text, m_figures[f.figure]);
-    if (Is(name, u"Event")) {
-        CRefPtr<CEvent> event = TakeFinished<CEvent>(handler);
-        return event && AcceptReadEvent(handler, std::move(event));
-    }
+    static const std::vector<WString> figureNames = [] {
+        std::vector<WString> names;
+        for (const FigureElement& f : kXmlFigures) names.push_back(Utf8ToW(f.name));
+        return names;
+    }();
+    for (size_t i = 0; i < figureNames.size(); ++i)
+        if (EqualsNoCase(name, figureNames[i])) return ScanDouble(text, m_figures[kXmlFigures[i].figure]);
     if (Is(name, u"TuppingData")) {
         CRefPtr<CRamLambingData> record = TakeFinished<CRamLambingData>(handler);
         if (!record) return false;
@@ -426,7 +432,7 @@ bool CSheep::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
 bool CSheep::AcceptReadEvent(CXMLContentHandler* handler, CRefPtr<CEvent> event) {
     event->SetOwner(this);
     const int expected = event->GetParameterCount();
-    const size_t read = event->GetParameters().size();
+    const size_t read = event->GetParameterTexts().size();
     // A code that takes a list (-1) takes any number of parameters.
     if (expected != -1 && static_cast<size_t>(expected) != read && ReadMode(handler) == 2) {
         const WString question =

@@ -165,20 +165,30 @@ void CXMLObject::AppendXMLDate(std::string& out, const COleDateTime& date) {
 bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attributeName, const WString& value,
                               COleDateTime* date) {
     // A stamp that was never set is written as an empty value; it reads back as not set.
-    if (Trim(value).empty()) {
+    if (IsBlankText(value)) {
         *date = COleDateTime::Null();
         return true;
     }
-    WString text = value;
+    // Every stamp of a file is read here: the usual length is copied without an allocation.
+    char16_t buffer[32];
+    WString longer;
+    char16_t* text = buffer;
+    if (value.size() > std::size(buffer)) {
+        longer = value;
+        text = longer.data();
+    } else {
+        std::copy(value.begin(), value.end(), buffer);
+    }
     int replaced = 0;
-    for (char16_t& c : text) {
-        if (c == u'T') {
-            c = u' ';
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (text[i] == u'T') {
+            text[i] = u' ';
             ++replaced;
         }
     }
     COleDateTime parsed;
-    if (replaced == 1 && parsed.ParseDateTime(text) && parsed.GetStatus() == COleDateTime::valid) {
+    if (replaced == 1 && parsed.ParseDateTime(WStringView(text, value.size())) &&
+        parsed.GetStatus() == COleDateTime::valid) {
         const COleDateTime local = parsed.UtcToLocal();
         if (local.GetStatus() == COleDateTime::valid) {
             *date = local;

@@ -47,4 +47,36 @@ TEST(PackedTexts, CopiesAreIndependentAndEqual) {
     EXPECT_EQ(b.ToVector(), (std::vector<WString>{u"one", u"two"}));
 }
 
+// Setting one text gives the list that the vector with that text set would: gaps fill with empty
+// texts, the other texts stay, and a text can be set from the list itself.
+TEST(PackedTexts, SetMatchesTheVectorForm) {
+    struct Case {
+        std::vector<WString> before;
+        size_t at;
+        WString text;
+    };
+    const Case cases[] = {
+        {{}, 0, u""},
+        {{}, 0, u"Red"},
+        {{}, 2, u"0042"},
+        {{u"Red"}, 1, u"0042"},
+        {{u"Red", u"0042"}, 0, u"Market, Longtown and a much longer text"},
+        {{u"a", u"bb", u"ccc"}, 1, u""},
+        {{u"a", u"bb", u"ccc"}, 5, u"\u00e9"},
+    };
+    for (const Case& c : cases) {
+        CPackedTexts packed(c.before);
+        packed.Set(c.at, c.text);
+        std::vector<WString> expected = c.before;
+        if (expected.size() <= c.at) expected.resize(c.at + 1);
+        expected[c.at] = c.text;
+        EXPECT_EQ(packed.ToVector(), expected) << "at " << c.at;
+        EXPECT_EQ(packed, CPackedTexts(expected));
+    }
+    CPackedTexts self(std::vector<WString>{u"first", u"second"});
+    self.Set(2, self[0]);
+    self.Set(0, self[1]);
+    EXPECT_EQ(self.ToVector(), (std::vector<WString>{u"second", u"second", u"first"}));
+}
+
 }  // namespace
