@@ -9,8 +9,8 @@
 class wxRadioButton;
 class wxStaticText;
 
-// A title and a text with the buttons given: the wizards' welcome pages, and the end of a download
-// that found nothing.
+// A title and a text with the buttons given: the wizards' welcome pages and the download's closing
+// pages.
 class CWizardTextPage : public CCvlPropertyPage {
 public:
     CWizardTextPage(unsigned pageId, WString title, WString text, unsigned buttons);

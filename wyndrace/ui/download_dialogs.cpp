@@ -57,6 +57,12 @@ void Finish(wxDialog& dialog, int code) {
         dialog.SetReturnCode(code), dialog.Hide();
 }
 
+// Wide enough for the whole of a 16-digit EID.
+void FitEid(wxTextCtrl* edit) {
+    const int width = edit->GetTextExtent(wxString('0', 16)).x;
+    edit->SetMinSize(edit->GetSizeFromTextSize(width));
+}
+
 void AddRow(wxWindow* parent, wxFlexGridSizer* grid, const wxString& label, wxWindow* control) {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(control, 1, wxEXPAND);
@@ -90,6 +96,7 @@ CAddSheep::CAddSheep(wxWindow* parent, IDownloadDocument& doc, uint64_t eid, con
     m_pTattoo = new wxTextCtrl(this, IDC_DL_TATTOO, Wx(tattoo));
     auto* eidEdit =
         new wxTextCtrl(this, IDC_DL_EID, Wx(EidText(eid)), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    FitEid(eidEdit);
     m_pSex = MakeSexChoice(this, sex);
     AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO_LABEL)), m_pTattoo);
     AddRow(this, grid, Wx(WyndraceString(IDS_EID_LABEL)), eidEdit);
@@ -136,6 +143,7 @@ CMapSheep::CMapSheep(wxWindow* parent, IDownloadDocument& doc, const WString& ei
     auto* top = new wxBoxSizer(wxVERTICAL);
     auto* eidEdit =
         new wxTextCtrl(this, IDC_DL_EID, Wx(eidText), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    FitEid(eidEdit);
     auto* eidRow = new wxBoxSizer(wxHORIZONTAL);
     eidRow->Add(new wxStaticText(this, wxID_ANY, Wx(WyndraceString(IDS_EID_LABEL))), 0,
                 wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);

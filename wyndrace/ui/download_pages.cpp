@@ -29,18 +29,26 @@ constexpr unsigned IDS_UPDATING = 46;
 constexpr unsigned IDS_EID_COLUMN = 52;
 constexpr unsigned IDS_TATTOO_COLUMN = 53;
 
-// Nothing to do, confirmed, declined, question open.
+// Nothing to do, confirmed (a tick), declined (a cross), question open (the question mark the
+// page's header asks the user to look for).
 wxBitmap StateImage(int image) {
-    static const wxColour colours[] = {wxColour(255, 255, 255), wxColour(0, 160, 0), wxColour(200, 0, 0),
-                                       wxColour(230, 180, 0)};
     wxBitmap bitmap(16, 16);
     wxMemoryDC dc(bitmap);
     dc.SetBackground(*wxWHITE_BRUSH);
     dc.Clear();
-    if (image > 0) {
-        dc.SetBrush(wxBrush(colours[image]));
-        dc.SetPen(*wxBLACK_PEN);
-        dc.DrawRectangle(3, 3, 10, 10);
+    if (image == 1) {
+        dc.SetPen(wxPen(wxColour(0, 150, 0), 2));
+        dc.DrawLine(3, 8, 7, 12);
+        dc.DrawLine(7, 12, 13, 4);
+    } else if (image == 2) {
+        dc.SetPen(wxPen(wxColour(200, 0, 0), 2));
+        dc.DrawLine(4, 4, 12, 12);
+        dc.DrawLine(12, 4, 4, 12);
+    } else if (image == 3) {
+        dc.SetFont(wxFont(wxFontInfo(9).Bold()));
+        dc.SetTextForeground(wxColour(200, 120, 0));
+        const wxSize mark = dc.GetTextExtent("?");
+        dc.DrawText("?", (16 - mark.x) / 2, (16 - mark.y) / 2);
     }
     dc.SelectObject(wxNullBitmap);
     return bitmap;
@@ -206,14 +214,6 @@ int CDownloadWizard12::OnWizardBack() {
 
 // ---- finish ---------------------------------------------------------------------------------------
 
-void CDownloadWizard20::OnCreateControls(wxPanel* panel) {
-    auto* top = new wxBoxSizer(wxVERTICAL);
-    auto* title = new wxStaticText(panel, 2003, "Completing the Download Wizard");
-    title->SetFont(wxFont(12, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false, "Verdana"));
-    top->Add(title, 0, wxALL, 10);
-    panel->SetSizer(top);
-}
-
-void CDownloadWizard20::OnSetActive() {
-    if (CSheetFlow* sheet = GetSheet()) sheet->SetWizardButtons(PSWIZB_FINISH);
-}
+CDownloadWizard20::CDownloadWizard20()
+    : CWizardTextPage(kDownloadFinishPageId, u"Completing the Wyndrace 2S Download Wizard",
+                      u"To close this wizard, press Finish.", PSWIZB_FINISH) {}
