@@ -19,11 +19,15 @@
 
 namespace {
 
-void AddTitle(wxPanel* panel, wxSizer* sizer, const wxFont& font, const char* text) {
-    auto* title = new wxStaticText(panel, 2003, text);
-    title->SetFont(font);
-    sizer->Add(title, 0, wxALL, 12);
-}
+// The reader had nothing but its closing record; Back skips the transfer, which would start again.
+class CEmptyDownloadPage : public CWizardTextPage {
+public:
+    CEmptyDownloadPage()
+        : CWizardTextPage(kEmptyDownloadPageId, u"The reader holds no data",
+                          u"There was nothing to download.\n\nTo close this wizard, press Finish.",
+                          PSWIZB_BACK | PSWIZB_FINISH) {}
+    int OnWizardBack() override { return int(kDownloadTypePageId); }
+};
 
 // Back from the review and the event-type pages: the pages between are the transfer, which would
 // start again, and the empty-download page.
@@ -54,26 +58,6 @@ private:
 
 }  // namespace
 
-CDownloadWizard1::CDownloadWizard1() : CCvlPropertyPage(kDownloadWelcomePageId) {
-    SetHeaderHidden(true);
-}
-
-void CDownloadWizard1::OnCreateControls(wxPanel* panel) {
-    m_titleFont = WizardTitleFont();
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    AddTitle(panel, sizer, m_titleFont, "Welcome to the Wyndrace 2S Download Wizard");
-    sizer->Add(new wxStaticText(panel, wxID_ANY,
-                                "This wizard brings the data of the reader into the open database: the\n"
-                                "reader's table of electronic IDs and tattoos, or the readings taken in the\n"
-                                "field.\n\nTo continue, press Next."),
-               0, wxALL, 12);
-    panel->SetSizer(sizer);
-}
-
-void CDownloadWizard1::OnSetActive() {
-    if (CSheetFlow* sheet = GetSheet()) sheet->SetWizardButtons(PSWIZB_NEXT);
-}
-
 namespace {
 constexpr int kMoreInformationId = 2012;
 }  // namespace
@@ -85,7 +69,8 @@ CDownloadWizard2::CDownloadWizard2(CUploadWizard& sheet, CDownloadState& state)
 
 void CDownloadWizard2::OnCreateControls(wxPanel* panel) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    m_pEquivalence = new wxRadioButton(panel, 2008, "The equivalence table", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    m_pEquivalence =
+        new wxRadioButton(panel, 2008, "The equivalence table", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
     m_pControl = new wxRadioButton(panel, 2009, "The control table");
     m_pErase = new wxCheckBox(panel, 2033, "Erase the control table from the reader after the download");
     m_pControl->SetValue(true);
@@ -99,10 +84,11 @@ void CDownloadWizard2::OnCreateControls(wxPanel* panel) {
     m_pEquivalence->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
     m_pControl->Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent&) { UpdateControls(); });
     m_pMore->Bind(wxEVT_BUTTON, [](wxCommandEvent&) {
-        ShowReaderMessage(u"The equivalence table pairs each electronic ID with a tattoo: downloading it sets "
-                          u"the animals' electronic IDs.\n\nThe control table holds the readings taken with the "
-                          u"reader: downloading it records them as events of the animals they were taken from.",
-                          MB_ICONINFORMATION);
+        ShowReaderMessage(
+            u"The equivalence table pairs each electronic ID with a tattoo: downloading it sets "
+            u"the animals' electronic IDs.\n\nThe control table holds the readings taken with the "
+            u"reader: downloading it records them as events of the animals they were taken from.",
+            MB_ICONINFORMATION);
     });
 }
 
@@ -125,23 +111,6 @@ int CDownloadWizard2::OnWizardNext() {
     return WIZ_NEXT;
 }
 
-CDownloadWizard3::CDownloadWizard3() : CCvlPropertyPage(kEmptyDownloadPageId) {
-    SetHeaderHidden(true);
-}
-
-void CDownloadWizard3::OnCreateControls(wxPanel* panel) {
-    m_titleFont = WizardTitleFont();
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    AddTitle(panel, sizer, m_titleFont, "The reader holds no data");
-    sizer->Add(new wxStaticText(panel, wxID_ANY, "There was nothing to download.\n\nTo close this wizard, press Finish."),
-               0, wxALL, 12);
-    panel->SetSizer(sizer);
-}
-
-void CDownloadWizard3::OnSetActive() {
-    if (CSheetFlow* sheet = GetSheet()) sheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
-}
-
 int32_t RunDownloadWizard(const EIDSourceWindow* parent, const char16_t* port, const COMMCONFIG* config,
                           IDocument* doc) {
     if (!wxTheApp || !wxIsMainThread() || !doc) return 0;
@@ -153,21 +122,25 @@ int32_t RunDownloadWizard(const EIDSourceWindow* parent, const char16_t* port, c
     CDownloadState state;
     state.source = &sheet.receivedRecords;
 
-    CDownloadWizard1 welcome;
+    CWizardTextPage welcome(kDownloadWelcomePageId, u"Welcome to the Wyndrace 2S Download Wizard",
+                            u"This wizard brings the data of the reader into the open database: the\n"
+                            u"reader's table of electronic IDs and tattoos, or the readings taken in the\n"
+                            u"field.\n\nTo continue, press Next.",
+                            PSWIZB_NEXT);
     CDownloadWizard2 type(sheet, state);
     CUploadWizard10 transfer(sheet, source, portName, config, doc);
     transfer.SetCaption(WyndraceString(34));
     transfer.SetHeader(WyndraceString(32), WyndraceString(33));
     transfer.SetHasHelp(false);
-    CDownloadWizard3 empty;
+    CEmptyDownloadPage empty;
     CReviewPage review(state, flock);
     CEventTypePage eventType(state, flock);
     CDownloadWizard16 mapping(state, flock);
     CDownloadWizard17 validation(state, flock);
     CApplyPage apply(sheet, state, flock);
     CDownloadWizard20 finish;
-    for (CSheetPage* page : std::initializer_list<CSheetPage*>{&welcome, &type, &transfer, &empty, &review, &eventType,
-                                                               &mapping, &validation, &apply, &finish})
+    for (CSheetPage* page : std::initializer_list<CSheetPage*>{
+             &welcome, &type, &transfer, &empty, &review, &eventType, &mapping, &validation, &apply, &finish})
         sheet.AddPage(page);
     const int result = sheet.DoModal();
     // Once the flock was changed the host must know, however the wizard was closed.

@@ -2,8 +2,6 @@
 // document, on the transfer sheet and transfer page of the upload wizard.
 #pragma once
 
-#include <wx/font.h>
-
 #include "wyndrace/download_model.h"
 #include "wyndrace/transfer_sheet.h"
 
@@ -12,19 +10,6 @@ class wxRadioButton;
 
 constexpr unsigned kDownloadWelcomePageId = 110;
 constexpr unsigned kDownloadTypePageId = 111;
-
-// Welcome.
-class CDownloadWizard1 : public CCvlPropertyPage {
-public:
-    CDownloadWizard1();
-    void OnSetActive() override;
-
-protected:
-    void OnCreateControls(wxPanel* panel) override;
-
-private:
-    wxFont m_titleFont;
-};
 
 // The equivalence table or the control table, and whether the reader is erased afterwards.
 class wxButton;
@@ -52,20 +37,6 @@ private:
     wxRadioButton* m_pControl = nullptr;
     wxCheckBox* m_pErase = nullptr;
     wxButton* m_pMore = nullptr;
-};
-
-// The reader had nothing but its closing record.
-class CDownloadWizard3 : public CCvlPropertyPage {
-public:
-    CDownloadWizard3();
-    void OnSetActive() override;
-    int OnWizardBack() override { return int(kDownloadTypePageId); }
-
-protected:
-    void OnCreateControls(wxPanel* panel) override;
-
-private:
-    wxFont m_titleFont;
 };
 
 // The wizard over the source's window; 1 when it ended with Finish or changed the flock.

@@ -37,11 +37,6 @@ WString PercentText(double percent) {
     return Utf8ToW(buffer);
 }
 
-WString ReplacePercentS(WString text, const WString& value) {
-    if (size_t at = text.find(u"%s"); at != WString::npos) text.replace(at, 2, value);
-    return text;
-}
-
 void ServeQueuedCalls() {
     if (wxTheApp) wxTheApp->ProcessPendingEvents();
 }
@@ -52,9 +47,15 @@ WString WyndraceString(unsigned id) {
     return LoadCvlString(CvlStringTable::Wyndrace, id);
 }
 
+WString ReplacePercentS(WString text, const WString& value) {
+    if (size_t at = text.find(u"%s"); at != WString::npos) text.replace(at, 2, value);
+    return text;
+}
+
 // ---- the sheet -----------------------------------------------------------------------------------
 
-CUploadWizard::CUploadWizard(wxWindow* parent, const WString& caption) : CCvlPropertySheet(parent, caption, true) {}
+CUploadWizard::CUploadWizard(wxWindow* parent, const WString& caption)
+    : CCvlPropertySheet(parent, caption, true) {}
 
 bool CUploadWizard::PressButtonForProgram(bool back) {
     CSheetFlow& flow = GetFlow();
@@ -67,7 +68,8 @@ bool CUploadWizard::PressButtonForProgram(bool back) {
 }
 
 void CUploadWizard::SetCancelToClose(bool close) {
-    if (auto* cancel = dynamic_cast<wxButton*>(FindWindow(wxID_CANCEL))) cancel->SetLabel(close ? "Close" : "Cancel");
+    if (auto* cancel = dynamic_cast<wxButton*>(FindWindow(wxID_CANCEL)))
+        cancel->SetLabel(close ? "Close" : "Cancel");
 }
 
 // ---- the transfer page ---------------------------------------------------------------------------
@@ -77,7 +79,9 @@ CUploadWizard10::CUploadWizard10(CUploadWizard& sheet, const EIDSourceWindow& so
     : CCvlPropertyPage(kTransferPageId), m_sheet(sheet), m_source(source), m_port(WToUtf8(port)), m_doc(doc) {
     if (config) m_config = *config;
     m_pageRecord.context = this;
-    m_pageRecord.deviceRemoved = [](void* context) { static_cast<CUploadWizard10*>(context)->OnDeviceRemoved(); };
+    m_pageRecord.deviceRemoved = [](void* context) {
+        static_cast<CUploadWizard10*>(context)->OnDeviceRemoved();
+    };
     m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { StartTransfer(); });
 }
 
@@ -92,7 +96,8 @@ CUploadWizard10::~CUploadWizard10() {
 
 void CUploadWizard10::OnCreateControls(wxPanel* panel) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    m_pStatus = new wxStaticText(panel, IDC_STATUS, "", wxDefaultPosition, wxSize(360, -1), wxST_NO_AUTORESIZE);
+    m_pStatus =
+        new wxStaticText(panel, IDC_STATUS, "", wxDefaultPosition, wxSize(360, -1), wxST_NO_AUTORESIZE);
     sizer->Add(m_pStatus, 0, wxEXPAND | wxALL, 12);
     m_pProgress = new wxGauge(panel, IDC_PROGRESS, 1, wxDefaultPosition, wxSize(360, -1));
     sizer->Add(m_pProgress, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
@@ -123,7 +128,8 @@ const CvlHelpPair* CUploadWizard10::GetHelpTable() const {
 void CUploadWizard10::SendTransferPage(bool present) {
     if (present == m_pageSent || !m_source.send) return;
     m_pageSent = present;
-    m_source.send(m_source.context, WM_EIDTRANSFERPAGE, 0, present ? reinterpret_cast<intptr_t>(&m_pageRecord) : 0);
+    m_source.send(m_source.context, WM_EIDTRANSFERPAGE, 0,
+                  present ? reinterpret_cast<intptr_t>(&m_pageRecord) : 0);
 }
 
 void CUploadWizard10::OnSetActive() {
@@ -162,15 +168,16 @@ void CUploadWizard10::StartTransfer() {
     if (context.mode == EID_TRANSFER_UPLOAD) {
         // The animals are read here, on the user-interface thread; the worker only talks to the reader.
         CDocumentTattoos tattoos(m_doc);
-        context.items = CollectUploadItems(m_source, m_sheet.universe, [&](const WString& tattoo, uint64_t& eid) {
-            return tattoos.Find(tattoo, eid);
-        });
+        context.items = CollectUploadItems(
+            m_source, m_sheet.universe,
+            [&](const WString& tattoo, uint64_t& eid) { return tattoos.Find(tattoo, eid); });
         // Such a tattoo would end its record early or open a new one: nothing is sent, the reader
         // keeps its table.
         for (const CEquivalenceItem& item : context.items) {
             if (item.eid != 0 && !IsUploadableTattoo(item.tattoo)) {
-                ShowReaderMessage(FormatCvlString(IDS_TATTOO_UNSENDABLE, {item.tattoo}, CvlStringTable::Wyndrace),
-                                  MB_ICONEXCLAMATION);
+                ShowReaderMessage(
+                    FormatCvlString(IDS_TATTOO_UNSENDABLE, {item.tattoo}, CvlStringTable::Wyndrace),
+                    MB_ICONEXCLAMATION);
                 m_sheet.PressButtonForProgram(true);
                 return;
             }
@@ -204,7 +211,8 @@ void CUploadWizard10::OnReport(const CTransferReport& report) {
             if (m_pProgress) {
                 m_pProgress->SetValue(std::min(m_pProgress->GetValue() + 1, m_pProgress->GetRange()));
                 m_pStatus->SetLabel(ToWx(ReplacePercentS(WyndraceString(IDS_UPLOADING_SHEEP), report.text)));
-                m_pPercent->SetLabel(ToWx(PercentText(m_pProgress->GetValue() * 100.0 / m_pProgress->GetRange())));
+                m_pPercent->SetLabel(
+                    ToWx(PercentText(m_pProgress->GetValue() * 100.0 / m_pProgress->GetRange())));
             }
             break;
         case TRANSFER_FAILED:
@@ -249,7 +257,8 @@ void CUploadWizard10::Leave() {
 
 int CUploadWizard10::OnWizardBack() {
     if (m_worker) {
-        if (ShowReaderMessage(WyndraceString(IDS_STOP_DOWNLOAD), MB_YESNO | MB_ICONQUESTION) != IDYES) return WIZ_STAY;
+        if (ShowReaderMessage(WyndraceString(IDS_STOP_DOWNLOAD), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return WIZ_STAY;
         StopWorker();
     }
     Leave();
@@ -270,7 +279,8 @@ bool CUploadWizard10::OnQueryCancel() {
     if (!m_worker) return true;
     // The worker ends and reports; its report takes the wizard back.
     m_worker->RequestStop();
-    if (m_sheet.mode == EID_TRANSFER_UPLOAD) ShowReaderMessage(WyndraceString(IDS_INDETERMINATE), MB_ICONEXCLAMATION);
+    if (m_sheet.mode == EID_TRANSFER_UPLOAD)
+        ShowReaderMessage(WyndraceString(IDS_INDETERMINATE), MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -126,3 +126,5 @@ private:
 
 // The wizard pages' message boxes, texts from the plug-in's string table.
 WString WyndraceString(unsigned id);
+// The text with its first "%s" replaced by the value.
+WString ReplacePercentS(WString text, const WString& value);

@@ -2,10 +2,10 @@
 
 #include <wx/app.h>
 #include <wx/panel.h>
-#include <wx/thread.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/thread.h>
 
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
@@ -28,7 +28,7 @@ constexpr int IDC_ALL = 2005;
 constexpr int IDC_SELECTED = 2006;
 constexpr int IDC_COUNT = 2009;
 
-wxStaticText* AddTitle(wxPanel* panel, wxSizer* sizer, const wxFont& font, const char* text) {
+wxStaticText* AddTitle(wxPanel* panel, wxSizer* sizer, const wxFont& font, const wxString& text) {
     auto* title = new wxStaticText(panel, IDC_TITLE, text);
     title->SetFont(font);
     sizer->Add(title, 0, wxALL, 12);
@@ -44,26 +44,21 @@ wxFont WizardTitleFont() {
 
 // ---- welcome -------------------------------------------------------------------------------------
 
-CUploadWizard1::CUploadWizard1() : CCvlPropertyPage(IDD_WELCOME) {
+CWizardTextPage::CWizardTextPage(unsigned pageId, WString title, WString text, unsigned buttons)
+    : CCvlPropertyPage(pageId), m_title(std::move(title)), m_text(std::move(text)), m_buttons(buttons) {
     SetHeaderHidden(true);
-    SetHasHelp(false);
 }
 
-void CUploadWizard1::OnCreateControls(wxPanel* panel) {
+void CWizardTextPage::OnCreateControls(wxPanel* panel) {
     m_titleFont = WizardTitleFont();
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    AddTitle(panel, sizer, m_titleFont, "Welcome to the Wyndrace 2S Upload Wizard");
-    sizer->Add(new wxStaticText(panel, wxID_ANY,
-                                "This wizard writes the tattoo and electronic ID of your animals into the\n"
-                                "reader, so that it shows the tattoo of each tag it reads in the field.\n\n"
-                                "The reader's present table is replaced. Animals without an electronic ID\n"
-                                "are not sent.\n\nTo continue, press Next."),
-               0, wxALL, 12);
+    AddTitle(panel, sizer, m_titleFont, ToWx(m_title));
+    sizer->Add(new wxStaticText(panel, wxID_ANY, ToWx(m_text)), 0, wxALL, 12);
     panel->SetSizer(sizer);
 }
 
-void CUploadWizard1::OnSetActive() {
-    if (CSheetFlow* flow = GetSheet()) flow->SetWizardButtons(PSWIZB_NEXT);
+void CWizardTextPage::OnSetActive() {
+    if (CSheetFlow* flow = GetSheet()) flow->SetWizardButtons(m_buttons);
 }
 
 // ---- choice of records ---------------------------------------------------------------------------
@@ -139,7 +134,13 @@ int32_t RunUploadWizard(const EIDSourceWindow* parent, const char16_t* port, con
     const WString portName = port ? WString(port) : WString();
     CUploadWizard sheet(static_cast<wxWindow*>(source.window), WyndraceString(IDS_UPLOAD_CAPTION));
     sheet.mode = EID_TRANSFER_UPLOAD;
-    CUploadWizard1 welcome;
+    CWizardTextPage welcome(IDD_WELCOME, u"Welcome to the Wyndrace 2S Upload Wizard",
+                            u"This wizard writes the tattoo and electronic ID of your animals into the\n"
+                            u"reader, so that it shows the tattoo of each tag it reads in the field.\n\n"
+                            u"The reader's present table is replaced. Animals without an electronic ID\n"
+                            u"are not sent.\n\nTo continue, press Next.",
+                            PSWIZB_NEXT);
+    welcome.SetHasHelp(false);
     CUploadWizard2 choice(sheet, portName, config);
     CUploadWizard10 transfer(sheet, source, portName, config, doc);
     transfer.SetHeader(WyndraceString(IDS_UPLOAD_TITLE), WyndraceString(IDS_UPLOAD_SUBTITLE));

@@ -9,16 +9,20 @@
 class wxRadioButton;
 class wxStaticText;
 
-// Welcome.
-class CUploadWizard1 : public CCvlPropertyPage {
+// A title and a text with the buttons given: the wizards' welcome pages and the download's closing
+// pages.
+class CWizardTextPage : public CCvlPropertyPage {
 public:
-    CUploadWizard1();
+    CWizardTextPage(unsigned pageId, WString title, WString text, unsigned buttons);
     void OnSetActive() override;
 
 protected:
     void OnCreateControls(wxPanel* panel) override;
 
 private:
+    WString m_title;
+    WString m_text;
+    unsigned m_buttons;
     wxFont m_titleFont;
 };
 

@@ -13,6 +13,7 @@
 
 #include "document/ui/edit_list_ctrl.h"
 #include "platform/oledate.h"
+#include "wyndrace/transfer_sheet.h"
 #include "wyndrace/ui/download_dialogs.h"
 #include "wyndrace/ui/download_pages.h"
 
@@ -25,13 +26,23 @@ WString FromWx(const wxString& s) {
     return Utf8ToW(s.utf8_string());
 }
 
-const char16_t kSelectEvent[] = u"Please select the type of event";
-const char16_t kHowToProcess[] = u"Please select how to process the '%1' parameter";
-const char16_t kSelectMapping[] = u"Please select %1's control mapping";
-const char16_t kCreateAddress[] = u"Failed to find address code %1. Do you want to create it?";
-const char16_t kEnterUnit[] = u"Please enter the unit the recorded weights have been entered in";
-const char16_t kNotNumeric[] =
-    u"A weight does not only contain numeric data. Please ensure the data is correctly mapped";
+constexpr unsigned IDS_EVENT_TITLE = 48;
+constexpr unsigned IDS_EVENT_SUBTITLE = 49;
+constexpr unsigned IDS_MAPPING_TITLE = 50;
+constexpr unsigned IDS_MAPPING_SUBTITLE = 51;
+constexpr unsigned IDS_EID_COLUMN = 52;
+constexpr unsigned IDS_TATTOO_COLUMN = 53;
+constexpr unsigned IDS_SELECT_EVENT = 54;
+constexpr unsigned IDS_DATE_COLUMN = 55;
+constexpr unsigned IDS_TIME_COLUMN = 56;
+constexpr unsigned IDS_FIELD = 57;
+constexpr unsigned IDS_HOW_TO_PROCESS = 58;
+constexpr unsigned IDS_SELECT_MAPPING = 59;
+constexpr unsigned IDS_VALIDATE_TITLE = 60;
+constexpr unsigned IDS_VALIDATE_SUBTITLE = 61;
+constexpr unsigned IDS_CREATE_ADDRESS = 62;
+constexpr unsigned IDS_ENTER_UNIT = 63;
+constexpr unsigned IDS_NOT_NUMERIC = 64;
 const char16_t kAlreadyMapped[] = u"%1 already has the electronic ID %2. Please choose another animal.";
 const char16_t kUndated[] =
     u"The reading of %1 has a date or time that does not exist. Please correct the reader's clock and "
@@ -39,6 +50,11 @@ const char16_t kUndated[] =
 
 void Tell(wxWindow* parent, const WString& text) {
     AskDownloadQuestion(parent, text, wxOK | wxICON_EXCLAMATION);
+}
+
+// "Field 0", "Field 1"...: the format is our own string table's.
+WString FieldName(size_t field) {
+    return FormatW(WToUtf8(WyndraceString(IDS_FIELD)).c_str(), int(field));
 }
 
 wxString DatePart(const CControlEvent& event, bool date) {
@@ -54,7 +70,8 @@ void FillReadings(wxListCtrl* list, const std::vector<CControlEvent>& events,
                   const std::function<std::vector<WString>(const CControlEvent&)>& more,
                   const std::vector<WString>& moreHeadings) {
     list->ClearAll();
-    for (const char* heading : {"Electronic ID", "Date", "Time", "Tattoo"}) list->AppendColumn(heading);
+    for (unsigned heading : {IDS_EID_COLUMN, IDS_DATE_COLUMN, IDS_TIME_COLUMN, IDS_TATTOO_COLUMN})
+        list->AppendColumn(Wx(WyndraceString(heading)));
     for (const WString& heading : moreHeadings) list->AppendColumn(Wx(heading));
     for (size_t i = 0; i < events.size(); ++i) {
         const CControlEvent& e = events[i];
@@ -63,7 +80,8 @@ void FillReadings(wxListCtrl* list, const std::vector<CControlEvent>& events,
         list->SetItem(item, 2, DatePart(e, false));
         list->SetItem(item, 3, Wx(e.tattoo));
         std::vector<WString> cells = more(e);
-        for (size_t c = 0; c < cells.size() && c < moreHeadings.size(); ++c) list->SetItem(item, long(4 + c), Wx(cells[c]));
+        for (size_t c = 0; c < cells.size() && c < moreHeadings.size(); ++c)
+            list->SetItem(item, long(4 + c), Wx(cells[c]));
         list->SetItemData(item, long(i));
     }
     for (int c = 0; c < list->GetColumnCount(); ++c) list->SetColumnWidth(c, wxLIST_AUTOSIZE_USEHEADER);
@@ -123,7 +141,7 @@ void SortOnClick(wxListCtrl* list, CDownloadState& state, bool mapped) {
 
 CDownloadWizard15::CDownloadWizard15(CDownloadState& state, IDownloadDocument& doc)
     : CCvlPropertyPage(kDownloadEventTypePageId), m_state(state), m_doc(doc) {
-    SetHeader(u"Select the event", u"Please select the event that the data currently in the reader corresponds to");
+    SetHeader(WyndraceString(IDS_EVENT_TITLE), WyndraceString(IDS_EVENT_SUBTITLE));
 }
 
 void CDownloadWizard15::OnCreateControls(wxPanel* panel) {
@@ -146,7 +164,7 @@ int CDownloadWizard15::OnWizardNext() {
     wxBusyCursor wait;
     const int chosen = m_pCodes->GetSelection();
     if (chosen == wxNOT_FOUND || size_t(chosen) >= m_codes.size()) {
-        Tell(GetWindow(), kSelectEvent);
+        Tell(GetWindow(), WyndraceString(IDS_SELECT_EVENT));
         m_pCodes->SetFocus();
         return WIZ_STAY;
     }
@@ -170,19 +188,20 @@ int CDownloadWizard15::OnWizardNext() {
 
 CDownloadWizard16::CDownloadWizard16(CDownloadState& state, IDownloadDocument& doc)
     : CCvlPropertyPage(kDownloadMappingPageId), m_state(state), m_doc(doc) {
-    SetHeader(u" Map Event Fields",
-              u"The Wyndrace contains control data. Please map the control fields to the parameters of the event.");
+    SetHeader(WyndraceString(IDS_MAPPING_TITLE), WyndraceString(IDS_MAPPING_SUBTITLE));
 }
 
 void CDownloadWizard16::OnCreateControls(wxPanel* panel) {
     auto* top = new wxBoxSizer(wxVERTICAL);
-    m_pSample = new wxListCtrl(panel, IDC_DL_LIST, wxDefaultPosition, wxSize(420, 140), wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
+    m_pSample = new wxListCtrl(panel, IDC_DL_LIST, wxDefaultPosition, wxSize(420, 140),
+                               wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
     top->Add(m_pSample, 1, wxEXPAND | wxALL, 5);
     const int ids[3][4] = {{2028, 2025, 2027, 2026}, {2029, 2030, 2032, 2031}, {2038, 2039, 2041, 2040}};
     for (int k = 0; k < 3; ++k) {
         Row& row = m_rows[size_t(k)];
         row.label = new wxStaticText(panel, ids[k][0], wxString());
-        row.read = new wxRadioButton(panel, ids[k][1], "Read this from", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+        row.read = new wxRadioButton(panel, ids[k][1], "Read this from", wxDefaultPosition, wxDefaultSize,
+                                     wxRB_GROUP);
         row.manual = new wxRadioButton(panel, ids[k][2], "Set this manually");
         row.field = new wxChoice(panel, ids[k][3]);
         auto* line = new wxBoxSizer(wxHORIZONTAL);
@@ -206,8 +225,9 @@ void CDownloadWizard16::UpdateRow(int k) {
 void CDownloadWizard16::OnSetActive() {
     const size_t values = m_state.events.empty() ? 0 : m_state.events.front().values.size();
     std::vector<WString> headings;
-    for (size_t i = 0; i < values; ++i) headings.push_back(FormatW("Field %d", int(i)));
-    FillReadings(m_pSample, m_state.events, [](const CControlEvent& e) { return e.values; }, headings);
+    for (size_t i = 0; i < values; ++i) headings.push_back(FieldName(i));
+    FillReadings(
+        m_pSample, m_state.events, [](const CControlEvent& e) { return e.values; }, headings);
     SortReadings(m_pSample, m_state, false);
     if (values == 0) {
         // Nothing to map: on at once.
@@ -223,9 +243,10 @@ void CDownloadWizard16::OnSetActive() {
                             static_cast<wxWindow*>(row.manual), static_cast<wxWindow*>(row.field)})
             w->Show(shown);
         if (!shown) continue;
-        row.label->SetLabel(Wx(FormatPlaceholders(kHowToProcess, {ToLower(m_state.parameterNames[size_t(k)])})));
+        row.label->SetLabel(Wx(
+            ReplacePercentS(WyndraceString(IDS_HOW_TO_PROCESS), ToLower(m_state.parameterNames[size_t(k)]))));
         row.field->Clear();
-        for (size_t i = 0; i < values; ++i) row.field->Append(Wx(FormatW("Field %d", int(i))));
+        for (size_t i = 0; i < values; ++i) row.field->Append(Wx(FieldName(i)));
         const int mapped = size_t(k) < m_state.mapping.size() ? m_state.mapping[size_t(k)] : -1;
         if (mapped >= 0 && size_t(mapped) < values) {
             row.field->SetSelection(mapped);
@@ -243,7 +264,8 @@ int CDownloadWizard16::OnWizardNext() {
     for (size_t k = 0; k < count; ++k) {
         const Row& row = m_rows[k];
         if (row.read->GetValue() && row.field->GetSelection() == wxNOT_FOUND) {
-            Tell(GetWindow(), FormatPlaceholders(kSelectMapping, {m_state.parameterNames[k]}));
+            Tell(GetWindow(),
+                 FormatPlaceholders(WyndraceString(IDS_SELECT_MAPPING), {m_state.parameterNames[k]}));
             row.field->SetFocus();
             return WIZ_STAY;
         }
@@ -269,9 +291,7 @@ int CDownloadWizard16::OnWizardNext() {
 
 CDownloadWizard17::CDownloadWizard17(CDownloadState& state, IDownloadDocument& doc)
     : CCvlPropertyPage(kDownloadValidationPageId), m_state(state), m_doc(doc) {
-    SetHeader(u"Validate data",
-              u"Please review the data, before pressing Next to apply it to the database. You may edit any of the "
-              u"parameters of the events before applying them");
+    SetHeader(WyndraceString(IDS_VALIDATE_TITLE), WyndraceString(IDS_VALIDATE_SUBTITLE));
 }
 
 void CDownloadWizard17::OnCreateControls(wxPanel* panel) {
@@ -311,7 +331,8 @@ int CDownloadWizard17::ParameterOfType(long type) const {
 void CDownloadWizard17::OnSetActive() {
     MapParameters(m_state.events, m_state.mapping);
     m_state.control.shownUnit = WeightUnit::None;
-    FillReadings(m_pList, m_state.events, [](const CControlEvent& e) { return e.mapped; }, m_state.parameterNames);
+    FillReadings(
+        m_pList, m_state.events, [](const CControlEvent& e) { return e.mapped; }, m_state.parameterNames);
     SortReadings(m_pList, m_state, true);
     const bool weight = ParameterOfType(kParameterWeight) >= 0;
     ShowUnit(WeightUnit::None);
@@ -347,7 +368,7 @@ bool CDownloadWizard17::ChooseUnit(WeightUnit unit) {
     for (const CControlEvent& e : m_state.events) cells.push_back(e.mapped.at(size_t(k)));
     const int bad = ConvertWeights(cells, WeightFactor(before, unit), m_doc.DecimalPrecision());
     if (bad >= 0) {
-        Tell(GetWindow(), kNotNumeric);
+        Tell(GetWindow(), WyndraceString(IDS_NOT_NUMERIC));
         for (long item = 0; item < m_pList->GetItemCount(); ++item)
             if (m_pList->GetItemData(item) == wxUIntPtr(bad)) SelectOnly(item);
         restore();
@@ -392,14 +413,15 @@ int CDownloadWizard17::OnWizardNext() {
         for (const CControlEvent& e : m_state.events) {
             const WString& code = e.mapped.at(size_t(k));
             if (code.empty() || m_doc.AddressExists(code)) continue;
-            if (AskDownloadQuestion(GetWindow(), FormatPlaceholders(kCreateAddress, {code}),
+            if (AskDownloadQuestion(GetWindow(),
+                                    FormatPlaceholders(WyndraceString(IDS_CREATE_ADDRESS), {code}),
                                     wxYES_NO | wxICON_QUESTION) != wxID_YES)
                 continue;
             if (!m_doc.AddAddress(0, code)) return WIZ_STAY;
         }
     }
     if (m_state.control.weightParameter >= 0 && m_state.control.shownUnit == WeightUnit::None) {
-        Tell(GetWindow(), kEnterUnit);
+        Tell(GetWindow(), WyndraceString(IDS_ENTER_UNIT));
         return WIZ_STAY;
     }
     return int(kDownloadApplyPageId);

@@ -12,6 +12,7 @@
 #include <wx/utils.h>
 
 #include "document/ui/sheet.h"
+#include "wyndrace/transfer_sheet.h"
 
 namespace {
 
@@ -22,14 +23,16 @@ WString FromWx(const wxString& s) {
     return Utf8ToW(s.utf8_string());
 }
 
-const char16_t kEwe[] = u"Ewe";
-const char16_t kRam[] = u"Ram";
-const char16_t kNotStandard[] = u"The tattoo %1 is not in the standard format for %2 sheep. Do you want to continue?";
+constexpr unsigned IDS_RAM = 44;
+constexpr unsigned IDS_EWE = 45;
+constexpr unsigned IDS_NOT_STANDARD = 47;
+constexpr unsigned IDS_EID_LABEL = 52;
+constexpr unsigned IDS_TATTOO_LABEL = 53;
 
 wxChoice* MakeSexChoice(wxWindow* parent, int sex) {
     auto* choice = new wxChoice(parent, IDC_DL_SEX);
-    choice->Append(Wx(kEwe));
-    choice->Append(Wx(kRam));
+    choice->Append(Wx(SexText(0)));
+    choice->Append(Wx(SexText(1)));
     if (sex == 0 || sex == 1) choice->SetSelection(sex);
     return choice;
 }
@@ -41,8 +44,9 @@ WString ChosenSex(const wxChoice* choice) {
 // A tattoo outside the breed's standard goes ahead only when the user says so.
 bool AcceptTattoo(wxWindow* parent, IDownloadDocument& doc, const WString& tattoo) {
     if (doc.IsStandardTattoo(tattoo)) return true;
-    return AskDownloadQuestion(parent, FormatPlaceholders(kNotStandard, {tattoo, doc.BreedName()}),
-                               wxYES_NO | wxICON_QUESTION) == wxID_YES;
+    return AskDownloadQuestion(
+               parent, FormatPlaceholders(WyndraceString(IDS_NOT_STANDARD), {tattoo, doc.BreedName()}),
+               wxYES_NO | wxICON_QUESTION) == wxID_YES;
 }
 
 // Modal, or shown by a test's modal driver, which reads the return code.
@@ -53,7 +57,13 @@ void Finish(wxDialog& dialog, int code) {
         dialog.SetReturnCode(code), dialog.Hide();
 }
 
-void AddRow(wxWindow* parent, wxFlexGridSizer* grid, const char* label, wxWindow* control) {
+// Wide enough for the whole of a 16-digit EID.
+void FitEid(wxTextCtrl* edit) {
+    const int width = edit->GetTextExtent(wxString('0', 16)).x;
+    edit->SetMinSize(edit->GetSizeFromTextSize(width));
+}
+
+void AddRow(wxWindow* parent, wxFlexGridSizer* grid, const wxString& label, wxWindow* control) {
     grid->Add(new wxStaticText(parent, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(control, 1, wxEXPAND);
 }
@@ -70,11 +80,11 @@ WString EidText(uint64_t eid) {
 }
 
 WString SexText(int sex) {
-    return sex == 0 ? kEwe : sex == 1 ? kRam : u"";
+    return sex == 0 || sex == 1 ? WyndraceString(sex == 0 ? IDS_EWE : IDS_RAM) : WString();
 }
 
 int SexFromText(const WString& text) {
-    return text == kRam ? 1 : 0;
+    return text == WyndraceString(IDS_RAM) ? 1 : 0;
 }
 
 // ---- Add Dedov ------------------------------------------------------------------------------------
@@ -84,10 +94,12 @@ CAddSheep::CAddSheep(wxWindow* parent, IDownloadDocument& doc, uint64_t eid, con
     auto* grid = new wxFlexGridSizer(2, 5, 5);
     grid->AddGrowableCol(1);
     m_pTattoo = new wxTextCtrl(this, IDC_DL_TATTOO, Wx(tattoo));
-    auto* eidEdit = new wxTextCtrl(this, IDC_DL_EID, Wx(EidText(eid)), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    auto* eidEdit =
+        new wxTextCtrl(this, IDC_DL_EID, Wx(EidText(eid)), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    FitEid(eidEdit);
     m_pSex = MakeSexChoice(this, sex);
-    AddRow(this, grid, "Tattoo", m_pTattoo);
-    AddRow(this, grid, "Electronic ID", eidEdit);
+    AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO_LABEL)), m_pTattoo);
+    AddRow(this, grid, Wx(WyndraceString(IDS_EID_LABEL)), eidEdit);
     AddRow(this, grid, "Sex", m_pSex);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
@@ -103,7 +115,8 @@ CAddSheep::CAddSheep(wxWindow* parent, IDownloadDocument& doc, uint64_t eid, con
     m_pTattoo->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { UpdateControls(); });
     m_pSex->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { UpdateControls(); });
     m_pCreate->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { PressCreate(); });
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(*this, IDC_ADDSHEEP_SKIP); }, IDC_ADDSHEEP_SKIP);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { Finish(*this, IDC_ADDSHEEP_SKIP); }, IDC_ADDSHEEP_SKIP);
     UpdateControls();
 }
 
@@ -128,15 +141,19 @@ CMapSheep::CMapSheep(wxWindow* parent, IDownloadDocument& doc, const WString& ei
     : wxDialog(parent, wxID_ANY, "Map Electronic ID"), m_doc(doc) {
     wxBusyCursor wait;
     auto* top = new wxBoxSizer(wxVERTICAL);
-    auto* eidEdit = new wxTextCtrl(this, IDC_DL_EID, Wx(eidText), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    auto* eidEdit =
+        new wxTextCtrl(this, IDC_DL_EID, Wx(eidText), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    FitEid(eidEdit);
     auto* eidRow = new wxBoxSizer(wxHORIZONTAL);
-    eidRow->Add(new wxStaticText(this, wxID_ANY, "Electronic ID"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
+    eidRow->Add(new wxStaticText(this, wxID_ANY, Wx(WyndraceString(IDS_EID_LABEL))), 0,
+                wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
     eidRow->Add(eidEdit, 1);
     top->Add(eidRow, 0, wxEXPAND | wxALL, 10);
 
-    m_pMap = new wxRadioButton(this, IDC_DL_MAP, "Yes, please map it to", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
-    m_pAnimals = new wxComboBox(this, IDC_DL_ANIMALS, wxString(), wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                                wxCB_READONLY | wxCB_SORT);
+    m_pMap = new wxRadioButton(this, IDC_DL_MAP, "Yes, please map it to", wxDefaultPosition, wxDefaultSize,
+                               wxRB_GROUP);
+    m_pAnimals = new wxComboBox(this, IDC_DL_ANIMALS, wxString(), wxDefaultPosition, wxDefaultSize, 0,
+                                nullptr, wxCB_READONLY | wxCB_SORT);
     for (const WString& tattoo : m_doc.TattoosWithoutEid()) m_pAnimals->Append(Wx(tattoo));
     m_pCreateRadio = new wxRadioButton(this, IDC_DL_CREATE, "No, please create it");
     m_pTattoo = new wxTextCtrl(this, IDC_DL_TATTOO);
@@ -146,7 +163,7 @@ CMapSheep::CMapSheep(wxWindow* parent, IDownloadDocument& doc, const WString& ei
     top->Add(m_pCreateRadio, 0, wxLEFT | wxRIGHT, 10);
     auto* grid = new wxFlexGridSizer(2, 5, 5);
     grid->AddGrowableCol(1);
-    AddRow(this, grid, "Tattoo", m_pTattoo);
+    AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO_LABEL)), m_pTattoo);
     AddRow(this, grid, "Sex", m_pSex);
     top->Add(grid, 0, wxEXPAND | wxALL, 10);
     auto* buttons = CreateStdDialogButtonSizer(wxOK | wxCANCEL);

@@ -9,6 +9,7 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
+#include "wyndrace/transfer_sheet.h"
 #include "wyndrace/ui/download_dialogs.h"
 
 namespace {
@@ -17,23 +18,37 @@ wxString Wx(const WString& s) {
     return wxString::FromUTF8(WToUtf8(s));
 }
 
-const char16_t kReviewErrors[] = u"Please review the errors in the downloaded data.";
-const char16_t kUpdateEid[] = u"Do you want to update the EID of %1 to %2?";
-const char16_t kChangeEid[] = u"Do you want to change the EID of %1 to %2?";
-const char16_t kUpdating[] = u"Updating %1...";
+constexpr unsigned IDS_REVIEW_TITLE = 37;
+constexpr unsigned IDS_REVIEW_SUBTITLE = 38;
+constexpr unsigned IDS_UPDATE_EID = 39;
+constexpr unsigned IDS_CHANGE_EID = 40;
+constexpr unsigned IDS_REVIEW_ERRORS = 41;
+constexpr unsigned IDS_APPLY_TITLE = 42;
+constexpr unsigned IDS_APPLY_SUBTITLE = 43;
+constexpr unsigned IDS_UPDATING = 46;
+constexpr unsigned IDS_EID_COLUMN = 52;
+constexpr unsigned IDS_TATTOO_COLUMN = 53;
 
-// Nothing to do, confirmed, declined, question open.
+// Nothing to do, confirmed (a tick), declined (a cross), question open (the question mark the
+// page's header asks the user to look for).
 wxBitmap StateImage(int image) {
-    static const wxColour colours[] = {wxColour(255, 255, 255), wxColour(0, 160, 0), wxColour(200, 0, 0),
-                                       wxColour(230, 180, 0)};
     wxBitmap bitmap(16, 16);
     wxMemoryDC dc(bitmap);
     dc.SetBackground(*wxWHITE_BRUSH);
     dc.Clear();
-    if (image > 0) {
-        dc.SetBrush(wxBrush(colours[image]));
-        dc.SetPen(*wxBLACK_PEN);
-        dc.DrawRectangle(3, 3, 10, 10);
+    if (image == 1) {
+        dc.SetPen(wxPen(wxColour(0, 150, 0), 2));
+        dc.DrawLine(3, 8, 7, 12);
+        dc.DrawLine(7, 12, 13, 4);
+    } else if (image == 2) {
+        dc.SetPen(wxPen(wxColour(200, 0, 0), 2));
+        dc.DrawLine(4, 4, 12, 12);
+        dc.DrawLine(12, 4, 4, 12);
+    } else if (image == 3) {
+        dc.SetFont(wxFont(wxFontInfo(9).Bold()));
+        dc.SetTextForeground(wxColour(200, 120, 0));
+        const wxSize mark = dc.GetTextExtent("?");
+        dc.DrawText("?", (16 - mark.x) / 2, (16 - mark.y) / 2);
     }
     dc.SelectObject(wxNullBitmap);
     return bitmap;
@@ -45,18 +60,17 @@ wxBitmap StateImage(int image) {
 
 CDownloadWizard11::CDownloadWizard11(CDownloadState& state, IDownloadDocument& doc)
     : CCvlPropertyPage(kDownloadReviewPageId), m_state(state), m_doc(doc) {
-    SetHeader(u"Review downloaded data",
-              u"Please review each entry with a question mark. To confirm the change please double click on the "
-              u"entry. Once each entry has been confirmed you may press Next to continue.");
+    SetHeader(WyndraceString(IDS_REVIEW_TITLE), WyndraceString(IDS_REVIEW_SUBTITLE));
     for (int i = 0; i < 4; ++i) m_images.Add(StateImage(i));
 }
 
 void CDownloadWizard11::OnCreateControls(wxPanel* panel) {
     auto* top = new wxBoxSizer(wxVERTICAL);
-    m_pList = new wxListCtrl(panel, IDC_DL_LIST, wxDefaultPosition, wxSize(360, 200), wxLC_REPORT | wxLC_SINGLE_SEL);
+    m_pList = new wxListCtrl(panel, IDC_DL_LIST, wxDefaultPosition, wxSize(360, 200),
+                             wxLC_REPORT | wxLC_SINGLE_SEL);
     m_pList->SetImageList(&m_images, wxIMAGE_LIST_SMALL);
-    m_pList->AppendColumn("Electronic ID");
-    m_pList->AppendColumn("Tattoo");
+    m_pList->AppendColumn(Wx(WyndraceString(IDS_EID_COLUMN)));
+    m_pList->AppendColumn(Wx(WyndraceString(IDS_TATTOO_COLUMN)));
     m_pOnlyErrors = new wxCheckBox(panel, IDC_DL_ONLY_ERRORS, "Only show records with errors");
     top->Add(m_pList, 1, wxEXPAND | wxALL, 5);
     top->Add(m_pOnlyErrors, 0, wxALL, 5);
@@ -70,7 +84,7 @@ void CDownloadWizard11::OnSetActive() {
     Rebuild();
     if (m_model.OpenQuestions() > 0 && !m_warned) {
         m_warned = true;
-        AskDownloadQuestion(GetWindow(), kReviewErrors, wxOK | wxICON_INFORMATION);
+        AskDownloadQuestion(GetWindow(), WyndraceString(IDS_REVIEW_ERRORS), wxOK | wxICON_INFORMATION);
     }
 }
 
@@ -87,7 +101,8 @@ void CDownloadWizard11::Rebuild() {
         m_pList->SetItem(item, 1, Wx(row.tattoo));
         m_pList->SetItemData(item, long(i));
     }
-    for (int c = 0; c < 2; ++c) m_pList->SetColumnWidth(c, m_pList->GetItemCount() ? wxLIST_AUTOSIZE : wxLIST_AUTOSIZE_USEHEADER);
+    for (int c = 0; c < 2; ++c)
+        m_pList->SetColumnWidth(c, m_pList->GetItemCount() ? wxLIST_AUTOSIZE : wxLIST_AUTOSIZE_USEHEADER);
     Sort();
     UpdateButtons();
 }
@@ -106,8 +121,9 @@ void CDownloadWizard11::DecideItem(long item) {
         return;
     }
     if (row.kind == kReviewNoEid || row.kind == kReviewOtherEid) {
-        const WString text = FormatPlaceholders(row.kind == kReviewNoEid ? kUpdateEid : kChangeEid,
-                                                {row.tattoo, EidText(row.eid)});
+        const WString text =
+            FormatPlaceholders(WyndraceString(row.kind == kReviewNoEid ? IDS_UPDATE_EID : IDS_CHANGE_EID),
+                               {row.tattoo, EidText(row.eid)});
         const int answer = AskDownloadQuestion(GetWindow(), text, wxYES_NO | wxCANCEL | wxICON_QUESTION);
         if (answer == wxID_CANCEL) return;
         m_model.AnswerEid(index, answer == wxID_YES, m_state.decisions);
@@ -140,7 +156,10 @@ int wxCALLBACK CDownloadWizard11::Compare(wxIntPtr a, wxIntPtr b, wxIntPtr self)
     auto* page = reinterpret_cast<CDownloadWizard11*>(self);
     const CReviewRow& x = page->m_model.Rows().at(size_t(a));
     const CReviewRow& y = page->m_model.Rows().at(size_t(b));
-    int order = page->m_sortColumn == 0 ? (x.eid < y.eid ? -1 : x.eid > y.eid ? 1 : 0) : x.tattoo.compare(y.tattoo);
+    int order = page->m_sortColumn == 0 ? (x.eid < y.eid   ? -1
+                                           : x.eid > y.eid ? 1
+                                                           : 0)
+                                        : x.tattoo.compare(y.tattoo);
     return page->m_ascending ? order : -order;
 }
 
@@ -152,7 +171,7 @@ void CDownloadWizard11::Sort() {
 
 CDownloadWizard12::CDownloadWizard12(CDownloadState& state, IDownloadDocument& doc)
     : CCvlPropertyPage(kDownloadApplyPageId), m_state(state), m_doc(doc) {
-    SetHeader(u"Updating database", u"The database is now being updated with the changes");
+    SetHeader(WyndraceString(IDS_APPLY_TITLE), WyndraceString(IDS_APPLY_SUBTITLE));
 }
 
 void CDownloadWizard12::OnCreateControls(wxPanel* panel) {
@@ -180,7 +199,7 @@ void CDownloadWizard12::Apply() {
     // The flock is the user-interface thread's: the apply runs here, between redraws.
     ApplyDownload(m_doc, m_state.decisions, m_state.events, m_state.control, [this](const WString& tattoo) {
         m_pProgress->SetValue(std::min(m_pProgress->GetValue() + 1, m_pProgress->GetRange()));
-        m_pStatus->SetLabel(Wx(FormatPlaceholders(kUpdating, {tattoo})));
+        m_pStatus->SetLabel(Wx(FormatPlaceholders(WyndraceString(IDS_UPDATING), {tattoo})));
     });
     m_state.applied = true;
     if (CSheetFlow* sheet = GetSheet()) {
@@ -195,14 +214,6 @@ int CDownloadWizard12::OnWizardBack() {
 
 // ---- finish ---------------------------------------------------------------------------------------
 
-void CDownloadWizard20::OnCreateControls(wxPanel* panel) {
-    auto* top = new wxBoxSizer(wxVERTICAL);
-    auto* title = new wxStaticText(panel, 2003, "Completing the Download Wizard");
-    title->SetFont(wxFont(12, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false, "Verdana"));
-    top->Add(title, 0, wxALL, 10);
-    panel->SetSizer(top);
-}
-
-void CDownloadWizard20::OnSetActive() {
-    if (CSheetFlow* sheet = GetSheet()) sheet->SetWizardButtons(PSWIZB_FINISH);
-}
+CDownloadWizard20::CDownloadWizard20()
+    : CWizardTextPage(kDownloadFinishPageId, u"Completing the Wyndrace 2S Download Wizard",
+                      u"To close this wizard, press Finish.", PSWIZB_FINISH) {}

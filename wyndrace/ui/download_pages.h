@@ -7,6 +7,7 @@
 
 #include "document/ui/sheet.h"
 #include "wyndrace/download_model.h"
+#include "wyndrace/upload_wizard.h"
 
 class wxCheckBox;
 class wxGauge;
@@ -85,11 +86,7 @@ private:
     bool m_pending = false;
 };
 
-class CDownloadWizard20 : public CCvlPropertyPage {
+class CDownloadWizard20 : public CWizardTextPage {
 public:
-    CDownloadWizard20() : CCvlPropertyPage(kDownloadFinishPageId) { SetHeaderHidden(true); }
-    void OnSetActive() override;
-
-protected:
-    void OnCreateControls(wxPanel* panel) override;
+    CDownloadWizard20();
 };

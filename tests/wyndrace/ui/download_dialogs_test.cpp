@@ -61,7 +61,8 @@ TEST(AddSheepDialog, CreateNeedsATattooAndASexAndAsksAboutAnOddTattoo) {
         ModalScript script({Answer(wxID_NO, &asked)});
         dlg.PressCreate();
     }
-    EXPECT_EQ(asked, "The tattoo odd one is not in the standard format for Texel sheep. Do you want to continue?");
+    EXPECT_EQ(asked,
+              "The tattoo odd one is not in the standard format for Texel sheep. Do you want to continue?");
     EXPECT_NE(dlg.GetReturnCode(), IDC_ADDSHEEP_CREATE);
     {
         ModalScript script({Answer(wxID_YES, nullptr)});
@@ -141,6 +142,19 @@ TEST_F(MapSheepTest, ANewOddTattooIsCreatedOnlyWhenTheUserAgrees) {
     EXPECT_TRUE(dlg.IsCreate());
     EXPECT_EQ(dlg.GetTattoo(), u"lamb 7");
     EXPECT_EQ(dlg.GetSex(), 1);
+}
+
+// The read-only EID box of either dialog shows all 16 digits, not the first few.
+TEST_F(MapSheepTest, BothDialogsShowTheWholeEid) {
+    CAddSheep add(nullptr, doc, 1234567890123456ull, u"UK9", -1);
+    CMapSheep map(nullptr, doc, u"1234567890123456");
+    for (wxDialog* dialog : {static_cast<wxDialog*>(&add), static_cast<wxDialog*>(&map)}) {
+        auto* eid = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(IDC_DL_EID));
+        ASSERT_NE(eid, nullptr);
+        EXPECT_EQ(eid->GetValue().length(), 16u);
+        EXPECT_GE(eid->GetSize().x, eid->GetSizeFromTextSize(eid->GetTextExtent(eid->GetValue()).x).x)
+            << dialog->GetTitle();
+    }
 }
 
 }  // namespace
