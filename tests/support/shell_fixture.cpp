@@ -12,16 +12,6 @@
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
 
-// The toolkit's libraries keep caches for the life of the process (fonts, the session bus).
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\nleak:libdbus-1.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
-           "leak:libgtk-3.so\nleak:libgdk-3.so\nleak:libpango\nleak:libcairo\n"
-           // The report view's browser engine keeps its JavaScript heap for the life of the process.
-           "leak:libjavascriptcoregtk\nleak:libwebkit2gtk\n"
-           // SANE's test backend does not free its reader's buffer when a scan is cancelled.
-           "leak:libsane-test\n";
-}
-
 namespace {
 
 // One application object for the test process; each test starts and stops the program on it.
@@ -112,7 +102,8 @@ void ShellTest::Stop() {
 }
 
 void ShellTest::ForgetChanges() {
-    for (wxObject* open : App().GetDocManager()->GetDocuments()) static_cast<wxDocument*>(open)->Modify(false);
+    for (wxObject* open : App().GetDocManager()->GetDocuments())
+        static_cast<wxDocument*>(open)->Modify(false);
 }
 
 void ShellTest::Pump() {
