@@ -264,7 +264,7 @@ void CAntecedantsView::OnViewParent(bool sire) {
     if (!core || !m_tree.CanAddParent(sire)) return;
     WString missing;
     if (!m_tree.AddParent(sire, *core, GetMeasure(), &missing)) {
-        CvlMessageBox(IDS_NO_INFORMATION, {missing}, MB_OK | MB_HELP, IDS_NO_INFORMATION);
+        CvlMessageBox(IDS_NO_INFORMATION, {missing}, MB_OK | MB_HELP);
         return;
     }
     UpdateScrollSizes();
