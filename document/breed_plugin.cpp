@@ -4,11 +4,15 @@
 
 #include "document/menu_model.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 
 namespace {
 
 // Text from the plug-in beyond this length is taken as garbage, never allocated.
 constexpr int32_t kMaxPlugInText = 1 << 20;
+
+// The loader's refusals, as ReportBreedPlugInResult shows them.
+CVL_MESSAGE_HELP(112, 182, 113);
 
 template <typename Call>
 WString FetchText(Call call) {

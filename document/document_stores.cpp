@@ -3,11 +3,13 @@
 #include <stdexcept>
 
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/strings.h"
 #include "records/flock_document.h"
 
 namespace {
 constexpr unsigned IDS_ADDRESS_EXISTS = 123;
+CVL_MESSAGE_HELP(IDS_ADDRESS_EXISTS);
 constexpr unsigned IDS_FAILED_TO_LOAD = 194;
 constexpr unsigned IDS_PARSE_ERROR = 69;
 

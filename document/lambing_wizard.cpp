@@ -6,6 +6,7 @@
 
 #include "document/sheep_doc.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "records/app_services.h"
@@ -25,6 +26,8 @@ constexpr unsigned IDS_SEX_NEEDED = 1051;
 constexpr unsigned IDS_RAM_NAME_NEEDED = 1052;
 constexpr unsigned IDS_DATE_NEEDED = 1053;
 constexpr unsigned kCheck = MB_OK | MB_ICONEXCLAMATION | MB_HELP;
+CVL_MESSAGE_HELP(IDS_CONFIRM_DELETE, IDS_GESTATION_QUESTION, IDS_CODE_IN_USE, IDS_WEIGHT_NEEDED,
+                 IDS_SEX_NEEDED, IDS_RAM_NAME_NEEDED, IDS_DATE_NEEDED);
 
 // The events that carry a ewe's tupping date: the breed's code 3, insemination and natural tupping.
 constexpr uint32_t EVENT_BREED_TUPPING = 3;

@@ -6,7 +6,11 @@
 #include "document/document_automation.h"
 #include "document/sheep_doc.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/settings.h"
+
+// A breed that does not load, shown here with the stop icon.
+CVL_MESSAGE_HELP(112);
 
 std::vector<WString> ListRegisteredBreeds() {
     std::vector<WString> names;

@@ -5,11 +5,13 @@
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/sheep.h"
 
 namespace {
 constexpr unsigned IDS_CREATE_RECORD = 1017;
 constexpr unsigned IDS_KEEP_TATTOO = 114;
+CVL_MESSAGE_HELP(IDS_CREATE_RECORD, IDS_KEEP_TATTOO);
 }  // namespace
 
 std::vector<PageSetChange> PlanAttachedPages(const std::vector<RecordPageId>& tabs, bool hasLambing,

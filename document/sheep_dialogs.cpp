@@ -4,6 +4,7 @@
 
 #include "document/sheep_doc.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/settings.h"
 #include "records/electronic_id.h"
 #include "records/event.h"
@@ -11,6 +12,7 @@
 
 namespace {
 constexpr uint32_t EVENT_PURCHASE = 1;
+CVL_MESSAGE_HELP(IDS_KEEP_ODD_TATTOO);
 }  // namespace
 
 // ---- Add Dedov -----------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "document/doc_commands.h"
 #include "document/midpoint_search.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/electronic_id.h"
 #include "records/event.h"
 #include "records/record_interfaces.h"
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr unsigned IDS_OVERWRITE_SHEEP = 1040;
+CVL_MESSAGE_HELP(IDS_OVERWRITE_SHEEP);
 constexpr unsigned IDS_UPDATING_PARAMETERS = 52;
 const char16_t kDefaultEartagTemplate[] = u"{nnn}";
 

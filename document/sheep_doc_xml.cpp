@@ -5,6 +5,7 @@
 #include "document/sheep_doc.h"
 #include "document/xml_exchange.h"
 #include "platform/install.h"
+#include "platform/message_help.h"
 #include "records/address.h"
 #include "records/scan.h"
 #include "records/sheep.h"
@@ -16,6 +17,7 @@ constexpr unsigned IDS_NO_BREED_XSL = 68;
 constexpr unsigned IDS_UPDATE_PLUGIN = 129;
 constexpr unsigned IDS_INSTALL_BREED = 147;
 constexpr unsigned IDS_IMPORTING = 1025;
+CVL_MESSAGE_HELP(IDS_UPDATE_PLUGIN, IDS_INSTALL_BREED);
 
 const char16_t kImportFailed[] = u"Failed to import file";
 const char16_t kNoSchema[] =

@@ -5,6 +5,7 @@
 
 #include "document/sheep_doc.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "records/criteria.h"
@@ -17,6 +18,7 @@ namespace {
 constexpr unsigned IDS_NO_EWES_SELECTED = 117;
 constexpr unsigned IDS_EWE_NOT_FOUND = 118;
 constexpr unsigned IDS_SELECT_A_RAM = 181;
+CVL_MESSAGE_HELP(IDS_NO_EWES_SELECTED, IDS_EWE_NOT_FOUND, IDS_SELECT_A_RAM);
 
 CEweLambingData* LastLambing(const CSheep* ewe) {
     const int count = ewe->GetLambingCount();

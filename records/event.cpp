@@ -9,6 +9,7 @@
 #include "platform/archive.h"
 #include "platform/archive_date.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "records/app_services.h"
@@ -21,6 +22,7 @@ IMPLEMENT_SERIAL(CEvent, CXMLObject, VERSIONABLE_SCHEMA | 1)
 namespace {
 
 constexpr unsigned IDS_EVENT_FLAGS_NOT_SET = 1034;
+CVL_MESSAGE_HELP(IDS_EVENT_FLAGS_NOT_SET);
 
 // The highest Parameter ID an element may name; more would only be a damaged or hostile file.
 constexpr long kMaxParameterId = 255;

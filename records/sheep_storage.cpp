@@ -5,6 +5,7 @@
 
 #include "platform/archive.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "records/electronic_id.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr unsigned IDS_IMAGES = 177;
 constexpr unsigned HELP_TOO_FEW_FIELDS = 127;
 constexpr unsigned HELP_TWO_LAMBINGS_ON_A_DAY = 153;
+CVL_MESSAGE_HELP(HELP_TOO_FEW_FIELDS, HELP_TWO_LAMBINGS_ON_A_DAY);
 
 // The figures in the archive's order.
 constexpr SignetFigure kArchiveFigures[] = {

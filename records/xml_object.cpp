@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/message_help.h"
 #include "platform/strings.h"
 
 IMPLEMENT_DYNCREATE(CXMLObject, CCmdTarget)
@@ -13,6 +14,8 @@ constexpr unsigned IDS_XML_DATE_FORMAT = 126;
 constexpr unsigned IDS_XML_BAD_ATTRIBUTE = 6;
 constexpr unsigned IDS_XML_BAD_VALUE = 7;
 constexpr unsigned IDS_XML_BAD_CHILD = 8;
+// A refusal's number is the help id of the box that reports the stopped import.
+CVL_MESSAGE_HELP(IDS_XML_BAD_ATTRIBUTE, IDS_XML_BAD_VALUE, IDS_XML_BAD_CHILD);
 
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
     for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))

@@ -16,6 +16,7 @@
 #include "document/ui/sheet.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/sheep.h"
 #include "views/commands.h"
 #include "views/frame_site.h"
@@ -31,6 +32,7 @@ constexpr int ID_HIDE = WxCommandId(40093);
 constexpr int kNoContextBar = 3;
 constexpr unsigned IDS_NO_INFORMATION = 168;
 constexpr unsigned IDS_ANTECEDANTS_OF = 1075;
+CVL_MESSAGE_HELP(IDS_NO_INFORMATION);
 
 wxSize ScreenPPI() {
     const wxSize ppi = wxGetDisplayPPI();
@@ -262,7 +264,7 @@ void CAntecedantsView::OnViewParent(bool sire) {
     if (!core || !m_tree.CanAddParent(sire)) return;
     WString missing;
     if (!m_tree.AddParent(sire, *core, GetMeasure(), &missing)) {
-        CvlMessageBox(IDS_NO_INFORMATION, {missing}, MB_OK | MB_HELP, IDS_NO_INFORMATION);
+        CvlMessageBox(IDS_NO_INFORMATION, {missing}, MB_OK | MB_HELP);
         return;
     }
     UpdateScrollSizes();

@@ -14,12 +14,17 @@
 #include "document/ui/new_event_dlg.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/strings.h"
 #include "records/event.h"
 #include "records/sheep.h"
 #include "views/record_paste.h"
 
 namespace {
+
+CVL_MESSAGE_HELP(IDS_DELETE_SYSTEM_EVENT, IDS_DELETE_EVENT, IDS_CLIPBOARD_UNAVAILABLE);
+
+// The text of a line with its tabsnamespace {
 
 // The text of a line with its tabs expanded to stops every two average character widths.
 void DrawTabbedText(wxDC& dc, const wxString& text, const wxRect& rect) {

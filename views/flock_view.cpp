@@ -13,6 +13,7 @@
 #include "document/ui/wx_strings.h"
 #include "platform/archive.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "views/bar_messages.h"
@@ -25,6 +26,7 @@ namespace {
 constexpr unsigned IDS_NOT_VISIBLE = 18;
 constexpr unsigned IDS_DELETE_ONE = 1020;
 constexpr unsigned IDS_DELETE_MANY = 143;
+CVL_MESSAGE_HELP(IDS_DELETE_ONE);
 constexpr int kFlockBar = 1;
 }  // namespace
 

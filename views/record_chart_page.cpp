@@ -7,6 +7,7 @@
 #include "document/event_entry.h"
 #include "document/ui/context_help.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/sheep.h"
 #include "views/chart_wnd.h"
 
@@ -18,6 +19,7 @@ constexpr int32_t kChartHatch = 5;      // diagonal cross
 using ChartHelp = CvlControlHelp<IDC_HEADER_TATTOO, IDC_HEADER_SEX, IDC_HEADER_NAME, IDC_HEADER_ONE_OF,
                                  IDC_CHART_KIND, IDC_CHART>;
 CVL_HELP_TABLE(ChartHelp::table);
+CVL_MESSAGE_HELP(IDS_WEIGHT_NOT_CONVERTED);
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "document/ui/signet_averages_dlg.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/sheep.h"
 #include "records/signet.h"
 #include "views/commands.h"
@@ -28,6 +29,7 @@
 
 namespace {
 constexpr unsigned IDS_DELETE_ONE = 1020;
+CVL_MESSAGE_HELP(IDS_DELETE_ONE);
 constexpr int kNavigatorBar = 0;
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "document/ui/small_controls.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ constexpr int IDC_UP = 1351;
 constexpr int IDC_DELETE = 1352;
 constexpr int IDC_NEW = 1353;
 constexpr unsigned IDS_NO_DIRECTORY = 128;
+CVL_MESSAGE_HELP(IDS_NO_DIRECTORY);
 constexpr int kBrowseWidth = 20;
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "platform/oledate.h"
 #include "platform/strings.h"
 
@@ -28,6 +29,7 @@ wxDEFINE_EVENT(CVL_EVT_PAGE_SETUP_CHANGED, wxCommandEvent);
 namespace {
 
 constexpr unsigned IDS_UNIT_MESSAGE = 104;
+CVL_MESSAGE_HELP(IDS_UNIT_MESSAGE);
 constexpr int kMenuPrint = 57607;
 constexpr int kMenuPrintPreview = 57609;
 

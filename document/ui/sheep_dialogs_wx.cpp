@@ -18,6 +18,7 @@
 #include "document/ui/window_handles.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
+#include "platform/message_help.h"
 #include "records/sheep.h"
 
 wxDateTime ToWxDate(const COleDateTime& date) {
@@ -42,6 +43,7 @@ CVL_HELP_TABLE(AddHelp::table);
 using GotoHelp = CvlControlHelp<IDC_GOTO_LIST, IDC_GOTO_KEY, IDC_GOTO_NUMBER, IDC_GOTO_BY_EARTAG,
                                 IDC_GOTO_BY_TATTOO, IDC_GOTO_BY_EID>;
 CVL_HELP_TABLE(GotoHelp::table);
+CVL_MESSAGE_HELP(IDS_SHEEP_NOT_FOUND);
 
 }  // namespace
 

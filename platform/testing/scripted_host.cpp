@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/message_help.h"
+
 CScriptedHost::CScriptedHost() = default;
 CScriptedHost::~CScriptedHost() = default;
 
@@ -40,6 +42,13 @@ void CScriptedHost::Fail(const std::string& what) {
 
 int CScriptedHost::DoMessageBox(const CvlMessage& msg) {
     m_messages.push_back(msg);
+    // The help book's test finds a message's help text only through the registered ids.
+    if ((msg.type & MB_HELP) && msg.helpId != 0 && !CvlIsMessageHelpRegistered(msg.helpId)) {
+        char id[16];
+        std::snprintf(id, sizeof id, "0x%X", msg.helpId);
+        Fail("help id " + std::string(id) + " of message " + std::to_string(msg.stringId) + " \"" +
+             WToUtf8(msg.text) + "\" is not registered with CVL_MESSAGE_HELP");
+    }
     if (!CvlIsQuestion(msg.type)) return IDOK;
     std::string about = "question " + std::to_string(msg.stringId) + " \"" + WToUtf8(msg.text) + "\"";
     if (m_replies.empty()) {

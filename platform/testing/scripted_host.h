@@ -27,7 +27,8 @@ public:
     size_t PendingReplies() const { return m_replies.size(); }
 
     // What went wrong with the script (an unscripted question, a wrong number, an answer that is not
-    // one of the box's buttons) is passed here; by default it is printed and the process aborts.
+    // one of the box's buttons, a Help button whose help id is not registered) is passed here; by
+    // default it is printed and the process aborts.
     void SetFailureHandler(std::function<void(const std::string&)> handler) {
         m_onFailure = std::move(handler);
     }

@@ -4,7 +4,11 @@
 
 #include <thread>
 
+#include "platform/message_help.h"
 #include "support/scripted_host_fixture.h"
+
+// The box with a Help button below.
+CVL_MESSAGE_HELP(145);
 
 TEST(Host, MessageByNumberCarriesTextArgsAndPromptHelp) {
     CScopedScriptedHost host;
@@ -27,6 +31,25 @@ TEST(Host, MessageByNumberCarriesTextArgsAndPromptHelp) {
 
     EXPECT_EQ(host.Messages()[2].helpId, 0x30091u);
     EXPECT_EQ(host.MessageIds(), (std::vector<unsigned>{40, 112, 145}));
+}
+
+// The help book's test walks the registered ids: a box whose Help button carries another id fails
+// the script, in whichever test shows it.
+TEST(Host, AHelpButtonNeedsItsHelpIdRegistered) {
+    CScopedScriptedHost host;
+    std::vector<std::string> failures;
+    host.SetFailureHandler([&](const std::string& what) { failures.push_back(what); });
+    CvlMessageBox(145, MB_ICONSTOP | MB_HELP);
+    CvlMessageBox(40, MB_OK);
+    CvlMessageBoxText(u"No help id: the book's topic on messages", MB_OK | MB_HELP);
+    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(CvlIsMessageHelpRegistered(CvlPromptHelpId(145)));
+
+    host.Reply(IDYES);
+    EXPECT_EQ(CvlMessageBox(40, MB_YESNO | MB_HELP), IDYES);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("0x30028"), std::string::npos) << failures[0];
+    EXPECT_EQ(host.Messages().size(), 4u);
 }
 
 TEST(Host, LiteralTextAndFullFormMessages) {

@@ -124,6 +124,7 @@ TEST_F(AntecedantsViewTest, MissingParentAndTheContextMenu) {
     view->OnViewParent(true);
     ASSERT_EQ(host.MessageIds(), std::vector<unsigned>{168});
     EXPECT_EQ(host.Messages()[0].text, u"No information exists for NOBODY");
+    EXPECT_EQ(host.Messages()[0].helpId, CvlPromptHelpId(168));
     EXPECT_EQ(sire->m_pSire, nullptr);
     wxMenu none;
     EXPECT_FALSE(view->BuildContextMenu(wxPoint(1, 1), none));
