@@ -393,6 +393,7 @@ TEST(MergeTree, OverwritingAnAnimalWhoseEIDAnotherHoldsKeepsTheEntryWithTheOther
         }
         p.Assess();
         ASSERT_EQ(p.Node(overwritten)->GetAssessedState(), STATE_OVERWRITE_THERE);
+        ASSERT_EQ(p.root.GetChildren().size(), 1u);  // the other holder stays as it is
         p.Apply();
         const WString other = WString(overwritten) == u"P" ? u"Q" : u"P";
         EXPECT_EQ(p.theirs->FindSheep(overwritten)->GetElectronicID(), 0u);
