@@ -37,7 +37,7 @@ public:
 };
 
 fs::path WorkFolder() {
-    const fs::path dir = fs::read_symlink("/proc/self/exe").parent_path() / "cvl_bench_reconcile";
+    const fs::path dir = fs::read_symlink("/proc/self/exe").parent_path() / "cvl_bench_reconcile_files";
     fs::remove_all(dir);
     fs::create_directories(dir / "stick");
     fs::create_directories(dir / "settings" / "machine");

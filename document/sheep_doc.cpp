@@ -181,22 +181,27 @@ int CSheepDoc::AddSheep(CSheep* sheep, bool makeCurrent) {
     return index;
 }
 
+void CSheepDoc::UnfileSheep(const CSheep& sheep, bool searchOthers) {
+    // Only the entry that names this animal goes: another animal may have filed the same EID since.
+    uint64_t eid = sheep.GetElectronicID();
+    auto it = eid ? m_eidMap.find(eid) : m_eidMap.end();
+    if (it != m_eidMap.end() && EqualsNoCase(it->second, sheep.GetTattoo())) {
+        m_eidMap.erase(it);
+        // A file written before EIDs were kept to one animal may give the same EID to another.
+        if (searchOthers)
+            for (const auto& other : m_flock)
+                if (other.Get() != &sheep && other->GetElectronicID() == eid) {
+                    m_eidMap[eid] = other->GetTattoo();
+                    break;
+                }
+    }
+    m_earTags.Remove(EarTagKey(sheep), sheep.GetTattoo());
+}
+
 void CSheepDoc::DeleteSheep(int index) {
     CSheep* sheep = GetSheepAt(index);
     if (!sheep) throw std::invalid_argument("no animal at that index");
-    // Only the entry that names this animal goes: another animal may have filed the same EID since.
-    uint64_t eid = sheep->GetElectronicID();
-    auto it = eid ? m_eidMap.find(eid) : m_eidMap.end();
-    if (it != m_eidMap.end() && EqualsNoCase(it->second, sheep->GetTattoo())) {
-        m_eidMap.erase(it);
-        // A file written before EIDs were kept to one animal may give the same EID to another.
-        for (const auto& other : m_flock)
-            if (other.Get() != sheep && other->GetElectronicID() == eid) {
-                m_eidMap[eid] = other->GetTattoo();
-                break;
-            }
-    }
-    m_earTags.Remove(EarTagKey(*sheep), sheep->GetTattoo());
+    UnfileSheep(*sheep);
 
     int previous = m_nCurrent == index ? -1 : (m_nCurrent > index ? m_nCurrent - 1 : m_nCurrent);
     CRefPtr<CSheep> removed = std::move(m_flock[size_t(index)]);
@@ -214,6 +219,43 @@ void CSheepDoc::DeleteSheep(int index) {
     }
     SetModifiedFlag();
     UpdateAllViews(nullptr, HINT_SHEEP, nullptr);
+}
+
+void CSheepDoc::ReplaceSheep(int index, CSheep* sheep, bool eidNotShared) {
+    CSheep* old = GetSheepAt(index);
+    if (!old || !EqualsNoCase(old->GetTattoo(), sheep->GetTattoo()))
+        throw std::invalid_argument("the new animal does not take that place");
+    // What DeleteSheep(index) leaves, without closing the gap the new animal fills again.
+    UnfileSheep(*old, !eidNotShared);
+    const int count = GetSheepCount();
+    int previous = m_nCurrent == index ? -1 : (m_nCurrent > index ? m_nCurrent - 1 : m_nCurrent);
+    CRefPtr<CSheep> removed = std::move(m_flock[size_t(index)]);
+    m_flock[size_t(index)] = CRefPtr<CSheep>::Adopt(sheep);
+    m_history.OnRemoved(index);
+    removed->SetDocument(nullptr);
+    removed.Reset();
+    if (count == 1) {
+        SetCurrent(-1);
+    } else {
+        if (previous != -1) m_history.Record(previous);
+        // The deletion's current animal is the one before, else the one after the gap.
+        SetCurrent(index > 0 ? index - 1 : 1);
+        if (index == 0) m_nCurrent = 0;
+    }
+    SetModifiedFlag();
+    UpdateAllViews(nullptr, HINT_SHEEP, nullptr);
+
+    // What AddSheep(sheep, false) then does with the key no longer in the flock.
+    sheep->SetDocument(this);
+    if (WString holder; IsEIDHeldByOther(sheep->GetElectronicID(), sheep->GetTattoo(), &holder)) {
+        m_droppedEIDs.push_back({sheep->GetTattoo(), sheep->GetElectronicID(), holder});
+        sheep->StoreElectronicID(0);
+    }
+    if (m_nCurrent >= index) ++m_nCurrent;
+    m_history.OnInserted(index);
+    FileSheep(sheep);
+    if (m_nEIDReports == 0) TellDroppedEIDs();
+    SetModifiedFlag();
 }
 
 void CSheepDoc::UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WString& number) {

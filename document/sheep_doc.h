@@ -87,6 +87,11 @@ public:
     int AddSheep(CSheep* sheep, bool makeCurrent) override;
     // Removes the animal at index from the flock and its indexes and releases it.
     void DeleteSheep(int index) override;
+    // The animal at index gives way to sheep, whose tattoo matches its own without regard to case:
+    // the same as DeleteSheep(index) and then AddSheep(sheep, false), without moving the flock.
+    // Takes over the caller's reference. eidNotShared: the caller knows that no other animal holds
+    // the EID of the one at index, which spares a search of the flock.
+    void ReplaceSheep(int index, CSheep* sheep, bool eidNotShared = false);
     void UpdateEarTagIndex(CSheep* sheep, const WString& colour, const WString& number) override;
     void SetEIDTattoo(uint64_t eid, const WString& tattoo) override;
     void RemoveEID(uint64_t eid) override;
@@ -306,6 +311,9 @@ private:
 
     void InsertAt(int index, CSheep* sheep);
     void FileSheep(CSheep* sheep);
+    // Out of the EID map and the ear-tag index; searchOthers: another animal holding the same EID
+    // takes the map's entry.
+    void UnfileSheep(const CSheep& sheep, bool searchOthers = true);
     void SetCurrent(int index);
     void RecordCurrent();
     void TakeArchive(CDocumentArchive&& loaded);

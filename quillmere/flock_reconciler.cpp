@@ -1,6 +1,8 @@
 #include "quillmere/flock_reconciler.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "document/document_automation.h"
@@ -221,18 +223,73 @@ HRESULT CFlockReconciler::HandsOffStorage() {
     return S_OK;
 }
 
+namespace {
+
+// The stream's length, the stream left at its start; false when it cannot seek.
+bool StreamSize(IStream* stream, uint64_t& size) {
+    return SUCCEEDED(stream->Seek(0, STREAM_SEEK_END, &size)) &&
+           SUCCEEDED(stream->Seek(0, STREAM_SEEK_SET, nullptr));
+}
+
+// The stream from its start into bytes; a stream that holds more than its length is read on.
+bool ReadStream(IStream* stream, uint64_t size, std::vector<uint8_t>& bytes) {
+    bytes.resize(size_t(size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ULONG n = 0;
+        const ULONG want = ULONG(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (FAILED(stream->Read(bytes.data() + done, want, &n))) return false;
+        if (n == 0) break;
+        done += n;
+    }
+    bytes.resize(done);
+    for (;;) {
+        uint8_t more[4096];
+        ULONG n = 0;
+        if (FAILED(stream->Read(more, sizeof more, &n))) return false;
+        if (n == 0) return true;
+        bytes.insert(bytes.end(), more, more + n);
+    }
+}
+
+// Where the archive goes: into the stream as it is made, or into bytes for one write.
+class CStreamSink : public CArchiveSink {
+public:
+    CStreamSink(IStream* stream, std::vector<uint8_t>& bytes) : m_stream(stream), m_bytes(bytes) {}
+    void Put(const uint8_t* data, size_t size) override {
+        if (!m_stream) {
+            m_bytes.insert(m_bytes.end(), data, data + size);
+            return;
+        }
+        ULONG written = 0;
+        if (FAILED(m_stream->Write(data, ULONG(size), &written)) || written != size)
+            throw std::runtime_error("the stream refused the flock");
+    }
+
+private:
+    IStream* m_stream;
+    std::vector<uint8_t>& m_bytes;
+};
+
+}  // namespace
+
 int CFlockReconciler::LoadDocument(CSheepDoc& doc, IStream* stream) {
     if (!stream) return 1;
     std::vector<uint8_t> bytes;
     try {
-        if (FAILED(stream->Seek(0, STREAM_SEEK_SET, nullptr))) return 1;
-        uint8_t buffer[4096];
-        ULONG n = 0;
-        do {
-            if (FAILED(stream->Read(buffer, sizeof buffer, &n))) return 1;
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        } while (n == sizeof buffer);
-        CArchive ar{std::span<const uint8_t>(bytes)};
+        // A stream that shows its bytes is read where they are; another is read once into a buffer
+        // sized from its length.
+        std::span<const uint8_t> contents;
+        const uint8_t* shown = nullptr;
+        uint64_t size = 0;
+        auto view = CComPtr<IStreamBytes>::Adopt(QueryInterfaceAs<IStreamBytes>(stream, IID_IStreamBytes));
+        if (view && SUCCEEDED(view->GetBytes(&shown, &size))) {
+            contents = {shown, size_t(size)};
+        } else {
+            if (!StreamSize(stream, size) || !ReadStream(stream, size, bytes)) return 1;
+            contents = bytes;
+        }
+        CArchive ar{contents};
         doc.Serialize(ar);
     } catch (const CArchiveException& e) {
         return e.m_cause ? e.m_cause : 1;
@@ -244,12 +301,20 @@ int CFlockReconciler::LoadDocument(CSheepDoc& doc, IStream* stream) {
     return 0;
 }
 
-int CFlockReconciler::SaveDocument(CSheepDoc& doc, IStream* stream) {
+int CFlockReconciler::SaveDocument(CSheepDoc& doc, IStream* stream, bool straightIn) {
     if (!stream) return 1;
     std::vector<uint8_t> bytes;
+    uint64_t length = 0;
     try {
-        CArchive ar(bytes, CArchive::store);
+        uint64_t size = 0;
+        if (!StreamSize(stream, size)) return 1;
+        // The old flock's length is a close guess of the new one's.
+        if (!straightIn) bytes.reserve(size_t(size + size / 16));
+        CStreamSink sink(straightIn ? stream : nullptr, bytes);
+        CArchive ar(sink);
         doc.Serialize(ar);
+        ar.Flush();
+        length = ar.GetPosition();
     } catch (const CArchiveException& e) {
         return e.m_cause ? e.m_cause : 1;
     } catch (...) {
@@ -257,10 +322,10 @@ int CFlockReconciler::SaveDocument(CSheepDoc& doc, IStream* stream) {
     }
     // From the start, cut to the new length: loading always reads from the start.
     ULONG written = 0;
-    if (FAILED(stream->Seek(0, STREAM_SEEK_SET, nullptr)) ||
-        FAILED(stream->Write(bytes.data(), ULONG(bytes.size()), &written)) || written != bytes.size() ||
-        FAILED(stream->SetSize(bytes.size())))
+    if (!straightIn &&
+        (FAILED(stream->Write(bytes.data(), ULONG(bytes.size()), &written)) || written != bytes.size()))
         return 1;
+    if (FAILED(stream->SetSize(length))) return 1;
     doc.SetModifiedFlag(false);
     return 0;
 }
@@ -328,6 +393,9 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
                                 0};
 
     std::vector<CRefPtr<CSheepDoc>> docs(ulcInput);
+    // Each other copy stays bound from its load to its save: read once, and locked against the
+    // program meanwhile, whose save would otherwise be written over.
+    std::vector<CComPtr<IStorage>> stgs(ulcInput);
     auto endCall = [&](HRESULT hr) {
         m_root.RemoveAllChildren();
         m_root.SetDocument(SIDE_OTHER, nullptr);
@@ -340,7 +408,7 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
     };
 
     for (ULONG i = 0; i < ulcInput; ++i) {
-        CComPtr<IStorage> stg;
+        CComPtr<IStorage>& stg = stgs[i];
         const HRESULT hr =
             rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
         if (FAILED(hr) || !stg) {
@@ -370,24 +438,20 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
     const COleDateTime now = COleDateTime::GetCurrentTime();
 
     for (ULONG i = 0; i < ulcInput; ++i) {
-        CComPtr<IStorage> stg;
-        const HRESULT hr =
-            rgpmkOtherInput[i]->BindToStorage(&bindOpts, IID_IStorage, reinterpret_cast<void**>(stg.Out()));
-        if (FAILED(hr) || !stg) {
-            ShowBindError(owner, hr);
-            result = E_UNEXPECTED;
-            break;
-        }
+        IStorage* stg = stgs[i].Get();
         CComPtr<IStream> stm;
         if (FAILED(stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, stm.Out()))) {
             result = REC_E_ABORTED;
             break;
         }
         docs[i]->GetFile().m_date = now;
-        if (SaveDocument(*docs[i], stm.Get()) != 0 || FAILED(stm->Commit(STGC_DEFAULT)) ||
+        if (SaveDocument(*docs[i], stm.Get(), true) != 0 || FAILED(stm->Commit(STGC_DEFAULT)) ||
             FAILED(stg->Commit(STGC_DEFAULT))) {
             // Reported, not taken for done: the copy on disk is the old one.
             result = E_FAIL;
+            // The stream goes first: a storage with an open stream cannot revert, and would write
+            // what it holds when it goes.
+            stm.Reset();
             stg->Revert();
             break;
         }
@@ -397,10 +461,12 @@ HRESULT CFlockReconciler::Reconcile(IReconcileInitiator* initiator, DWORD flags,
     if (FAILED(m_stg->CreateStream(kContents, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_WRITE, m_stm.Out())))
         return endCall(E_FAIL);
     m_pDoc->GetFile().m_date = now;
-    const bool saved = SaveDocument(*m_pDoc, m_stm.Get()) == 0;
+    const bool saved = SaveDocument(*m_pDoc, m_stm.Get(), true) == 0;
     m_pDoc->UnloadBreedPlugIn();
     if (!saved || FAILED(m_stm->Commit(STGC_DEFAULT)) || FAILED(m_stg->Commit(STGC_DEFAULT))) {
+        m_stm.Reset();
         m_stg->Revert();
+        m_stg->OpenStream(kContents, STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_stm.Out());
         result = E_FAIL;
     }
     if (plOutIndex) *plOutIndex = -1;

@@ -84,7 +84,10 @@ public:
     // cannot be loaded leaves event names empty, nothing more). 0, or the failure's code.
     static int LoadDocument(CSheepDoc& doc, IStream* stream);
     // The document's archive from the start of the stream, which is cut to it; the document is clean.
-    static int SaveDocument(CSheepDoc& doc, IStream* stream);
+    // The archive is made whole before the stream is written, unless straightIn: then it goes into
+    // the stream as it is made, and a failure leaves the stream part written (for a caller that
+    // reverts the storage then).
+    static int SaveDocument(CSheepDoc& doc, IStream* stream, bool straightIn = false);
 
 private:
     template <class I>

@@ -235,8 +235,10 @@ void CSheepStateInfo::InsertFromChild(CStateInfo& child, bool intoOtherCopy, COb
     CSheep* target = GetSheep(intoOtherCopy ? SIDE_OTHER : SIDE_THIS);
     if (!target) return;
     if (auto* source = dynamic_cast<CSheep*>(object)) {
-        if (auto* field = dynamic_cast<CStaticStateInfo*>(&child))
+        if (auto* field = dynamic_cast<CStaticStateInfo*>(&child)) {
             target->CopyFieldFrom(*source, field->GetFieldId());
+            if (auto* document = dynamic_cast<CDocumentStateInfo*>(GetParent())) document->ForgetSharedEIDs();
+        }
     } else if (dynamic_cast<CEvent*>(object)) {
         CRefPtr<CObject> copy = CopyRecord(*object);
         auto* event = static_cast<CEvent*>(copy.Get());

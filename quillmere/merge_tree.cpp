@@ -180,10 +180,11 @@ void CStateInfo::ApplyChanges(CMergeContext& ctx) {
                 CRefPtr<CObject> old(c.GetSide(replaced));
                 CRefPtr<CObject> source(c.GetSide(toOther ? SIDE_THIS : SIDE_OTHER));
                 if (!source) break;
-                if (old) DeleteFromChild(c, !toOther, old.Get());
+                const bool inPlace = old && ReplaceFromChild(c, toOther, old.Get(), source.Get());
+                if (old && !inPlace) DeleteFromChild(c, !toOther, old.Get());
                 // A field node's side is the animal itself, which stays.
                 if (c.GetStateKind() != 6) c.SetSide(replaced, nullptr);
-                InsertFromChild(c, toOther, source.Get());
+                if (!inPlace) InsertFromChild(c, toOther, source.Get());
                 break;
             }
             case ACTION_MERGE:
@@ -360,6 +361,7 @@ void CDocumentStateInfo::DetermineMergeState(CMergeContext& ctx) {
 }
 
 void CDocumentStateInfo::DeleteFromChild(CStateInfo& child, bool inThisCopy, CObject* object) {
+    ForgetSharedEIDs();
     CSheepDoc& doc = *(inThisCopy ? m_pThis : m_pOther);
     if (auto* sheep = dynamic_cast<CSheep*>(object)) {
         int at = -1;
@@ -372,7 +374,41 @@ void CDocumentStateInfo::DeleteFromChild(CStateInfo& child, bool inThisCopy, COb
     doc.SetModifiedFlag();
 }
 
+bool CDocumentStateInfo::ReplaceFromChild(CStateInfo&, bool inOtherCopy, CObject* old, CObject* object) {
+    auto* oldSheep = dynamic_cast<CSheep*>(old);
+    auto* source = dynamic_cast<CSheep*>(object);
+    if (!oldSheep || !source) return false;
+    CSheepDoc& doc = *(inOtherCopy ? m_pOther : m_pThis);
+    const WString& key = source->GetTattoo();
+    int at = -1;
+    if (!doc.FindSheepIndex(oldSheep->GetTattoo(), &at) ||
+        !EqualsNoCase(doc.GetSheepAt(at)->GetTattoo(), key))
+        return false;
+    // Only a key held once is sure to come back to the same place when deleted and added again.
+    const auto sameKey = [&](int i) {
+        return i >= 0 && i < doc.GetSheepCount() && EqualsNoCase(doc.GetSheepAt(i)->GetTattoo(), key);
+    };
+    if (sameKey(at - 1) || sameKey(at + 1)) return false;
+    std::optional<std::unordered_set<uint64_t>>& shared = m_sharedEIDs[inOtherCopy ? 1 : 0];
+    if (!shared) {
+        shared.emplace();
+        std::unordered_set<uint64_t> seen;
+        for (int i = 0; i < doc.GetSheepCount(); ++i)
+            if (const uint64_t eid = doc.GetSheepAt(i)->GetElectronicID(); eid && !seen.insert(eid).second)
+                shared->insert(eid);
+    }
+    const uint64_t eid = doc.GetSheepAt(at)->GetElectronicID();
+    CRefPtr<CObject> copy = CopyRecord(*object);
+    auto* sheep = static_cast<CSheep*>(copy.Detach());
+    doc.ReplaceSheep(at, sheep, !shared->contains(eid));
+    // An animal that came with another EID may have joined its holders.
+    if (sheep->GetElectronicID() != eid) shared.reset();
+    doc.SetModifiedFlag();
+    return true;
+}
+
 void CDocumentStateInfo::InsertFromChild(CStateInfo& child, bool intoOtherCopy, CObject* object) {
+    ForgetSharedEIDs();
     CSheepDoc& doc = *(intoOtherCopy ? m_pOther : m_pThis);
     if (dynamic_cast<CSheep*>(object)) {
         CRefPtr<CObject> copy = CopyRecord(*object);

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/object.h"
@@ -77,6 +79,12 @@ public:
     virtual void DeleteFromChild(CStateInfo& /*child*/, bool /*inThisCopy*/, CObject* /*object*/) {}
     // Puts a copy of object into this node's record on one side.
     virtual void InsertFromChild(CStateInfo& /*child*/, bool /*intoOtherCopy*/, CObject* /*object*/) {}
+    // Puts a copy of object in the place of old in one step, as DeleteFromChild and InsertFromChild
+    // would leave it; false when it cannot, and nothing was changed.
+    virtual bool ReplaceFromChild(CStateInfo& /*child*/, bool /*inOtherCopy*/, CObject* /*old*/,
+                                  CObject* /*object*/) {
+        return false;
+    }
     virtual DialogKind GetDialogKind() const { return noDialog; }
 
     // Copies the tooltip into buffer (at most length characters and a terminator); the count.
@@ -129,7 +137,10 @@ int32_t AssessStamps(const COleDateTime& thisEdited, const COleDateTime& otherEd
 class CDocumentStateInfo : public CStateInfo {
 public:
     CDocumentStateInfo() : CStateInfo(nullptr) {}
-    void SetDocument(int side, CSheepDoc* doc) { (side == SIDE_THIS ? m_pThis : m_pOther) = doc; }
+    void SetDocument(int side, CSheepDoc* doc) {
+        (side == SIDE_THIS ? m_pThis : m_pOther) = doc;
+        ForgetSharedEIDs();
+    }
     CSheepDoc* GetDocument(int side) const { return side == SIDE_THIS ? m_pThis : m_pOther; }
 
     // Pairs the animals, Signet entries and addresses of the two documents into child nodes.
@@ -139,11 +150,20 @@ public:
 
     void DeleteFromChild(CStateInfo& child, bool inThisCopy, CObject* object) override;
     void InsertFromChild(CStateInfo& child, bool intoOtherCopy, CObject* object) override;
+    // An animal overwritten in its place, without moving the flock.
+    bool ReplaceFromChild(CStateInfo& child, bool inOtherCopy, CObject* old, CObject* object) override;
     DialogKind GetDialogKind() const override { return documentDialog; }
+    // Animals' EIDs may have changed other than by an overwrite that kept them.
+    void ForgetSharedEIDs() {
+        for (auto& shared : m_sharedEIDs) shared.reset();
+    }
 
 private:
     CSheepDoc* m_pThis = nullptr;
     CSheepDoc* m_pOther = nullptr;
+    // Per copy, the EIDs more than one animal holds, counted once for a run of overwrites: one that
+    // keeps the EID it replaces adds no holder.
+    std::optional<std::unordered_set<uint64_t>> m_sharedEIDs[2];
 };
 
 class CSheepStateInfo : public CStateInfo {

@@ -38,6 +38,8 @@ inline constexpr IID IID_IReconcilableObject = {
     0x9a6c1f27, 0x4e3b, 0x4d0e, {0xa1, 0x7c, 0x62, 0x0b, 0x8f, 0x14, 0xd3, 0x55}};
 inline constexpr IID IID_INotifyReplica = {
     0x9a6c1f28, 0x4e3b, 0x4d0e, {0xa1, 0x7c, 0x62, 0x0b, 0x8f, 0x14, 0xd3, 0x55}};
+inline constexpr IID IID_IStreamBytes = {
+    0x9a6c1f29, 0x4e3b, 0x4d0e, {0xa1, 0x7c, 0x62, 0x0b, 0x8f, 0x14, 0xd3, 0x55}};
 
 // ---- result codes ------------------------------------------------------------------------------
 
@@ -121,6 +123,16 @@ public:
 
 protected:
     ~IStream() = default;
+};
+
+// Slot 3. What a stream that holds its bytes in memory may also answer, so that a flock is read
+// from them without a copy: they stay as they are until the stream is written or released.
+class IStreamBytes : public IUnknown {
+public:
+    virtual HRESULT GetBytes(const uint8_t** ppData, uint64_t* pcbSize) = 0;
+
+protected:
+    ~IStreamBytes() = default;
 };
 
 // Slots 3-6. Streams are named at the root only.

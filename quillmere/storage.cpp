@@ -55,11 +55,30 @@ struct CStorageState {
     }
 };
 
-class CMemoryStream : public CSingleInterfaceObject<IStream> {
+class CMemoryStream : public CSingleInterfaceObject<IStream>, public IStreamBytes {
 public:
     CMemoryStream(std::shared_ptr<CStorageState> state, std::string name, bool writable)
         : m_state(std::move(state)), m_name(std::move(name)), m_writable(writable) {
         m_state->openStreams.push_back(m_name);
+    }
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv && riid == IID_IStreamBytes) {
+            *ppv = static_cast<IStreamBytes*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return CSingleInterfaceObject<IStream>::QueryInterface(riid, ppv);
+    }
+    ULONG AddRef() override { return CSingleInterfaceObject<IStream>::AddRef(); }
+    ULONG Release() override { return CSingleInterfaceObject<IStream>::Release(); }
+
+    HRESULT GetBytes(const uint8_t** ppData, uint64_t* pcbSize) override {
+        if (!ppData || !pcbSize) return E_POINTER;
+        const std::vector<uint8_t>& data = Data();
+        *ppData = data.data();
+        *pcbSize = data.size();
+        return S_OK;
     }
 
     HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -76,8 +95,12 @@ public:
         if (!m_writable) return STG_E_ACCESSDENIED;
         if (!pv && cb) return E_POINTER;
         std::vector<uint8_t>& data = Data();
-        if (m_pos + cb > data.size()) data.resize(size_t(m_pos + cb));
-        if (cb) std::memcpy(data.data() + m_pos, pv, cb);
+        const auto* bytes = static_cast<const uint8_t*>(pv);
+        if (m_pos > data.size()) data.resize(size_t(m_pos));
+        // Over what is there, then on past the end without clearing the room first.
+        const size_t over = std::min<size_t>(cb, data.size() - size_t(m_pos));
+        if (over) std::memcpy(data.data() + m_pos, bytes, over);
+        data.insert(data.end(), bytes + over, bytes + cb);
         m_pos += cb;
         m_state->dirty = true;
         if (pcbWritten) *pcbWritten = cb;

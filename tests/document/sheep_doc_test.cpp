@@ -587,3 +587,80 @@ TEST_F(SheepDocTest, PlugInCallsThroughTheDocument) {
     EXPECT_EQ(doc.GetBreedProc("TestBreedLog"), nullptr);
     EXPECT_EQ(doc.GetBreedFlag(7, nullptr), u"");
 }
+
+// Overwriting an animal in its place leaves the document as deleting it and adding the new one
+// would: flock, current animal, history, EID map, ear-tag runs and the views' hints.
+TEST(SheepDocReplace, InPlaceLeavesWhatDeletingAndAddingLeave) {
+    struct Case {
+        const char* name;
+        std::vector<const char16_t*> keys;
+        std::vector<const char16_t*> visited;  // selected in turn, with history
+        int index;
+        const char16_t* newKey;
+        uint64_t newEid;
+        bool eidNotShared;
+    };
+    const std::vector<Case> cases = {
+        {"first, current after it", {u"A", u"B", u"C"}, {u"A", u"C", u"B"}, 0, u"a", 1, true},
+        {"middle and current", {u"A", u"B", u"C", u"D"}, {u"D", u"B"}, 1, u"B", 2, true},
+        {"last, nothing current", {u"A", u"B", u"C"}, {}, 2, u"C", 9, false},
+        {"the only animal", {u"A"}, {u"A"}, 0, u"A", 0, true},
+        {"an EID another holds", {u"A", u"B", u"C"}, {u"C"}, 1, u"B", 1, false},
+        {"the shared EID of a loaded flock", {u"P", u"Q", u"R"}, {u"R"}, 0, u"P", 5, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CScopedScriptedHost host;
+        auto fill = [&](CSheepDoc& doc, RecordingView& view) {
+            const bool shared = c.keys[0] == std::u16string_view(u"P");
+            std::vector<CRefPtr<CSheep>> flock;
+            for (size_t i = 0; i < c.keys.size(); ++i) {
+                // Each animal its own ear tag in one run, and EIDs 1, 2...; a loaded flock shares 5.
+                CSheep* sheep = NewSheep(c.keys[i], u"R", u"7", shared ? 5 : i + 1);
+                flock.push_back(CRefPtr<CSheep>::Adopt(sheep));
+            }
+            doc.AttachLoadedFlock(std::move(flock), {}, -1);
+            for (const char16_t* key : c.visited) doc.SelectSheep(key, false, true, nullptr);
+            doc.AddView(&view);
+        };
+        auto replacement = [&] { return NewSheep(c.newKey, u"R", u"7", c.newEid); };
+        CSheepDoc expected, replaced;
+        RecordingView expectedView, replacedView;
+        fill(expected, expectedView);
+        fill(replaced, replacedView);
+        expected.DeleteSheep(c.index);
+        ASSERT_GE(expected.AddSheep(replacement(), false), 0);
+        replaced.ReplaceSheep(c.index, replacement(), c.eidNotShared);
+
+        std::vector<WString> keys, keysReplaced;
+        for (int i = 0; i < expected.GetSheepCount(); ++i)
+            keys.push_back(expected.GetSheepAt(i)->GetTattoo());
+        for (int i = 0; i < replaced.GetSheepCount(); ++i)
+            keysReplaced.push_back(replaced.GetSheepAt(i)->GetTattoo());
+        EXPECT_EQ(keysReplaced, keys);
+        EXPECT_EQ(replaced.GetCurrentIndex(), expected.GetCurrentIndex());
+        EXPECT_EQ(replaced.GetCurrentKey(), expected.GetCurrentKey());
+        EXPECT_EQ(replaced.GetHistory().Entries(), expected.GetHistory().Entries());
+        EXPECT_EQ(replaced.GetHistory().CursorPosition(), expected.GetHistory().CursorPosition());
+        EXPECT_EQ(replaced.GetEIDMap(), expected.GetEIDMap());
+        EXPECT_EQ(replaced.GetSheepAt(c.index)->GetElectronicID(),
+                  expected.GetSheepAt(c.index)->GetElectronicID());
+        const auto& tags = expected.GetEarTagIndex().Entries();
+        const auto& tagsReplaced = replaced.GetEarTagIndex().Entries();
+        ASSERT_EQ(tagsReplaced.size(), tags.size());
+        for (size_t i = 0; i < tags.size(); ++i) {
+            EXPECT_EQ(tagsReplaced[i].m_strTattoo, tags[i].m_strTattoo);
+            EXPECT_EQ(tagsReplaced[i].m_nRunOffset, tags[i].m_nRunOffset);
+        }
+        EXPECT_EQ(replacedView.hints, expectedView.hints);
+        EXPECT_EQ(replaced.IsModified(), expected.IsModified());
+        replaced.RemoveView(&replacedView);
+        expected.RemoveView(&expectedView);
+    }
+    // Another key does not take the place.
+    CScopedScriptedHost host;
+    CSheepDoc doc;
+    doc.AddSheep(NewSheep(u"A"), false);
+    CRefPtr<CSheep> other = CRefPtr<CSheep>::Adopt(NewSheep(u"B"));
+    EXPECT_THROW(doc.ReplaceSheep(0, other.Get()), std::invalid_argument);
+}

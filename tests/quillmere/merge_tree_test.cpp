@@ -372,3 +372,33 @@ TEST(MergeTree, LambingAndTuppingTooltips) {
         EXPECT_EQ(node.GetTooltip(SIDE_THIS), u"");
     }
 }
+
+// A file written before EIDs were kept to one animal: the animal overwritten there gives the EID's
+// entry to the other holder and comes in without it, whichever of the two the entry named.
+TEST(MergeTree, OverwritingAnAnimalWhoseEIDAnotherHoldsKeepsTheEntryWithTheOther) {
+    for (const char16_t* overwritten : {u"P", u"Q"}) {
+        SCOPED_TRACE(WToUtf8(overwritten));
+        CPair p;
+        std::vector<CRefPtr<CSheep>> flock;
+        for (const char16_t* key : {u"N", u"P", u"Q"}) {
+            auto sheep = CRefPtr<CSheep>::Adopt(new CSheep(key, SEX_EWE, nullptr));
+            sheep->SetElectronicID(key == std::u16string_view(u"N") ? 4 : 5);
+            sheep->SetEdited(COleDateTime(kBefore));
+            flock.push_back(sheep);
+        }
+        p.theirs->AttachLoadedFlock(std::move(flock), {}, -1);
+        for (const char16_t* key : {u"N", u"P", u"Q"}) {
+            CSheep* mine = AddAnimal(*p.mine, key, WString(key) == overwritten ? kAfter : kBefore);
+            mine->StoreElectronicID(key == std::u16string_view(u"N") ? 4 : 5);
+        }
+        p.Assess();
+        ASSERT_EQ(p.Node(overwritten)->GetAssessedState(), STATE_OVERWRITE_THERE);
+        ASSERT_EQ(p.root.GetChildren().size(), 1u);  // the other holder stays as it is
+        p.Apply();
+        const WString other = WString(overwritten) == u"P" ? u"Q" : u"P";
+        EXPECT_EQ(p.theirs->FindSheep(overwritten)->GetElectronicID(), 0u);
+        EXPECT_EQ(p.theirs->FindSheep(other)->GetElectronicID(), 5u);
+        EXPECT_EQ(p.theirs->GetEIDMap().at(5), other);
+        EXPECT_EQ(p.theirs->GetEIDMap().at(4), u"N");
+    }
+}
