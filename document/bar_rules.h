@@ -12,20 +12,6 @@
 
 class CCriteria;
 
-// Bar and control ids.
-constexpr int ID_BAR_STANDARD = 40025;
-constexpr int ID_BAR_NAVIGATOR = 40026;
-constexpr int ID_BAR_FILTER = 40027;
-constexpr int ID_BAR_REPORTING = 40049;
-constexpr int ID_TOOLBAR_CUSTOMIZE = 40120;
-constexpr int ID_ZOOM_BOX = 40095;
-constexpr int ID_YEAR_ENTER = 40126;
-constexpr int ID_YEAR_SPIN = 40028;
-constexpr int ID_DATE_AREA = 144;
-constexpr int ID_REPORT_TYPE = 40050;
-constexpr int ID_REPORT_YEAR = 40051;
-constexpr int ID_REPORT_SEX = 40052;
-
 // Strings.
 constexpr unsigned IDS_INVALID_ZOOM = 142;
 constexpr unsigned IDS_YEAR_CENTURY = 183;

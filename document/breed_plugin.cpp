@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/menu_model.h"
 #include "platform/host.h"
 #include "platform/message_help.h"
@@ -225,15 +226,16 @@ std::vector<std::pair<int32_t, WString>> CBreedPlugIn::EnumReports() const {
 
 CMenuModel* CBreedPlugIn::FindReportsMenu(CMenuModel& menuBar) {
     CMenuModel* top = nullptr;
+    // The View menu, whose first item is Multiple Records.
     for (auto& item : menuBar.items)
-        if (item.IsSubmenu() && item.submenu->GetItemCommand(0) == ID_REPORTS_MENU_FIRST)
+        if (item.IsSubmenu() && item.submenu->GetItemCommand(0) == uint32_t(ID_VIEW_FLOCK))
             top = item.submenu.get();
     if (!top) return nullptr;
     CMenuModel* reports = nullptr;
     for (auto& item : top->items) {
         if (!item.IsSubmenu()) continue;
         CMenuModel& sub = *item.submenu;
-        if (sub.GetItemCommand(int(sub.items.size()) - 1) == ID_REPORTS_MENU_LAST) reports = &sub;
+        if (sub.GetItemCommand(int(sub.items.size()) - 1) == uint32_t(ID_REPORTS_MENU_LAST)) reports = &sub;
     }
     return reports;
 }
@@ -245,7 +247,7 @@ void CBreedPlugIn::BuildReportsMenu(IReportsMenuSite& site, bool alsoToolbar) co
         reports->items.erase(reports->items.begin(), reports->items.end() - 2);
     if (alsoToolbar) site.ResetReportList();
     for (const auto& [id, name] : EnumReports()) {
-        if (reports) reports->InsertItem(0, ID_REPORT_BASE + uint32_t(id), name);
+        if (reports) reports->InsertItem(0, uint32_t(ID_REPORT_BASE + id), name);
         if (alsoToolbar) site.AddReport(name, id);
     }
     if (reports) site.OnMenuChanged();

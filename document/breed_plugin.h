@@ -24,11 +24,6 @@ constexpr int BREED_NOT_A_PLUGIN =
     2;                               // not loadable, not accepted, or an export every plug-in has is missing
 constexpr int BREED_FILE_NEWER = 3;  // the file was saved with a newer plug-in
 
-// Menu commands of the Reports menu.
-constexpr uint32_t ID_REPORTS_MENU_FIRST = 40001;  // first item of the top-level menu holding it
-constexpr uint32_t ID_REPORTS_MENU_LAST = 40111;   // last item of the Reports submenu
-constexpr uint32_t ID_REPORT_BASE = 40103;         // + report identifier
-
 // Shows the message for a refused plug-in (112, 182 or 113, with the help button) and gives the
 // button chosen; nothing for BREED_LOADED.
 int ReportBreedPlugInResult(int result, const WString& breedName);

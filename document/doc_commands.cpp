@@ -32,7 +32,7 @@ CCommandState GetDocCommandState(const CSheepDoc& doc, int command) {
         case ID_FILE_IMPORT:
         case ID_FILE_EXPORT:
         case ID_FILE_PROPERTIES:
-        case ID_PAGE_SETUP:
+        case ID_FILE_PAGE_SETUP:
         case ID_SHEEP_ADD:
         case ID_OPTIONS_FARM:
         case ID_OPTIONS_EVENTS:

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "document/command_ids.h"
 #include "platform/text.h"
 #include "platform/wintypes.h"
 
@@ -13,36 +14,6 @@ class CCriteria;
 class CDocView;
 class CSheep;
 class CSheepDoc;
-
-// Command ids.
-constexpr int ID_FILE_IMPORT = 40003;
-constexpr int ID_FILE_EXPORT = 40004;
-constexpr int ID_FILE_PROPERTIES = 40082;
-constexpr int ID_FILE_UPLOAD = 40112;
-constexpr int ID_FILTER_RAMS = 40005;
-constexpr int ID_FILTER_EWES = 40006;
-constexpr int ID_FILTER_ADULTS = 40007;
-constexpr int ID_FILTER_SHEARLINGS = 40008;
-constexpr int ID_FILTER_LAMBS = 40009;
-constexpr int ID_EXTRACT_TYPE = 40020;
-constexpr int ID_EXTRACT_YEAR = 40021;
-constexpr int ID_EXTRACT_DATE = 277;
-constexpr int ID_PAGE_SETUP = 57605;
-constexpr int ID_SHEEP_FIRST = 40010;
-constexpr int ID_SHEEP_NEXT = 40011;
-constexpr int ID_SHEEP_PREVIOUS = 40012;
-constexpr int ID_SHEEP_LAST = 40013;
-constexpr int ID_SHEEP_ADD = 40014;
-constexpr int ID_SHEEP_GOTO = 40015;
-constexpr int ID_SHEEP_SIGNET = 40119;
-constexpr int ID_GO_BACK = 40085;
-constexpr int ID_GO_FORWARD = 40087;
-constexpr int ID_OPTIONS_FARM = 40017;
-constexpr int ID_OPTIONS_EVENTS = 40018;
-constexpr int ID_OPERATIONS_TUPPING = 40019;
-constexpr int ID_OPERATIONS_LAMBING = 40023;
-constexpr int ID_EID_DOWNLOAD = 40123;
-constexpr int ID_EID_UPLOAD = 40124;
 
 struct CCommandState {
     bool handled = false;  // the document answers this command

@@ -30,7 +30,6 @@ constexpr int IDC_MANUAL_ENTRY = 1299;
 constexpr int IDC_TITLE_FONT = 1404;
 
 constexpr unsigned IDS_NEW_DATABASE_WIZARD = 19;
-constexpr int ID_SHEEP_ADD = 40014;
 
 // The names of the breeds registered on this machine (the value names of the machine-wide Breeds key).
 std::vector<WString> ListRegisteredBreeds();

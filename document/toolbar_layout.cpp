@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "document/bar_rules.h"
+#include "document/command_ids.h"
 
 CToolbarLayout::CToolbarLayout(std::vector<int> current)
     : m_current(std::move(current)), m_original(m_current) {}
@@ -97,8 +98,8 @@ std::vector<int> FindMenuPath(const std::vector<CMenuNode>& top, int command) {
 
 int ShowMeSwitchCommand(int activeKind, int mask, int command) {
     if (activeKind & mask) return 0;
-    if (mask & SHOWME_RECORD_VIEW) return 40002;
-    if (mask & SHOWME_FLOCK_LIST) return 40001;
-    if (mask & SHOWME_PEDIGREE) return 40090;
+    if (mask & SHOWME_RECORD_VIEW) return ID_VIEW_SHEEP;
+    if (mask & SHOWME_FLOCK_LIST) return ID_VIEW_FLOCK;
+    if (mask & SHOWME_PEDIGREE) return ID_VIEW_ANTECEDANTS;
     return command;
 }

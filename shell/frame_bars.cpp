@@ -21,6 +21,7 @@
 
 #include "abi/breed_abi.h"
 #include "document/bar_rules.h"
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/reader_manager.h"
 #include "document/sheep_doc.h"
@@ -38,7 +39,6 @@
 #include "shell/customize_toolbar_dlg.h"
 #include "views/bar_messages.h"
 #include "views/base_list_view.h"
-#include "views/commands.h"
 #include "views/file_commands.h"
 #include "views/frame_site.h"
 #include "views/report_view.h"
@@ -61,15 +61,15 @@ struct CCommandText {
 };
 
 const CCommandText kCommandTexts[] = {
-    {57600, "New", "New", "N", wxART_NEW},
-    {57601, "Open", "Open", "O", wxART_FILE_OPEN},
-    {57603, "Save", "Save", "S", wxART_FILE_SAVE},
-    {57607, "Print", "Print", "P", wxART_PRINT},
-    {57609, "Print Preview", "Print Preview", "V", wxART_FIND},
-    {57635, "Cut", "Cut", "X", wxART_CUT},
-    {57634, "Copy", "Copy", "C", wxART_COPY},
-    {57637, "Paste", "Paste", "P", wxART_PASTE},
-    {57669, "Help", "Help", "?", wxART_HELP},
+    {ID_FILE_NEW, "New", "New", "N", wxART_NEW},
+    {ID_FILE_OPEN, "Open", "Open", "O", wxART_FILE_OPEN},
+    {ID_FILE_SAVE, "Save", "Save", "S", wxART_FILE_SAVE},
+    {ID_FILE_PRINT, "Print", "Print", "P", wxART_PRINT},
+    {ID_FILE_PRINT_PREVIEW, "Print Preview", "Print Preview", "V", wxART_FIND},
+    {ID_EDIT_CUT, "Cut", "Cut", "X", wxART_CUT},
+    {ID_EDIT_COPY, "Copy", "Copy", "C", wxART_COPY},
+    {ID_EDIT_PASTE, "Paste", "Paste", "P", wxART_PASTE},
+    {ID_CONTEXT_HELP, "Help", "Help", "?", wxART_HELP},
     {ID_SHEEP_GOTO, "Goto Dedov", "Goto Dedov", "G", wxART_FIND},
     {ID_SHEEP_ADD, "Add Dedov", "Add Dedov", "+", wxART_PLUS},
     {ID_SHEEP_FIRST, "First", "First Dedov", "|<", wxART_GOTO_FIRST},
@@ -148,15 +148,10 @@ void RunReaderDownload(wxWindow* frame, CSheepDoc& core) {
     core.UpdateAllViews(nullptr);
 }
 
-// The program's number of a report command from its wx id.
-int ReportCommandOf(int wxId) {
-    return wxId + 0x8000;
-}
-
 }  // namespace
 
-CFrameBars::CFrameBars(wxFrame* frame, wxDocManager* manager, wxMenuBar* menuBar)
-    : m_pFrame(frame), m_pManager(manager) {
+CFrameBars::CFrameBars(wxFrame* frame, wxDocManager* manager, wxMenu* reportsMenu)
+    : m_pFrame(frame), m_pManager(manager), m_pReportsMenu(reportsMenu) {
     m_bTooltips = CRegistrySettings::GetDWord(HKEY_CURRENT_USER, u"Settings", u"Tooltips", 1) != 0;
     m_manager.SetManagedWindow(frame);
     if (auto* mdi = wxDynamicCast(frame, wxMDIParentFrame); mdi && mdi->GetClientWindow())
@@ -165,7 +160,6 @@ CFrameBars::CFrameBars(wxFrame* frame, wxDocManager* manager, wxMenuBar* menuBar
     CreateNavigatorBar();
     CreateFilterBar();
     CreateReportingBar();
-    if (menuBar) AppendMenus(menuBar);
     BindCommands();
     ShowCriteria(CCriteria());
     SetTooltips(m_bTooltips);
@@ -263,7 +257,7 @@ void CFrameBars::OnCustomize() {
         [this](const std::vector<int>& layout) { SetStandardLayout(layout); },
         [this] {
             if (wxHelpProvider* provider = wxHelpProvider::Get()) {
-                m_pStandard->SetHelpText(wxString::Format("%u", 0x10000u + unsigned(ID_BAR_STANDARD)));
+                m_pStandard->SetHelpText(wxString::Format("%u", CvlCommandHelpId(ID_BAR_STANDARD)));
                 provider->ShowHelp(m_pStandard);
             }
         });
@@ -309,10 +303,12 @@ void CFrameBars::CreateFilterBar() {
     bar->AddSpacer(kSeparatorWidth);
 
     // The date picker, or the year with its spin, in one place.
-    m_pDateArea = new wxControl(bar, ID_DATE_AREA, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
+    m_pDateArea =
+        new wxControl(bar, WxCommandId(ID_DATE_AREA), wxDefaultPosition, wxDefaultSize, wxBORDER_NONE);
     auto* sizer = new wxBoxSizer(wxHORIZONTAL);
-    m_pDate = new wxDatePickerCtrl(m_pDateArea, ID_EXTRACT_DATE, wxDefaultDateTime, wxDefaultPosition,
-                                   wxSize(kDateWidth + 40, -1), wxDP_DROPDOWN | wxDP_SHOWCENTURY);
+    m_pDate =
+        new wxDatePickerCtrl(m_pDateArea, WxCommandId(ID_EXTRACT_DATE), wxDefaultDateTime, wxDefaultPosition,
+                             wxSize(kDateWidth + 40, -1), wxDP_DROPDOWN | wxDP_SHOWCENTURY);
     m_pDate->SetFont(font);
     m_pYear =
         new wxTextCtrl(m_pDateArea, WxCommandId(ID_EXTRACT_YEAR), wxEmptyString, wxDefaultPosition,
@@ -374,58 +370,6 @@ void CFrameBars::CreateReportingBar() {
     m_pReportSex->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnReportSexChanged(); });
 }
 
-void CFrameBars::AppendMenus(wxMenuBar* menuBar) {
-    auto* sheep = new wxMenu;
-    sheep->Append(WxCommandId(ID_SHEEP_FIRST), "&First");
-    sheep->Append(WxCommandId(ID_SHEEP_PREVIOUS), "&Previous");
-    sheep->Append(WxCommandId(ID_SHEEP_NEXT), "&Next");
-    sheep->Append(WxCommandId(ID_SHEEP_LAST), "&Last");
-    sheep->AppendSeparator();
-    sheep->Append(WxCommandId(ID_SHEEP_ADD), "&Add...");
-    sheep->Append(WxCommandId(ID_SHEEP_GOTO), "&Goto...");
-    sheep->Append(WxCommandId(ID_SHEEP_SIGNET), "&Signet Averages...");
-    sheep->AppendSeparator();
-    sheep->Append(ID_MULTIPLE_DATA_ENTRY, "&Multiple Data Entry...");
-
-    auto* options = new wxMenu;
-    options->Append(WxCommandId(ID_OPTIONS_FARM), "&Farm...");
-    options->Append(WxCommandId(ID_OPTIONS_EVENTS), "&Event Database...");
-    options->Append(ID_VIEW_OPTIONS, "&View...");
-
-    auto* eid = new wxMenu;
-    eid->AppendCheckItem(ID_EID_AUTOSCAN, "&Auto Scan IDs");
-    eid->Append(WxCommandId(ID_EID_DOWNLOAD), "&Download");
-    auto* operations = new wxMenu;
-    operations->Append(WxCommandId(ID_OPERATIONS_TUPPING), "&Tupping...");
-    operations->Append(WxCommandId(ID_OPERATIONS_LAMBING), "&Lambing...");
-    operations->AppendSubMenu(eid, "&Electronic ID Management");
-    operations->Append(ID_GET_IMAGE, "&Get Image from Scanner or Camera");
-
-    const int help = menuBar->FindMenu("Help");
-    const int at = help == wxNOT_FOUND ? int(menuBar->GetMenuCount()) : help;
-    menuBar->Insert(size_t(at), sheep, "&Dedov");
-    menuBar->Insert(size_t(at) + 1, options, "&Options");
-    menuBar->Insert(size_t(at) + 2, operations, "O&perations");
-
-    const int viewAt = menuBar->FindMenu("View");
-    if (viewAt != wxNOT_FOUND) {
-        wxMenu* view = menuBar->GetMenu(size_t(viewAt));
-        auto* bars = new wxMenu;
-        bars->AppendCheckItem(WxCommandId(ID_BAR_STANDARD), "&Standard");
-        bars->AppendCheckItem(WxCommandId(ID_BAR_NAVIGATOR), "Record &Navigator");
-        bars->AppendCheckItem(WxCommandId(ID_BAR_FILTER), "Record &Filter");
-        bars->AppendCheckItem(WxCommandId(ID_BAR_REPORTING), "&Reporting");
-        bars->AppendSeparator();
-        bars->Append(WxCommandId(ID_TOOLBAR_CUSTOMIZE), "&Customize...");
-        m_pReportsMenu = new wxMenu;
-        view->AppendSubMenu(m_pReportsMenu, "&Reports");
-        view->AppendSeparator();
-        view->Append(WxCommandId(ID_GO_BACK), "Go &Back");
-        view->Append(WxCommandId(ID_GO_FORWARD), "Go &Forward");
-        view->AppendSubMenu(bars, "&Toolbars");
-    }
-}
-
 void CFrameBars::ResetReportList() {
     ResetReportTypes();
     if (m_pReportsMenu)
@@ -435,11 +379,11 @@ void CFrameBars::ResetReportList() {
 
 void CFrameBars::AddReport(const WString& name, int reportId) {
     AddReportType(name, reportId);
-    const int command = int(ID_REPORT_BASE) + reportId;
+    const int command = ID_REPORT_BASE + reportId;
     // The breed's definition of the report is its prompt in the status bar.
     WString prompt;
     if (CSheepDoc* core = GetActiveCore()) core->GetReportDefinition(reportId, prompt);
-    if (m_pReportsMenu && command <= kLastReportCommand)
+    if (m_pReportsMenu && command <= ID_REPORT_LAST)
         m_pReportsMenu->AppendCheckItem(WxCommandId(command), ToWx(name), ToWx(prompt));
 }
 
@@ -457,26 +401,27 @@ void CFrameBars::RefreshReportList() {
 
 void CFrameBars::BindCommands() {
     m_pFrame->Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { RunViewOptions(m_pFrame, GetActiveCore()); }, ID_VIEW_OPTIONS);
+        wxEVT_MENU, [this](wxCommandEvent&) { RunViewOptions(m_pFrame, GetActiveCore()); },
+        WxCommandId(ID_VIEW_OPTIONS));
     m_pFrame->Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(GetActiveCore() != nullptr); },
-        ID_VIEW_OPTIONS);
+        WxCommandId(ID_VIEW_OPTIONS));
     m_pFrame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
         event.Skip();
         if (m_pReportsMenu && event.GetMenu() == m_pReportsMenu) RefreshReportList();
     });
     m_pFrame->Bind(
-        wxEVT_MENU, [this](wxCommandEvent& event) { OnReportCommand(ReportCommandOf(event.GetId())); },
-        WxCommandId(int(ID_REPORT_BASE)), WxCommandId(kLastReportCommand));
+        wxEVT_MENU, [this](wxCommandEvent& event) { OnReportCommand(CommandOfWxId(event.GetId())); },
+        WxCommandId(ID_REPORT_BASE), WxCommandId(ID_REPORT_LAST));
     m_pFrame->Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& event) {
-            const int command = ReportCommandOf(event.GetId());
+            const int command = CommandOfWxId(event.GetId());
             auto* report = dynamic_cast<CReportView*>(GetActiveView());
             event.Enable(GetActiveCore() != nullptr);
-            event.Check(report && report->GetReportType() == command - int(ID_REPORT_BASE));
+            event.Check(report && report->GetReportType() == command - ID_REPORT_BASE);
         },
-        WxCommandId(int(ID_REPORT_BASE)), WxCommandId(kLastReportCommand));
+        WxCommandId(ID_REPORT_BASE), WxCommandId(ID_REPORT_LAST));
     for (int id : kAnsweredCommands) {
         m_pFrame->Bind(
             wxEVT_MENU, [this, id](wxCommandEvent&) { OnDocCommand(id); }, WxCommandId(id));
@@ -912,7 +857,7 @@ void CFrameBars::OnReportYearChanged() {
 void CFrameBars::ApplyReportSelection(int command, const WString& text) {
     CSheepDoc* core = GetActiveCore();
     if (!core) return;
-    const int type = command - int(ID_REPORT_BASE);
+    const int type = command - ID_REPORT_BASE;
     core->SetReportsMenuSite(this);
     core->BuildReportsMenu(true);
     PrepareReportLists(*core, type);

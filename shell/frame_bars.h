@@ -22,7 +22,6 @@ class wxDatePickerCtrl;
 class wxDocManager;
 class wxFrame;
 class wxMenu;
-class wxMenuBar;
 class wxControl;
 class wxSpinButton;
 class wxSpinEvent;
@@ -31,10 +30,10 @@ class wxView;
 
 class CFrameBars : public wxEvtHandler, public IReportsMenuSite {
 public:
-    // Builds the bars in frame (whose client area becomes the centre), adds the menus of the
-    // document commands and the bars to menuBar, answers those commands, restores the stored layout
-    // and hides the bars that belong to a kind of view.
-    CFrameBars(wxFrame* frame, wxDocManager* manager, wxMenuBar* menuBar);
+    // Builds the bars in frame (whose client area becomes the centre), answers the document's
+    // commands and the bars', fills reportsMenu (View | Reports, may be null) with the reports,
+    // restores the stored layout and hides the bars that belong to a kind of view.
+    CFrameBars(wxFrame* frame, wxDocManager* manager, wxMenu* reportsMenu);
     ~CFrameBars() override;
 
     // The layout as stored in the profile ("ToolBars").
@@ -102,7 +101,6 @@ public:
     void AddReport(const WString& name, int reportId) override;
     // The active document's reports in the bar's list and the Reports menu.
     void RefreshReportList();
-    static constexpr int kLastReportCommand = 40110;
     wxChoice* GetReportTypeList() const { return m_pReportType; }
     wxChoice* GetReportYearList() const { return m_pReportYear; }
     wxChoice* GetReportSexList() const { return m_pReportSex; }
@@ -119,7 +117,6 @@ private:
     void CreateReportingBar();
     // The breed plug-in refills the selection and year lists for a report type.
     void PrepareReportLists(CSheepDoc& core, int type);
-    void AppendMenus(wxMenuBar* menuBar);
     void BindCommands();
     void AddBar(wxWindow* bar, int id, const wxString& name, const wxString& title, int row, int position);
     wxView* GetActiveView() const;

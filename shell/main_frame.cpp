@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/ui/reader_options_page.h"
 #include "document/ui/wx_strings.h"
@@ -15,19 +16,21 @@
 #include "platform/settings.h"
 #include "platform/strings.h"
 #include "shell/frame_bars.h"
+#include "shell/main_menus.h"
 #include "shell/progress_status_bar.h"
 #include "shell/reader_tray.h"
 #include "shell/show_me.h"
 #include "shell/sheep_app.h"
 #include "views/address_browser.h"
 #include "views/antecedants_view.h"
-#include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
 #include "views/report_view.h"
 #include "views/sheep_document.h"
 
 namespace {
+
+constexpr unsigned IDS_RECORD_PANE = 1018;
 
 // Pane widths of the status bar: message, record, scan, CAP, NUM, SCRL.
 constexpr int kPaneCount = 6;
@@ -56,10 +59,11 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     SetPaneWidths(m_statusBar, kRecordPaneWidth);
     SetStatusBar(m_statusBar);
     m_statusBar->SetStatusText(ToWx(LoadCvlString(AFX_IDS_IDLEMESSAGE)), 0);
-    m_statusBar->SetStatusText(ToWx(LoadCvlString(ID_INDICATOR_AUTOSCAN)), kScanPane);
+    m_statusBar->SetStatusText(ToWx(LoadCvlString(ID_EID_AUTOSCAN)), kScanPane);
 
-    BuildMenus();
-    m_bars = std::make_unique<CFrameBars>(this, manager, GetMenuBar());
+    const CMainMenus menus = BuildMainMenus();
+    SetMenuBar(menus.bar);
+    m_bars = std::make_unique<CFrameBars>(this, manager, menus.reports);
     m_showMe = std::make_unique<CShowMe>(this, m_bars.get());
     m_bars->SetShowReportView([this] { return SwitchView(wxCLASSINFO(CReportView)); });
     LoadBarState();
@@ -69,19 +73,20 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_SIZE, &CMainFrame::OnMoveOrSize, this);
     Bind(wxEVT_MOVE, &CMainFrame::OnMoveOrSize, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
-    Bind(wxEVT_MENU, &CMainFrame::OnViewStatusBar, this, ID_VIEW_STATUS_BAR);
-    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewStatusBar, this, ID_VIEW_STATUS_BAR);
+    Bind(wxEVT_MENU, &CMainFrame::OnViewStatusBar, this, WxCommandId(ID_VIEW_STATUS_BAR));
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewStatusBar, this, WxCommandId(ID_VIEW_STATUS_BAR));
     // Commands that act on a document are handled by its window; without one they stay grey.
-    Bind(wxEVT_MENU, &CMainFrame::OnFileClose, this, ID_FILE_CLOSE);
-    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateFileClose, this, ID_FILE_CLOSE);
+    Bind(wxEVT_MENU, &CMainFrame::OnFileClose, this, WxCommandId(ID_FILE_CLOSE));
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateFileClose, this, WxCommandId(ID_FILE_CLOSE));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, ID_APP_EXIT);
-    Bind(wxEVT_MENU, &CMainFrame::OnViewFlock, this, ID_VIEW_FLOCK);
-    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewFlock, this, ID_VIEW_FLOCK);
-    Bind(wxEVT_MENU, &CMainFrame::OnViewSheep, this, ID_VIEW_SHEEP);
-    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewSheep, this, ID_VIEW_SHEEP);
-    for (const auto& [id, viewClass] : {std::pair{ID_VIEW_ANTECEDANTS, wxCLASSINFO(CAntecedantsView)},
-                                        std::pair{ID_VIEW_ADDRESSES, wxCLASSINFO(CAddressBrowserView)}}) {
+        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, WxCommandId(ID_APP_EXIT));
+    Bind(wxEVT_MENU, &CMainFrame::OnViewFlock, this, WxCommandId(ID_VIEW_FLOCK));
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewFlock, this, WxCommandId(ID_VIEW_FLOCK));
+    Bind(wxEVT_MENU, &CMainFrame::OnViewSheep, this, WxCommandId(ID_VIEW_SHEEP));
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateViewSheep, this, WxCommandId(ID_VIEW_SHEEP));
+    for (const auto& [id, viewClass] :
+         {std::pair{WxCommandId(ID_VIEW_ANTECEDANTS), wxCLASSINFO(CAntecedantsView)},
+          std::pair{WxCommandId(ID_VIEW_ADDRESSES), wxCLASSINFO(CAddressBrowserView)}}) {
         Bind(
             wxEVT_MENU, [this, viewClass](wxCommandEvent&) { SwitchView(viewClass); }, id);
         Bind(
@@ -93,21 +98,23 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
             },
             id);
     }
-    for (int id : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_EDIT_COPY, ID_EDIT_PASTE,
-                   ID_EDIT_SELECT_ALL, ID_EDIT_DELETE_RECORDS, ID_MULTIPLE_DATA_ENTRY})
+    for (int id :
+         {WxCommandId(ID_FILE_PAGE_SETUP), WxCommandId(ID_FILE_PRINT), WxCommandId(ID_FILE_PRINT_PREVIEW),
+          WxCommandId(ID_EDIT_COPY), WxCommandId(ID_EDIT_PASTE), WxCommandId(ID_EDIT_SELECT_ALL),
+          WxCommandId(ID_EDIT_DELETE_RECORDS), WxCommandId(ID_MULTIPLE_DATA_ENTRY)})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateNeedsDocument, this, id);
     // No window cuts animals: Cut stays grey unless a view takes it.
     Bind(
-        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_EDIT_CUT);
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, WxCommandId(ID_EDIT_CUT));
     // "?": the next window clicked shows its pop-up from the help book.
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { wxContextHelp help(this); }, ID_CONTEXT_HELP);
+        wxEVT_MENU, [this](wxCommandEvent&) { wxContextHelp help(this); }, WxCommandId(ID_CONTEXT_HELP));
     // The record view answers File Report; elsewhere it stays grey.
     Bind(
-        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_FILE_REPORT);
-    Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, ID_FILE_SAVE);
-    Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, ID_FILE_SAVE_AS);
-    for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS})
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, WxCommandId(ID_FILE_REPORT));
+    Bind(wxEVT_MENU, &CMainFrame::OnFileSave, this, WxCommandId(ID_FILE_SAVE));
+    Bind(wxEVT_MENU, &CMainFrame::OnFileSaveAs, this, WxCommandId(ID_FILE_SAVE_AS));
+    for (int id : {WxCommandId(ID_FILE_SAVE), WxCommandId(ID_FILE_SAVE_AS)})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateHasDocument, this, id);
 
     // The devices are counted in the background, now and after each picture taken.
@@ -117,9 +124,9 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         [this](wxUpdateUIEvent& event) {
             event.Enable(GetDocumentManager()->GetCurrentDocument() != nullptr && CScanDeviceList::Get().Count() > 0);
         },
-        ID_GET_IMAGE);
-    Bind(wxEVT_MENU, &CMainFrame::OnAutoScan, this, ID_EID_AUTOSCAN);
-    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateAutoScan, this, ID_EID_AUTOSCAN);
+        WxCommandId(ID_GET_IMAGE));
+    Bind(wxEVT_MENU, &CMainFrame::OnAutoScan, this, WxCommandId(ID_EID_AUTOSCAN));
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateAutoScan, this, WxCommandId(ID_EID_AUTOSCAN));
     if (auto* app = dynamic_cast<CSheepApp*>(wxTheApp)) {
         CEIDReaderManager& reader = app->GetReaderManager();
         m_readerTray = std::make_unique<CReaderTray>(*this, reader);
@@ -153,57 +160,6 @@ void CMainFrame::OnUpdateAutoScan(wxUpdateUIEvent& event) {
     const bool canScan = app && app->GetReaderManager().CanScan();
     event.Enable(canScan && GetDocumentManager()->GetCurrentDocument() != nullptr);
     event.Check(canScan && app->GetReaderManager().IsScanning());
-}
-
-void CMainFrame::BuildMenus() {
-    auto* file = new wxMenu;
-    file->Append(ID_FILE_NEW, "&New\tCtrl+N");
-    file->Append(ID_FILE_OPEN, "&Open...\tCtrl+O");
-    file->Append(ID_FILE_CLOSE, "&Close");
-    file->Append(ID_FILE_SAVE, "&Save\tCtrl+S");
-    file->Append(ID_FILE_SAVE_AS, "Save &As...");
-    file->AppendSeparator();
-    file->Append(WxCommandId(ID_FILE_IMPORT), "&Import...");
-    file->Append(WxCommandId(ID_FILE_EXPORT), "&Export...");
-    file->Append(WxCommandId(ID_FILE_UPLOAD), "&Upload...");
-    file->AppendSeparator();
-    file->Append(ID_FILE_REPORT, "&Report...");
-    file->AppendSeparator();
-    file->Append(WxCommandId(ID_FILE_PROPERTIES), "Propert&ies");
-    file->AppendSeparator();
-    file->Append(ID_FILE_PAGE_SETUP, "Page Set&up...");
-    file->Append(ID_FILE_PRINT, "&Print...\tCtrl+P");
-    file->Append(ID_FILE_PRINT_PREVIEW, "Print Pre&view");
-    file->AppendSeparator();
-    file->Append(ID_APP_EXIT, "E&xit");
-
-    auto* edit = new wxMenu;
-    edit->Append(ID_EDIT_COPY, "&Copy\tCtrl+C");
-    edit->Append(ID_EDIT_PASTE, "&Paste\tCtrl+V");
-    edit->Append(ID_EDIT_SELECT_ALL, "Select &All\tCtrl+A");
-    edit->AppendSeparator();
-    edit->Append(ID_EDIT_DELETE_RECORDS, "&Delete\tDel");
-
-    auto* view = new wxMenu;
-    view->AppendCheckItem(ID_VIEW_FLOCK, "&Multiple Records");
-    view->AppendCheckItem(ID_VIEW_SHEEP, "&Individual Records");
-    view->AppendCheckItem(ID_VIEW_ANTECEDANTS, "&Antecedants");
-    view->AppendCheckItem(ID_VIEW_ADDRESSES, "A&ddresses");
-    view->AppendSeparator();
-    view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar");
-
-    auto* help = new wxMenu;
-    help->Append(ID_HELP_FINDER, "&Help Topics\tF1");
-    help->AppendSeparator();
-    help->Append(ID_HELP_DETECT_AND_REPAIR, "&Detect and Repair...");
-    help->Append(ID_APP_ABOUT, "&About Corvalen...");
-
-    auto* bar = new wxMenuBar;
-    bar->Append(file, "&File");
-    bar->Append(edit, "&Edit");
-    bar->Append(view, "&View");
-    bar->Append(help, "&Help");
-    SetMenuBar(bar);
 }
 
 void CMainFrame::ShowWithPlacement() {

@@ -60,7 +60,6 @@ public:
     bool SwitchView(wxClassInfo* viewClass);
 
 private:
-    void BuildMenus();
     void UpdateRecordPane();
     void OnClose(wxCloseEvent& event);
     void OnMoveOrSize(wxEvent& event);

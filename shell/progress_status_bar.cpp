@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/ui/wx_strings.h"
 #include "platform/strings.h"
-#include "views/commands.h"
 
 CProgressStatusBar::CProgressStatusBar(wxWindow* parent, wxWindowID id)
     : wxStatusBar(parent, id, wxSTB_DEFAULT_STYLE | wxCLIP_CHILDREN) {

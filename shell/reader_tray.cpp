@@ -6,11 +6,11 @@
 
 #include <cinttypes>
 
+#include "document/command_ids.h"
 #include "document/ui/sheep_dialogs_wx.h"
 #include "document/ui/wx_strings.h"
 #include "platform/strings.h"
 #include "shell/main_frame.h"
-#include "views/commands.h"
 #include "views/sheep_document.h"
 
 namespace {
@@ -52,9 +52,9 @@ public:
 protected:
     wxMenu* CreatePopupMenu() override {
         auto* menu = new wxMenu;
-        menu->AppendCheckItem(WxCommandId(ID_INDICATOR_AUTOSCAN), "&Auto Scan IDs");
-        menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { m_tray.ToggleAutoScan(); },
-                   WxCommandId(ID_INDICATOR_AUTOSCAN));
+        menu->AppendCheckItem(WxCommandId(ID_EID_AUTOSCAN), "&Auto Scan IDs");
+        menu->Bind(
+            wxEVT_MENU, [this](wxCommandEvent&) { m_tray.ToggleAutoScan(); }, WxCommandId(ID_EID_AUTOSCAN));
         return menu;
     }
 

@@ -10,6 +10,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "document/command_ids.h"
 #include "document/ui/image_path_page.h"
 #include "document/ui/new_database_pages.h"
 #include "document/ui/options_pages.h"
@@ -21,10 +22,10 @@
 #include "shell/about_dlg.h"
 #include "shell/application_site.h"
 #include "shell/main_frame.h"
+#include "shell/main_menus.h"
 #include "shell/splash_window.h"
 #include "views/address_browser.h"
 #include "views/antecedants_view.h"
-#include "views/commands.h"
 #include "views/file_commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
@@ -42,7 +43,7 @@ std::vector<int> PrimaryTemplateOrder(WStringView view) {
 }
 
 wxFileHistory* CSheepDocManager::OnCreateFileHistory() {
-    return new wxFileHistory(kRecentFiles, ID_FILE_MRU_FILE1);
+    return new wxFileHistory(kRecentFiles, WxCommandId(ID_FILE_MRU_FILE1));
 }
 
 void CSheepDocManager::LoadRecentFiles() {
@@ -132,13 +133,13 @@ void CShellDocuments::CloseAllDocuments() {
 CSheepApp::CSheepApp() {
     SetAppName("Corvalen");
     SetAppDisplayName("Corvalen");
-    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, ID_FILE_NEW);
-    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, ID_FILE_OPEN);
-    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, ID_APP_ABOUT);
-    Bind(wxEVT_MENU, &CSheepApp::OnHelpDetectAndRepair, this, ID_HELP_DETECT_AND_REPAIR);
-    Bind(wxEVT_MENU, &CSheepApp::OnHelpFinder, this, ID_HELP_FINDER);
-    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, ID_FILE_MRU_FILE1,
-         ID_FILE_MRU_FILE1 + CSheepDocManager::kRecentFiles - 1);
+    Bind(wxEVT_MENU, &CSheepApp::OnFileNew, this, WxCommandId(ID_FILE_NEW));
+    Bind(wxEVT_MENU, &CSheepApp::OnFileOpen, this, WxCommandId(ID_FILE_OPEN));
+    Bind(wxEVT_MENU, &CSheepApp::OnAppAbout, this, WxCommandId(ID_APP_ABOUT));
+    Bind(wxEVT_MENU, &CSheepApp::OnHelpDetectAndRepair, this, WxCommandId(ID_HELP_DETECT_AND_REPAIR));
+    Bind(wxEVT_MENU, &CSheepApp::OnHelpFinder, this, WxCommandId(ID_HELP_FINDER));
+    Bind(wxEVT_MENU, &CSheepApp::OnRecentFile, this, WxCommandId(ID_FILE_MRU_FILE1),
+         WxCommandId(ID_FILE_MRU_FILE1) + CSheepDocManager::kRecentFiles - 1);
 }
 
 CSheepApp::~CSheepApp() = default;
@@ -150,6 +151,9 @@ bool CSheepApp::OnInit() {
 }
 
 namespace {
+
+constexpr unsigned IDS_NOT_INSTALLED = 115;
+
 bool g_bStartupScreens = true;
 }  // namespace
 
@@ -258,7 +262,7 @@ bool CSheepApp::InitInstance(const wxArrayString& args) {
     frame->SetDropTarget(new CFileDropTarget);
     if (wxMenuBar* bar = frame->GetMenuBar()) {
         // Each file loaded into the history is put on the menus it already uses.
-        m_docManager->FileHistoryUseMenu(bar->GetMenu(0));
+        m_docManager->FileHistoryUseMenu(bar->GetMenu(MENU_FILE));
         m_docManager->LoadRecentFiles();
     }
 
@@ -548,7 +552,7 @@ void CSheepApp::OnAppAbout(wxCommandEvent&) {
 }
 
 void CSheepApp::OnRecentFile(wxCommandEvent& event) {
-    OpenRecentFile(static_cast<size_t>(event.GetId() - ID_FILE_MRU_FILE1));
+    OpenRecentFile(static_cast<size_t>(event.GetId() - WxCommandId(ID_FILE_MRU_FILE1)));
 }
 
 // wxGetApp() for the library and its tests; the program's entry point is in entry/.

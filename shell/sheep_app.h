@@ -23,6 +23,13 @@ class CApplicationSite;
 class CMainFrame;
 class CSheepDocument;
 
+// The document templates' ids, one for each kind of view.
+constexpr int IDR_SHEEPTYPE = 158;  // record view
+constexpr int IDR_FLOCKTYPE = 159;  // flock list
+constexpr int IDR_REPORTTYPE = 157;
+constexpr int IDR_ANTECEDANTS = 154;
+constexpr int IDR_ADDRESSES = 160;
+
 // The "View" setting decides which view a document opens in first: the record view when it equals
 // "Record" without regard to case, else the flock list. A missing value counts as "Record".
 bool IsRecordViewSetting(WStringView view);

@@ -9,16 +9,16 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/doc_views.h"
 #include "platform/host.h"
+#include "platform/strings.h"
 #include "shell/frame_bars.h"
-#include "views/commands.h"
 
 namespace {
 
 constexpr unsigned IDS_NO_SUCH_TOOLBAR = 1037;
 constexpr unsigned IDS_NOT_ON_TOOLBAR = 1038;
-constexpr unsigned kButtonHelpBase = 0x10000;
 constexpr int kStepMilliseconds = 25;
 
 std::vector<CMenuNode> MenuNodes(const wxMenu& menu) {
@@ -62,7 +62,7 @@ bool CShowMe::ShowMeButton(int barIndex, unsigned helpId) {
         CvlMessageBox(IDS_NO_SUCH_TOOLBAR, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return true;
     }
-    const int command = int(helpId) - int(kButtonHelpBase);
+    const int command = int(helpId) - int(HID_BASE_COMMAND);
     wxAuiToolBarItem* tool = bar->FindTool(WxCommandId(command));
     if (!tool || !bar->IsShownOnScreen()) {
         CvlMessageBox(IDS_NOT_ON_TOOLBAR, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);

@@ -11,6 +11,7 @@
 #include <wx/sizer.h>
 #include <wx/wupdlock.h>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/ui/address_dialogs.h"
 #include "document/ui/window_handles.h"
@@ -19,7 +20,6 @@
 #include "platform/automation/cmdtarget.h"
 #include "platform/host.h"
 #include "records/event.h"
-#include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
@@ -27,10 +27,7 @@
 wxIMPLEMENT_DYNAMIC_CLASS(CAddressBrowserView, wxView);
 
 namespace {
-constexpr int ID_ADDRESS_ADD = 297;
-constexpr int ID_VIEW_DETAILS = WxCommandId(40102);
-constexpr int ID_ADDRESS_MOVEMENTS = WxCommandId(40129);
-constexpr int REPORT_ADDRESS_MOVEMENTS = 40106;
+constexpr int REPORT_ADDRESS_MOVEMENTS = ID_REPORT_BASE + 3;
 constexpr int kNoContextBar = 4;
 
 constexpr unsigned IDS_DELETE_ADDRESSES = 1036;
@@ -187,24 +184,26 @@ void CAddressBrowserView::BindCommands() {
         Bind(
             wxEVT_MENU, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
     };
-    bindMenu(ID_ADDRESS_ADD, &CAddressBrowserView::OnNewAddress);
-    bindMenu(ID_VIEW_DETAILS, &CAddressBrowserView::OnProperties);
-    bindMenu(ID_EDIT_SELECT_ALL, &CAddressBrowserView::OnSelectAll);
-    bindMenu(ID_EDIT_DELETE_RECORDS, &CAddressBrowserView::OnDelete);
-    bindMenu(ID_EDIT_COPY, &CAddressBrowserView::OnCopy);
-    bindMenu(ID_EDIT_PASTE, &CAddressBrowserView::OnPaste);
-    bindMenu(ID_ADDRESS_MOVEMENTS, &CAddressBrowserView::OnMovements);
+    bindMenu(WxCommandId(ID_ADDRESS_ADD), &CAddressBrowserView::OnNewAddress);
+    bindMenu(WxCommandId(ID_VIEW_DETAILS), &CAddressBrowserView::OnProperties);
+    bindMenu(WxCommandId(ID_EDIT_SELECT_ALL), &CAddressBrowserView::OnSelectAll);
+    bindMenu(WxCommandId(ID_EDIT_DELETE_RECORDS), &CAddressBrowserView::OnDelete);
+    bindMenu(WxCommandId(ID_EDIT_COPY), &CAddressBrowserView::OnCopy);
+    bindMenu(WxCommandId(ID_EDIT_PASTE), &CAddressBrowserView::OnPaste);
+    bindMenu(WxCommandId(ID_ADDRESS_MOVEMENTS), &CAddressBrowserView::OnMovements);
     auto selected = [this] { return m_pList ? CvlSelectedRows(m_pList).size() : 0; };
     Bind(
         wxEVT_UPDATE_UI, [selected](wxUpdateUIEvent& e) { e.Enable(selected() > 0); },
-        ID_EDIT_DELETE_RECORDS);
+        WxCommandId(ID_EDIT_DELETE_RECORDS));
     Bind(
-        wxEVT_UPDATE_UI, [selected](wxUpdateUIEvent& e) { e.Enable(selected() > 0); }, ID_EDIT_COPY);
+        wxEVT_UPDATE_UI, [selected](wxUpdateUIEvent& e) { e.Enable(selected() > 0); },
+        WxCommandId(ID_EDIT_COPY));
     Bind(
-        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(ClipboardOffersAddresses()); }, ID_EDIT_PASTE);
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(ClipboardOffersAddresses()); },
+        WxCommandId(ID_EDIT_PASTE));
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_pList && m_pList->GetItemCount() > 0); },
-        ID_EDIT_SELECT_ALL);
+        WxCommandId(ID_EDIT_SELECT_ALL));
 
     m_pNew->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnNewAddress(); });
     m_pProperties->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnProperties(); });
@@ -222,31 +221,32 @@ void CAddressBrowserView::BindCommands() {
         wxMenu menu;
         BuildContextMenu(menu);
         const int id = m_pList->GetPopupMenuSelectionFromUser(menu, point);
-        if (id == ID_VIEW_DETAILS) OnProperties();
-        if (id == ID_ADDRESS_MOVEMENTS) OnMovements();
-        if (id == ID_EDIT_COPY) OnCopy();
-        if (id == ID_EDIT_PASTE) OnPaste();
-        if (id == ID_EDIT_DELETE_RECORDS) OnDelete();
-        if (id == ID_EDIT_SELECT_ALL) OnSelectAll();
+        if (id == WxCommandId(ID_VIEW_DETAILS)) OnProperties();
+        if (id == WxCommandId(ID_ADDRESS_MOVEMENTS)) OnMovements();
+        if (id == WxCommandId(ID_EDIT_COPY)) OnCopy();
+        if (id == WxCommandId(ID_EDIT_PASTE)) OnPaste();
+        if (id == WxCommandId(ID_EDIT_DELETE_RECORDS)) OnDelete();
+        if (id == WxCommandId(ID_EDIT_SELECT_ALL)) OnSelectAll();
     });
 }
 
 void CAddressBrowserView::BuildContextMenu(wxMenu& menu) const {
     const size_t selected = CvlSelectedRows(m_pList).size();
-    menu.Append(ID_VIEW_DETAILS, "Details");
-    menu.Append(ID_ADDRESS_MOVEMENTS, "Movements");
+    menu.Append(WxCommandId(ID_VIEW_DETAILS), "Details");
+    menu.Append(WxCommandId(ID_ADDRESS_MOVEMENTS), "Movements");
     menu.AppendSeparator();
-    menu.Append(ID_EDIT_CUT, "Cut");
-    menu.Append(ID_EDIT_COPY, "Copy");
-    menu.Append(ID_EDIT_PASTE, "Paste");
-    menu.Append(ID_EDIT_DELETE_RECORDS, "Delete");
+    menu.Append(WxCommandId(ID_EDIT_CUT), "Cut");
+    menu.Append(WxCommandId(ID_EDIT_COPY), "Copy");
+    menu.Append(WxCommandId(ID_EDIT_PASTE), "Paste");
+    menu.Append(WxCommandId(ID_EDIT_DELETE_RECORDS), "Delete");
     menu.AppendSeparator();
-    menu.Append(ID_EDIT_SELECT_ALL, "Select All");
-    menu.Enable(ID_VIEW_DETAILS, selected == 1);
-    menu.Enable(ID_ADDRESS_MOVEMENTS, selected == 1);
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE_RECORDS, ID_EDIT_SELECT_ALL})
+    menu.Append(WxCommandId(ID_EDIT_SELECT_ALL), "Select All");
+    menu.Enable(WxCommandId(ID_VIEW_DETAILS), selected == 1);
+    menu.Enable(WxCommandId(ID_ADDRESS_MOVEMENTS), selected == 1);
+    for (int id : {WxCommandId(ID_EDIT_CUT), WxCommandId(ID_EDIT_COPY), WxCommandId(ID_EDIT_DELETE_RECORDS),
+                   WxCommandId(ID_EDIT_SELECT_ALL)})
         menu.Enable(id, selected > 0);
-    menu.Enable(ID_EDIT_PASTE, ClipboardOffersAddresses());
+    menu.Enable(WxCommandId(ID_EDIT_PASTE), ClipboardOffersAddresses());
 }
 
 void CAddressBrowserView::OnUpdate(CDocView*, uint32_t hint, CObject* hintObject) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/command_ids.h"
 #include "document/print_setup.h"
 #include "document/sheep_doc.h"
 #include "document/ui/page_setup_sheet.h"
@@ -18,7 +19,6 @@
 #include "platform/host.h"
 #include "platform/message_help.h"
 #include "records/sheep.h"
-#include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/page_print.h"
 #include "views/sheep_document.h"
@@ -26,9 +26,6 @@
 wxIMPLEMENT_DYNAMIC_CLASS(CAntecedantsView, wxView);
 
 namespace {
-constexpr int ID_VIEW_SIRE = WxCommandId(40091);
-constexpr int ID_VIEW_DAM = WxCommandId(40092);
-constexpr int ID_HIDE = WxCommandId(40093);
 constexpr int kNoContextBar = 3;
 constexpr unsigned IDS_NO_INFORMATION = 168;
 constexpr unsigned IDS_ANTECEDANTS_OF = 1075;
@@ -166,33 +163,36 @@ void CAntecedantsView::OnActivateView(bool activate, wxView*, wxView*) {
 
 void CAntecedantsView::BindCommands() {
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnViewParent(true); }, ID_VIEW_SIRE);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnViewParent(true); }, WxCommandId(ID_VIEW_SIRE));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnViewParent(false); }, ID_VIEW_DAM);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnViewParent(false); }, WxCommandId(ID_VIEW_DAM));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnHide(); }, ID_HIDE);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnHide(); }, WxCommandId(ID_HIDE));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, ID_RECORD_DETAILS);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, WxCommandId(ID_RECORD_DETAILS));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnCopy(); }, ID_EDIT_COPY);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnCopy(); }, WxCommandId(ID_EDIT_COPY));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnPrint(); }, ID_FILE_PRINT);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnPrint(); }, WxCommandId(ID_FILE_PRINT));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnPrintPreview(); }, ID_FILE_PRINT_PREVIEW);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnPrintPreview(); }, WxCommandId(ID_FILE_PRINT_PREVIEW));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnPageSetup(); }, ID_FILE_PAGE_SETUP);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnPageSetup(); }, WxCommandId(ID_FILE_PAGE_SETUP));
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetCore() != nullptr); }, ID_FILE_PAGE_SETUP);
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(GetCore() != nullptr); },
+        WxCommandId(ID_FILE_PAGE_SETUP));
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanAddParent(true)); }, ID_VIEW_SIRE);
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanAddParent(true)); },
+        WxCommandId(ID_VIEW_SIRE));
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanAddParent(false)); }, ID_VIEW_DAM);
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanAddParent(false)); },
+        WxCommandId(ID_VIEW_DAM));
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanHide()); }, ID_HIDE);
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanHide()); }, WxCommandId(ID_HIDE));
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(m_tree.GetSelected() != nullptr); },
-        ID_RECORD_DETAILS);
-    for (int id : {ID_EDIT_COPY, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+        WxCommandId(ID_RECORD_DETAILS));
+    for (int id : {WxCommandId(ID_EDIT_COPY), WxCommandId(ID_FILE_PRINT), WxCommandId(ID_FILE_PRINT_PREVIEW)})
         Bind(
             wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(!m_tree.IsEmpty()); }, id);
 }
@@ -279,7 +279,7 @@ void CAntecedantsView::OnDetails() {
     if (auto* child = wxDynamicCast(GetFrame(), wxMDIChildFrame); child && child->IsMaximized())
         child->Restore();
     if (wxWindow* main = wxTheApp->GetTopWindow()) {
-        wxCommandEvent event(wxEVT_MENU, ID_VIEW_SHEEP);
+        wxCommandEvent event(wxEVT_MENU, WxCommandId(ID_VIEW_SHEEP));
         wxPostEvent(main->GetEventHandler(), event);
     }
 }
@@ -289,13 +289,13 @@ bool CAntecedantsView::BuildContextMenu(const wxPoint& canvasPoint, wxMenu& menu
     CAntecedantNode* hit = m_tree.GetRoot() ? m_tree.GetRoot()->HitTest(logical.x, logical.y) : nullptr;
     if (!hit) return false;
     m_tree.SetSelected(hit);
-    menu.Append(ID_RECORD_DETAILS, "Details");
-    menu.Append(ID_VIEW_SIRE, "View Sire");
-    menu.Append(ID_VIEW_DAM, "View Dam");
-    menu.Append(ID_HIDE, "Hide");
-    menu.Enable(ID_VIEW_SIRE, CanAddParent(true));
-    menu.Enable(ID_VIEW_DAM, CanAddParent(false));
-    menu.Enable(ID_HIDE, CanHide());
+    menu.Append(WxCommandId(ID_RECORD_DETAILS), "Details");
+    menu.Append(WxCommandId(ID_VIEW_SIRE), "View Sire");
+    menu.Append(WxCommandId(ID_VIEW_DAM), "View Dam");
+    menu.Append(WxCommandId(ID_HIDE), "Hide");
+    menu.Enable(WxCommandId(ID_VIEW_SIRE), CanAddParent(true));
+    menu.Enable(WxCommandId(ID_VIEW_DAM), CanAddParent(false));
+    menu.Enable(WxCommandId(ID_HIDE), CanHide());
     if (m_pCanvas) m_pCanvas->Refresh();
     return true;
 }

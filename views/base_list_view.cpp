@@ -11,11 +11,11 @@
 #include <ostream>
 #include <unordered_map>
 
+#include "document/command_ids.h"
 #include "document/ui/page_setup_sheet.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "records/sheep.h"
-#include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/list_print.h"
 #include "views/report_fonts.h"
@@ -98,14 +98,14 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
     m_list->Bind(wxEVT_LIST_COL_RIGHT_CLICK, [this](wxListEvent& e) {
         m_ptContext = e.GetPoint();
         wxMenu menu;
-        menu.Append(ID_COLUMN_SORT, "Sort");
-        menu.Append(ID_VIEW_OPTIONS, "Options...");
+        menu.Append(WxCommandId(ID_COLUMN_SORT), "Sort");
+        menu.Append(WxCommandId(ID_VIEW_OPTIONS), "Options...");
         const int id = m_list->GetPopupMenuSelectionFromUser(menu, e.GetPoint());
-        if (id == ID_COLUMN_SORT) OnColumnHeadSort();
+        if (id == WxCommandId(ID_COLUMN_SORT)) OnColumnHeadSort();
         // The main window's View Options sheet answers.
-        if (id == ID_VIEW_OPTIONS)
+        if (id == WxCommandId(ID_VIEW_OPTIONS))
             if (wxWindow* top = wxTheApp->GetTopWindow()) {
-                wxCommandEvent event(wxEVT_MENU, ID_VIEW_OPTIONS);
+                wxCommandEvent event(wxEVT_MENU, WxCommandId(ID_VIEW_OPTIONS));
                 event.SetEventObject(top);
                 top->GetEventHandler()->AddPendingEvent(event);
             }
@@ -118,32 +118,35 @@ void CBaseListView::CreateListCtrl(wxWindow* parent) {
 
 void CBaseListView::BindCommands() {
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnEditCopy(); }, ID_EDIT_COPY);
-    Bind(
-        wxEVT_UPDATE_UI,
-        [this](wxUpdateUIEvent& e) { e.Enable(m_list && m_list->GetSelectedItemCount() > 0); }, ID_EDIT_COPY);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnDeleteRecords(); }, ID_EDIT_DELETE_RECORDS);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnEditCopy(); }, WxCommandId(ID_EDIT_COPY));
     Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& e) { e.Enable(m_list && m_list->GetSelectedItemCount() > 0); },
-        ID_EDIT_DELETE_RECORDS);
+        WxCommandId(ID_EDIT_COPY));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnEditSelectAll(); }, ID_EDIT_SELECT_ALL);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnDeleteRecords(); }, WxCommandId(ID_EDIT_DELETE_RECORDS));
+    Bind(
+        wxEVT_UPDATE_UI,
+        [this](wxUpdateUIEvent& e) { e.Enable(m_list && m_list->GetSelectedItemCount() > 0); },
+        WxCommandId(ID_EDIT_DELETE_RECORDS));
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnEditSelectAll(); }, WxCommandId(ID_EDIT_SELECT_ALL));
     Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& e) { e.Enable(GetCore() && GetCore()->CountMatchingSheep() > 0); },
-        ID_EDIT_SELECT_ALL);
+        WxCommandId(ID_EDIT_SELECT_ALL));
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, ID_EDIT_PASTE);
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) { e.Enable(CanPaste()); }, WxCommandId(ID_EDIT_PASTE));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, *GetPageSetup()); }, ID_FILE_PRINT);
+        wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::Print(this, *GetPageSetup()); },
+        WxCommandId(ID_FILE_PRINT));
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { CListPrintout::ShowPreview(this, *GetPageSetup()); },
-        ID_FILE_PRINT_PREVIEW);
+        WxCommandId(ID_FILE_PRINT_PREVIEW));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnPageSetup(); }, ID_FILE_PAGE_SETUP);
-    for (int id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PAGE_SETUP})
+        wxEVT_MENU, [this](wxCommandEvent&) { OnPageSetup(); }, WxCommandId(ID_FILE_PAGE_SETUP));
+    for (int id :
+         {WxCommandId(ID_FILE_PRINT), WxCommandId(ID_FILE_PRINT_PREVIEW), WxCommandId(ID_FILE_PAGE_SETUP)})
         Bind(
             wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(true); }, id);
 }

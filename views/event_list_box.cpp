@@ -251,23 +251,24 @@ void CEventListBox::OnSort() {
 void CEventListBox::FillContextMenu(wxMenu& menu) {
     const CEventMenuState state =
         GetEventMenuState(int(GetSelectedCount()), ClipboardOffersEvents(), m_list.GetSortOrder());
-    menu.Append(ID_EVENT_ADD, "&Add...");
-    menu.Append(ID_EVENT_EDIT, "&Edit...");
-    menu.Append(ID_EVENT_DELETE, "&Delete");
+    menu.Append(WxCommandId(ID_EVENT_ADD), "&Add...");
+    menu.Append(WxCommandId(ID_EVENT_EDIT), "&Edit...");
+    menu.Append(WxCommandId(ID_EDIT_DELETE_RECORDS), "&Delete");
     menu.AppendSeparator();
-    menu.Append(ID_EVENT_COPY, "&Copy");
-    menu.Append(ID_EVENT_CUT, "Cu&t");
-    menu.Append(ID_EVENT_PASTE, "&Paste");
+    menu.Append(WxCommandId(ID_EDIT_COPY), "&Copy");
+    menu.Append(WxCommandId(ID_EDIT_CUT), "Cu&t");
+    menu.Append(WxCommandId(ID_EDIT_PASTE), "&Paste");
     menu.AppendSeparator();
-    menu.Append(ID_EVENT_SELECT_ALL, "Select &All");
-    menu.Append(ID_EVENT_FILTER, "Filter..", "Filter the Displayed Events");
-    menu.Append(ID_EVENT_SORT, ToWx(LoadCvlString(state.sortTextId)));
+    menu.Append(WxCommandId(ID_EDIT_SELECT_ALL), "Select &All");
+    menu.Append(WxCommandId(ID_EVENT_FILTER), "Filter..", "Filter the Displayed Events");
+    menu.Append(WxCommandId(ID_EVENT_SORT), ToWx(LoadCvlString(state.sortTextId)));
     menu.AppendSeparator();
-    menu.Append(ID_EVENT_WHATS_THIS, "What's This?");
-    menu.Enable(ID_EVENT_EDIT, state.editEnabled);
-    for (int id : {ID_EVENT_COPY, ID_EVENT_CUT, ID_EVENT_DELETE, ID_EVENT_FILTER, ID_EVENT_SELECT_ALL})
+    menu.Append(WxCommandId(ID_WHATS_THIS), "What's This?");
+    menu.Enable(WxCommandId(ID_EVENT_EDIT), state.editEnabled);
+    for (int id : {WxCommandId(ID_EDIT_COPY), WxCommandId(ID_EDIT_CUT), WxCommandId(ID_EDIT_DELETE_RECORDS),
+                   WxCommandId(ID_EVENT_FILTER), WxCommandId(ID_EDIT_SELECT_ALL)})
         menu.Enable(id, state.selectionCommands);
-    menu.Enable(ID_EVENT_PASTE, state.pasteEnabled);
+    menu.Enable(WxCommandId(ID_EDIT_PASTE), state.pasteEnabled);
 }
 
 void CEventListBox::OnContextMenu(wxContextMenuEvent& event) {
@@ -282,31 +283,31 @@ void CEventListBox::OnContextMenu(wxContextMenuEvent& event) {
 
 void CEventListBox::RunCommand(int id) {
     switch (id) {
-        case ID_EVENT_ADD:
+        case WxCommandId(ID_EVENT_ADD):
             OnAdd();
             break;
-        case ID_EVENT_EDIT:
+        case WxCommandId(ID_EVENT_EDIT):
             OnEdit();
             break;
-        case ID_EVENT_DELETE:
+        case WxCommandId(ID_EDIT_DELETE_RECORDS):
             OnDelete();
             break;
-        case ID_EVENT_COPY:
+        case WxCommandId(ID_EDIT_COPY):
             OnCopy();
             break;
-        case ID_EVENT_CUT:
+        case WxCommandId(ID_EDIT_CUT):
             OnCut();
             break;
-        case ID_EVENT_PASTE:
+        case WxCommandId(ID_EDIT_PASTE):
             OnPaste();
             break;
-        case ID_EVENT_SELECT_ALL:
+        case WxCommandId(ID_EDIT_SELECT_ALL):
             OnSelectAll();
             break;
-        case ID_EVENT_SORT:
+        case WxCommandId(ID_EVENT_SORT):
             OnSort();
             break;
-        case ID_EVENT_WHATS_THIS:
+        case WxCommandId(ID_WHATS_THIS):
             if (wxHelpProvider* provider = wxHelpProvider::Get())
                 provider->ShowHelpAtPoint(this, wxDefaultPosition, wxHelpEvent::Origin_HelpButton);
             break;

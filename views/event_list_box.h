@@ -9,24 +9,12 @@
 #include <map>
 #include <vector>
 
+#include "document/command_ids.h"
 #include "document/event_history.h"
-#include "views/commands.h"
 
 class CDocView;
 class CSheepDoc;
 class wxMenu;
-
-// Context-menu commands.
-constexpr int ID_EVENT_ADD = WxCommandId(40044);
-constexpr int ID_EVENT_EDIT = WxCommandId(40042);
-constexpr int ID_EVENT_DELETE = WxCommandId(40035);
-constexpr int ID_EVENT_FILTER = WxCommandId(40041);
-constexpr int ID_EVENT_SORT = WxCommandId(40101);
-constexpr int ID_EVENT_COPY = WxCommandId(57634);
-constexpr int ID_EVENT_CUT = WxCommandId(57635);
-constexpr int ID_EVENT_PASTE = WxCommandId(57637);
-constexpr int ID_EVENT_SELECT_ALL = WxCommandId(57642);
-constexpr int ID_EVENT_WHATS_THIS = WxCommandId(57670);
 
 // Button keys.
 constexpr unsigned EVENT_BUTTON_ADD = 0;

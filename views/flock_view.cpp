@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/reader_manager.h"
 #include "document/ui/wx_strings.h"
@@ -17,7 +18,6 @@
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "views/bar_messages.h"
-#include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/record_paste.h"
 #include "views/sheep_document.h"
@@ -49,18 +49,18 @@ bool CFlockView::OnCreate(wxDocument* doc, long flags) {
     sizer->Add(m_list, 1, wxEXPAND);
     frame->SetSizer(sizer);
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, ID_RECORD_DETAILS);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnDetails(); }, WxCommandId(ID_RECORD_DETAILS));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnMultipleDataEntry(); }, ID_MULTIPLE_DATA_ENTRY);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnMultipleDataEntry(); }, WxCommandId(ID_MULTIPLE_DATA_ENTRY));
     Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(!GetSelectedRows().empty()); },
-        ID_MULTIPLE_DATA_ENTRY);
+        WxCommandId(ID_MULTIPLE_DATA_ENTRY));
     Bind(
         wxEVT_MENU,
         [this](wxCommandEvent&) {
             if (CSheepDoc* core = GetCore()) PasteRecords(*core);
         },
-        ID_EDIT_PASTE);
+        WxCommandId(ID_EDIT_PASTE));
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnUploadToReader(); }, WxCommandId(ID_EID_UPLOAD));
     Bind(
@@ -182,20 +182,20 @@ void CFlockView::PasteFromDataObject(wxDataObject& data) {
 
 void CFlockView::ShowContextMenu(wxWindow* window, const wxPoint& screen) {
     wxMenu menu;
-    menu.Append(ID_RECORD_DETAILS, "Details");
-    menu.Append(ID_EDIT_COPY, "Copy");
-    menu.Append(ID_EDIT_PASTE, "Paste");
-    menu.Append(ID_EDIT_SELECT_ALL, "Select All");
-    menu.Append(ID_MULTIPLE_DATA_ENTRY, "Multiple Data Entry...");
-    menu.Enable(ID_EDIT_PASTE, CanPaste());
-    menu.Enable(ID_MULTIPLE_DATA_ENTRY, !GetSelectedRows().empty());
+    menu.Append(WxCommandId(ID_RECORD_DETAILS), "Details");
+    menu.Append(WxCommandId(ID_EDIT_COPY), "Copy");
+    menu.Append(WxCommandId(ID_EDIT_PASTE), "Paste");
+    menu.Append(WxCommandId(ID_EDIT_SELECT_ALL), "Select All");
+    menu.Append(WxCommandId(ID_MULTIPLE_DATA_ENTRY), "Multiple Data Entry...");
+    menu.Enable(WxCommandId(ID_EDIT_PASTE), CanPaste());
+    menu.Enable(WxCommandId(ID_MULTIPLE_DATA_ENTRY), !GetSelectedRows().empty());
     const int id = window->GetPopupMenuSelectionFromUser(menu, window->ScreenToClient(screen));
-    if (id == ID_RECORD_DETAILS) OnDetails();
-    if (id == ID_EDIT_COPY) OnEditCopy();
-    if (id == ID_EDIT_PASTE)
+    if (id == WxCommandId(ID_RECORD_DETAILS)) OnDetails();
+    if (id == WxCommandId(ID_EDIT_COPY)) OnEditCopy();
+    if (id == WxCommandId(ID_EDIT_PASTE))
         if (CSheepDoc* core = GetCore()) PasteRecords(*core);
-    if (id == ID_EDIT_SELECT_ALL) OnEditSelectAll();
-    if (id == ID_MULTIPLE_DATA_ENTRY) OnMultipleDataEntry();
+    if (id == WxCommandId(ID_EDIT_SELECT_ALL)) OnEditSelectAll();
+    if (id == WxCommandId(ID_MULTIPLE_DATA_ENTRY)) OnMultipleDataEntry();
 }
 
 void CFlockView::OnMultipleDataEntry() {
@@ -335,7 +335,7 @@ void CFlockView::OnUploadToReader() {
 void CFlockView::OnDetails() {
     // The record view answers "Individual Records".
     if (wxWindow* top = wxTheApp->GetTopWindow()) {
-        wxCommandEvent event(wxEVT_MENU, ID_VIEW_SHEEP);
+        wxCommandEvent event(wxEVT_MENU, WxCommandId(ID_VIEW_SHEEP));
         event.SetEventObject(top);
         top->GetEventHandler()->AddPendingEvent(event);
     }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/sheet.h"
@@ -18,7 +19,6 @@
 #include "platform/message_help.h"
 #include "records/sheep.h"
 #include "records/signet.h"
-#include "views/commands.h"
 #include "views/frame_site.h"
 #include "views/image_acquisition.h"
 #include "views/record_page.h"
@@ -343,26 +343,28 @@ void CSheepView::BindCommands() {
             },
             WxCommandId(command));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnDelete(); }, ID_EDIT_DELETE_RECORDS);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnDelete(); }, WxCommandId(ID_EDIT_DELETE_RECORDS));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnEditCopy(); }, ID_EDIT_COPY);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnEditCopy(); }, WxCommandId(ID_EDIT_COPY));
     Bind(
         wxEVT_MENU,
         [this](wxCommandEvent&) {
             if (CSheepDoc* core = GetCore()) PasteRecords(*core);
         },
-        ID_EDIT_PASTE);
+        WxCommandId(ID_EDIT_PASTE));
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnSignetAverages(); }, WxCommandId(ID_SHEEP_SIGNET));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnFileReport(); }, ID_FILE_REPORT);
+        wxEVT_MENU, [this](wxCommandEvent&) { OnFileReport(); }, WxCommandId(ID_FILE_REPORT));
     Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_pReport == nullptr); }, ID_FILE_REPORT);
-    for (int id : {ID_EDIT_DELETE_RECORDS, ID_EDIT_COPY})
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(m_pReport == nullptr); },
+        WxCommandId(ID_FILE_REPORT));
+    for (int id : {WxCommandId(ID_EDIT_DELETE_RECORDS), WxCommandId(ID_EDIT_COPY)})
         Bind(
             wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(CanActOnSheep()); }, id);
     Bind(
-        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(CanPasteRecords()); }, ID_EDIT_PASTE);
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(CanPasteRecords()); },
+        WxCommandId(ID_EDIT_PASTE));
     Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& event) {
@@ -371,15 +373,16 @@ void CSheepView::BindCommands() {
         },
         WxCommandId(ID_SHEEP_SIGNET));
     Bind(
-        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); }, ID_EDIT_SELECT_ALL);
+        wxEVT_UPDATE_UI, [](wxUpdateUIEvent& event) { event.Enable(false); },
+        WxCommandId(ID_EDIT_SELECT_ALL));
     Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { m_pAcquisition->Start(); }, ID_GET_IMAGE);
+        wxEVT_MENU, [this](wxCommandEvent&) { m_pAcquisition->Start(); }, WxCommandId(ID_GET_IMAGE));
     Bind(
         wxEVT_UPDATE_UI,
         [this](wxUpdateUIEvent& event) {
             event.Enable(CScanDeviceList::Get().Count() > 0 && CanActOnSheep() && !m_pAcquisition->IsRunning());
         },
-        ID_GET_IMAGE);
+        WxCommandId(ID_GET_IMAGE));
 }
 
 // ---- report ---------------------------------------------------------------------------------------

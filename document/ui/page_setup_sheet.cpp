@@ -18,6 +18,7 @@
 
 #include <algorithm>
 
+#include "document/command_ids.h"
 #include "document/ui/wx_strings.h"
 #include "platform/host.h"
 #include "platform/message_help.h"
@@ -30,8 +31,6 @@ namespace {
 
 constexpr unsigned IDS_UNIT_MESSAGE = 104;
 CVL_MESSAGE_HELP(IDS_UNIT_MESSAGE);
-constexpr int kMenuPrint = 57607;
-constexpr int kMenuPrintPreview = 57609;
 
 // Page
 constexpr int IDC_PORTRAIT = 1136;
@@ -481,18 +480,18 @@ CCustPageSetupDialog::CCustPageSetupDialog(wxWindow* parent, CPageSetupEdit& edi
 void CCustPageSetupDialog::EndAndPost(int command) {
     if (!GetFlow().Ok()) return;
     if (wxWindow* main = wxTheApp ? wxTheApp->GetTopWindow() : nullptr) {
-        wxCommandEvent event(wxEVT_MENU, command);
+        wxCommandEvent event(wxEVT_MENU, WxCommandId(command));
         event.SetEventObject(main);
         main->GetEventHandler()->AddPendingEvent(event);
     }
 }
 
 void CCustPageSetupDialog::PressPrint() {
-    EndAndPost(kMenuPrint);
+    EndAndPost(ID_FILE_PRINT);
 }
 
 void CCustPageSetupDialog::PressPreview() {
-    EndAndPost(kMenuPrintPreview);
+    EndAndPost(ID_FILE_PRINT_PREVIEW);
 }
 
 void CCustPageSetupDialog::PressOptions() {

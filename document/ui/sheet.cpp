@@ -23,7 +23,6 @@ CvlModalDriver& ModalDriver() {
     return driver;
 }
 
-constexpr int ID_SHEET_FINISH = 12325;
 constexpr int kHeaderTextWidth = 400;
 
 }  // namespace
@@ -159,7 +158,7 @@ CCvlPropertySheet::CCvlPropertySheet(wxWindow* parent, const WString& caption, b
     if (wizard) {
         m_pBack = new wxButton(this, wxID_BACKWARD, "< &Back");
         m_pNext = new wxButton(this, wxID_FORWARD, "&Next >");
-        m_pFinish = new wxButton(this, ID_SHEET_FINISH, "Finish");
+        m_pFinish = new wxButton(this, ID_WIZFINISH, "Finish");
         buttons->Add(m_pBack, 0, wxTOP | wxBOTTOM, 6);
         buttons->Add(m_pNext, 0, wxTOP | wxBOTTOM, 6);
         buttons->Add(m_pFinish, 0, wxTOP | wxBOTTOM, 6);

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <thread>
 
+#include "document/command_ids.h"
 #include "document/menu_model.h"
 #include "support/scripted_host_fixture.h"
 
@@ -286,10 +287,10 @@ public:
 std::shared_ptr<CMenuModel> BuildBar(CMenuModel& bar) {
     bar.AppendSubmenu(u"&File")->AppendItem(57600, u"&New");
     auto decoy = bar.AppendSubmenu(u"&Old");
-    decoy->AppendItem(ID_REPORTS_MENU_FIRST, u"First");
+    decoy->AppendItem(ID_VIEW_FLOCK, u"First");
     decoy->AppendSubmenu(u"Reports")->AppendItem(ID_REPORTS_MENU_LAST, u"Customise");
     auto records = bar.AppendSubmenu(u"&Records");
-    records->AppendItem(ID_REPORTS_MENU_FIRST, u"First");
+    records->AppendItem(ID_VIEW_FLOCK, u"First");
     auto reports = records->AppendSubmenu(u"&Reports");
     reports->AppendItem(ID_REPORT_BASE + 9, u"Old report");
     reports->AppendItem(0, u"");

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "document/bar_rules.h"
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/sheep_dialogs_wx.h"
@@ -24,7 +25,6 @@
 #include "shell/frame_bars.h"
 #include "support/shell_fixture.h"
 #include "views/bar_messages.h"
-#include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
 

@@ -8,6 +8,7 @@
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/breeding_pages.h"
@@ -18,7 +19,6 @@
 #include "records/tupping.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_breeding_pages.h"
 #include "views/record_view.h"

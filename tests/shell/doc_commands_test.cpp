@@ -67,7 +67,7 @@ TEST_F(DocCommandsTest, EnablingFollowsTheFlockAndTheCurrentAnimal) {
         {ID_FILTER_RAMS, -2, false},  {ID_FILTER_LAMBS, -2, false},  {ID_EXTRACT_TYPE, -2, false},
         {ID_EXTRACT_YEAR, -2, false}, {ID_EXTRACT_DATE, -2, false},  {ID_SHEEP_GOTO, -2, false},
         {ID_SHEEP_FIRST, -2, false},  {ID_SHEEP_LAST, -2, false},    {ID_SHEEP_ADD, -2, true},
-        {ID_OPTIONS_FARM, -2, true},  {ID_EID_DOWNLOAD, -2, false},  {ID_PAGE_SETUP, -2, true},
+        {ID_OPTIONS_FARM, -2, true},  {ID_EID_DOWNLOAD, -2, false},  {ID_FILE_PAGE_SETUP, -2, true},
         {ID_FILTER_EWES, -1, true},   {ID_EXTRACT_TYPE, -1, true},   {ID_SHEEP_GOTO, -1, true},
         {ID_SHEEP_FIRST, 0, false},   {ID_SHEEP_PREVIOUS, 0, false}, {ID_SHEEP_NEXT, 0, true},
         {ID_SHEEP_LAST, 0, true},     {ID_SHEEP_FIRST, 1, true},     {ID_SHEEP_NEXT, 1, true},

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "document/command_ids.h"
 #include "document/documents_collection.h"
 #include "document/sheep_doc.h"
 #include "document/ui/new_database_pages.h"
@@ -19,9 +20,8 @@
 #include "platform/settings.h"
 #include "records/event.h"
 #include "records/sheep.h"
-#include "support/shell_fixture.h"
 #include "support/modal_script.h"
-#include "views/commands.h"
+#include "support/shell_fixture.h"
 #include "views/flock_view.h"
 #include "views/sheep_document.h"
 

@@ -6,6 +6,7 @@
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/summary_info.h"
@@ -17,7 +18,6 @@
 #include "records/sheep.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/sheep_document.h"
 
 namespace {

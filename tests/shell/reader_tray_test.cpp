@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/reader_options_page.h"
@@ -25,7 +26,6 @@
 #include "support/reader_simulator.h"
 #include "support/scripted_ports.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/sheep_document.h"
 
 #if defined(CVL_GENERAL_BREED) && defined(CVL_WYNDRACE_PLUGIN)
@@ -101,7 +101,7 @@ protected:
         return docs.empty() ? nullptr : dynamic_cast<CSheepDocument*>(docs.GetFirst()->GetData());
     }
     void Command(int id) {
-        wxCommandEvent command(wxEVT_MENU, id);
+        wxCommandEvent command(wxEVT_MENU, WxCommandId(id));
         command.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(command);
         Pump();

@@ -4,6 +4,7 @@
 #include <wx/clipbrd.h>
 
 #include "abi/dual_slots.h"
+#include "document/command_ids.h"
 #include "document/sheep_doc.h"
 #include "platform/automation/slot_call.h"
 #include "platform/settings.h"
@@ -12,7 +13,6 @@
 #include "shell/frame_bars.h"
 #include "shell/main_frame.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/sheep_document.h"
 
 namespace {

@@ -2,13 +2,16 @@
 #include <wx/stdpaths.h>
 
 #include <fstream>
+#include <functional>
+#include <utility>
 
+#include "document/command_ids.h"
 #include "document/ui/wx_strings.h"
 #include "document/window_placement.h"
 #include "platform/settings.h"
 #include "records/app_services.h"
+#include "shell/main_menus.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/flock_view.h"
 
 TEST_F(ShellTest, WithoutTheInstalledLayoutTheProgramSaysSoAndStops) {
@@ -90,12 +93,37 @@ TEST_F(ShellTest, TheRecentFileListKeepsFourNewestFirst) {
     EXPECT_EQ(App().GetDocManager()->GetHistoryFile(0), "/tmp/f5.cvl");
     EXPECT_EQ(App().GetDocManager()->GetHistoryFile(3), "/tmp/f2.cvl");
     // The File menu lists each of them once.
+    const int first = WxCommandId(ID_FILE_MRU_FILE1);
     std::vector<int> entries;
-    for (const wxMenuItem* item : Frame()->GetMenuBar()->GetMenu(0)->GetMenuItems())
-        if (item->GetId() >= ID_FILE_MRU_FILE1 && item->GetId() < ID_FILE_MRU_FILE1 + 16)
+    for (const wxMenuItem* item : Frame()->GetMenuBar()->GetMenu(MENU_FILE)->GetMenuItems())
+        if (item->GetId() >= first && item->GetId() <= WxCommandId(ID_FILE_MRU_LAST))
             entries.push_back(item->GetId());
-    EXPECT_EQ(entries, (std::vector<int>{ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 1, ID_FILE_MRU_FILE1 + 2,
-                                         ID_FILE_MRU_FILE1 + 3}));
+    EXPECT_EQ(entries, (std::vector<int>{first, first + 1, first + 2, first + 3}));
+}
+
+// Every menu stands at its position; no item carries a command number wx cannot take.
+TEST_F(ShellTest, TheMenuBarHoldsItsMenusAtTheirPositionsWithWxIds) {
+    ASSERT_TRUE(Start());
+    wxMenuBar* bar = Frame()->GetMenuBar();
+    ASSERT_EQ(bar->GetMenuCount(), size_t(MENU_COUNT));
+    const std::pair<CvlMainMenu, const char*> titles[] = {
+        {MENU_FILE, "File"},   {MENU_EDIT, "Edit"},       {MENU_VIEW, "View"},
+        {MENU_SHEEP, "Dedov"}, {MENU_OPTIONS, "Options"}, {MENU_OPERATIONS, "Operations"},
+        {MENU_HELP, "Help"}};
+    for (const auto& [position, title] : titles) EXPECT_EQ(bar->GetMenuLabelText(position), title);
+
+    std::function<void(const wxMenu&)> check = [&](const wxMenu& menu) {
+        for (const wxMenuItem* item : menu.GetMenuItems()) {
+            if (item->IsSubMenu()) {
+                check(*item->GetSubMenu());
+            } else if (!item->IsSeparator()) {
+                EXPECT_LT(item->GetId(), 0x8000) << item->GetItemLabelText();
+            }
+        }
+    };
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) check(*bar->GetMenu(i));
+    EXPECT_NE(bar->FindItem(WxCommandId(ID_FILE_NEW)), nullptr);
+    EXPECT_NE(bar->FindItem(WxCommandId(ID_EID_AUTOSCAN)), nullptr);
 }
 
 TEST_F(ShellTest, ARecentFileThatFailsToOpenLeavesTheList) {
@@ -107,7 +135,7 @@ TEST_F(ShellTest, ARecentFileThatFailsToOpenLeavesTheList) {
 
 TEST_F(ShellTest, TheStatusBarStateIsKept) {
     ASSERT_TRUE(Start());
-    wxCommandEvent toggle(wxEVT_MENU, ID_VIEW_STATUS_BAR);
+    wxCommandEvent toggle(wxEVT_MENU, WxCommandId(ID_VIEW_STATUS_BAR));
     Frame()->GetEventHandler()->ProcessEvent(toggle);
     EXPECT_FALSE(Frame()->GetStatusBar()->IsShown());
     Stop();
@@ -168,7 +196,7 @@ TEST_F(ShellTest, RecentFilesShowTheirNameWhenInTheCurrentFolder) {
 TEST_F(ShellTest, DetectAndRepairSpeaksOnlyOfWhatItCouldNotPutRight) {
     ASSERT_TRUE(Start());
     const auto repair = [this] {
-        wxCommandEvent command(wxEVT_MENU, ID_HELP_DETECT_AND_REPAIR);
+        wxCommandEvent command(wxEVT_MENU, WxCommandId(ID_HELP_DETECT_AND_REPAIR));
         command.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(command);
         Pump();

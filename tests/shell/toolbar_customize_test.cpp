@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "document/bar_rules.h"
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "records/sheep.h"
@@ -17,7 +18,6 @@
 #include "shell/show_me.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_view.h"
 #include "views/sheep_document.h"

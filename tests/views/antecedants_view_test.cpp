@@ -4,13 +4,13 @@
 #include <wx/menu.h>
 #include <wx/textctrl.h>
 
+#include "document/command_ids.h"
 #include "document/sheep_doc.h"
 #include "document/ui/page_setup_sheet.h"
 #include "document/ui/wx_strings.h"
 #include "records/sheep.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/sheep_document.h"
 
 namespace {
@@ -61,7 +61,7 @@ protected:
 };
 
 bool Enabled(wxView* view, int id) {
-    wxUpdateUIEvent event(id);
+    wxUpdateUIEvent event(WxCommandId(id));
     view->ProcessEvent(event);
     return event.GetEnabled();
 }
@@ -73,8 +73,8 @@ TEST_F(AntecedantsViewTest, WithoutACurrentAnimalTheViewIsEmptyAndItsCommandsGre
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(view->GetTree().IsEmpty());
     EXPECT_EQ(view->GetScrollSizes(), wxSize(0, 0));
-    for (int id : {WxCommandId(40091), WxCommandId(40092), WxCommandId(40093), ID_RECORD_DETAILS,
-                   ID_EDIT_COPY, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+    for (int id : {ID_VIEW_SIRE, ID_VIEW_DAM, ID_HIDE, ID_RECORD_DETAILS, ID_EDIT_COPY, ID_FILE_PRINT,
+                   ID_FILE_PRINT_PREVIEW})
         EXPECT_FALSE(Enabled(view, id)) << id;
     view->OnViewParent(true);
     view->OnCopy();
@@ -118,9 +118,9 @@ TEST_F(AntecedantsViewTest, MissingParentAndTheContextMenu) {
     wxMenu menu;
     ASSERT_TRUE(view->BuildContextMenu(centre, menu));
     EXPECT_EQ(view->GetTree().GetSelected(), sire);
-    EXPECT_TRUE(menu.IsEnabled(WxCommandId(40091)));
-    EXPECT_FALSE(menu.IsEnabled(WxCommandId(40092)));  // no dam named
-    EXPECT_TRUE(menu.IsEnabled(WxCommandId(40093)));
+    EXPECT_TRUE(menu.IsEnabled(WxCommandId(ID_VIEW_SIRE)));
+    EXPECT_FALSE(menu.IsEnabled(WxCommandId(ID_VIEW_DAM)));  // no dam named
+    EXPECT_TRUE(menu.IsEnabled(WxCommandId(ID_HIDE)));
     view->OnViewParent(true);
     ASSERT_EQ(host.MessageIds(), std::vector<unsigned>{168});
     EXPECT_EQ(host.Messages()[0].text, u"No information exists for NOBODY");
@@ -198,7 +198,7 @@ TEST_F(AntecedantsViewTest, PageSetupReachesTheRecordAndReopensAnOpenPreview) {
             sheet.PressCancel();
             return int(wxID_CANCEL);
         }});
-        wxCommandEvent command(wxEVT_MENU, ID_FILE_PAGE_SETUP);
+        wxCommandEvent command(wxEVT_MENU, WxCommandId(ID_FILE_PAGE_SETUP));
         command.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(command);
         Pump();

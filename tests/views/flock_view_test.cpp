@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_dialogs.h"
 #include "document/sheep_doc.h"
@@ -20,7 +21,6 @@
 #include "records/criteria.h"
 #include "records/sheep.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/file_commands.h"
 #include "views/list_print.h"
 #include "views/record_paste.h"
@@ -280,7 +280,7 @@ TEST_F(FlockViewTest, PasteAsksItsQuestionWithTheClipboardClosed) {
 TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
     doc->Modify(true);
     host.Reply(IDCANCEL);
-    wxCommandEvent close(wxEVT_MENU, ID_FILE_CLOSE);
+    wxCommandEvent close(wxEVT_MENU, WxCommandId(ID_FILE_CLOSE));
     Frame()->GetEventHandler()->ProcessEvent(close);
     Pump();
     EXPECT_EQ(App().GetDocManager()->GetDocuments().GetCount(), 1u);
@@ -292,7 +292,7 @@ TEST_F(FlockViewTest, ClosingAModifiedDocumentAsksToSave) {
 }
 
 TEST_F(FlockViewTest, MultipleRecordsActivatesTheListThatIsThere) {
-    wxCommandEvent command(wxEVT_MENU, ID_VIEW_FLOCK);
+    wxCommandEvent command(wxEVT_MENU, WxCommandId(ID_VIEW_FLOCK));
     Frame()->GetEventHandler()->ProcessEvent(command);
     Pump();
     EXPECT_EQ(doc->GetViewsVector().size(), 1u);
@@ -415,7 +415,7 @@ TEST_F(FlockViewTest, EventsReachTheListThroughTheFrameAndTheControl) {
     // Edit | Delete from the main window's menu goes to the active list.
     view->SelectOnly(0);
     host.Reply(1020, IDYES);
-    wxCommandEvent del(wxEVT_MENU, ID_EDIT_DELETE_RECORDS);
+    wxCommandEvent del(wxEVT_MENU, WxCommandId(ID_EDIT_DELETE_RECORDS));
     Frame()->GetEventHandler()->ProcessEvent(del);
     EXPECT_EQ(core().GetSheepCount(), 4);
     EXPECT_EQ(core().FindSheep(u"D400"), nullptr);

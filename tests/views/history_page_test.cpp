@@ -10,6 +10,7 @@
 #include <wx/statbox.h>
 #include <wx/textctrl.h>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/ui/address_dialogs.h"
@@ -21,9 +22,9 @@
 #include "records/criteria.h"
 #include "records/event.h"
 #include "records/sheep.h"
+#include "shell/main_menus.h"
 #include "support/modal_script.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/event_list_box.h"
 #include "views/flock_view.h"
 #include "views/record_pages.h"
@@ -134,8 +135,8 @@ TEST_F(HistoryPageTest, ShowsTheAnimalsEventsNewestFirstWithEditAndDeleteByTheSe
 
     wxMenu menu;
     list()->FillContextMenu(menu);
-    EXPECT_TRUE(menu.IsEnabled(ID_EVENT_EDIT));
-    EXPECT_EQ(menu.GetLabelText(ID_EVENT_SORT), "Sort Descending");
+    EXPECT_TRUE(menu.IsEnabled(WxCommandId(ID_EVENT_EDIT)));
+    EXPECT_EQ(menu.GetLabelText(WxCommandId(ID_EVENT_SORT)), "Sort Descending");
 
     // An animal without events: an empty list and nothing to edit.
     Command(ID_SHEEP_NEXT);
@@ -280,7 +281,7 @@ TEST_F(HistoryPageTest, OneDosingForTheSelectedAnimalsReachesEachHistoryAndTheFi
             sheet.PressFinish();
             return int(wxID_OK);
         }});
-        wxCommandEvent command(wxEVT_MENU, ID_MULTIPLE_DATA_ENTRY);
+        wxCommandEvent command(wxEVT_MENU, WxCommandId(ID_MULTIPLE_DATA_ENTRY));
         flock->ProcessEvent(command);
         Pump();
     }
@@ -321,11 +322,9 @@ TEST_F(HistoryPageTest, OneDosingForTheSelectedAnimalsReachesEachHistoryAndTheFi
 
 TEST_F(HistoryPageTest, MultipleDataEntryInTheMainMenuIsLiveOnlyForAFlockListSelection) {
     wxMenuBar* bar = Frame()->GetMenuBar();
-    const int records = bar->FindMenu("Dedov");
-    ASSERT_NE(records, wxNOT_FOUND);
-    ASSERT_NE(bar->GetMenu(size_t(records))->FindItem(ID_MULTIPLE_DATA_ENTRY), nullptr);
+    ASSERT_NE(bar->GetMenu(MENU_SHEEP)->FindItem(WxCommandId(ID_MULTIPLE_DATA_ENTRY)), nullptr);
     auto enabled = [this] {
-        wxUpdateUIEvent event(ID_MULTIPLE_DATA_ENTRY);
+        wxUpdateUIEvent event(WxCommandId(ID_MULTIPLE_DATA_ENTRY));
         event.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(event);
         return event.GetSetEnabled() && event.GetEnabled();
@@ -351,7 +350,7 @@ TEST_F(HistoryPageTest, MultipleDataEntryInTheMainMenuIsLiveOnlyForAFlockListSel
             sheet.PressCancel();
             return int(wxID_CANCEL);
         }});
-        wxCommandEvent command(wxEVT_MENU, ID_MULTIPLE_DATA_ENTRY);
+        wxCommandEvent command(wxEVT_MENU, WxCommandId(ID_MULTIPLE_DATA_ENTRY));
         command.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(command);
         Pump();

@@ -9,7 +9,10 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <utility>
+#include <vector>
 
+#include "document/command_ids.h"
 #include "document/sheep_doc.h"
 #include "document/ui/page_setup_sheet.h"
 #include "document/ui/wx_strings.h"
@@ -145,6 +148,28 @@ TEST_F(PageSetupTest, RefusedLengthsKeepTheSheetOpenAndCancelChangesNothing) {
         return int(wxID_CANCEL);
     });
     EXPECT_EQ(Store(*view->GetPageSetup()), before);
+}
+
+// Print and Print Preview end the sheet and ask the main window for that command, as its menu would.
+TEST_F(PageSetupTest, PrintAndPreviewEndTheSheetWithTheMainWindowsCommand) {
+    const std::pair<void (CCustPageSetupDialog::*)(), int> buttons[] = {
+        {&CCustPageSetupDialog::PressPrint, ID_FILE_PRINT},
+        {&CCustPageSetupDialog::PressPreview, ID_FILE_PRINT_PREVIEW}};
+    for (const auto& [press, command] : buttons) {
+        // Caught ahead of the views, so nothing is printed.
+        std::vector<int> posted;
+        wxEvtHandler catcher;
+        catcher.Bind(wxEVT_MENU, [&](wxCommandEvent& event) { posted.push_back(event.GetId()); });
+        Frame()->PushEventHandler(&catcher);
+        RunSheet([press = press](CCustPageSetupDialog& sheet) {
+            (sheet.*press)();
+            EXPECT_TRUE(sheet.GetFlow().IsEnded());
+            return int(wxID_OK);
+        });
+        Pump();
+        Frame()->PopEventHandler();
+        EXPECT_EQ(posted, std::vector<int>{WxCommandId(command)}) << command;
+    }
 }
 
 TEST_F(PageSetupTest, ThePagePageListsTheChosenPrintersCapabilities) {

@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "document/sheep_doc.h"
 #include "document/windows_collection.h"
@@ -17,7 +18,6 @@
 #include "records/sheep.h"
 #include "records/tupping.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/flock_view.h"
 #include "views/record_pages.h"
 #include "views/sheep_document.h"

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/command_ids.h"
 #include "document/sheep_doc.h"
 #include "platform/settings.h"
 #include "platform/strings.h"
@@ -15,7 +16,6 @@
 #include "records/sheep.h"
 #include "shell/frame_bars.h"
 #include "support/shell_fixture.h"
-#include "views/commands.h"
 #include "views/record_view.h"
 #include "views/sheep_document.h"
 #include "views/sheep_html_view.h"
@@ -53,7 +53,7 @@ protected:
         CRegistrySettings::SetString(HKEY_LOCAL_MACHINE, u"Settings", u"Report XSL", W(value));
     }
     void OpenReport() {
-        wxCommandEvent event(wxEVT_MENU, ID_FILE_REPORT);
+        wxCommandEvent event(wxEVT_MENU, WxCommandId(ID_FILE_REPORT));
         event.SetEventObject(Frame());
         Frame()->ProcessWindowEvent(event);
         Pump();
