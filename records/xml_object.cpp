@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/strings.h"
+#include "records/event.h"
 
 IMPLEMENT_DYNCREATE(CXMLObject, CCmdTarget)
 
@@ -101,7 +102,8 @@ void CXMLObject::AppendEncodedUTF8(std::string& out, WStringView text, bool raw)
     }
     const size_t at = out.size();
     out.resize(at + text.size());
-    std::transform(text.begin(), text.end(), out.begin() + std::ptrdiff_t(at), [](char16_t c) { return char(c); });
+    std::transform(text.begin(), text.end(), out.begin() + std::ptrdiff_t(at),
+                   [](char16_t c) { return char(c); });
 }
 
 void CXMLObject::AppendCDATA(std::string& out, WStringView text) {
@@ -189,7 +191,8 @@ bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attrib
     COleDateTime parsed;
     if (replaced == 1 && parsed.ParseDateTime(WStringView(text, value.size())) &&
         parsed.GetStatus() == COleDateTime::valid) {
-        const COleDateTime local = parsed.UtcToLocal();
+        CEventTextScope* scope = CEventTextScope::Current();
+        const COleDateTime local = scope ? parsed.UtcToLocal(scope->UtcOffsetSeconds()) : parsed.UtcToLocal();
         if (local.GetStatus() == COleDateTime::valid) {
             *date = local;
             return true;
