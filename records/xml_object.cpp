@@ -1,6 +1,8 @@
 #include "records/xml_object.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <iterator>
 
 #include "platform/strings.h"
@@ -46,11 +48,32 @@ const WString& CXMLObject::GetElementName() const {
     return m_pElementName ? *m_pElementName : kNone;
 }
 
+namespace {
+// Never destroyed: a record may outlive the statics.
+const std::array<WString, 8>& SharedElementNames() {
+    static const auto* names = new std::array<WString, 8>{
+        u"Event", u"Sheep", u"Lamb", u"Address", u"LambingData", u"TuppingData", u"Attribute", u"Image"};
+    return *names;
+}
+}  // namespace
+
+void CXMLObject::ElementNameDeleter::operator()(const WString* name) const {
+    const auto& shared = SharedElementNames();
+    const std::less<const WString*> before;
+    if (before(name, shared.data()) || !before(name, shared.data() + shared.size())) delete name;
+}
+
 void CXMLObject::SetElementName(const WString& name) {
-    if (name.empty())
+    if (name.empty()) {
         m_pElementName.reset();
+        return;
+    }
+    const auto& shared = SharedElementNames();
+    const auto it = std::find(shared.begin(), shared.end(), name);
+    if (it != shared.end())
+        m_pElementName.reset(&*it);
     else
-        m_pElementName = std::make_unique<WString>(name);
+        m_pElementName.reset(new WString(name));
 }
 
 bool CXMLObject::OnStartChildElement(CXMLContentHandler*, const WString&, const CXMLAttributes&) {
