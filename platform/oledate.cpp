@@ -435,6 +435,12 @@ COleDateTime COleDateTime::LocalToUtc() const {
 COleDateTime COleDateTime::UtcToLocal() const {
     return Shifted(*this, CurrentUtcOffsetSeconds());
 }
+COleDateTime COleDateTime::UtcToLocal(long offsetSeconds) const {
+    return Shifted(*this, offsetSeconds);
+}
+long COleDateTime::UtcOffsetNow() {
+    return CurrentUtcOffsetSeconds();
+}
 
 bool COleDateTime::AppendIso(std::string& out, bool withTime) const {
     const auto b = BreakDown(*this);

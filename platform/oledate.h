@@ -59,6 +59,9 @@ public:
     // outside the years 100..9999 is invalid.
     COleDateTime LocalToUtc() const;
     COleDateTime UtcToLocal() const;
+    // The same with an offset the caller took once from UtcOffsetNow (a reading of many stamps).
+    COleDateTime UtcToLocal(long offsetSeconds) const;
+    static long UtcOffsetNow();
 
     // strftime-like: "%x" is the locale's short date with a four-digit year, "%c" is "%x %X",
     // "%X" the locale's time; the other conversions are the C library's. A null date gives an

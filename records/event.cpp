@@ -79,6 +79,7 @@ struct CEventTextScope::Cache {
     IFlockDocument* namesDocument = nullptr;
     std::map<WString, uint32_t, std::less<>> codesByName;  // namesDocument's
     std::optional<int32_t> pounds;
+    std::optional<long> utcOffset;
 };
 
 CEventTextScope::CEventTextScope() : m_pCache(std::make_unique<Cache>()), m_pOuter(t_textScope) {
@@ -115,6 +116,12 @@ int32_t WeightInPounds() {
 
 CEventTextScope* CEventTextScope::Current() {
     return t_textScope;
+}
+
+long CEventTextScope::UtcOffsetSeconds() {
+    auto& offset = m_pCache->utcOffset;
+    if (!offset) offset = COleDateTime::UtcOffsetNow();
+    return *offset;
 }
 
 WString GetEventNameFromPlugIn(IFlockDocument* doc, uint32_t code) {

@@ -55,6 +55,8 @@ public:
     CEventTextScope& operator=(const CEventTextScope&) = delete;
 
     static CEventTextScope* Current();
+    // The zone's offset, taken once for the scope: a reading converts every stamp with it.
+    long UtcOffsetSeconds();
     struct Cache;
     Cache& GetCache() { return *m_pCache; }
 

@@ -1,10 +1,13 @@
 #include "records/xml_object.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <iterator>
 
 #include "platform/message_help.h"
 #include "platform/strings.h"
+#include "records/event.h"
 
 IMPLEMENT_DYNCREATE(CXMLObject, CCmdTarget)
 
@@ -48,11 +51,32 @@ const WString& CXMLObject::GetElementName() const {
     return m_pElementName ? *m_pElementName : kNone;
 }
 
+namespace {
+// Never destroyed: a record may outlive the statics.
+const std::array<WString, 8>& SharedElementNames() {
+    static const auto* names = new std::array<WString, 8>{
+        u"Event", u"Sheep", u"Lamb", u"Address", u"LambingData", u"TuppingData", u"Attribute", u"Image"};
+    return *names;
+}
+}  // namespace
+
+void CXMLObject::ElementNameDeleter::operator()(const WString* name) const {
+    const auto& shared = SharedElementNames();
+    const std::less<const WString*> before;
+    if (before(name, shared.data()) || !before(name, shared.data() + shared.size())) delete name;
+}
+
 void CXMLObject::SetElementName(const WString& name) {
-    if (name.empty())
+    if (name.empty()) {
         m_pElementName.reset();
+        return;
+    }
+    const auto& shared = SharedElementNames();
+    const auto it = std::find(shared.begin(), shared.end(), name);
+    if (it != shared.end())
+        m_pElementName.reset(&*it);
     else
-        m_pElementName = std::make_unique<WString>(name);
+        m_pElementName.reset(new WString(name));
 }
 
 bool CXMLObject::OnStartChildElement(CXMLContentHandler*, const WString&, const CXMLAttributes&) {
@@ -104,7 +128,8 @@ void CXMLObject::AppendEncodedUTF8(std::string& out, WStringView text, bool raw)
     }
     const size_t at = out.size();
     out.resize(at + text.size());
-    std::transform(text.begin(), text.end(), out.begin() + std::ptrdiff_t(at), [](char16_t c) { return char(c); });
+    std::transform(text.begin(), text.end(), out.begin() + std::ptrdiff_t(at),
+                   [](char16_t c) { return char(c); });
 }
 
 void CXMLObject::AppendCDATA(std::string& out, WStringView text) {
@@ -192,7 +217,8 @@ bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attrib
     COleDateTime parsed;
     if (replaced == 1 && parsed.ParseDateTime(WStringView(text, value.size())) &&
         parsed.GetStatus() == COleDateTime::valid) {
-        const COleDateTime local = parsed.UtcToLocal();
+        CEventTextScope* scope = CEventTextScope::Current();
+        const COleDateTime local = scope ? parsed.UtcToLocal(scope->UtcOffsetSeconds()) : parsed.UtcToLocal();
         if (local.GetStatus() == COleDateTime::valid) {
             *date = local;
             return true;

@@ -89,6 +89,10 @@ protected:
     void SetElementName(const WString& name);
 
 private:
+    // The names every file repeats are shared, not copied into each record.
+    struct ElementNameDeleter {
+        void operator()(const WString* name) const;
+    };
     // Only records read from XML have one, so the others do not pay for it.
-    std::unique_ptr<WString> m_pElementName;
+    std::unique_ptr<const WString, ElementNameDeleter> m_pElementName;
 };
