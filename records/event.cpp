@@ -38,7 +38,8 @@ bool GetTemplate(PFN_CVLGetText getText, uint32_t code, WString& text) {
     const int32_t len = getText(static_cast<int32_t>(code), nullptr, 0);
     if (len < 0) return false;
     std::u16string buffer(static_cast<size_t>(len) + 1, u'\0');
-    if (getText(static_cast<int32_t>(code), buffer.data(), len) == 0) return false;
+    // The size counts the terminator, as the length did not.
+    if (getText(static_cast<int32_t>(code), buffer.data(), len + 1) == 0) return false;
     buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
     text = std::move(buffer);
     return true;

@@ -204,6 +204,8 @@ TEST_P(ControlDownload, ReadingsBecomeWeighingsAndTheReaderIsErasedOnlyWhenAsked
     EXPECT_EQ(c3->GetElectronicID(), 42u);
     ASSERT_EQ(b2->GetEventCount(), 1);
     EXPECT_EQ(b2->GetEventAt(0)->GetParameters(), std::vector<WString>{u"106"});
+    // The plug-in's template whole, its last letter included.
+    EXPECT_EQ(WToUtf8(b2->GetEventAt(0)->FormatText(false)), "Weighed 50.00 lb");
     EXPECT_EQ(b2->GetEventAt(0)->GetDate().m_dt, COleDateTime(2024, 1, 5, 8, 30, 0).m_dt);
     ASSERT_EQ(c3->GetEventCount(), 1);
     EXPECT_EQ(c3->GetEventAt(0)->GetParameters(), std::vector<WString>{u"53"});
