@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/command_ids.h"
 #include "document/doc_commands.h"
 #include "platform/strings.h"
 #include "records/criteria.h"
@@ -89,19 +90,33 @@ int GetLastReportYear(const std::vector<WString>& years) {
 }
 
 const std::array<CBarButton, 12> kStandardCatalogue = {{
-    {57600, true, 6},   // New
-    {57601, true, 7},   // Open
-    {57603, true, 8},   // Save
-    {57607, true, 14},  // Print
-    {57609, true, 9},   // Print Preview
-    {57635, true, 0},   // Cut
-    {57634, true, 1},   // Copy
-    {57637, true, 2},   // Paste
-    {40015, false, 1},  // Goto Dedov
-    {40095, false, 1},  // Zoom
-    {57669, true, 11},  // context help
-    {40014, false, 0},  // Add Dedov
+    {ID_FILE_NEW, true, 6},
+    {ID_FILE_OPEN, true, 7},
+    {ID_FILE_SAVE, true, 8},
+    {ID_FILE_PRINT, true, 14},
+    {ID_FILE_PRINT_PREVIEW, true, 9},
+    {ID_EDIT_CUT, true, 0},
+    {ID_EDIT_COPY, true, 1},
+    {ID_EDIT_PASTE, true, 2},
+    {ID_SHEEP_GOTO, false, 1},
+    {ID_ZOOM_BOX, false, 1},
+    {ID_CONTEXT_HELP, true, 11},
+    {ID_SHEEP_ADD, false, 0},
 }};
 
-const std::array<int, 16> kStandardLayout = {57600, 57601, 57603, -1,    57607, 57609, -1, 57635,
-                                             57634, 57637, -1,    40015, -1,    40095, -1, 57669};
+const std::array<int, 16> kStandardLayout = {ID_FILE_NEW,
+                                             ID_FILE_OPEN,
+                                             ID_FILE_SAVE,
+                                             -1,
+                                             ID_FILE_PRINT,
+                                             ID_FILE_PRINT_PREVIEW,
+                                             -1,
+                                             ID_EDIT_CUT,
+                                             ID_EDIT_COPY,
+                                             ID_EDIT_PASTE,
+                                             -1,
+                                             ID_SHEEP_GOTO,
+                                             -1,
+                                             ID_ZOOM_BOX,
+                                             -1,
+                                             ID_CONTEXT_HELP};

@@ -100,7 +100,6 @@ bool Pump(xmlSAXHandler* sax, void* user, std::string_view text, const std::stri
           bool* wellFormed = nullptr) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(nullptr, &fclose);
     if (path) {
-
         file.reset(std::fopen(path->c_str(), "rb"));
         if (!file) return false;
     }

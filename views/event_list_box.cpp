@@ -24,8 +24,6 @@ namespace {
 
 CVL_MESSAGE_HELP(IDS_DELETE_SYSTEM_EVENT, IDS_DELETE_EVENT, IDS_CLIPBOARD_UNAVAILABLE);
 
-// The text of a line with its tabsnamespace {
-
 // The text of a line with its tabs expanded to stops every two average character widths.
 void DrawTabbedText(wxDC& dc, const wxString& text, const wxRect& rect) {
     const int stop = std::max(1, 2 * dc.GetCharWidth());

@@ -126,5 +126,8 @@ private:
 
 // The wizard pages' message boxes, texts from the plug-in's string table.
 WString WyndraceString(unsigned id);
+// The two names of an animal that the download's pages and dialogs label.
+constexpr unsigned IDS_ELECTRONIC_ID = 52;
+constexpr unsigned IDS_TATTOO = 53;
 // The text with its first "%s" replaced by the value.
 WString ReplacePercentS(WString text, const WString& value);

@@ -30,8 +30,6 @@ constexpr unsigned IDS_EVENT_TITLE = 48;
 constexpr unsigned IDS_EVENT_SUBTITLE = 49;
 constexpr unsigned IDS_MAPPING_TITLE = 50;
 constexpr unsigned IDS_MAPPING_SUBTITLE = 51;
-constexpr unsigned IDS_EID_COLUMN = 52;
-constexpr unsigned IDS_TATTOO_COLUMN = 53;
 constexpr unsigned IDS_SELECT_EVENT = 54;
 constexpr unsigned IDS_DATE_COLUMN = 55;
 constexpr unsigned IDS_TIME_COLUMN = 56;
@@ -70,7 +68,7 @@ void FillReadings(wxListCtrl* list, const std::vector<CControlEvent>& events,
                   const std::function<std::vector<WString>(const CControlEvent&)>& more,
                   const std::vector<WString>& moreHeadings) {
     list->ClearAll();
-    for (unsigned heading : {IDS_EID_COLUMN, IDS_DATE_COLUMN, IDS_TIME_COLUMN, IDS_TATTOO_COLUMN})
+    for (unsigned heading : {IDS_ELECTRONIC_ID, IDS_DATE_COLUMN, IDS_TIME_COLUMN, IDS_TATTOO})
         list->AppendColumn(Wx(WyndraceString(heading)));
     for (const WString& heading : moreHeadings) list->AppendColumn(Wx(heading));
     for (size_t i = 0; i < events.size(); ++i) {

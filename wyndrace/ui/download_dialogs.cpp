@@ -26,8 +26,6 @@ WString FromWx(const wxString& s) {
 constexpr unsigned IDS_RAM = 44;
 constexpr unsigned IDS_EWE = 45;
 constexpr unsigned IDS_NOT_STANDARD = 47;
-constexpr unsigned IDS_EID_LABEL = 52;
-constexpr unsigned IDS_TATTOO_LABEL = 53;
 
 wxChoice* MakeSexChoice(wxWindow* parent, int sex) {
     auto* choice = new wxChoice(parent, IDC_DL_SEX);
@@ -98,8 +96,8 @@ CAddSheep::CAddSheep(wxWindow* parent, IDownloadDocument& doc, uint64_t eid, con
         new wxTextCtrl(this, IDC_DL_EID, Wx(EidText(eid)), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
     FitEid(eidEdit);
     m_pSex = MakeSexChoice(this, sex);
-    AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO_LABEL)), m_pTattoo);
-    AddRow(this, grid, Wx(WyndraceString(IDS_EID_LABEL)), eidEdit);
+    AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO)), m_pTattoo);
+    AddRow(this, grid, Wx(WyndraceString(IDS_ELECTRONIC_ID)), eidEdit);
     AddRow(this, grid, "Sex", m_pSex);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
@@ -145,7 +143,7 @@ CMapSheep::CMapSheep(wxWindow* parent, IDownloadDocument& doc, const WString& ei
         new wxTextCtrl(this, IDC_DL_EID, Wx(eidText), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
     FitEid(eidEdit);
     auto* eidRow = new wxBoxSizer(wxHORIZONTAL);
-    eidRow->Add(new wxStaticText(this, wxID_ANY, Wx(WyndraceString(IDS_EID_LABEL))), 0,
+    eidRow->Add(new wxStaticText(this, wxID_ANY, Wx(WyndraceString(IDS_ELECTRONIC_ID))), 0,
                 wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
     eidRow->Add(eidEdit, 1);
     top->Add(eidRow, 0, wxEXPAND | wxALL, 10);
@@ -163,7 +161,7 @@ CMapSheep::CMapSheep(wxWindow* parent, IDownloadDocument& doc, const WString& ei
     top->Add(m_pCreateRadio, 0, wxLEFT | wxRIGHT, 10);
     auto* grid = new wxFlexGridSizer(2, 5, 5);
     grid->AddGrowableCol(1);
-    AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO_LABEL)), m_pTattoo);
+    AddRow(this, grid, Wx(WyndraceString(IDS_TATTOO)), m_pTattoo);
     AddRow(this, grid, "Sex", m_pSex);
     top->Add(grid, 0, wxEXPAND | wxALL, 10);
     auto* buttons = CreateStdDialogButtonSizer(wxOK | wxCANCEL);

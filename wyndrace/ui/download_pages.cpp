@@ -26,8 +26,6 @@ constexpr unsigned IDS_REVIEW_ERRORS = 41;
 constexpr unsigned IDS_APPLY_TITLE = 42;
 constexpr unsigned IDS_APPLY_SUBTITLE = 43;
 constexpr unsigned IDS_UPDATING = 46;
-constexpr unsigned IDS_EID_COLUMN = 52;
-constexpr unsigned IDS_TATTOO_COLUMN = 53;
 
 // Nothing to do, confirmed (a tick), declined (a cross), question open (the question mark the
 // page's header asks the user to look for).
@@ -69,8 +67,8 @@ void CDownloadWizard11::OnCreateControls(wxPanel* panel) {
     m_pList = new wxListCtrl(panel, IDC_DL_LIST, wxDefaultPosition, wxSize(360, 200),
                              wxLC_REPORT | wxLC_SINGLE_SEL);
     m_pList->SetImageList(&m_images, wxIMAGE_LIST_SMALL);
-    m_pList->AppendColumn(Wx(WyndraceString(IDS_EID_COLUMN)));
-    m_pList->AppendColumn(Wx(WyndraceString(IDS_TATTOO_COLUMN)));
+    m_pList->AppendColumn(Wx(WyndraceString(IDS_ELECTRONIC_ID)));
+    m_pList->AppendColumn(Wx(WyndraceString(IDS_TATTOO)));
     m_pOnlyErrors = new wxCheckBox(panel, IDC_DL_ONLY_ERRORS, "Only show records with errors");
     top->Add(m_pList, 1, wxEXPAND | wxALL, 5);
     top->Add(m_pOnlyErrors, 0, wxALL, 5);
