@@ -63,6 +63,11 @@ CSheep* CSheepDoc::GetSheepAt(int index) const {
 }
 
 bool CSheepDoc::FindSheepIndex(const WString& key, int* index) const {
+    // An import or a download adds animals mostly in key order: past the last, no search is needed.
+    if (!m_flock.empty() && CompareNoCase(key, m_flock.back()->GetTattoo()) > 0) {
+        *index = GetSheepCount();
+        return false;
+    }
     CCvlWaitCursor wait;
     CMidpointResult r = MidpointSearch(
         GetSheepCount(), [&](int i) { return CompareNoCase(key, m_flock[size_t(i)]->GetTattoo()); });

@@ -44,17 +44,57 @@ void AssignMadeXMLString(WString& s, std::string_view utf8) {
     }
 }
 
-// The same, faster: almost every name, value and text of an exchange file is ASCII on one line,
-// which is copied as it is.
+// What an ASCII text holds, looked at eight bytes at a time.
+enum class AsciiText { Plain, LineEnds, Other };
+AsciiText ClassifyAscii(std::string_view text) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    const auto hasByte = [](uint64_t word, uint8_t byte) {
+        const uint64_t x = word ^ (kOnes * byte);
+        return ((x - kOnes) & ~x & kHigh) != 0;
+    };
+    bool lineEnds = false;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & kHigh) return AsciiText::Other;
+        lineEnds = lineEnds || hasByte(word, '\r') || hasByte(word, '\n');
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) return AsciiText::Other;
+        lineEnds = lineEnds || c == '\r' || c == '\n';
+    }
+    return lineEnds ? AsciiText::LineEnds : AsciiText::Plain;
+}
+
+// The same, faster: almost every name, value and text of an exchange file is ASCII, most of it on
+// one line, and the text around child elements is a line end.
 void AssignXMLString(WString& out, std::string_view utf8) {
-    for (const char c : utf8) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
+    switch (ClassifyAscii(utf8)) {
+        case AsciiText::Other:
             AssignMadeXMLString(out, utf8);
             return;
-        }
+        case AsciiText::LineEnds:
+            out.clear();
+            for (size_t i = 0; i < utf8.size(); ++i) {
+                const char c = utf8[i];
+                if (c == '\r' || c == '\n') {
+                    out += u"\r\n";
+                    if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+                } else {
+                    out.push_back(char16_t(c));
+                }
+            }
+            return;
+        case AsciiText::Plain:
+            break;
     }
     out.resize(utf8.size());
-    std::copy(utf8.begin(), utf8.end(), out.begin());
+    char16_t* to = out.data();
+    const auto* from = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (size_t i = 0; i < utf8.size(); ++i) to[i] = from[i];
 }
 
 // Without entity substitution the parser hands an ampersand in an attribute value on as "&#38;";
@@ -239,17 +279,28 @@ CXmlReader::CXmlReader(int mode, IXmlImportOwner* owner, IFlockDocument* documen
 CXmlReader::~CXmlReader() = default;
 
 const WString& CXmlReader::Name(const unsigned char* utf8) {
-    // The parser hands each name on from its dictionary, so a name is mostly at the same address as
-    // before; the bytes are compared too, so a name at a reused address is never mistaken. A slot
-    // taken by another name is overwritten: the name returned last stays valid until the next call.
+    // The parser hands each name on from its dictionary, which keeps every name at one address until
+    // the parse ends: a dictionary name found at its address is that name. Any other name is compared
+    // by its bytes too, so a name at a reused address is never mistaken. When every probed slot is
+    // taken the first is overwritten: the name returned last stays valid until the next call.
     const char* bytes = reinterpret_cast<const char*>(utf8);
     const auto address = reinterpret_cast<uintptr_t>(utf8);
-    NameSlot& slot = m_names[((address >> 3) ^ (address >> 11)) % m_names.size()];
-    if (slot.address != utf8 || std::strcmp(slot.utf8.c_str(), bytes) != 0) {
-        slot.address = utf8;
-        slot.utf8 = bytes;
-        AssignMadeXMLString(slot.wide, bytes);
+    const size_t home = (address >> 3) ^ (address >> 11);
+    NameSlot* free = nullptr;
+    for (size_t probe = 0; probe < kNameProbes; ++probe) {
+        NameSlot& slot = m_names[(home + probe) % m_names.size()];
+        if (slot.address == utf8 && (slot.owned || std::strcmp(slot.utf8.c_str(), bytes) == 0)) return slot.wide;
+        if (!slot.address) {
+            free = &slot;
+            break;
+        }
     }
+    NameSlot& slot = free ? *free : m_names[home % m_names.size()];
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(m_pContext);
+    slot.address = utf8;
+    slot.owned = ctxt && ctxt->dict && xmlDictOwns(ctxt->dict, utf8) == 1;
+    slot.utf8 = bytes;
+    AssignMadeXMLString(slot.wide, bytes);
     return slot.wide;
 }
 
@@ -291,6 +342,8 @@ bool CXmlReader::Run(std::string_view text, const std::string* path) {
     sax.startElementNs = &Callbacks::OnStart;
     sax.endElementNs = &Callbacks::OnEnd;
     sax.characters = &Callbacks::OnCharacters;
+    // White space between elements is text like any other: the parser need not tell it apart.
+    sax.ignorableWhitespace = &Callbacks::OnCharacters;
     sax.cdataBlock = &Callbacks::OnCharacters;
     sax.internalSubset = &Callbacks::OnDoctype;
     sax.serror = &Callbacks::OnError;

@@ -79,6 +79,7 @@ public:
     void PushObject(CRefPtr<CXMLObject> object) override;
     CRefPtr<CXMLObject> TakeLastObject() override;
     int GetMode() const override { return m_nMode; }
+    CXMLObjectStack* GetObjectStack() override { return this; }
 
     // The attributes of the element being started (local name -> value, as read).
     const CXMLAttributes& GetAttributes() const { return m_attributes; }
@@ -100,10 +101,12 @@ private:
     CXMLAttributes m_spareAttributes;
     struct NameSlot {
         const void* address = nullptr;
+        bool owned = false;  // the parser's dictionary holds the name for the whole parse
         std::string utf8;
         WString wide;
     };
-    std::array<NameSlot, 64> m_names;
+    static constexpr size_t kNameProbes = 8;
+    std::array<NameSlot, 128> m_names;
     std::string m_text;  // as read; its line ends are made CR LF when it is handed on
     WString m_wideText;  // the text handed on
     std::vector<CRefPtr<CXMLObject>> m_stack;

@@ -19,7 +19,8 @@ public:
     CPackedTexts& operator=(CPackedTexts&&) noexcept = default;
 
     // An empty list and a list of one empty text differ.
-    void Assign(const std::vector<WString>& texts);
+    void Assign(const std::vector<WString>& texts) { Assign(texts.data(), texts.size()); }
+    void Assign(const WString* texts, size_t count);
     // Puts text at position i, the list growing with empty texts up to it.
     void Set(size_t i, WStringView text);
     size_t size() const { return m_block ? Header(0) : 0; }
@@ -43,4 +44,20 @@ private:
     size_t Units() const;
 
     std::unique_ptr<char16_t[]> m_block;
+};
+
+// Texts put in place one by one, as CPackedTexts::Set does, then packed in one block: a record read
+// text by text does not make a new block for each. The storage is kept from one record to the next.
+class CPackedTextsBuilder {
+public:
+    void Clear() { m_used = 0; }
+    void Set(size_t i, WStringView text);
+    bool empty() const { return m_used == 0; }
+    // Sets the texts on the list as Set would have, in one piece when the list is empty; then clears.
+    void MoveTo(CPackedTexts& texts);
+
+private:
+    std::vector<WString> m_texts;
+    std::vector<bool> m_set;  // put by Set, not a gap filled
+    size_t m_used = 0;
 };

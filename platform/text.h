@@ -29,7 +29,8 @@ WString ToLower(WStringView s);
 // the flock's key order and every text column use it. Returns <0, 0, >0.
 int CompareNoCase(WStringView a, WStringView b);
 inline bool EqualsNoCase(WStringView a, WStringView b) {
-    return CompareNoCase(a, b) == 0;
+    // The mapping is one unit for one: texts of two lengths are never equal.
+    return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 // Ordinal comparison, with regard to case. Returns <0, 0, >0.
 int CompareOrdinal(WStringView a, WStringView b);

@@ -1,8 +1,10 @@
 #include "records/event.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "abi/breed_abi.h"
@@ -29,7 +31,7 @@ constexpr long kMaxParameterId = 255;
 
 template <class PFN>
 PFN GetProc(IFlockDocument* doc, const char* name) {
-    return doc ? reinterpret_cast<PFN>(doc->GetBreedProc(name)) : nullptr;
+    return reinterpret_cast<PFN>(GetScopedBreedProc(doc, name));
 }
 
 // The template text of a code (two-call fetch); false when the plug-in gives none.
@@ -77,10 +79,29 @@ thread_local CEventTextScope* t_textScope = nullptr;
 
 struct CEventTextScope::Cache {
     std::map<std::pair<IFlockDocument*, uint32_t>, CodeText> codes;
+    // The codes met last, in front of the map (whose entries stay where they are).
+    struct Recent {
+        IFlockDocument* doc = nullptr;
+        uint32_t code = 0;
+        const CodeText* text = nullptr;
+    };
+    std::array<Recent, 64> recent;
     IFlockDocument* namesDocument = nullptr;
-    std::map<WString, uint32_t, std::less<>> codesByName;  // namesDocument's
+    std::unordered_map<WString, uint32_t> codesByName;  // namesDocument's
+    struct RecentName {
+        WString name;
+        uint32_t code = 0;
+        bool used = false;
+    };
+    std::array<RecentName, 32> recentNames;  // namesDocument's, in front of the map
     std::optional<int32_t> pounds;
     std::optional<long> utcOffset;
+    struct Proc {
+        IFlockDocument* doc;
+        std::string name;
+        void* proc;
+    };
+    std::vector<Proc> procs;  // a handful
 };
 
 CEventTextScope::CEventTextScope() : m_pCache(std::make_unique<Cache>()), m_pOuter(t_textScope) {
@@ -96,9 +117,13 @@ namespace {
 // The code's text, from the scope's cache when one is open.
 const CodeText& LookupCodeText(IFlockDocument* doc, uint32_t code, CodeText& local) {
     if (CEventTextScope* scope = CEventTextScope::Current()) {
-        auto& codes = scope->GetCache().codes;
+        CEventTextScope::Cache& cache = scope->GetCache();
+        auto& recent = cache.recent[code % cache.recent.size()];
+        if (recent.text && recent.doc == doc && recent.code == code) return *recent.text;
+        auto& codes = cache.codes;
         auto it = codes.find({doc, code});
         if (it == codes.end()) it = codes.emplace(std::make_pair(doc, code), GetCodeText(doc, code)).first;
+        recent = {doc, code, &it->second};
         return it->second;
     }
     local = GetCodeText(doc, code);
@@ -117,6 +142,20 @@ int32_t WeightInPounds() {
 
 CEventTextScope* CEventTextScope::Current() {
     return t_textScope;
+}
+
+void* CEventTextScope::BreedProc(IFlockDocument* doc, const char* name) {
+    for (const Cache::Proc& p : m_pCache->procs)
+        if (p.doc == doc && p.name == name) return p.proc;
+    void* proc = doc->GetBreedProc(name);
+    m_pCache->procs.push_back({doc, name, proc});
+    return proc;
+}
+
+void* GetScopedBreedProc(IFlockDocument* doc, const char* name) {
+    if (!doc) return nullptr;
+    CEventTextScope* scope = CEventTextScope::Current();
+    return scope ? scope->BreedProc(doc, name) : doc->GetBreedProc(name);
 }
 
 long CEventTextScope::UtcOffsetSeconds() {
@@ -146,10 +185,17 @@ uint32_t GetEventCodeFromPlugIn(IFlockDocument* doc, const WString& name) {
     CEventTextScope::Cache& cache = scope->GetCache();
     if (cache.namesDocument != doc) {
         cache.codesByName.clear();
+        cache.recentNames.fill({});
         cache.namesDocument = doc;
     }
+    const size_t slot = name.empty() ? 0 : (name.size() * 31 + name.front() + name.back() * 7u);
+    auto& recent = cache.recentNames[slot % cache.recentNames.size()];
+    if (recent.used && recent.name == name) return recent.code;
     auto it = cache.codesByName.find(name);
     if (it == cache.codesByName.end()) it = cache.codesByName.emplace(name, ask()).first;
+    recent.name = name;
+    recent.code = it->second;
+    recent.used = true;
     return it->second;
 }
 
@@ -186,10 +232,12 @@ CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CX
       m_dtEdited(COleDateTime::Null()) {
     EnableAutomation();
     IFlockDocument* doc = handler ? handler->GetDocument() : nullptr;
+    if (handler) handler->PendingParameters().Clear();
     // The clock is read only for an element without its stamp: a file has one on every event.
     const bool stamped = std::any_of(attributes.begin(), attributes.end(),
                                      [](const auto& attribute) { return attribute.first == u"Created"; });
     if (!stamped) m_dtCreated = NowUtc();
+    const WString* created = nullptr;
     for (const auto& [name, value] : attributes) {
         if (EqualsNoCase(name, u"Type")) {
             m_nCode = GetEventCodeFromPlugIn(doc, value);
@@ -198,8 +246,12 @@ CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CX
                 if (ok) *ok = false;
                 return;
             }
+            created = &value;
         } else if (name == u"Edited") {
-            if (!ParseXMLDate(handler, name, value, &m_dtEdited)) {
+            // An event not edited since it was made has both stamps alike.
+            if (created && value == *created) {
+                m_dtEdited = m_dtCreated;
+            } else if (!ParseXMLDate(handler, name, value, &m_dtEdited)) {
                 if (ok) *ok = false;
                 return;
             }
@@ -265,16 +317,23 @@ bool CEvent::IsAddressCode(uint32_t code) {
 }
 
 WString CEvent::FormatText(bool includeDate) const {
+    WString result;
+    if (includeDate) result = m_dtDate.Format("%x") + u'\t';
+    AppendText(result);
+    return result;
+}
+
+void CEvent::AppendText(WString& result) const {
     IFlockDocument* doc = GetDocument();
     CodeText local;
     const CodeText& code = LookupCodeText(doc, m_nCode, local);
     const int n = code.count;
     const WString& templ = code.templ;
 
-    WString result;
-    if (includeDate) result = m_dtDate.Format("%x") + u'\t';
-
-    if (n == 0) return result + templ;
+    if (n == 0) {
+        result += templ;
+        return;
+    }
 
     if (m_nCode == EVENT_WEIGHED) {
         const int32_t pounds = WeightInPounds();
@@ -287,7 +346,7 @@ WString CEvent::FormatText(bool includeDate) const {
             result += pounds ? u" lb" : u" kg";
         }
         if (p != WString::npos) result.append(templ, p + 2, WString::npos);
-        return result;
+        return;
     }
 
     size_t last = 0;
@@ -312,7 +371,6 @@ WString CEvent::FormatText(bool includeDate) const {
         last = p + placeholder.size();
     }
     if (last < templ.size()) result.append(templ, last, WString::npos);
-    return result;
 }
 
 int CEvent::Compare(const CEvent& other) const {
@@ -328,7 +386,11 @@ int CEvent::Compare(const CEvent& other, std::optional<WString>& text) const {
         ((a.GetStatus() == COleDateTime::valid && a.m_dt == b.m_dt) || a.GetStatus() == COleDateTime::null);
     if (sameDay) {
         if (!text) text = FormatText(false);
-        const int c = CompareOrdinal(*text, other.FormatText(false));
+        // A sorted insert compares with several events: their texts are made in one buffer.
+        thread_local WString otherText;
+        otherText.clear();
+        other.AppendText(otherText);
+        const int c = CompareOrdinal(*text, otherText);
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     if (a.GetStatus() == COleDateTime::valid && b.GetStatus() == COleDateTime::valid && a.m_dt < b.m_dt)
@@ -431,10 +493,14 @@ bool CEvent::OnEndElement(CXMLContentHandler* handler, const WString& name, cons
     if (EqualsNoCase(name, u"Parameter")) {
         const int index = handler ? handler->ParameterIndex() : 0;
         if (index < 0 || index > kMaxParameterId) return false;
-        m_arrParameters.Set(static_cast<size_t>(index), text);
+        if (handler)
+            handler->PendingParameters().Set(static_cast<size_t>(index), text);
+        else
+            m_arrParameters.Set(static_cast<size_t>(index), text);
         return true;
     }
     if (EqualsNoCase(name, GetElementName())) {
+        if (handler) handler->PendingParameters().MoveTo(m_arrParameters);
         OnElementComplete(handler, text);
         return handler ? handler->PopObject(name, text) : true;
     }

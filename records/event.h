@@ -57,6 +57,8 @@ public:
     static CEventTextScope* Current();
     // The zone's offset, taken once for the scope: a reading converts every stamp with it.
     long UtcOffsetSeconds();
+    // The document's breed export, looked up once for the scope.
+    void* BreedProc(IFlockDocument* doc, const char* name);
     struct Cache;
     Cache& GetCache() { return *m_pCache; }
 
@@ -64,6 +66,9 @@ private:
     std::unique_ptr<Cache> m_pCache;
     CEventTextScope* m_pOuter;
 };
+
+// The document's breed export; from the open scope's cache when there is one.
+void* GetScopedBreedProc(IFlockDocument* doc, const char* name);
 
 class CEvent : public CXMLObject {
     DECLARE_SERIAL(CEvent)
@@ -108,6 +113,9 @@ public:
     bool IsSystemEvent() const;
     // The display text through the plug-in's template.
     WString FormatText(bool includeDate) const;
+    // The text without the date, added to result; a template the parameters do not fit replaces
+    // all of result with the error.
+    void AppendText(WString& result) const;
     // The order of an animal's events (not a strict weak order: never hand it to a sort).
     int Compare(const CEvent& other) const;
     // The same, with this event's text made once for many comparisons (text holds it once made).

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <typeinfo>
 
 #include "platform/object.h"
 #include "platform/oledate.h"
@@ -27,7 +28,7 @@ namespace record_xml {
 
 // The stack of the reader behind handler; null when the reader keeps none.
 inline CXMLObjectStack* ObjectStack(CXMLContentHandler* handler) {
-    return dynamic_cast<CXMLObjectStack*>(handler);
+    return handler ? handler->GetObjectStack() : nullptr;
 }
 
 // Takes the finished child off the reader's stack as a T; null when the top is no T (it then stays).
@@ -36,7 +37,8 @@ CRefPtr<T> TakeFinished(CXMLContentHandler* handler) {
     CXMLObjectStack* stack = ObjectStack(handler);
     if (!stack) return nullptr;
     CRefPtr<CXMLObject> last = stack->TakeLastObject();
-    auto* typed = dynamic_cast<T*>(last.Get());
+    // The exact type is the usual case, and far cheaper to check than a cast through the hierarchy.
+    T* typed = last && typeid(*last) == typeid(T) ? static_cast<T*>(last.Get()) : dynamic_cast<T*>(last.Get());
     if (!typed) {
         if (last) stack->PushObject(std::move(last));
         return nullptr;

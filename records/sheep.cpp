@@ -594,19 +594,27 @@ bool CSheep::AddEvent(CEvent* event, bool stamp) {
     event->SetOwner(this);
     int position = 0;
     if (!m_events.empty()) {
-        int low = 0, high = GetEventCount() - 1, middle = 0, c = 0;
         std::optional<WString> text;
-        do {
-            middle = (low + high) / 2;
-            c = event->Compare(*m_events[static_cast<size_t>(middle)], text);
-            if (c != -1) {
-                low = middle + 1;
-                if (c == 0) break;
-            } else {
-                high = middle - 1;
+        // Events mostly come in their order (a file, a download, a new one today): one comparison
+        // with the last settles those.
+        int high = GetEventCount() - 1;
+        int c = event->Compare(*m_events[static_cast<size_t>(high)], text);
+        if (c != -1) {
+            position = high + 1;
+        } else {
+            int low = 0, middle = 0;
+            for (--high; low <= high;) {
+                middle = (low + high) / 2;
+                c = event->Compare(*m_events[static_cast<size_t>(middle)], text);
+                if (c != -1) {
+                    low = middle + 1;
+                    if (c == 0) break;
+                } else {
+                    high = middle - 1;
+                }
             }
-        } while (low <= high);
-        position = c != -1 ? middle + 1 : middle;
+            position = c != -1 ? middle + 1 : middle;
+        }
     }
     return InsertEventAt(position, event, stamp);
 }
@@ -776,7 +784,7 @@ CEvent* CSheep::FindEventOnDate(uint32_t code, const COleDateTime& day, int& ind
 
 void CSheep::CallBreedEventHook(const char* exportName, CEvent* event) {
     if (!m_pDocument) return;
-    auto hook = reinterpret_cast<PFN_CVLOnAddBreedEvent>(m_pDocument->GetBreedProc(exportName));
+    auto hook = reinterpret_cast<PFN_CVLOnAddBreedEvent>(GetScopedBreedProc(m_pDocument, exportName));
     if (!hook) return;
     CRecordInterface<ISheep> sheep(this, IID_ISheep);
     CRecordInterface<IEvent> dual(event, IID_IEvent);

@@ -8,6 +8,7 @@
 #include "platform/message_help.h"
 #include "platform/strings.h"
 #include "records/event.h"
+#include "records/record_xml.h"
 
 IMPLEMENT_DYNCREATE(CXMLObject, CCmdTarget)
 
@@ -25,6 +26,10 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
         s.replace(pos, from.size(), to);
 }
 }  // namespace
+
+CXMLObjectStack* CXMLContentHandler::GetObjectStack() {
+    return dynamic_cast<CXMLObjectStack*>(this);
+}
 
 CXMLObject::CXMLObject() = default;
 

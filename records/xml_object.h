@@ -9,9 +9,11 @@
 
 #include "platform/automation/cmdtarget.h"
 #include "platform/oledate.h"
+#include "platform/packed_texts.h"
 #include "platform/text.h"
 
 class IFlockDocument;
+class CXMLObjectStack;
 
 // An element's attributes in document order: (name, value).
 using CXMLAttributes = std::vector<std::pair<WString, WString>>;
@@ -28,12 +30,17 @@ public:
     virtual IFlockDocument* GetDocument() = 0;
     // The position that the next Parameter element's text goes to; one for the whole reader.
     int& ParameterIndex() { return m_nParameterIndex; }
+    // The Parameter texts of the event being read, put on it when its element ends.
+    CPackedTextsBuilder& PendingParameters() { return m_pendingParameters; }
+    // The reader's stack of records under construction; null when it keeps none.
+    virtual CXMLObjectStack* GetObjectStack();
 
 protected:
     ~CXMLContentHandler() = default;
 
 private:
     int m_nParameterIndex = 0;
+    CPackedTextsBuilder m_pendingParameters;
 };
 
 class CXMLObject : public CCmdTarget {

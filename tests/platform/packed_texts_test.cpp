@@ -79,4 +79,42 @@ TEST(PackedTexts, SetMatchesTheVectorForm) {
     EXPECT_EQ(self.ToVector(), (std::vector<WString>{u"second", u"second", u"first"}));
 }
 
+// Texts put through the builder give the list that the same Sets one by one would, on an empty list
+// and on one that had texts; what one record left in the builder never reaches the next.
+TEST(PackedTexts, BuilderMatchesSetOneByOne) {
+    struct Case {
+        std::vector<WString> before;
+        std::vector<std::pair<size_t, WString>> sets;
+    };
+    const Case cases[] = {
+        {{}, {{0, u"Red"}, {1, u"0042"}}},
+        {{}, {{3, u"x"}, {1, u"y"}, {1, u"z"}}},
+        {{}, {{0, u""}}},
+        {{u"a", u"bb", u"ccc"}, {{1, u"B"}}},
+        {{u"a", u"bb"}, {{4, u"e"}, {0, u"A"}}},
+    };
+    CPackedTextsBuilder builder;
+    // A longer record first, so that its texts are left in the builder's storage.
+    builder.Set(0, u"left over");
+    builder.Set(5, u"from before");
+    CPackedTexts first;
+    builder.MoveTo(first);
+    EXPECT_EQ(first.size(), 6u);
+    EXPECT_TRUE(builder.empty());
+    for (const Case& c : cases) {
+        CPackedTexts oneByOne(c.before), built(c.before);
+        for (const auto& [at, text] : c.sets) {
+            oneByOne.Set(at, text);
+            builder.Set(at, text);
+        }
+        builder.MoveTo(built);
+        EXPECT_EQ(built.ToVector(), oneByOne.ToVector()) << "sets " << c.sets.size();
+        EXPECT_TRUE(builder.empty());
+    }
+    // Nothing set leaves the list as it was.
+    CPackedTexts untouched(std::vector<WString>{u"kept"});
+    builder.MoveTo(untouched);
+    EXPECT_EQ(untouched.ToVector(), std::vector<WString>{u"kept"});
+}
+
 }  // namespace

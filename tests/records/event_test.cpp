@@ -290,12 +290,16 @@ TEST_F(EventTest, XmlElementIsReadBack) {
     EXPECT_EQ(event->GetDate().GetStatus(), COleDateTime::null);
     EXPECT_TRUE(event->OnEndElement(&reader, u"Date", u"2003-07-15"));
     EXPECT_EQ(event->GetDate(), kDay);
-    // One Parameter with ID 3 gives four positions, the first three empty.
+    // One Parameter with ID 3 gives four positions, the first three empty; a later one at 1 fills
+    // its gap, and one repeated keeps its last text. They are set when the event's element ends.
     EXPECT_TRUE(event->OnStartChildElement(&reader, u"parameter", {{u"Whatever", u"3"}}));
     EXPECT_TRUE(event->OnEndElement(&reader, u"Parameter", u"x"));
-    EXPECT_EQ(event->GetParameters(), (std::vector<WString>{u"", u"", u"", u"x"}));
+    EXPECT_TRUE(event->OnStartChildElement(&reader, u"Parameter", {{u"ID", u"1"}}));
+    EXPECT_TRUE(event->OnEndElement(&reader, u"Parameter", u"y"));
+    EXPECT_TRUE(event->OnEndElement(&reader, u"Parameter", u"z"));
     EXPECT_TRUE(event->OnEndElement(&reader, u"Unknown", u""));
     EXPECT_TRUE(event->OnEndElement(&reader, u"Event", u""));
+    EXPECT_EQ(event->GetParameters(), (std::vector<WString>{u"", u"z", u"", u"x"}));
     EXPECT_EQ(reader.popped, std::vector<WString>{u"Event"});
     EXPECT_EQ(reader.errorNumber, 0u);
 }
