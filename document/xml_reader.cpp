@@ -215,21 +215,24 @@ struct CXmlReader::Callbacks {
         CXmlReader& self = Self(ctx);
         if (self.m_failure.failed) return;
         self.m_text.clear();
-        self.ClearAttributes();
-        for (int i = 0; i < nAttributes; ++i) {
+        const size_t count = static_cast<size_t>(std::max(nAttributes, 0));
+        CXMLAttributes& list = self.m_attributeLists[std::min(count, self.m_attributeLists.size() - 1)];
+        // Only the last list, for elements with more attributes than the others take, changes length.
+        if (list.size() != count) list.resize(count);
+        for (size_t i = 0; i < count; ++i) {
             const xmlChar** a = attributes + 5 * i;
-            auto& attribute = self.NewAttribute();
-            attribute.first = self.Name(a[0]);
-            AssignAttributeValue(attribute.second, a[3], a[4]);
+            list[i].first = self.Name(a[0]);
+            AssignAttributeValue(list[i].second, a[3], a[4]);
         }
+        self.m_pAttributes = &list;
         const WString& name = self.Name(localname);
         bool ok = true;
         if (!self.m_stack.empty()) {
             // Held by the stack throughout: a start only ever pushes.
             CXMLObject* top = self.m_stack.back().Get();
-            ok = top->OnStartChildElement(&self, name, self.m_attributes);
+            ok = top->OnStartChildElement(&self, name, list);
         } else if (self.m_pOwner) {
-            ok = self.m_pOwner->OnResponseElement(self, name, self.m_attributes);
+            ok = self.m_pOwner->OnResponseElement(self, name, list);
         }
         if (!ok) Refused(self, name);
     }
@@ -242,7 +245,11 @@ struct CXmlReader::Callbacks {
         if (self.m_stack.empty()) {
             if (self.m_pOwner) ok = self.m_pOwner->OnImportElement(self, name);
         } else {
-            CRefPtr<CXMLObject> top = self.m_stack.back();
+            CXMLObject* top = self.m_stack.back().Get();
+            // Its own end hands the record to its parent, which may drop it: it is held until its
+            // hook returns. A child's end leaves it on the stack.
+            CRefPtr<CXMLObject> held;
+            if (EqualsNoCase(name, top->GetElementName())) held = self.m_stack.back();
             AssignXMLString(self.m_wideText, self.m_text);
             ok = top->OnEndElement(&self, name, self.m_wideText);
         }
@@ -302,21 +309,6 @@ const WString& CXmlReader::Name(const unsigned char* utf8) {
     slot.utf8 = bytes;
     AssignMadeXMLString(slot.wide, bytes);
     return slot.wide;
-}
-
-void CXmlReader::ClearAttributes() {
-    // The strings are kept for the next element's attributes, with their storage.
-    while (!m_attributes.empty()) {
-        m_spareAttributes.push_back(std::move(m_attributes.back()));
-        m_attributes.pop_back();
-    }
-}
-
-std::pair<WString, WString>& CXmlReader::NewAttribute() {
-    if (m_spareAttributes.empty()) return m_attributes.emplace_back();
-    m_attributes.push_back(std::move(m_spareAttributes.back()));
-    m_spareAttributes.pop_back();
-    return m_attributes.back();
 }
 
 void CXmlReader::Fail(const WString& text, unsigned helpId) {

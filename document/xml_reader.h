@@ -82,7 +82,7 @@ public:
     CXMLObjectStack* GetObjectStack() override { return this; }
 
     // The attributes of the element being started (local name -> value, as read).
-    const CXMLAttributes& GetAttributes() const { return m_attributes; }
+    const CXMLAttributes& GetAttributes() const { return *m_pAttributes; }
     size_t GetStackDepth() const { return m_stack.size(); }
 
 private:
@@ -91,14 +91,14 @@ private:
     void Fail(const WString& text, unsigned helpId);
     // A name of the parser as handed on; valid until the next call.
     const WString& Name(const unsigned char* utf8);
-    void ClearAttributes();
-    std::pair<WString, WString>& NewAttribute();
 
     int m_nMode;
     IXmlImportOwner* m_pOwner;
     IFlockDocument* m_pDocument;
-    CXMLAttributes m_attributes;
-    CXMLAttributes m_spareAttributes;
+    // The attribute lists by their length (the last for any longer), each kept with its strings'
+    // storage for the next element with as many: an element's list is read in place.
+    std::array<CXMLAttributes, 6> m_attributeLists;
+    const CXMLAttributes* m_pAttributes = &m_attributeLists[0];
     struct NameSlot {
         const void* address = nullptr;
         bool owned = false;  // the parser's dictionary holds the name for the whole parse

@@ -535,6 +535,19 @@ bool IsoFields(WStringView text, int f[6]) {
 
 }  // namespace
 
+bool COleDateTime::ParseIsoDateTime(WStringView text, long shiftSeconds) {
+    int f[6];
+    if (!IsoFields(text, f) || !FieldsValid(f[0], f[1], f[2], f[3], f[4], f[5])) return false;
+    // In whole seconds, encoded once: the value SetDateTime and then Shifted would give.
+    const long long seconds =
+        SerialFromCivil(f[0], f[1], f[2]) * kSecondsPerDay + f[3] * 3600LL + f[4] * 60LL + f[5] + shiftSeconds;
+    const auto dt = EncodeSeconds(seconds);
+    if (!dt) return false;
+    m_dt = *dt;
+    m_status = valid;
+    return true;
+}
+
 bool COleDateTime::ParseDateTime(WStringView text, uint32_t flags) {
     auto fail = [this] {
         m_dt = 0.0;

@@ -78,6 +78,10 @@ public:
     // years fall in 1930..2029. VAR_DATEVALUEONLY drops the time, VAR_TIMEVALUEONLY the date. On
     // failure the date becomes invalid with 0.0 and false is returned.
     bool ParseDateTime(WStringView text, uint32_t flags = 0);
+    // Only "YYYY-MM-DD" or that with " hh:mm:ss" or "Thh:mm:ss", read as ParseDateTime reads them
+    // and moved by shiftSeconds (as UtcToLocal moves a stamp); false, the value unchanged, for any
+    // other text or a date that does not exist or falls outside the years 100..9999 once moved.
+    bool ParseIsoDateTime(WStringView text, long shiftSeconds = 0);
 
     // Days since the epoch in the plain (chronological) scale and back to the stored encoding.
     static double DoubleFromDate(double dt);

@@ -30,7 +30,7 @@ WString ToLower(WStringView s);
 int CompareNoCase(WStringView a, WStringView b);
 inline bool EqualsNoCase(WStringView a, WStringView b) {
     // The mapping is one unit for one: texts of two lengths are never equal.
-    return a.size() == b.size() && CompareNoCase(a, b) == 0;
+    return a.size() == b.size() && (a == b || CompareNoCase(a, b) == 0);
 }
 // Ordinal comparison, with regard to case. Returns <0, 0, >0.
 int CompareOrdinal(WStringView a, WStringView b);

@@ -55,7 +55,15 @@ COleDateTime NowUtc() {
 struct CodeText {
     int count = 0;  // the parameter count (-1: a list of any length)
     WString templ;
+    // Where "%1", "%2", ... first stand in templ (npos: nowhere), for the first counts.
+    std::vector<size_t> placeholders;
 };
+
+WString Placeholder(int k) {
+    WString placeholder(1, u'%');
+    for (const char digit : std::to_string(k)) placeholder.push_back(char16_t(digit));
+    return placeholder;
+}
 
 CodeText GetCodeText(IFlockDocument* doc, uint32_t code) {
     auto getText = GetProc<PFN_CVLGetText>(doc, "CVLGetText");
@@ -65,6 +73,7 @@ CodeText GetCodeText(IFlockDocument* doc, uint32_t code) {
     text.count = getCount ? static_cast<int>(static_cast<int32_t>(getCount(static_cast<int32_t>(code)))) : 0;
     if (!GetTemplate(getText, code, text.templ))
         text.templ = FormatW("Failed to retrieve message for Event %d", static_cast<int>(code));
+    for (int k = 1; k <= std::min(text.count, 64); ++k) text.placeholders.push_back(text.templ.find(Placeholder(k)));
     return text;
 }
 
@@ -88,12 +97,17 @@ struct CEventTextScope::Cache {
     std::array<Recent, 64> recent;
     IFlockDocument* namesDocument = nullptr;
     std::unordered_map<WString, uint32_t> codesByName;  // namesDocument's
-    struct RecentName {
-        WString name;
-        uint32_t code = 0;
+    // Weights shown last: the stored text and what it showed as, with the settings it showed under.
+    struct Weight {
+        WString stored;
+        int32_t pounds = 0;
+        int decimals = 0;
+        WString shown;
         bool used = false;
     };
-    std::array<RecentName, 32> recentNames;  // namesDocument's, in front of the map
+    std::array<Weight, 64> weights;
+    // namesDocument's names met last, in front of the map (whose entries stay where they are).
+    std::array<const std::pair<const WString, uint32_t>*, 64> recentNames{};
     std::optional<int32_t> pounds;
     std::optional<long> utcOffset;
     struct Proc {
@@ -128,6 +142,29 @@ const CodeText& LookupCodeText(IFlockDocument* doc, uint32_t code, CodeText& loc
     }
     local = GetCodeText(doc, code);
     return local;
+}
+
+// A stored weight as shown in the unit the user reads; formatting it costs more than the rest of a
+// weighing's text, so a reading keeps the last ones.
+void AppendWeight(WString& result, int32_t pounds, WStringView stored) {
+    const CSheepAppServices& services = CSheepAppServices::Get();
+    CEventTextScope* scope = CEventTextScope::Current();
+    if (!scope) {
+        result += services.FormatMeasurement(&pounds, WString(stored));
+        return;
+    }
+    const int decimals = services.GetDecimalPlaces();
+    size_t slot = stored.size();
+    for (const char16_t c : stored) slot = slot * 31 + c;
+    auto& weight = scope->GetCache().weights[slot % 64];
+    if (!weight.used || weight.pounds != pounds || weight.decimals != decimals || weight.stored != stored) {
+        weight.stored.assign(stored);
+        weight.pounds = pounds;
+        weight.decimals = decimals;
+        weight.shown = services.FormatMeasurement(&pounds, stored);
+        weight.used = true;
+    }
+    result += weight.shown;
 }
 
 int32_t WeightInPounds() {
@@ -185,17 +222,16 @@ uint32_t GetEventCodeFromPlugIn(IFlockDocument* doc, const WString& name) {
     CEventTextScope::Cache& cache = scope->GetCache();
     if (cache.namesDocument != doc) {
         cache.codesByName.clear();
-        cache.recentNames.fill({});
+        cache.recentNames.fill(nullptr);
         cache.namesDocument = doc;
     }
-    const size_t slot = name.empty() ? 0 : (name.size() * 31 + name.front() + name.back() * 7u);
+    size_t slot = name.size();
+    for (const char16_t c : name) slot = slot * 31 + c;
     auto& recent = cache.recentNames[slot % cache.recentNames.size()];
-    if (recent.used && recent.name == name) return recent.code;
+    if (recent && recent->first == name) return recent->second;
     auto it = cache.codesByName.find(name);
     if (it == cache.codesByName.end()) it = cache.codesByName.emplace(name, ask()).first;
-    recent.name = name;
-    recent.code = it->second;
-    recent.used = true;
+    recent = &*it;
     return it->second;
 }
 
@@ -233,10 +269,6 @@ CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CX
     EnableAutomation();
     IFlockDocument* doc = handler ? handler->GetDocument() : nullptr;
     if (handler) handler->PendingParameters().Clear();
-    // The clock is read only for an element without its stamp: a file has one on every event.
-    const bool stamped = std::any_of(attributes.begin(), attributes.end(),
-                                     [](const auto& attribute) { return attribute.first == u"Created"; });
-    if (!stamped) m_dtCreated = NowUtc();
     const WString* created = nullptr;
     for (const auto& [name, value] : attributes) {
         if (EqualsNoCase(name, u"Type")) {
@@ -261,6 +293,8 @@ CEvent::CEvent(CXMLContentHandler* handler, const WString& elementName, const CX
             return;
         }
     }
+    // The clock is read only for an element without its stamp: a file has one on every event.
+    if (!created) m_dtCreated = NowUtc();
 }
 
 CEvent::~CEvent() = default;
@@ -342,7 +376,7 @@ void CEvent::AppendText(WString& result) const {
         const size_t head = p == WString::npos ? templ.size() : p;
         result.append(templ, 0, head);
         if (!m_arrParameters.empty()) {
-            result += CSheepAppServices::Get().FormatMeasurement(&pounds, WString(m_arrParameters[0]));
+            AppendWeight(result, pounds, m_arrParameters[0]);
             result += pounds ? u" lb" : u" kg";
         }
         if (p != WString::npos) result.append(templ, p + 2, WString::npos);
@@ -351,9 +385,10 @@ void CEvent::AppendText(WString& result) const {
 
     size_t last = 0;
     for (int k = 1; k <= n; ++k) {
-        WString placeholder(1, u'%');
-        for (const char digit : std::to_string(k)) placeholder.push_back(char16_t(digit));
-        const size_t p = templ.find(placeholder);
+        const size_t known = static_cast<size_t>(k - 1);
+        size_t placeholderSize = 2;
+        for (int rest = k / 10; rest > 0; rest /= 10) ++placeholderSize;
+        const size_t p = known < code.placeholders.size() ? code.placeholders[known] : templ.find(Placeholder(k));
         if (p == WString::npos) {
             result = FormatW("ERROR: Require %d placeholders", n);
             continue;
@@ -368,29 +403,33 @@ void CEvent::AppendText(WString& result) const {
             else
                 result += m_arrParameters[index];
         }
-        last = p + placeholder.size();
+        last = p + placeholderSize;
     }
     if (last < templ.size()) result.append(templ, last, WString::npos);
 }
 
 int CEvent::Compare(const CEvent& other) const {
-    std::optional<WString> text;
+    SortText text;
     return Compare(other, text);
 }
 
-int CEvent::Compare(const CEvent& other, std::optional<WString>& text) const {
+int CEvent::Compare(const CEvent& other, SortText& text) const {
     const COleDateTime& a = m_dtDate;
     const COleDateTime& b = other.m_dtDate;
     const bool sameDay =
         a.GetStatus() == b.GetStatus() &&
         ((a.GetStatus() == COleDateTime::valid && a.m_dt == b.m_dt) || a.GetStatus() == COleDateTime::null);
     if (sameDay) {
-        if (!text) text = FormatText(false);
+        if (!text.made) {
+            text.text.clear();
+            AppendText(text.text);
+            text.made = true;
+        }
         // A sorted insert compares with several events: their texts are made in one buffer.
         thread_local WString otherText;
         otherText.clear();
         other.AppendText(otherText);
-        const int c = CompareOrdinal(*text, otherText);
+        const int c = CompareOrdinal(text.text, otherText);
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     if (a.GetStatus() == COleDateTime::valid && b.GetStatus() == COleDateTime::valid && a.m_dt < b.m_dt)

@@ -118,8 +118,14 @@ public:
     void AppendText(WString& result) const;
     // The order of an animal's events (not a strict weak order: never hand it to a sort).
     int Compare(const CEvent& other) const;
-    // The same, with this event's text made once for many comparisons (text holds it once made).
-    int Compare(const CEvent& other, std::optional<WString>& text) const;
+    // This event's text for many comparisons: made by the first that needs it. The storage may be
+    // kept from one event's comparisons to the next, made set false between them.
+    struct SortText {
+        WString text;
+        bool made = false;
+    };
+    // The same, with this event's text made once for many comparisons.
+    int Compare(const CEvent& other, SortText& text) const;
 
     void Serialize(CArchive& ar) override;
     // The parameter texts lie apart from the event (see PrefetchForStoring in archive.h).

@@ -43,7 +43,8 @@ CRefPtr<T> TakeFinished(CXMLContentHandler* handler) {
         if (last) stack->PushObject(std::move(last));
         return nullptr;
     }
-    return CRefPtr<T>(typed);
+    last.Detach();
+    return CRefPtr<T>::Adopt(typed);
 }
 
 // Pushes a child record; false when the reader keeps no stack.

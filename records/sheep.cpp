@@ -594,7 +594,9 @@ bool CSheep::AddEvent(CEvent* event, bool stamp) {
     event->SetOwner(this);
     int position = 0;
     if (!m_events.empty()) {
-        std::optional<WString> text;
+        // The search ends before the event is inserted (and any hook runs): one buffer serves all.
+        thread_local CEvent::SortText text;
+        text.made = false;
         // Events mostly come in their order (a file, a download, a new one today): one comparison
         // with the last settles those.
         int high = GetEventCount() - 1;
@@ -626,6 +628,8 @@ bool CSheep::InsertEventAt(int index, CEvent* event, bool stamp) {
     if (stamp) StampEdited();
     event->SetOwner(this);
     auto held = CRefPtr<CEvent>::Adopt(event);
+    // An animal has a handful of events at least: fewer steps of growth for each.
+    if (m_events.capacity() == 0) m_events.reserve(8);
     if (index == -1)
         m_events.push_back(std::move(held));
     else

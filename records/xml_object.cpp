@@ -58,9 +58,10 @@ const WString& CXMLObject::GetElementName() const {
 
 namespace {
 // Never destroyed: a record may outlive the statics.
-const std::array<WString, 8>& SharedElementNames() {
-    static const auto* names = new std::array<WString, 8>{
-        u"Event", u"Sheep", u"Lamb", u"Address", u"LambingData", u"TuppingData", u"Attribute", u"Image"};
+const std::array<WString, 9>& SharedElementNames() {
+    static const auto* names = new std::array<WString, 9>{u"Event",       u"Dedov",     u"Sheep",
+                                                          u"Lamb",        u"Address",   u"LambingData",
+                                                          u"TuppingData", u"Attribute", u"Image"};
     return *names;
 }
 }  // namespace
@@ -202,6 +203,17 @@ bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attrib
         *date = COleDateTime::Null();
         return true;
     }
+    CEventTextScope* scope = CEventTextScope::Current();
+    const auto toLocal = [&](const COleDateTime& utc) {
+        return scope ? utc.UtcToLocal(scope->UtcOffsetSeconds()) : utc.UtcToLocal();
+    };
+    // The form the program writes is read straight away.
+    if (COleDateTime parsed;
+        value.size() == 19 && value[10] == u'T' &&
+        parsed.ParseIsoDateTime(value, scope ? scope->UtcOffsetSeconds() : COleDateTime::UtcOffsetNow())) {
+        *date = parsed;
+        return true;
+    }
     // Every stamp of a file is read here: the usual length is copied without an allocation.
     char16_t buffer[32];
     WString longer;
@@ -222,8 +234,7 @@ bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attrib
     COleDateTime parsed;
     if (replaced == 1 && parsed.ParseDateTime(WStringView(text, value.size())) &&
         parsed.GetStatus() == COleDateTime::valid) {
-        CEventTextScope* scope = CEventTextScope::Current();
-        const COleDateTime local = scope ? parsed.UtcToLocal(scope->UtcOffsetSeconds()) : parsed.UtcToLocal();
+        const COleDateTime local = toLocal(parsed);
         if (local.GetStatus() == COleDateTime::valid) {
             *date = local;
             return true;

@@ -398,3 +398,34 @@ TEST(Dates, IsoFormsParseAsTheGeneralParserReadsThem) {
         }
     }
 }
+
+// The exchange file's stamps are read and moved to local time in one step: the same value as the
+// general parser followed by UtcToLocal, and no value at all where either would fail.
+TEST(Dates, IsoStampsReadAndMovedAsParseThenShift) {
+    const char16_t* texts[] = {
+        u"2003-07-15T09:30:05", u"2003-07-15 09:30:05", u"2003-07-15",          u"1899-12-29T06:00:00",
+        u"1850-06-01T00:00:00", u"0100-01-01T00:00:30", u"9999-12-31T23:59:59", u"2003-02-29T10:00:00",
+        u"2003-07-15T24:00:00", u"15/07/2003 09:30:05", u"2003-07-15T09:30",    u"",
+    };
+    for (const char16_t* text : texts) {
+        for (long shift : {0L, 3600L, -3600L, 19800L, -43200L}) {
+            SCOPED_TRACE(WToUtf8(text) + " " + std::to_string(shift));
+            COleDateTime general;
+            const bool parsed = general.ParseDateTime(text) && general.GetStatus() == COleDateTime::valid;
+            const COleDateTime moved = general.UtcToLocal(shift);
+            const size_t size = WStringView(text).size();
+            const bool isoForm = (size == 10 || size == 19) && text[4] == u'-';
+            const bool expected = isoForm && parsed && moved.GetStatus() == COleDateTime::valid;
+            COleDateTime fast(2000, 1, 1, 0, 0, 0);
+            const COleDateTime before = fast;
+            ASSERT_EQ(fast.ParseIsoDateTime(text, shift), expected);
+            if (expected) {
+                EXPECT_EQ(fast.GetStatus(), COleDateTime::valid);
+                EXPECT_EQ(fast.m_dt, moved.m_dt);
+            } else {
+                EXPECT_EQ(fast.m_dt, before.m_dt);
+                EXPECT_EQ(fast.GetStatus(), before.GetStatus());
+            }
+        }
+    }
+}
