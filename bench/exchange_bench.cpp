@@ -33,12 +33,15 @@ namespace {
 
 std::atomic<int64_t> g_live{0};
 std::atomic<int64_t> g_peak{0};
-// The counting costs two atomic operations per block: the timed passes run without it, and the peak
-// is taken in a pass of its own.
+// The counting costs a size look-up and two atomic operations per block: the timed passes run
+// without it, and the peak is taken in a pass of its own.
 std::atomic<bool> g_counting{true};
 
+bool Counting() {
+    return g_counting.load(std::memory_order_relaxed);
+}
+
 void Count(int64_t bytes) {
-    if (!g_counting.load(std::memory_order_relaxed)) return;
     const int64_t now = g_live.fetch_add(bytes, std::memory_order_relaxed) + bytes;
     int64_t peak = g_peak.load(std::memory_order_relaxed);
     while (now > peak && !g_peak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
@@ -48,26 +51,27 @@ void Count(int64_t bytes) {
 void* Allocate(size_t size) {
     void* p = std::malloc(size ? size : 1);
     if (!p) throw std::bad_alloc();
-    Count(int64_t(malloc_usable_size(p)));
+    if (Counting()) Count(int64_t(malloc_usable_size(p)));
     return p;
 }
 
 void Free(void* p) {
     if (!p) return;
-    Count(-int64_t(malloc_usable_size(p)));
+    if (Counting()) Count(-int64_t(malloc_usable_size(p)));
     std::free(p);
 }
 
 // libxml2's own allocations are counted with ours.
 void* XmlMalloc(size_t n) {
     void* p = std::malloc(n ? n : 1);
-    if (p) Count(int64_t(malloc_usable_size(p)));
+    if (p && Counting()) Count(int64_t(malloc_usable_size(p)));
     return p;
 }
 void* XmlRealloc(void* p, size_t n) {
-    const int64_t before = p ? int64_t(malloc_usable_size(p)) : 0;
+    const bool counting = Counting();
+    const int64_t before = counting && p ? int64_t(malloc_usable_size(p)) : 0;
     void* q = std::realloc(p, n);
-    if (q) Count(int64_t(malloc_usable_size(q)) - before);
+    if (q && counting) Count(int64_t(malloc_usable_size(q)) - before);
     return q;
 }
 void XmlFree(void* p) {

@@ -170,8 +170,11 @@ int CSheepDoc::AddSheep(CSheep* sheep, bool makeCurrent) {
         DeleteSheep(index);
         FindSheepIndex(key, &index);
     }
-    if (WString holder; IsEIDHeldByOther(sheep->GetElectronicID(), key, &holder)) {
-        m_droppedEIDs.push_back({key, sheep->GetElectronicID(), holder});
+    // An EID new to the flock (most of a large import's) is filed in the one look-up that finds it new.
+    const uint64_t eid = sheep->GetElectronicID();
+    const bool newEID = eid != 0 && m_eidMap.try_emplace(eid, key).second;
+    if (WString holder; !newEID && IsEIDHeldByOther(eid, key, &holder)) {
+        m_droppedEIDs.push_back({key, eid, holder});
         sheep->StoreElectronicID(0);
     }
     InsertAt(index, sheep);

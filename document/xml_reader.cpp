@@ -72,6 +72,17 @@ AsciiText ClassifyAscii(std::string_view text) {
 // The same, faster: almost every name, value and text of an exchange file is ASCII, most of it on
 // one line, and the text around child elements is a line end.
 void AssignXMLString(WString& out, std::string_view utf8) {
+    // Copied as plain ASCII in one pass, looked at again only when something else turns up.
+    if (out.size() != utf8.size()) out.resize(utf8.size());
+    char16_t* to = out.data();
+    const auto* from = reinterpret_cast<const unsigned char*>(utf8.data());
+    unsigned other = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = from[i];
+        to[i] = c;
+        other |= unsigned(c >= 0x80) | unsigned(c == '\r') | unsigned(c == '\n');
+    }
+    if (!other) return;
     switch (ClassifyAscii(utf8)) {
         case AsciiText::Other:
             AssignMadeXMLString(out, utf8);
@@ -91,10 +102,6 @@ void AssignXMLString(WString& out, std::string_view utf8) {
         case AsciiText::Plain:
             break;
     }
-    out.resize(utf8.size());
-    char16_t* to = out.data();
-    const auto* from = reinterpret_cast<const unsigned char*>(utf8.data());
-    for (size_t i = 0; i < utf8.size(); ++i) to[i] = from[i];
 }
 
 // Without entity substitution the parser hands an ampersand in an attribute value on as "&#38;";
@@ -418,6 +425,9 @@ namespace {
 struct CChecker {
     CXmlCheckResult result;
     const std::string ns = kCvlXmlNamespace;
+    // The parser hands the namespace on from its dictionary, at one address for the whole parse:
+    // once that address has been seen to hold ns, it is not compared again.
+    const xmlChar* nsSeen = nullptr;
     void* ctxt = nullptr;
     int depth = 0;
     bool invalid = false;  // the schema refused something; reported once the namespace is checked
@@ -451,6 +461,7 @@ bool HasForm(std::string_view value, std::string_view form) {
 // The elements typed Date (or OptionalDate, Event's Date), by local name; null for any other.
 const char* DateElement(const xmlChar* localname) {
     static const char* const names[] = {"Date", "BirthDate", "PurchaseDate", "DepartDate", "DateIn", "DateOut"};
+    if (localname[0] != 'D' && localname[0] != 'B' && localname[0] != 'P') return nullptr;
     for (const char* name : names)
         if (std::strcmp(reinterpret_cast<const char*>(localname), name) == 0) return name;
     return nullptr;
@@ -480,16 +491,23 @@ void CheckerRefuseForm(CChecker& c, const std::string& where, std::string_view v
     c.invalid = true;
 }
 
+bool IsOurNamespace(CChecker& c, const xmlChar* uri) {
+    if (!uri) return false;
+    if (uri == c.nsSeen) return true;
+    if (c.ns != reinterpret_cast<const char*>(uri)) return false;
+    auto* parser = static_cast<xmlParserCtxtPtr>(c.ctxt);
+    if (parser && parser->dict && xmlDictOwns(parser->dict, uri) == 1) c.nsSeen = uri;
+    return true;
+}
+
 void CheckerStart(void*, const xmlChar* localname, const xmlChar*, const xmlChar* uri, int nNamespaces,
                   const xmlChar** namespaces, int nAttributes, int, const xmlChar** attributes) {
     CChecker& c = *t_checker;
     ++c.depth;
     c.path.push_back(localname);
-    bool ours = uri && c.ns == reinterpret_cast<const char*>(uri);
-    for (int i = 0; i < nNamespaces; ++i) {
-        const xmlChar* declared = namespaces[2 * i + 1];
-        if (!declared || c.ns != reinterpret_cast<const char*>(declared)) ours = false;
-    }
+    bool ours = IsOurNamespace(c, uri);
+    for (int i = 0; i < nNamespaces; ++i)
+        if (!IsOurNamespace(c, namespaces[2 * i + 1])) ours = false;
     if (!ours) {
         c.result.kind = CXmlCheckResult::WrongNamespace;
         c.result.line = Line(c.ctxt);
@@ -509,7 +527,9 @@ void CheckerStart(void*, const xmlChar* localname, const xmlChar*, const xmlChar
     for (int i = 0; i < nAttributes; ++i) {
         const xmlChar** a = attributes + 5 * i;
         const char* name = reinterpret_cast<const char*>(a[0]);
-        if (a[2] || (std::strcmp(name, "Created") != 0 && std::strcmp(name, "Edited") != 0)) continue;
+        if (a[2] || (name[0] != 'C' && name[0] != 'E') ||
+            (std::strcmp(name, "Created") != 0 && std::strcmp(name, "Edited") != 0))
+            continue;
         const std::string_view value(reinterpret_cast<const char*>(a[3]), size_t(a[4] - a[3]));
         if (!HasForm(value, kStampForm)) {
             CheckerRefuseForm(c, "Element '{" + c.ns + "}" + reinterpret_cast<const char*>(localname) +

@@ -38,7 +38,8 @@ CRefPtr<T> TakeFinished(CXMLContentHandler* handler) {
     if (!stack) return nullptr;
     CRefPtr<CXMLObject> last = stack->TakeLastObject();
     // The exact type is the usual case, and far cheaper to check than a cast through the hierarchy.
-    T* typed = last && typeid(*last) == typeid(T) ? static_cast<T*>(last.Get()) : dynamic_cast<T*>(last.Get());
+    CXMLObject* object = last.Get();
+    T* typed = object && typeid(*object) == typeid(T) ? static_cast<T*>(object) : dynamic_cast<T*>(object);
     if (!typed) {
         if (last) stack->PushObject(std::move(last));
         return nullptr;
