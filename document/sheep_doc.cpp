@@ -177,7 +177,12 @@ int CSheepDoc::AddSheep(CSheep* sheep, bool makeCurrent) {
         m_droppedEIDs.push_back({key, eid, holder});
         sheep->StoreElectronicID(0);
     }
-    InsertAt(index, sheep);
+    try {
+        InsertAt(index, sheep);
+    } catch (...) {
+        if (newEID) m_eidMap.erase(eid);
+        throw;
+    }
     FileSheep(sheep);
     if (m_nEIDReports == 0) TellDroppedEIDs();
     if (makeCurrent) {

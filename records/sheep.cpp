@@ -598,14 +598,14 @@ bool CSheep::AddEvent(CEvent* event, bool stamp) {
         thread_local CEvent::SortText text;
         text.made = false;
         // Events mostly come in their order (a file, a download, a new one today): one comparison
-        // with the last settles those.
-        int high = GetEventCount() - 1;
-        int c = event->Compare(*m_events[static_cast<size_t>(high)], text);
-        if (c != -1) {
-            position = high + 1;
+        // with the last settles those. Only between two dated or two undated events does the order
+        // say where an event goes; an undated event compares after every dated one both ways.
+        const CEvent& last = *m_events.back();
+        if (event->GetDate().GetStatus() == last.GetDate().GetStatus() && event->Compare(last, text) != -1) {
+            position = GetEventCount();
         } else {
-            int low = 0, middle = 0;
-            for (--high; low <= high;) {
+            int low = 0, high = GetEventCount() - 1, middle = 0, c = 0;
+            do {
                 middle = (low + high) / 2;
                 c = event->Compare(*m_events[static_cast<size_t>(middle)], text);
                 if (c != -1) {
@@ -614,7 +614,7 @@ bool CSheep::AddEvent(CEvent* event, bool stamp) {
                 } else {
                     high = middle - 1;
                 }
-            }
+            } while (low <= high);
             position = c != -1 ? middle + 1 : middle;
         }
     }

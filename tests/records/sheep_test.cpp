@@ -381,8 +381,12 @@ TEST_F(SheepTest, EventsKeepDateThenTextOrder) {
               (std::vector<WString>{u"Treated with z for x", u"Treated with a for x", u"Treated with b for x",
                                     u"Treated with b for x", u"Treated with n for x"}));
     EXPECT_EQ(s->GetEventAt(2), first);  // the later equal event went after it
+    // Behind an undated last event, an earlier dated one still goes before the dated events.
+    Add(s, 30, COleDateTime(2002, 6, 1, 0, 0, 0), {u"e", u"x"});
+    EXPECT_EQ(Texts(s), (std::vector<WString>{u"Treated with e for x", u"Treated with z for x", u"Treated with a for x",
+                                              u"Treated with b for x", u"Treated with b for x", u"Treated with n for x"}));
     for (int i = 0; i < s->GetEventCount(); ++i) EXPECT_EQ(s->GetEventAt(i)->GetOwner(), s);
-    EXPECT_THROW(s->GetEventAt(5), COleException);
+    EXPECT_THROW(s->GetEventAt(6), COleException);
     EXPECT_THROW(s->GetEventAt(-1), COleException);
 }
 
