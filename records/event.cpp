@@ -207,7 +207,8 @@ WString GetEventNameFromPlugIn(IFlockDocument* doc, uint32_t code) {
     const int32_t len = getNames(static_cast<int32_t>(code), nullptr, 0);
     if (len <= 0) return WString();
     std::u16string buffer(static_cast<size_t>(len) + 1, u'\0');
-    getNames(static_cast<int32_t>(code), buffer.data(), len);
+    // The size counts the terminator, as the length did not.
+    getNames(static_cast<int32_t>(code), buffer.data(), len + 1);
     buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
     return buffer;
 }

@@ -577,6 +577,11 @@ TEST_F(SheepDocTest, PlugInCallsThroughTheDocument) {
     EXPECT_EQ(doc.BuildTattoo(1, 2, u"NOBODY", u"EWE7"), u"LAMB1-2");
     EXPECT_EQ(std::string(log()).rfind("BuildTattoo(null," + b + ",2,1,", 0), 0u);
 
+    // A plug-in that counts the terminator in the size it is given still gives whole names, which
+    // the exchange file's event types are written with.
+    EXPECT_EQ(GetEventNameFromPlugIn(&doc, 4), u"Weighing");
+    EXPECT_EQ(GetEventNameFromPlugIn(&doc, 1), u"Purchase");
+
     clear();
     EXPECT_EQ(doc.GetNextIndex(4), 5);
     EXPECT_EQ(doc.GetBreedFlag(2, nullptr), u"");
