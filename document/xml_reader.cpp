@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "document/xml_exchange.h"
 #include "platform/host.h"
@@ -27,52 +28,34 @@ constexpr uint32_t kEFail = 0x80004005u;
 
 const char16_t kNoDoctype[] = u"A document type declaration is not allowed in this file";
 
-// Every name and text handed on has its line ends as CR LF (a CR LF that the parser kept, as it
-// does inside CDATA sections, stays one line end). s is overwritten, its storage reused.
-void AssignMadeXMLString(WString& s, std::string_view utf8) {
-    const WString text = Utf8ToW(utf8);
-    s.clear();
-    s.reserve(text.size());
+// Appends text with each line end as CR LF (a CR LF that the parser kept, as it does inside CDATA
+// sections, stays one line end).
+template <class Text>
+void AppendWithCrLf(WString& s, const Text& text) {
     for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
+        const auto c = text[i];
+        if (c == '\r' || c == '\n') {
             s += u"\r\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else {
-            s.push_back(c);
+            s.push_back(static_cast<char16_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)));
         }
     }
 }
 
-// What an ASCII text holds, looked at eight bytes at a time.
-enum class AsciiText { Plain, LineEnds, Other };
-AsciiText ClassifyAscii(std::string_view text) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    const auto hasByte = [](uint64_t word, uint8_t byte) {
-        const uint64_t x = word ^ (kOnes * byte);
-        return ((x - kOnes) & ~x & kHigh) != 0;
-    };
-    bool lineEnds = false;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (word & kHigh) return AsciiText::Other;
-        lineEnds = lineEnds || hasByte(word, '\r') || hasByte(word, '\n');
-    }
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (static_cast<unsigned char>(c) >= 0x80) return AsciiText::Other;
-        lineEnds = lineEnds || c == '\r' || c == '\n';
-    }
-    return lineEnds ? AsciiText::LineEnds : AsciiText::Plain;
+// Every name and text handed on has its line ends as CR LF. s is overwritten, its storage reused.
+void AssignMadeXMLString(WString& s, std::string_view utf8) {
+    s.clear();
+    // ASCII (the text around child elements, most of all) needs no decoding first.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        AppendWithCrLf(s, utf8);
+    else
+        AppendWithCrLf(s, Utf8ToW(utf8));
 }
 
-// The same, faster: almost every name, value and text of an exchange file is ASCII, most of it on
-// one line, and the text around child elements is a line end.
+// The same, faster: almost every name, value and text of an exchange file is ASCII on one line,
+// which is copied in one pass; anything else is made again.
 void AssignXMLString(WString& out, std::string_view utf8) {
-    // Copied as plain ASCII in one pass, looked at again only when something else turns up.
     if (out.size() != utf8.size()) out.resize(utf8.size());
     char16_t* to = out.data();
     const auto* from = reinterpret_cast<const unsigned char*>(utf8.data());
@@ -82,26 +65,7 @@ void AssignXMLString(WString& out, std::string_view utf8) {
         to[i] = c;
         other |= unsigned(c >= 0x80) | unsigned(c == '\r') | unsigned(c == '\n');
     }
-    if (!other) return;
-    switch (ClassifyAscii(utf8)) {
-        case AsciiText::Other:
-            AssignMadeXMLString(out, utf8);
-            return;
-        case AsciiText::LineEnds:
-            out.clear();
-            for (size_t i = 0; i < utf8.size(); ++i) {
-                const char c = utf8[i];
-                if (c == '\r' || c == '\n') {
-                    out += u"\r\n";
-                    if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-                } else {
-                    out.push_back(char16_t(c));
-                }
-            }
-            return;
-        case AsciiText::Plain:
-            break;
-    }
+    if (other) AssignMadeXMLString(out, utf8);
 }
 
 // Without entity substitution the parser hands an ampersand in an attribute value on as "&#38;";
@@ -300,16 +264,16 @@ const WString& CXmlReader::Name(const unsigned char* utf8) {
     const char* bytes = reinterpret_cast<const char*>(utf8);
     const auto address = reinterpret_cast<uintptr_t>(utf8);
     const size_t home = (address >> 3) ^ (address >> 11);
-    NameSlot* free = nullptr;
+    NameSlot* empty = nullptr;
     for (size_t probe = 0; probe < kNameProbes; ++probe) {
         NameSlot& slot = m_names[(home + probe) % m_names.size()];
         if (slot.address == utf8 && (slot.owned || std::strcmp(slot.utf8.c_str(), bytes) == 0)) return slot.wide;
         if (!slot.address) {
-            free = &slot;
+            empty = &slot;
             break;
         }
     }
-    NameSlot& slot = free ? *free : m_names[home % m_names.size()];
+    NameSlot& slot = empty ? *empty : m_names[home % m_names.size()];
     auto* ctxt = static_cast<xmlParserCtxtPtr>(m_pContext);
     slot.address = utf8;
     slot.owned = ctxt && ctxt->dict && xmlDictOwns(ctxt->dict, utf8) == 1;

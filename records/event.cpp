@@ -128,6 +128,13 @@ CEventTextScope::~CEventTextScope() {
 
 namespace {
 
+// Where a text lies in one of the scope's small tables of texts met last.
+size_t RecentSlot(WStringView text, size_t slots) {
+    size_t hash = text.size();
+    for (const char16_t c : text) hash = hash * 31 + c;
+    return hash % slots;
+}
+
 // The code's text, from the scope's cache when one is open.
 const CodeText& LookupCodeText(IFlockDocument* doc, uint32_t code, CodeText& local) {
     if (CEventTextScope* scope = CEventTextScope::Current()) {
@@ -154,9 +161,8 @@ void AppendWeight(WString& result, int32_t pounds, WStringView stored) {
         return;
     }
     const int decimals = services.GetDecimalPlaces();
-    size_t slot = stored.size();
-    for (const char16_t c : stored) slot = slot * 31 + c;
-    auto& weight = scope->GetCache().weights[slot % 64];
+    auto& weights = scope->GetCache().weights;
+    auto& weight = weights[RecentSlot(stored, weights.size())];
     if (!weight.used || weight.pounds != pounds || weight.decimals != decimals || weight.stored != stored) {
         weight.stored.assign(stored);
         weight.pounds = pounds;
@@ -226,9 +232,7 @@ uint32_t GetEventCodeFromPlugIn(IFlockDocument* doc, const WString& name) {
         cache.recentNames.fill(nullptr);
         cache.namesDocument = doc;
     }
-    size_t slot = name.size();
-    for (const char16_t c : name) slot = slot * 31 + c;
-    auto& recent = cache.recentNames[slot % cache.recentNames.size()];
+    auto& recent = cache.recentNames[RecentSlot(name, cache.recentNames.size())];
     if (recent && recent->first == name) return recent->second;
     auto it = cache.codesByName.find(name);
     if (it == cache.codesByName.end()) it = cache.codesByName.emplace(name, ask()).first;

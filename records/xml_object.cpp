@@ -204,13 +204,9 @@ bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attrib
         return true;
     }
     CEventTextScope* scope = CEventTextScope::Current();
-    const auto toLocal = [&](const COleDateTime& utc) {
-        return scope ? utc.UtcToLocal(scope->UtcOffsetSeconds()) : utc.UtcToLocal();
-    };
+    const long offset = scope ? scope->UtcOffsetSeconds() : COleDateTime::UtcOffsetNow();
     // The form the program writes is read straight away.
-    if (COleDateTime parsed;
-        value.size() == 19 && value[10] == u'T' &&
-        parsed.ParseIsoDateTime(value, scope ? scope->UtcOffsetSeconds() : COleDateTime::UtcOffsetNow())) {
+    if (COleDateTime parsed; value.size() == 19 && value[10] == u'T' && parsed.ParseIsoDateTime(value, offset)) {
         *date = parsed;
         return true;
     }
@@ -234,7 +230,7 @@ bool CXMLObject::ParseXMLDate(CXMLContentHandler* handler, const WString& attrib
     COleDateTime parsed;
     if (replaced == 1 && parsed.ParseDateTime(WStringView(text, value.size())) &&
         parsed.GetStatus() == COleDateTime::valid) {
-        const COleDateTime local = toLocal(parsed);
+        const COleDateTime local = parsed.UtcToLocal(offset);
         if (local.GetStatus() == COleDateTime::valid) {
             *date = local;
             return true;
